@@ -1,0 +1,204 @@
+#include "HelpFile.h"
+
+#include "platform/TextControl.h"
+#include "platform/UserInteraction.h"
+#include "platform/WhiteSpace.h"
+
+#include <cstdlib>
+#include <new>
+#include <optional>
+
+CHelpFile::CacheAllocator CHelpFile::s_pfnAllocateCache = &CHelpFile::AllocateCache;
+
+std::unique_ptr<CHelpCacheEntry[]> CHelpFile::AllocateCache(int nSlots)
+{
+    try
+    {
+        return std::make_unique<CHelpCacheEntry[]>(static_cast<size_t>(nSlots));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
+CHelpFile::CHelpFile()
+{
+    m_nCacheUsed = 0;
+    m_nCacheSize = kCacheSize;
+    m_cache = s_pfnAllocateCache(m_nCacheSize);
+    if (!m_cache)
+    {
+        UserInteraction().ShowMessage("Memory alloc problem - reducing cache");
+        m_nCacheSize = kReducedCacheSize;
+        m_cache = s_pfnAllocateCache(m_nCacheSize);
+        if (!m_cache)
+        {
+            UserInteraction().ShowMessage("Memory alloc problem - insufficient cache");
+            std::exit(1);
+        }
+    }
+}
+
+CHelpFile::~CHelpFile()
+{
+    if (m_file.IsOpen() && !m_file.Close())
+        UserInteraction().ShowMessage("Error");
+}
+
+int CHelpFile::parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword)
+{
+    const size_t nColon = header.find(':');
+    if (nColon == std::string::npos)
+    {
+        UserInteraction().ShowMessage("parseKey_Parent - Error, keyword:parent in help file ok?");
+        return -1;
+    }
+    keyword = header.substr(0, nColon);
+    parent = header.substr(nColon + 1);
+    return 0;
+}
+
+// Record k is block k: the lines from the start of the file, or from the line
+// after a separator ("#" in the first column), up to the next separator. The
+// first line of a block belongs to it even when it starts with "#". The file
+// has as many records as separator lines; what follows the last separator is
+// a record only while that count has not been reached.
+//
+// One pass gives what a counting pass followed by an indexing pass would,
+// messages included: a block ended by a separator always has a number below
+// the count, and only the block cut off by the end of the file has to wait
+// for the final count.
+void CHelpFile::Load(const std::string& path)
+{
+    m_nRecords = 0;
+    m_keywords.clear();
+    m_parents.clear();
+    m_index.clear();
+    if (!m_file.Open(path))
+    {
+        UserInteraction().ShowMessage("File specified in lists.txt -> " + path + ", not found");
+        return;
+    }
+
+    std::vector<bool> usable;
+    std::optional<std::string> header;
+    auto finishBlock = [&]()
+    {
+        std::string keyword;
+        std::string parent;
+        const bool bUsable = header && parseKey_Parent(*header, parent, keyword) == 0;
+        m_keywords.push_back(std::move(keyword));
+        m_parents.push_back(std::move(parent));
+        usable.push_back(bUsable);
+        header.reset();
+    };
+
+    int nSeparators = 0;
+    bool bAtBlockStart = true;
+    std::string piece;
+    while (m_file.ReadPiece(piece, kMaxPiece))
+    {
+        const bool bSeparator = piece[0] == '#';
+        nSeparators += bSeparator ? 1 : 0;
+        if (bSeparator && !bAtBlockStart)
+        {
+            finishBlock();
+            bAtBlockStart = true;
+            continue;
+        }
+        bAtBlockStart = false;
+        if (!header && !IsBlank(piece))
+            header = std::string(Trim(piece));
+    }
+    if (!bAtBlockStart && static_cast<int>(m_keywords.size()) < nSeparators)
+        finishBlock();
+
+    // Records the pass never reached keep their numbers, with nothing in them.
+    m_nRecords = nSeparators;
+    m_keywords.resize(static_cast<size_t>(m_nRecords));
+    m_parents.resize(static_cast<size_t>(m_nRecords));
+    usable.resize(static_cast<size_t>(m_nRecords), false);
+    m_index.reserve(static_cast<size_t>(m_nRecords));
+    for (int k = 0; k < m_nRecords; ++k)
+    {
+        if (usable[static_cast<size_t>(k)])
+            m_index.emplace(CCommandKey{m_keywords[static_cast<size_t>(k)],
+                                        m_parents[static_cast<size_t>(k)]},
+                            k);
+    }
+    m_file.Rewind();
+}
+
+bool CHelpFile::HasCommand(const std::string& keyword, const std::string& parent) const
+{
+    return m_index.find(CCommandKey{keyword, parent}) != m_index.end();
+}
+
+bool CHelpFile::FetchHelp(const std::string& keyword, const std::string& parent, std::string& text)
+{
+    for (int i = 0; i < m_nCacheUsed; ++i)
+    {
+        const CHelpCacheEntry& entry = m_cache[static_cast<size_t>(i)];
+        if (entry.m_keyword == keyword && entry.m_parent == parent)
+        {
+            text = entry.m_text;
+            return true;
+        }
+    }
+    if (!m_file.IsOpen())
+        return false;
+
+    m_file.Rewind();
+    std::string piece;
+    for (int nBlock = 0; nBlock < m_nRecords; ++nBlock)
+    {
+        std::string collected = " ";
+        std::optional<std::string> header;
+        bool bAtBlockStart = true;
+        bool bEndedBySeparator = false;
+        while (m_file.ReadPiece(piece, kMaxPiece))
+        {
+            if (!bAtBlockStart && piece[0] == '#')
+            {
+                bEndedBySeparator = true;
+                break;
+            }
+            bAtBlockStart = false;
+            if (!IsBlank(piece))
+            {
+                if (!header)
+                    header = std::string(Trim(piece));
+                collected += piece;
+            }
+        }
+        if (bAtBlockStart)
+            break;
+
+        std::string foundKeyword;
+        std::string foundParent;
+        if (header && parseKey_Parent(*header, foundParent, foundKeyword) == 0 &&
+            foundKeyword == keyword && foundParent == parent)
+        {
+            if (m_nCacheUsed < m_nCacheSize)
+            {
+                CHelpCacheEntry& slot = m_cache[static_cast<size_t>(m_nCacheUsed++)];
+                slot.m_keyword = keyword;
+                slot.m_parent = parent;
+                slot.m_text = collected;
+            }
+            text = std::move(collected);
+            return true;
+        }
+        if (!bEndedBySeparator)
+            break;
+    }
+    return false;
+}
+
+void CHelpFile::ShowHelp(const std::string& keyword, const std::string& parent, CTextControl& pane)
+{
+    std::string text;
+    if (FetchHelp(keyword, parent, text))
+        pane.SetWindowText(text);
+}

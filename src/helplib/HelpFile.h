@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CommandKey.h"
+#include "HelpCacheEntry.h"
+
+#include "platform/TextFileReader.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CTextControl;
+
+// One help file of the command library. Only the index (keyword and parent of
+// every record) is held in memory; a record's text is read from the file, which
+// stays open, when it is first shown and then kept in a small cache that fills
+// in order and is never replaced.
+class CHelpFile
+{
+public:
+    static constexpr int kCacheSize = 300;
+    static constexpr int kReducedCacheSize = 30;
+    // One read of a help file line holds at most this many characters.
+    static constexpr size_t kMaxPiece = 49999;
+
+    // Allocates the cache; on failure a smaller one, and ends the program when
+    // even that fails.
+    CHelpFile();
+    virtual ~CHelpFile();
+    CHelpFile(const CHelpFile&) = delete;
+    CHelpFile& operator=(const CHelpFile&) = delete;
+
+    // Opens and indexes the file; problems are reported in message boxes.
+    void Load(const std::string& path);
+
+    // True when a record has exactly this keyword and parent. Never reads the file.
+    bool HasCommand(const std::string& keyword, const std::string& parent) const;
+
+    // Replaces the pane's whole text with the record's text; leaves it alone when
+    // no record matches.
+    void ShowHelp(const std::string& keyword, const std::string& parent, CTextControl& pane);
+
+    // The record's text, from the cache or from a scan of the file.
+    bool FetchHelp(const std::string& keyword, const std::string& parent, std::string& text);
+
+    // Splits "keyword:parent" at its first colon. -1 (with a message) when the
+    // header has no colon; the outputs are then left as they were.
+    static int parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword);
+
+    std::vector<std::string> m_keywords;
+    std::vector<std::string> m_parents;
+    CTextFileReader m_file;
+    int m_nRecords = 0;
+    std::unique_ptr<CHelpCacheEntry[]> m_cache;
+    int m_nCacheSize = 0;
+    int m_nCacheUsed = 0;
+
+    // How the cache is allocated: returns nullptr when the memory cannot be had.
+    // Replaceable so that the low-memory paths can be exercised.
+    using CacheAllocator = std::unique_ptr<CHelpCacheEntry[]> (*)(int nSlots);
+    static CacheAllocator s_pfnAllocateCache;
+    static std::unique_ptr<CHelpCacheEntry[]> AllocateCache(int nSlots);
+
+private:
+
+    // The first record of each (keyword, parent); records without a usable
+    // header are left out, so nothing finds them.
+    std::unordered_map<CCommandKey, int, CCommandKeyHash> m_index;
+};

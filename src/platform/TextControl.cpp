@@ -1,0 +1,616 @@
+#include "TextControl.h"
+
+#include "Latin1.h"
+#include "LineBreakNormaliser.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+constexpr long kNoLimit = 0x7FFFFFFF;
+constexpr long kDefaultLimit = 65536;
+constexpr size_t kStreamChunk = 64 * 1024;
+
+CStyleLook InitialLook()
+{
+    CStyleLook look;
+    look.crColor = Rgb(0, 0, 0);
+    look.yHeight = 200;
+    look.bPitchAndFamily = FF_SWISS;
+    return look;
+}
+} // namespace
+
+CTextControl::CTextControl(QWidget* pParent, int nControlId)
+    : QsciScintilla(pParent), m_nControlId(nControlId), m_nLimit(kNoLimit),
+      m_crBackground(Rgb(255, 255, 255)), m_styles(InitialLook())
+{
+    // 8-bit text with Windows line breaks: positions are byte offsets and a
+    // break is two of them.
+    setUtf8(false);
+    Sci(SCI_SETCODEPAGE, 0);
+    Sci(SCI_SETEOLMODE, SC_EOL_CRLF);
+    Sci(SCI_SETPASTECONVERTENDINGS, 1);
+    Sci(SCI_SETWRAPMODE, SC_WRAP_NONE);
+    Sci(SCI_SETHSCROLLBAR, 1);
+    Sci(SCI_SETVSCROLLBAR, 1);
+    Sci(SCI_SETSCROLLWIDTH, 1);
+    Sci(SCI_SETSCROLLWIDTHTRACKING, 1);
+    Sci(SCI_SETTABWIDTH, 8);
+    Sci(SCI_SETUSETABS, 1);
+    for (unsigned long nMargin = 0; nMargin < 5; ++nMargin)
+        Sci(SCI_SETMARGINWIDTHN, nMargin, 0);
+    Sci(SCI_SETMULTIPLESELECTION, 0);
+    Sci(SCI_SETADDITIONALSELECTIONTYPING, 0);
+    // Rectangular selection would type into many lines at once; keep it out of
+    // reach of the usual modifiers.
+    Sci(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_SUPER);
+    Sci(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
+    // Insertions are checked against the limit and take the insertion format;
+    // style changes need no notification.
+    Sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_INSERTCHECK);
+
+    Sci(SCI_INDICSETSTYLE, INDIC_CONTAINER, INDIC_STRIKE);
+    Sci(SCI_INDICSETFORE, INDIC_CONTAINER, static_cast<long>(Rgb(0, 0, 0)));
+    Sci(SCI_INDICSETUNDER, INDIC_CONTAINER, 0);
+    Sci(SCI_SETINDICATORCURRENT, INDIC_CONTAINER);
+
+    UnbindEditingKeys();
+    RefreshAllStyles();
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTextControl::OnModified);
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextControl::OnUpdateUi);
+}
+
+CTextControl::~CTextControl() = default;
+
+long CTextControl::Sci(unsigned int nMessage, unsigned long wParam, long lParam) const
+{
+    return SendScintilla(nMessage, wParam, lParam);
+}
+
+long CTextControl::SciText(unsigned int nMessage, unsigned long wParam, const char* pText) const
+{
+    return SendScintilla(nMessage, static_cast<uintptr_t>(wParam), pText);
+}
+
+// Undo, cut, copy and paste belong to the main window's commands, and the
+// control's own line commands would change text behind the program's back.
+void CTextControl::UnbindEditingKeys()
+{
+    static const QsciCommand::Command kUnbound[] = {
+        QsciCommand::Undo,
+        QsciCommand::Redo,
+        QsciCommand::SelectionCut,
+        QsciCommand::SelectionCopy,
+        QsciCommand::Paste,
+        QsciCommand::LineDelete,
+        QsciCommand::LineCut,
+        QsciCommand::LineCopy,
+        QsciCommand::LineTranspose,
+        QsciCommand::LineDuplicate,
+        QsciCommand::SelectionDuplicate,
+        QsciCommand::SelectionLowerCase,
+        QsciCommand::SelectionUpperCase,
+        QsciCommand::MoveSelectedLinesUp,
+        QsciCommand::MoveSelectedLinesDown,
+        QsciCommand::DeleteLineLeft,
+        QsciCommand::DeleteLineRight,
+        QsciCommand::ReverseLines,
+        QsciCommand::Backtab,
+        QsciCommand::Formfeed,
+        QsciCommand::ZoomIn,
+        QsciCommand::ZoomOut,
+        QsciCommand::LineDownRectExtend,
+        QsciCommand::LineUpRectExtend,
+        QsciCommand::CharLeftRectExtend,
+        QsciCommand::CharRightRectExtend,
+        QsciCommand::HomeRectExtend,
+        QsciCommand::VCHomeRectExtend,
+        QsciCommand::LineEndRectExtend,
+        QsciCommand::PageUpRectExtend,
+        QsciCommand::PageDownRectExtend,
+    };
+    QsciCommandSet* pCommands = standardCommands();
+    for (const QsciCommand::Command command : kUnbound)
+    {
+        if (QsciCommand* pCommand = pCommands->find(command))
+        {
+            pCommand->setKey(0);
+            pCommand->setAlternateKey(0);
+        }
+    }
+}
+
+void CTextControl::LimitText(long nChars)
+{
+    m_nLimit = nChars > 0 ? nChars : kDefaultLimit;
+}
+
+// ---- positions and lines -------------------------------------------------
+
+long CTextControl::GetTextLength() const
+{
+    return Sci(SCI_GETLENGTH);
+}
+
+long CTextControl::GetLineCount() const
+{
+    return std::max(1L, Sci(SCI_GETLINECOUNT));
+}
+
+unsigned char CTextControl::CharAt(long nPos) const
+{
+    return static_cast<unsigned char>(Sci(SCI_GETCHARAT, static_cast<unsigned long>(nPos)) & 0xFF);
+}
+
+// A position between the CR and the LF of a break is moved before the CR, so
+// that the pair stays one break.
+long CTextControl::ClampPosition(long nPos) const
+{
+    const long nLength = GetTextLength();
+    nPos = std::clamp(nPos, 0L, nLength);
+    if (nPos > 0 && nPos < nLength && CharAt(nPos - 1) == '\r' && CharAt(nPos) == '\n')
+        --nPos;
+    return nPos;
+}
+
+void CTextControl::GetSel(long& nStart, long& nEnd) const
+{
+    nStart = Sci(SCI_GETSELECTIONSTART);
+    nEnd = Sci(SCI_GETSELECTIONEND);
+}
+
+void CTextControl::SetSel(long nStart, long nEnd)
+{
+    if (nStart == 0 && nEnd == -1)
+    {
+        nEnd = GetTextLength();
+    }
+    else if (nStart < 0)
+    {
+        long nOldStart = 0;
+        GetSel(nOldStart, nEnd);
+        nStart = nEnd;
+    }
+    else if (nEnd < 0)
+    {
+        nEnd = GetTextLength();
+    }
+    nStart = ClampPosition(nStart);
+    nEnd = ClampPosition(nEnd);
+    Sci(SCI_SETANCHOR, static_cast<unsigned long>(nStart));
+    Sci(SCI_SETCURRENTPOS, static_cast<unsigned long>(nEnd));
+}
+
+std::string CTextControl::GetSelText() const
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    return GetTextRange(nStart, nEnd);
+}
+
+long CTextControl::LineFromChar(long nIndex) const
+{
+    if (nIndex < 0)
+        nIndex = Sci(SCI_GETSELECTIONSTART);
+    nIndex = std::min(nIndex, GetTextLength());
+    return Sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(nIndex));
+}
+
+long CTextControl::LineIndex(long nLine) const
+{
+    if (nLine < 0)
+        nLine = LineFromChar(-1);
+    if (nLine >= GetLineCount())
+        return -1;
+    return Sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(nLine));
+}
+
+long CTextControl::LineLength(long nIndex) const
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    if (nIndex >= 0 || nStart == nEnd)
+    {
+        const long nLine = LineFromChar(nIndex >= 0 ? nIndex : nStart);
+        return Sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(nLine)) - LineIndex(nLine);
+    }
+    const long nFirstLine = LineFromChar(nStart);
+    const long nLastLine = LineFromChar(nEnd);
+    const long nBefore = std::max(0L, nStart - LineIndex(nFirstLine));
+    const long nAfter =
+        std::max(0L, Sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(nLastLine)) - nEnd);
+    return nBefore + nAfter;
+}
+
+std::string CTextControl::GetLine(long nLine) const
+{
+    if (nLine < 0 || nLine >= GetLineCount())
+        return {};
+    const long nStart = LineIndex(nLine);
+    const long nEnd = nLine + 1 < GetLineCount() ? LineIndex(nLine + 1) : GetTextLength();
+    return GetTextRange(nStart, nEnd);
+}
+
+std::string CTextControl::GetTextRange(long nStart, long nEnd) const
+{
+    const long nLength = GetTextLength();
+    nStart = std::clamp(nStart, 0L, nLength);
+    nEnd = std::clamp(nEnd, nStart, nLength);
+    if (nStart == nEnd)
+        return {};
+    std::string text(static_cast<size_t>(nEnd - nStart) + 1, '\0');
+    SendScintilla(SCI_GETTEXTRANGE, nStart, nEnd, text.data());
+    text.pop_back();
+    return text;
+}
+
+void CTextControl::LineScroll(long nLines, long nChars)
+{
+    Sci(SCI_LINESCROLL, static_cast<unsigned long>(nChars), nLines);
+}
+
+long CTextControl::GetFirstVisibleLine() const
+{
+    return Sci(SCI_GETFIRSTVISIBLELINE);
+}
+
+void CTextControl::ScrollCaret()
+{
+    Sci(SCI_SCROLLCARET);
+}
+
+// ---- editing -------------------------------------------------------------
+
+// Cuts text so that, with nRemoved characters of the control's text replaced,
+// the whole stays within the limit. A break is never split.
+std::string CTextControl::FitToLimit(std::string text, long nRemoved) const
+{
+    const long nRoom = std::max(0L, m_nLimit - (GetTextLength() - nRemoved));
+    if (static_cast<long>(text.size()) > nRoom)
+    {
+        size_t nKeep = static_cast<size_t>(nRoom);
+        if (nKeep > 0 && text[nKeep - 1] == '\r' && text[nKeep] == '\n')
+            --nKeep;
+        text.resize(nKeep);
+    }
+    return text;
+}
+
+long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const std::string fitted = FitToLimit(NormaliseLineBreaks(text), nEnd - nStart);
+    if (nStart == nEnd && fitted.empty())
+        return 0;
+
+    if (bCanUndo)
+        Sci(SCI_BEGINUNDOACTION);
+    else
+        Sci(SCI_SETUNDOCOLLECTION, 0);
+    Sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(nStart), nEnd);
+    SciText(SCI_REPLACETARGET, fitted.size(), fitted.data());
+    if (bCanUndo)
+    {
+        Sci(SCI_ENDUNDOACTION);
+    }
+    else
+    {
+        // An undo history that skips this change would corrupt the text if replayed.
+        Sci(SCI_EMPTYUNDOBUFFER);
+        Sci(SCI_SETUNDOCOLLECTION, 1);
+    }
+    const long nCaret = nStart + static_cast<long>(fitted.size());
+    Sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(nCaret));
+    ScrollCaret();
+    return static_cast<long>(fitted.size());
+}
+
+long CTextControl::FindTextEx(std::uint32_t nFlags, long cpMin, long cpMax, const std::string& text,
+                              long* pnMatchEnd) const
+{
+    const long nLength = GetTextLength();
+    if (cpMax < 0 || cpMax > nLength)
+        cpMax = nLength;
+    cpMin = std::max(0L, cpMin);
+    if (text.empty() || cpMin >= cpMax)
+        return -1;
+    unsigned long nSearchFlags = 0;
+    if (nFlags & 2)
+        nSearchFlags |= SCFIND_WHOLEWORD;
+    if (nFlags & 4)
+        nSearchFlags |= SCFIND_MATCHCASE;
+    Sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(cpMin), cpMax);
+    Sci(SCI_SETSEARCHFLAGS, nSearchFlags);
+    const long nFound = SciText(SCI_SEARCHINTARGET, text.size(), text.data());
+    if (nFound < 0)
+        return -1;
+    if (pnMatchEnd != nullptr)
+        *pnMatchEnd = Sci(SCI_GETTARGETEND);
+    return nFound;
+}
+
+void CTextControl::ReplaceAllText(const std::string& normalisedText)
+{
+    m_nPendingPos = -1;
+    m_bInsertDefault = true;
+    Sci(SCI_SETUNDOCOLLECTION, 0);
+    Sci(SCI_CLEARALL);
+    SciText(SCI_ADDTEXT, normalisedText.size(), normalisedText.data());
+    Sci(SCI_EMPTYUNDOBUFFER);
+    Sci(SCI_SETUNDOCOLLECTION, 1);
+    m_bInsertDefault = false;
+    Sci(SCI_SETEMPTYSELECTION, 0);
+    Sci(SCI_SETFIRSTVISIBLELINE, 0);
+    Sci(SCI_SETXOFFSET, 0);
+}
+
+void CTextControl::SetWindowText(const std::string& text)
+{
+    ReplaceAllText(FitToLimit(NormaliseLineBreaks(text), GetTextLength()));
+}
+
+std::string CTextControl::GetWindowText() const
+{
+    return GetTextRange(0, GetTextLength());
+}
+
+void CTextControl::Copy() const
+{
+    const std::string selected = GetSelText();
+    if (!selected.empty())
+        QApplication::clipboard()->setText(ToQString(selected));
+}
+
+void CTextControl::Cut()
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    if (nStart == nEnd)
+        return;
+    Copy();
+    ReplaceSel(std::string(), true);
+}
+
+bool CTextControl::PasteSpecial()
+{
+    const std::string text = FromQString(QApplication::clipboard()->text());
+    if (text.empty())
+        return true;
+    const long nWanted = static_cast<long>(NormaliseLineBreaks(text).size());
+    return ReplaceSel(text, true) == nWanted;
+}
+
+void CTextControl::Undo()
+{
+    Sci(SCI_UNDO);
+}
+
+bool CTextControl::CanUndo() const
+{
+    return Sci(SCI_CANUNDO) != 0;
+}
+
+// ---- streams -------------------------------------------------------------
+
+CTextControl::CStreamInResult CTextControl::StreamIn(const StreamReader& reader)
+{
+    CStreamInResult result;
+    std::string text;
+    CLineBreakNormaliser normaliser;
+    std::vector<char> buffer(kStreamChunk);
+    for (;;)
+    {
+        const long nRead = reader(buffer.data(), static_cast<long>(buffer.size()));
+        if (nRead <= 0)
+            break;
+        normaliser.Feed(std::string_view(buffer.data(), static_cast<size_t>(nRead)), text);
+        // No need to read on once the limit is passed: the rest would be cut anyway.
+        if (static_cast<long>(text.size()) > m_nLimit)
+        {
+            result.bTruncated = true;
+            break;
+        }
+    }
+    if (!result.bTruncated)
+        normaliser.Finish(text);
+    const size_t nRead = text.size();
+    const std::string fitted = FitToLimit(std::move(text), GetTextLength());
+    result.bTruncated = result.bTruncated || fitted.size() < nRead;
+    ReplaceAllText(fitted);
+    result.nChars = GetTextLength();
+    result.bLineFeedsOnly = normaliser.LineFeedsOnly();
+    return result;
+}
+
+bool CTextControl::StreamOut(const StreamWriter& writer) const
+{
+    const long nLength = GetTextLength();
+    for (long nPos = 0; nPos < nLength; nPos += static_cast<long>(kStreamChunk))
+    {
+        const std::string chunk =
+            GetTextRange(nPos, std::min(nLength, nPos + static_cast<long>(kStreamChunk)));
+        if (writer(chunk.data(), static_cast<long>(chunk.size())) != static_cast<long>(chunk.size()))
+            return false;
+    }
+    return true;
+}
+
+// ---- notifications -------------------------------------------------------
+
+void CTextControl::OnModified(int nPosition, int nType, const char*, int nLength, int, int, int,
+                              int, int, int)
+{
+    if (nType & SC_MOD_INSERTCHECK)
+    {
+        // The last guard of the limit, for typing and the control's own
+        // insertions; known text is cut to fit before it gets here.
+        if (static_cast<long>(nLength) > m_nLimit - GetTextLength())
+            SciText(SCI_CHANGEINSERTION, 0, "");
+        return;
+    }
+    if (nType & SC_MOD_DELETETEXT)
+    {
+        m_nPendingPos = -1;
+        return;
+    }
+    if ((nType & SC_MOD_INSERTTEXT) && nLength > 0)
+    {
+        int nStyle = CStyleTable::kDefaultStyle;
+        bool bStrike = m_bDefaultStrike;
+        if (!m_bInsertDefault)
+        {
+            if (nPosition == m_nPendingPos)
+            {
+                nStyle = m_nPendingStyle;
+                bStrike = m_bPendingStrike;
+            }
+            else
+                InsertionStyle(nPosition, nLength, nStyle, bStrike);
+        }
+        m_nPendingPos = -1;
+        SetStyleRange(nPosition, nLength, nStyle);
+        SetStrikeRange(nPosition, nLength, bStrike);
+    }
+}
+
+void CTextControl::OnUpdateUi(int nUpdated)
+{
+    if (!(nUpdated & SC_UPDATE_SELECTION) || m_nPendingPos < 0)
+        return;
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    if (nStart != nEnd || nStart != m_nPendingPos)
+        m_nPendingPos = -1;
+}
+
+// ---- events --------------------------------------------------------------
+
+void CTextControl::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    pEvent->accept();
+    emit ContextMenuRequested(pEvent->globalPos());
+}
+
+// The middle button does nothing: no paste of the X11 selection, no caret move.
+void CTextControl::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::MiddleButton)
+    {
+        pEvent->accept();
+        return;
+    }
+    QsciScintilla::mousePressEvent(pEvent);
+}
+
+void CTextControl::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::MiddleButton)
+    {
+        pEvent->accept();
+        return;
+    }
+    QsciScintilla::mouseReleaseEvent(pEvent);
+}
+
+void CTextControl::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::MiddleButton)
+    {
+        pEvent->accept();
+        return;
+    }
+    QsciScintilla::mouseDoubleClickEvent(pEvent);
+}
+
+void CTextControl::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (pEvent->mimeData()->hasUrls())
+    {
+        pEvent->acceptProposedAction();
+        return;
+    }
+    QsciScintilla::dragEnterEvent(pEvent);
+}
+
+void CTextControl::dragMoveEvent(QDragMoveEvent* pEvent)
+{
+    if (pEvent->mimeData()->hasUrls())
+    {
+        pEvent->acceptProposedAction();
+        return;
+    }
+    QsciScintilla::dragMoveEvent(pEvent);
+}
+
+// A dropped file is opened by whoever listens; dropped text goes in as plain
+// text, through the same path as a paste, so the limit and the line breaks hold.
+void CTextControl::dropEvent(QDropEvent* pEvent)
+{
+    const QMimeData* pData = pEvent->mimeData();
+    if (pData->hasUrls())
+    {
+        for (const QUrl& url : pData->urls())
+        {
+            if (url.isLocalFile())
+            {
+                pEvent->acceptProposedAction();
+                emit FileDropped(url.toLocalFile());
+                return;
+            }
+        }
+        pEvent->ignore();
+        return;
+    }
+    if (pEvent->source() == this)
+    {
+        // Moving text inside the control: Scintilla's own move keeps the breaks.
+        QsciScintilla::dropEvent(pEvent);
+        emit TextDropped();
+        return;
+    }
+    if (!pData->hasText())
+    {
+        pEvent->ignore();
+        return;
+    }
+    const QPoint point = pEvent->position().toPoint();
+    const long nPos = Sci(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(point.x()), point.y());
+    SetSel(nPos, nPos);
+    if (ReplaceSel(FromQString(pData->text()), true) > 0)
+        emit TextDropped();
+    pEvent->acceptProposedAction();
+}
+
+// Without the focus the control shows no selection, as the original control did.
+void CTextControl::focusInEvent(QFocusEvent* pEvent)
+{
+    Sci(SCI_HIDESELECTION, 0);
+    QsciScintilla::focusInEvent(pEvent);
+}
+
+void CTextControl::focusOutEvent(QFocusEvent* pEvent)
+{
+    QsciScintilla::focusOutEvent(pEvent);
+    Sci(SCI_HIDESELECTION, 1);
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+#include "CharFormat.h"
+#include "StyleTable.h"
+
+#include <Qsci/qsciscintilla.h>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The multi-line text control behind the editing pane and the command summary
+// pane. Its operations keep the names and meaning of the rich-text control the
+// program was designed against:
+// - text is 8-bit, a byte is a character, and text round-trips byte for byte;
+// - positions are 0-based offsets into the whole text and a line break is
+//   stored as CR LF (two positions), whichever way it came in;
+// - formats are applied through the selection and kept per character;
+// - the text limit holds on every way text can come in.
+// Nothing outside this class talks to Scintilla directly.
+class CTextControl : public QsciScintilla
+{
+    Q_OBJECT
+
+public:
+    explicit CTextControl(QWidget* pParent = nullptr, int nControlId = 0);
+    ~CTextControl() override;
+
+    int GetDlgCtrlID() const { return m_nControlId; }
+
+    // The text never grows past this many characters (EM_EXLIMITTEXT).
+    // 0 gives the control's default of 65,536.
+    void LimitText(long nChars);
+    long GetLimitText() const { return m_nLimit; }
+
+    void SetBackgroundColor(std::uint32_t crBackground);
+    std::uint32_t GetBackgroundColor() const { return m_crBackground; }
+
+    // Formats: to the whole control, to the selection, to the selection widened
+    // to whole words. On an empty selection the format is kept for the next
+    // characters typed or inserted there. Always true.
+    bool SetDefaultCharFormat(const CCharFormat& format);
+    bool SetSelectionCharFormat(const CCharFormat& format);
+    bool SetWordCharFormat(const CCharFormat& format);
+    // The selection's format; attributes that differ across it are left out
+    // of dwMask. An empty selection gives the format typing would use.
+    CCharFormat GetSelectionCharFormat() const;
+    CCharFormat GetDefaultCharFormat() const;
+    // The full format of one character.
+    CCharFormat GetCharFormatAt(long nPos) const;
+
+    // Selection: (0, -1) selects everything; an end of -1 means the end of the
+    // text; a start of -1 removes the selection, leaving the caret at its end.
+    // Neither call scrolls.
+    void GetSel(long& nStart, long& nEnd) const;
+    void SetSel(long nStart, long nEnd);
+    std::string GetSelText() const;
+
+    // Lines. -1 stands for the caret's line: the line where the selection starts.
+    long LineIndex(long nLine = -1) const;
+    long LineFromChar(long nIndex) const;
+    // The length of the line holding nIndex, without its break. With -1, the
+    // characters on the selection's lines that are not selected.
+    long LineLength(long nIndex = -1) const;
+    // The line's characters with its line break; empty past the last line.
+    std::string GetLine(long nLine) const;
+    long GetLineCount() const;
+    long GetTextLength() const;
+    std::string GetTextRange(long nStart, long nEnd) const;
+    void LineScroll(long nLines, long nChars = 0);
+    long GetFirstVisibleLine() const;
+    void ScrollCaret();
+
+    // Replaces the selection; the caret ends after the new text. Text that would
+    // pass the limit is cut to fit. Returns the number of characters inserted.
+    long ReplaceSel(const std::string& text, bool bCanUndo = false);
+    // Start of the first match in [cpMin, cpMax) (cpMax -1: the end), or -1.
+    // Flags: 2 whole word, 4 match case.
+    long FindTextEx(std::uint32_t nFlags, long cpMin, long cpMax, const std::string& text,
+                    long* pnMatchEnd = nullptr) const;
+
+    void SetWindowText(const std::string& text);
+    std::string GetWindowText() const;
+
+    void Cut();
+    void Copy() const;
+    // Pastes the clipboard's plain text only. False when it had to be cut to fit.
+    bool PasteSpecial();
+    void Undo();
+    bool CanUndo() const;
+
+    // Plain-text streams. The reader fills a buffer and returns the bytes read,
+    // 0 at the end; the writer returns the bytes it wrote. An exception thrown
+    // by either passes through, and a failed stream-in leaves the text as it was.
+    using StreamReader = std::function<long(char* pBuffer, long nWanted)>;
+    using StreamWriter = std::function<long(const char* pBuffer, long nBytes)>;
+    struct CStreamInResult
+    {
+        long nChars = 0;             // characters now in the control
+        bool bTruncated = false;     // the stream held more than the limit allows
+        bool bLineFeedsOnly = false; // every line break came as a lone LF
+    };
+    CStreamInResult StreamIn(const StreamReader& reader);
+    bool StreamOut(const StreamWriter& writer) const;
+
+signals:
+    // A local file was dropped on the control.
+    void FileDropped(const QString& path);
+    // Text was dropped into the control and changed it.
+    void TextDropped();
+    // The context menu was asked for; the control shows none of its own.
+    void ContextMenuRequested(const QPoint& globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
+
+private:
+    // The one way into Scintilla.
+    long Sci(unsigned int nMessage, unsigned long wParam = 0, long lParam = 0) const;
+    long SciText(unsigned int nMessage, unsigned long wParam, const char* pText) const;
+
+    void OnModified(int nPosition, int nType, const char* pText, int nLength, int, int, int, int,
+                    int, int);
+    void OnUpdateUi(int nUpdated);
+
+    void UnbindEditingKeys();
+    int StyleAt(long nPos) const;
+    // The style numbers of [nStart, nEnd), one byte each.
+    std::string StyleBytes(long nStart, long nEnd) const;
+    bool StrikeAt(long nPos) const;
+    unsigned char CharAt(long nPos) const;
+    long ClampPosition(long nPos) const;
+
+    // Formats and styles.
+    int InternLook(const CStyleLook& look);
+    void DefineStyle(int nStyle, const CStyleLook& look);
+    void RefreshAllStyles();
+    void ReleaseUnusedStyles();
+    void SetStyleRange(long nStart, long nLength, int nStyle);
+    void ApplyFormat(long nStart, long nEnd, const CCharFormat& format);
+    void SetStrikeRange(long nStart, long nLength, bool bStrike);
+    // The format text inserted at nPos takes: that of the character before it,
+    // else that of the character after the nInserted characters just inserted.
+    void InsertionStyle(long nPos, long nInserted, int& nStyle, bool& bStrike) const;
+    void WidenToWords(long& nStart, long& nEnd) const;
+    CCharFormat FormatOf(int nStyle, bool bStrike) const;
+
+    void ReplaceAllText(const std::string& normalisedText);
+    std::string FitToLimit(std::string text, long nRemoved) const;
+
+    int m_nControlId;
+    long m_nLimit;
+    std::uint32_t m_crBackground;
+    CStyleTable m_styles;
+    bool m_bDefaultStrike = false;
+    bool m_bAnyStrike = false;
+
+    // The format kept for an empty selection, valid until the caret moves or
+    // the text changes.
+    long m_nPendingPos = -1;
+    int m_nPendingStyle = 0;
+    bool m_bPendingStrike = false;
+
+    // While set, inserted text takes the default format (whole-text replacement).
+    bool m_bInsertDefault = false;
+};

@@ -1,0 +1,187 @@
+#include "TextFileReader.h"
+
+#include "WhiteSpace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace
+{
+constexpr size_t kBufferSize = 64 * 1024;
+
+// Only regular files are read: a directory, a pipe or a device would fail, hang
+// or never end.
+bool IsReadableRegularFile(const std::string& path)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+} // namespace
+
+CTextFileReader::~CTextFileReader()
+{
+    Close();
+}
+
+bool CTextFileReader::Open(const std::string& path)
+{
+    Close();
+    if (!IsReadableRegularFile(path))
+        return false;
+    m_pFile = std::fopen(path.c_str(), "rb");
+    if (m_pFile == nullptr)
+        return false;
+    m_buffer.resize(kBufferSize);
+    Rewind();
+    return true;
+}
+
+bool CTextFileReader::Close()
+{
+    if (m_pFile == nullptr)
+        return true;
+    const bool bClosed = std::fclose(m_pFile) == 0;
+    m_pFile = nullptr;
+    m_nPos = m_nEnd = 0;
+    return bClosed;
+}
+
+void CTextFileReader::Rewind()
+{
+    if (m_pFile == nullptr)
+        return;
+    std::rewind(m_pFile);
+    m_nPos = m_nEnd = 0;
+    m_bHeldCarriageReturn = false;
+    m_bEndOfFile = false;
+}
+
+// Refills the buffer when it is used up and translates CR LF to LF in place.
+// A carriage return at the very end of a read is held back until the next
+// read shows whether a line feed follows it.
+bool CTextFileReader::Fill()
+{
+    if (m_nPos < m_nEnd)
+        return true;
+    if (m_pFile == nullptr)
+        return false;
+    for (;;)
+    {
+        m_nPos = m_nEnd = 0;
+        size_t nStart = 0;
+        if (m_bHeldCarriageReturn)
+        {
+            m_buffer[0] = '\r';
+            nStart = 1;
+            m_bHeldCarriageReturn = false;
+        }
+        const size_t nRead =
+            m_bEndOfFile ? 0 : std::fread(m_buffer.data() + nStart, 1, kBufferSize - nStart, m_pFile);
+        if (nRead == 0)
+        {
+            m_bEndOfFile = true;
+            m_nEnd = nStart;
+            return m_nEnd > 0;
+        }
+
+        char* pIn = m_buffer.data();
+        char* const pEnd = pIn + nStart + nRead;
+        char* pOut = pIn;
+        for (;;)
+        {
+            char* pCr = static_cast<char*>(std::memchr(pIn, '\r', static_cast<size_t>(pEnd - pIn)));
+            char* const pStop = pCr != nullptr ? pCr : pEnd;
+            if (pOut != pIn)
+                std::memmove(pOut, pIn, static_cast<size_t>(pStop - pIn));
+            pOut += pStop - pIn;
+            if (pCr == nullptr)
+                break;
+            if (pCr + 1 == pEnd)
+            {
+                m_bHeldCarriageReturn = true;
+                break;
+            }
+            if (pCr[1] != '\n')
+                *pOut++ = '\r';
+            pIn = pCr + 1;
+        }
+        m_nEnd = static_cast<size_t>(pOut - m_buffer.data());
+        if (m_nEnd > 0)
+            return true;
+    }
+}
+
+bool CTextFileReader::ReadPiece(std::string& piece, size_t nMax)
+{
+    piece.clear();
+    while (piece.size() < nMax && Fill())
+    {
+        const char* pStart = m_buffer.data() + m_nPos;
+        const size_t nWant = std::min(m_nEnd - m_nPos, nMax - piece.size());
+        const char* pLineFeed = static_cast<const char*>(std::memchr(pStart, '\n', nWant));
+        if (pLineFeed != nullptr)
+        {
+            const size_t nTake = static_cast<size_t>(pLineFeed - pStart) + 1;
+            piece.append(pStart, nTake);
+            m_nPos += nTake;
+            return true;
+        }
+        piece.append(pStart, nWant);
+        m_nPos += nWant;
+    }
+    return !piece.empty();
+}
+
+bool CTextFileReader::ReadLine(std::string& line, size_t nMax)
+{
+    line.clear();
+    for (;;)
+    {
+        if (!Fill())
+            return !line.empty();
+        if (line.size() == nMax)
+        {
+            if (m_buffer[m_nPos] == '\n')
+                ++m_nPos;
+            return true;
+        }
+        const char* pStart = m_buffer.data() + m_nPos;
+        const size_t nWant = std::min(m_nEnd - m_nPos, nMax - line.size());
+        const char* pLineFeed = static_cast<const char*>(std::memchr(pStart, '\n', nWant));
+        if (pLineFeed != nullptr)
+        {
+            const size_t nTake = static_cast<size_t>(pLineFeed - pStart);
+            line.append(pStart, nTake);
+            m_nPos += nTake + 1;
+            return true;
+        }
+        line.append(pStart, nWant);
+        m_nPos += nWant;
+    }
+}
+
+bool CTextFileReader::SkipWhiteSpace()
+{
+    while (Fill())
+    {
+        if (!IsWhiteSpace(m_buffer[m_nPos]))
+            return true;
+        ++m_nPos;
+    }
+    return false;
+}
+
+bool CTextFileReader::ReadToken(std::string& token)
+{
+    token.clear();
+    if (!SkipWhiteSpace())
+        return false;
+    while (Fill() && !IsWhiteSpace(m_buffer[m_nPos]))
+        token.push_back(m_buffer[m_nPos++]);
+    SkipWhiteSpace();
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// Everything the program asks of the user goes through this service, so that
+// tests can replace the real dialogs with a scripted stand-in.
+class CUserInteraction
+{
+public:
+    virtual ~CUserInteraction() = default;
+
+    // A modal message box with an OK button, captioned with the application title.
+    virtual void ShowMessage(const std::string& text) = 0;
+
+    // A modal Yes/No question; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+};
+
+// The service in use: the one installed last, otherwise the Qt dialogs.
+CUserInteraction& UserInteraction();
+
+// Installs a service (not owned); nullptr returns to the Qt dialogs.
+void SetUserInteraction(CUserInteraction* pService);
+
+// The caption of every message box.
+inline constexpr const char* kApplicationTitle = "Corvale";
