@@ -12,7 +12,7 @@ export QT_QPA_PLATFORM=offscreen
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 for program in build-bench/bench/*_bench; do
-  "$program" "$@" | tee -a "$log"
+  "$program" --benchmark_color=false "$@" | tee -a "$log"
 done
 echo
 grep '^figure ' "$log"

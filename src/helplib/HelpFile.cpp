@@ -74,7 +74,7 @@ void CHelpFile::Load(const std::string& path)
     m_nRecords = 0;
     m_keywords.clear();
     m_parents.clear();
-    m_index.clear();
+    m_index.Clear();
     if (!m_file.Open(path))
     {
         UserInteraction().ShowMessage("File specified in lists.txt -> " + path + ", not found");
@@ -119,20 +119,13 @@ void CHelpFile::Load(const std::string& path)
     m_keywords.resize(static_cast<size_t>(m_nRecords));
     m_parents.resize(static_cast<size_t>(m_nRecords));
     usable.resize(static_cast<size_t>(m_nRecords), false);
-    m_index.reserve(static_cast<size_t>(m_nRecords));
-    for (int k = 0; k < m_nRecords; ++k)
-    {
-        if (usable[static_cast<size_t>(k)])
-            m_index.emplace(CCommandKey{m_keywords[static_cast<size_t>(k)],
-                                        m_parents[static_cast<size_t>(k)]},
-                            k);
-    }
+    m_index.Build(m_keywords, m_parents, usable);
     m_file.Rewind();
 }
 
 bool CHelpFile::HasCommand(const std::string& keyword, const std::string& parent) const
 {
-    return m_index.find(CCommandKey{keyword, parent}) != m_index.end();
+    return m_index.Find(keyword, parent) >= 0;
 }
 
 bool CHelpFile::FetchHelp(const std::string& keyword, const std::string& parent, std::string& text)

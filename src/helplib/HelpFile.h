@@ -1,13 +1,12 @@
 #pragma once
 
-#include "CommandKey.h"
+#include "CommandIndex.h"
 #include "HelpCacheEntry.h"
 
 #include "platform/TextFileReader.h"
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class CTextControl;
@@ -64,7 +63,7 @@ public:
 
 private:
 
-    // The first record of each (keyword, parent); records without a usable
-    // header are left out, so nothing finds them.
-    std::unordered_map<CCommandKey, int, CCommandKeyHash> m_index;
+    // Over m_keywords and m_parents; records without a usable header are left
+    // out, so nothing finds them.
+    CCommandIndex m_index;
 };

@@ -1,0 +1,50 @@
+#include "BenchFigures.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace
+{
+// Google Benchmark's own table, plus the mean seconds per iteration of each run.
+class CCollectingReporter : public benchmark::ConsoleReporter
+{
+public:
+    CCollectingReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+        {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                m_seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    std::map<std::string, double> m_seconds;
+};
+} // namespace
+
+int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    CCollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\n");
+    for (const CBenchFigure& figure : figures)
+    {
+        const auto ours = reporter.m_seconds.find(figure.ours);
+        const auto anchor = reporter.m_seconds.find(figure.anchor);
+        if (ours == reporter.m_seconds.end() || anchor == reporter.m_seconds.end() || anchor->second <= 0)
+            continue;
+        std::printf("figure %s %.4g ratio\n", figure.name.c_str(), ours->second / anchor->second);
+    }
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Runs the registered benchmarks under a QApplication, then prints one line per
+// figure: "figure <name> <value> ratio", ours divided by the anchor measured in
+// the same run.
+struct CBenchFigure
+{
+    std::string name;
+    std::string ours;   // benchmark names
+    std::string anchor;
+};
+
+int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures);

@@ -1,0 +1,180 @@
+// The command library on 10,000 records in 10 files: loading it, looking
+// commands up, and fetching help text, each against a plain anchor.
+#include "BenchFigures.h"
+#include "GeneratedLibrary.h"
+
+#include "editor/ScriptEdit.h"
+#include "platform/ScriptedUserInteraction.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+namespace
+{
+constexpr int kFiles = 10;
+constexpr int kPerFile = 1000;
+
+CGeneratedLibrary& Library()
+{
+    static CGeneratedLibrary s_library(kFiles, kPerFile);
+    return s_library;
+}
+
+// The editing pane with the library loaded, kept for the lookup benchmarks.
+CScriptEdit& LoadedEdit()
+{
+    static CScriptedUserInteraction s_ui;
+    static CScriptEdit s_edit;
+    static const bool s_bLoaded = s_edit.LoadHelpFiles(Library().Directory()) == 1;
+    (void)s_bLoaded;
+    return s_edit;
+}
+
+void BM_LoadLibrary(benchmark::State& state)
+{
+    CScriptedUserInteraction ui;
+    CScriptEdit edit;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(edit.LoadHelpFiles(Library().Directory()));
+}
+BENCHMARK(BM_LoadLibrary)->Unit(benchmark::kMillisecond);
+
+// The anchor: a plain sequential line read of the same files.
+void BM_ReadLibraryLines(benchmark::State& state)
+{
+    const std::vector<std::string> paths = Library().FilePaths();
+    std::vector<char> buffer(50000);
+    for (auto _ : state)
+    {
+        size_t nLines = 0;
+        for (const std::string& path : paths)
+        {
+            std::FILE* pFile = std::fopen(path.c_str(), "r");
+            while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), pFile) != nullptr)
+                ++nLines;
+            std::fclose(pFile);
+        }
+        benchmark::DoNotOptimize(nLines);
+    }
+}
+BENCHMARK(BM_ReadLibraryLines)->Unit(benchmark::kMillisecond);
+
+// A power of two, so that picking the next query costs a mask, not a division.
+constexpr size_t kQueries = 4096;
+
+struct CQuery
+{
+    int nFile;
+    std::string keyword;
+    std::string parent;
+};
+
+// Half hits, half misses: unknown words, and known words under the wrong parent.
+const std::vector<CQuery>& Queries()
+{
+    static const std::vector<CQuery> s_queries = []
+    {
+        std::vector<CQuery> queries;
+        std::mt19937 random(42);
+        std::uniform_int_distribution<int> pickFile(0, kFiles - 1);
+        std::uniform_int_distribution<int> pickRecord(0, kPerFile - 1);
+        for (size_t i = 0; i < kQueries; ++i)
+        {
+            const int f = pickFile(random);
+            const int k = pickRecord(random);
+            switch (i % 4)
+            {
+            case 0:
+            case 1:
+                queries.push_back({f, CGeneratedLibrary::Keyword(f, k), CGeneratedLibrary::Parent(f, k)});
+                break;
+            case 2:
+                queries.push_back({f, "word" + std::to_string(k), "command"});
+                break;
+            default:
+                queries.push_back({f, CGeneratedLibrary::Keyword(f, k), "set x"});
+                break;
+            }
+        }
+        return queries;
+    }();
+    return s_queries;
+}
+
+void BM_HasCommand(benchmark::State& state)
+{
+    CScriptEdit& edit = LoadedEdit();
+    const std::vector<CQuery>& queries = Queries();
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        const CQuery& query = queries[i++ & (kQueries - 1)];
+        benchmark::DoNotOptimize(edit.m_helpFiles[static_cast<size_t>(query.nFile)]->HasCommand(query.keyword, query.parent));
+    }
+}
+BENCHMARK(BM_HasCommand);
+
+// The anchor: the same answer from an in-order scan of the same index.
+bool ScanIndex(const CHelpFile& file, const std::string& keyword, const std::string& parent)
+{
+    for (int k = 0; k < file.m_nRecords; ++k)
+    {
+        if (file.m_keywords[static_cast<size_t>(k)] == keyword && file.m_parents[static_cast<size_t>(k)] == parent)
+            return true;
+    }
+    return false;
+}
+
+void BM_ScanIndex(benchmark::State& state)
+{
+    CScriptEdit& edit = LoadedEdit();
+    const std::vector<CQuery>& queries = Queries();
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        const CQuery& query = queries[i++ & (kQueries - 1)];
+        benchmark::DoNotOptimize(ScanIndex(*edit.m_helpFiles[static_cast<size_t>(query.nFile)], query.keyword, query.parent));
+    }
+}
+BENCHMARK(BM_ScanIndex);
+
+void BM_ShowHelpCached(benchmark::State& state)
+{
+    CScriptEdit& edit = LoadedEdit();
+    CHelpFile& file = *edit.m_helpFiles[0];
+    CTextControl pane;
+    const std::string keyword = CGeneratedLibrary::Keyword(0, 990);
+    const std::string parent = CGeneratedLibrary::Parent(0, 990);
+    file.ShowHelp(keyword, parent, pane); // now cached
+    for (auto _ : state)
+        file.ShowHelp(keyword, parent, pane);
+}
+BENCHMARK(BM_ShowHelpCached)->Unit(benchmark::kMicrosecond);
+
+// A record near the end of its file, with the cache already full of others,
+// so every show scans the file.
+void BM_ShowHelpScan(benchmark::State& state)
+{
+    CScriptEdit& edit = LoadedEdit();
+    CHelpFile& file = *edit.m_helpFiles[1];
+    CTextControl pane;
+    std::string text;
+    for (int k = 0; file.m_nCacheUsed < file.m_nCacheSize; ++k)
+        file.FetchHelp(CGeneratedLibrary::Keyword(1, k), CGeneratedLibrary::Parent(1, k), text);
+    const std::string keyword = CGeneratedLibrary::Keyword(1, 990);
+    const std::string parent = CGeneratedLibrary::Parent(1, 990);
+    for (auto _ : state)
+        file.ShowHelp(keyword, parent, pane);
+}
+BENCHMARK(BM_ShowHelpScan)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarksAndPrintFigures(argc, argv,
+                                        {{"help_load_vs_read", "BM_LoadLibrary", "BM_ReadLibraryLines"},
+                                         {"help_lookup_vs_linear", "BM_HasCommand", "BM_ScanIndex"},
+                                         {"help_show_cached_vs_scan", "BM_ShowHelpCached", "BM_ShowHelpScan"}});
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Finds a record by its (keyword, parent) in constant time on average, with the
+// answer an in-order scan would give: the first record with that pair. The
+// keyword and parent lists belong to the help file and must outlive the index
+// unchanged. A flat table keeps a lookup to one hash and, mostly, one probe;
+// lookups run for every word the editor colours.
+class CCommandIndex
+{
+public:
+    void Build(const std::vector<std::string>& keywords, const std::vector<std::string>& parents,
+               const std::vector<bool>& usable);
+    void Clear();
+
+    // The first usable record with exactly this keyword and parent, or -1.
+    int Find(std::string_view keyword, std::string_view parent) const;
+
+    static std::uint64_t Hash(std::string_view keyword, std::string_view parent);
+
+private:
+    struct CSlot
+    {
+        std::uint32_t nRecordPlusOne = 0; // 0: empty
+        std::uint32_t nTag = 0;           // high half of the hash, to skip most string compares
+    };
+
+    const std::vector<std::string>* m_pKeywords = nullptr;
+    const std::vector<std::string>* m_pParents = nullptr;
+    std::vector<CSlot> m_slots;
+    std::uint64_t m_nMask = 0;
+    int m_nShift = 63; // the slot is the hash's top bits
+};
