@@ -17,7 +17,8 @@ public:
         for (const Run& run : runs)
         {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                m_seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+                m_seconds[run.benchmark_name()] =
+                    run.real_accumulated_time / static_cast<double>(run.iterations);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -41,7 +42,8 @@ int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBench
     {
         const auto ours = reporter.m_seconds.find(figure.ours);
         const auto anchor = reporter.m_seconds.find(figure.anchor);
-        if (ours == reporter.m_seconds.end() || anchor == reporter.m_seconds.end() || anchor->second <= 0)
+        if (ours == reporter.m_seconds.end() || anchor == reporter.m_seconds.end() ||
+            anchor->second <= 0)
             continue;
         std::printf("figure %s %.4g ratio\n", figure.name.c_str(), ours->second / anchor->second);
     }

@@ -10,7 +10,7 @@
 struct CBenchFigure
 {
     std::string name;
-    std::string ours;   // benchmark names
+    std::string ours; // benchmark names
     std::string anchor;
 };
 

@@ -2,7 +2,6 @@
 // commands up, and fetching help text, each against a plain anchor.
 #include "BenchFigures.h"
 #include "GeneratedLibrary.h"
-
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
 
@@ -88,7 +87,8 @@ const std::vector<CQuery>& Queries()
             {
             case 0:
             case 1:
-                queries.push_back({f, CGeneratedLibrary::Keyword(f, k), CGeneratedLibrary::Parent(f, k)});
+                queries.push_back(
+                    {f, CGeneratedLibrary::Keyword(f, k), CGeneratedLibrary::Parent(f, k)});
                 break;
             case 2:
                 queries.push_back({f, "word" + std::to_string(k), "command"});
@@ -111,7 +111,8 @@ void BM_HasCommand(benchmark::State& state)
     for (auto _ : state)
     {
         const CQuery& query = queries[i++ & (kQueries - 1)];
-        benchmark::DoNotOptimize(edit.m_helpFiles[static_cast<size_t>(query.nFile)]->HasCommand(query.keyword, query.parent));
+        benchmark::DoNotOptimize(edit.m_helpFiles[static_cast<size_t>(query.nFile)]->HasCommand(
+            query.keyword, query.parent));
     }
 }
 BENCHMARK(BM_HasCommand);
@@ -121,7 +122,8 @@ bool ScanIndex(const CHelpFile& file, const std::string& keyword, const std::str
 {
     for (int k = 0; k < file.m_nRecords; ++k)
     {
-        if (file.m_keywords[static_cast<size_t>(k)] == keyword && file.m_parents[static_cast<size_t>(k)] == parent)
+        if (file.m_keywords[static_cast<size_t>(k)] == keyword &&
+            file.m_parents[static_cast<size_t>(k)] == parent)
             return true;
     }
     return false;
@@ -135,7 +137,8 @@ void BM_ScanIndex(benchmark::State& state)
     for (auto _ : state)
     {
         const CQuery& query = queries[i++ & (kQueries - 1)];
-        benchmark::DoNotOptimize(ScanIndex(*edit.m_helpFiles[static_cast<size_t>(query.nFile)], query.keyword, query.parent));
+        benchmark::DoNotOptimize(ScanIndex(*edit.m_helpFiles[static_cast<size_t>(query.nFile)],
+                                           query.keyword, query.parent));
     }
 }
 BENCHMARK(BM_ScanIndex);
@@ -173,8 +176,9 @@ BENCHMARK(BM_ShowHelpScan)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarksAndPrintFigures(argc, argv,
-                                        {{"help_load_vs_read", "BM_LoadLibrary", "BM_ReadLibraryLines"},
-                                         {"help_lookup_vs_linear", "BM_HasCommand", "BM_ScanIndex"},
-                                         {"help_show_cached_vs_scan", "BM_ShowHelpCached", "BM_ShowHelpScan"}});
+    return RunBenchmarksAndPrintFigures(
+        argc, argv,
+        {{"help_load_vs_read", "BM_LoadLibrary", "BM_ReadLibraryLines"},
+         {"help_lookup_vs_linear", "BM_HasCommand", "BM_ScanIndex"},
+         {"help_show_cached_vs_scan", "BM_ShowHelpCached", "BM_ShowHelpScan"}});
 }

@@ -1,7 +1,5 @@
 #include "ScriptEdit.h"
 
-CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
-{
-}
+CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId) {}
 
 CScriptEdit::~CScriptEdit() = default;

@@ -1,6 +1,5 @@
 // The command library of the editing pane: loading it, and looking commands up.
 #include "ScriptEdit.h"
-
 #include "config/Configuration.h"
 #include "platform/TextFileReader.h"
 #include "platform/UserInteraction.h"
@@ -9,8 +8,8 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
 {
     if (helpDirectory == CConfiguration::kNotFound)
     {
-        UserInteraction().ShowMessage(
-            "Unable to load help-files, - check corvale.config\n Specify -> help <path to help files>");
+        UserInteraction().ShowMessage("Unable to load help-files, - check corvale.config\n Specify "
+                                      "-> help <path to help files>");
         return 0;
     }
 

@@ -30,7 +30,8 @@ std::uint64_t ReadShort(const char* p, size_t n)
     if (n >= 4)
         return (Read4(p) << 32) | Read4(p + n - 4);
     return (std::uint64_t(static_cast<unsigned char>(p[0])) << 16) |
-           (std::uint64_t(static_cast<unsigned char>(p[n >> 1])) << 8) | static_cast<unsigned char>(p[n - 1]);
+           (std::uint64_t(static_cast<unsigned char>(p[n >> 1])) << 8) |
+           static_cast<unsigned char>(p[n - 1]);
 }
 
 // The first and the last eight bytes (overlapping for short texts); shorter
@@ -68,7 +69,8 @@ bool SameText(std::string_view a, std::string_view b)
     if (n < 8)
         return ReadShort(a.data(), n) == ReadShort(b.data(), n);
     if (n <= 16)
-        return Read8(a.data()) == Read8(b.data()) && Read8(a.data() + n - 8) == Read8(b.data() + n - 8);
+        return Read8(a.data()) == Read8(b.data()) &&
+               Read8(a.data() + n - 8) == Read8(b.data() + n - 8);
     return std::memcmp(a.data(), b.data(), n) == 0;
 }
 } // namespace
@@ -76,7 +78,8 @@ bool SameText(std::string_view a, std::string_view b)
 std::uint64_t CCommandIndex::Hash(std::string_view keyword, std::string_view parent)
 {
     // Products carry their good bits at the top; the index is taken from there.
-    return HashText(keyword, 0x243F6A8885A308D3ull) ^ HashText(parent, 0x13198A2E03707344ull) * kMultiplier3;
+    return HashText(keyword, 0x243F6A8885A308D3ull) ^
+           HashText(parent, 0x13198A2E03707344ull) * kMultiplier3;
 }
 
 void CCommandIndex::Clear()
@@ -88,8 +91,8 @@ void CCommandIndex::Clear()
     m_pParents = nullptr;
 }
 
-void CCommandIndex::Build(const std::vector<std::string>& keywords, const std::vector<std::string>& parents,
-                          const std::vector<bool>& usable)
+void CCommandIndex::Build(const std::vector<std::string>& keywords,
+                          const std::vector<std::string>& parents, const std::vector<bool>& usable)
 {
     Clear();
     m_pKeywords = &keywords;
@@ -116,7 +119,8 @@ void CCommandIndex::Build(const std::vector<std::string>& keywords, const std::v
                 break;
             }
             const size_t nOther = slot.nRecordPlusOne - 1;
-            if (slot.nTag == nTag && SameText(keywords[nOther], keywords[k]) && SameText(parents[nOther], parents[k]))
+            if (slot.nTag == nTag && SameText(keywords[nOther], keywords[k]) &&
+                SameText(parents[nOther], parents[k]))
                 break; // an earlier record with the same pair wins
         }
     }
@@ -134,7 +138,8 @@ int CCommandIndex::Find(std::string_view keyword, std::string_view parent) const
         if (slot.nRecordPlusOne == 0)
             return -1;
         const size_t nRecord = slot.nRecordPlusOne - 1;
-        if (slot.nTag == nTag && SameText((*m_pKeywords)[nRecord], keyword) && SameText((*m_pParents)[nRecord], parent))
+        if (slot.nTag == nTag && SameText((*m_pKeywords)[nRecord], keyword) &&
+            SameText((*m_pParents)[nRecord], parent))
             return static_cast<int>(nRecord);
     }
 }

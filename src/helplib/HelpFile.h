@@ -2,7 +2,6 @@
 
 #include "CommandIndex.h"
 #include "HelpCacheEntry.h"
-
 #include "platform/TextFileReader.h"
 
 #include <memory>
@@ -45,7 +44,8 @@ public:
 
     // Splits "keyword:parent" at its first colon. -1 (with a message) when the
     // header has no colon; the outputs are then left as they were.
-    static int parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword);
+    static int parseKey_Parent(const std::string& header, std::string& parent,
+                               std::string& keyword);
 
     std::vector<std::string> m_keywords;
     std::vector<std::string> m_parents;
@@ -62,7 +62,6 @@ public:
     static std::unique_ptr<CHelpCacheEntry[]> AllocateCache(int nSlots);
 
 private:
-
     // Over m_keywords and m_parents; records without a usable header are left
     // out, so nothing finds them.
     CCommandIndex m_index;

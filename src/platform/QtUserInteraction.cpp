@@ -14,9 +14,8 @@ void CQtUserInteraction::ShowMessage(const std::string& text)
 
 bool CQtUserInteraction::AskYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle),
-                    ToQString(text), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

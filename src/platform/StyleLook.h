@@ -21,7 +21,8 @@ struct CStyleLook
 };
 
 // The attributes of a format that a look carries.
-inline constexpr std::uint32_t kLookMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_ITALIC | CFM_UNDERLINE;
+inline constexpr std::uint32_t kLookMask =
+    CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_ITALIC | CFM_UNDERLINE;
 
 // The look after applying the masked attributes of a format.
 CStyleLook MergeFormat(CStyleLook look, const CCharFormat& format);

@@ -29,7 +29,10 @@ public:
     const CStyleLook& Look(int nStyle) const;
     int AllocatedCount() const;
 
-    static bool IsAssignable(int nStyle) { return nStyle >= 0 && nStyle < kStyleCount && (nStyle < 32 || nStyle > 39); }
+    static bool IsAssignable(int nStyle)
+    {
+        return nStyle >= 0 && nStyle < kStyleCount && (nStyle < 32 || nStyle > 39);
+    }
 
 private:
     std::array<std::optional<CStyleLook>, kStyleCount> m_looks;

@@ -449,7 +449,8 @@ bool CTextControl::StreamOut(const StreamWriter& writer) const
     {
         const std::string chunk =
             GetTextRange(nPos, std::min(nLength, nPos + static_cast<long>(kStreamChunk)));
-        if (writer(chunk.data(), static_cast<long>(chunk.size())) != static_cast<long>(chunk.size()))
+        if (writer(chunk.data(), static_cast<long>(chunk.size())) !=
+            static_cast<long>(chunk.size()))
             return false;
     }
     return true;
@@ -512,35 +513,30 @@ void CTextControl::contextMenuEvent(QContextMenuEvent* pEvent)
     emit ContextMenuRequested(pEvent->globalPos());
 }
 
-// The middle button does nothing: no paste of the X11 selection, no caret move.
+bool CTextControl::SwallowMiddleButton(QMouseEvent* pEvent)
+{
+    if (pEvent->button() != Qt::MiddleButton)
+        return false;
+    pEvent->accept();
+    return true;
+}
+
 void CTextControl::mousePressEvent(QMouseEvent* pEvent)
 {
-    if (pEvent->button() == Qt::MiddleButton)
-    {
-        pEvent->accept();
-        return;
-    }
-    QsciScintilla::mousePressEvent(pEvent);
+    if (!SwallowMiddleButton(pEvent))
+        QsciScintilla::mousePressEvent(pEvent);
 }
 
 void CTextControl::mouseReleaseEvent(QMouseEvent* pEvent)
 {
-    if (pEvent->button() == Qt::MiddleButton)
-    {
-        pEvent->accept();
-        return;
-    }
-    QsciScintilla::mouseReleaseEvent(pEvent);
+    if (!SwallowMiddleButton(pEvent))
+        QsciScintilla::mouseReleaseEvent(pEvent);
 }
 
 void CTextControl::mouseDoubleClickEvent(QMouseEvent* pEvent)
 {
-    if (pEvent->button() == Qt::MiddleButton)
-    {
-        pEvent->accept();
-        return;
-    }
-    QsciScintilla::mouseDoubleClickEvent(pEvent);
+    if (!SwallowMiddleButton(pEvent))
+        QsciScintilla::mouseDoubleClickEvent(pEvent);
 }
 
 void CTextControl::dragEnterEvent(QDragEnterEvent* pEvent)

@@ -122,6 +122,8 @@ protected:
     void focusOutEvent(QFocusEvent* pEvent) override;
 
 private:
+    // The middle button does nothing: no paste of the X11 selection, no caret move.
+    static bool SwallowMiddleButton(QMouseEvent* pEvent);
     // The one way into Scintilla.
     long Sci(unsigned int nMessage, unsigned long wParam = 0, long lParam = 0) const;
     long SciText(unsigned int nMessage, unsigned long wParam, const char* pText) const;
@@ -145,6 +147,11 @@ private:
     void ReleaseUnusedStyles();
     void SetStyleRange(long nStart, long nLength, int nStyle);
     void ApplyFormat(long nStart, long nEnd, const CCharFormat& format);
+    // Restyles the runs of equal style that start at nStart, each merged with
+    // the format. defaultLook stands for style 0 (its old look while the
+    // default format itself changes).
+    void MergeIntoRuns(long nStart, const std::string& styles, const CCharFormat& format,
+                       const CStyleLook& defaultLook);
     void SetStrikeRange(long nStart, long nLength, bool bStrike);
     // The format text inserted at nPos takes: that of the character before it,
     // else that of the character after the nInserted characters just inserted.

@@ -1,8 +1,7 @@
 // Character formats of the text control: how formats map onto a bounded set
 // of Scintilla styles, and how inserted text takes the format at its place.
-#include "TextControl.h"
-
 #include "Latin1.h"
+#include "TextControl.h"
 
 #include <array>
 
@@ -44,8 +43,7 @@ int CTextControl::StyleAt(long nPos) const
 
 bool CTextControl::StrikeAt(long nPos) const
 {
-    return m_bAnyStrike &&
-           Sci(SCI_INDICATORVALUEAT, INDIC_CONTAINER, nPos) != 0;
+    return m_bAnyStrike && Sci(SCI_INDICATORVALUEAT, INDIC_CONTAINER, nPos) != 0;
 }
 
 std::string CTextControl::StyleBytes(long nStart, long nEnd) const
@@ -67,7 +65,8 @@ void CTextControl::DefineStyle(int nStyle, const CStyleLook& look)
     Sci(SCI_STYLESETFORE, nId, static_cast<long>(look.crColor));
     Sci(SCI_STYLESETBACK, nId, static_cast<long>(m_crBackground));
     SciText(SCI_STYLESETFONT, nId, ResolveFace(look).c_str());
-    Sci(SCI_STYLESETSIZEFRACTIONAL, nId, static_cast<long>(look.yHeight) * SC_FONT_SIZE_MULTIPLIER / 20);
+    Sci(SCI_STYLESETSIZEFRACTIONAL, nId,
+        static_cast<long>(look.yHeight) * SC_FONT_SIZE_MULTIPLIER / 20);
     Sci(SCI_STYLESETBOLD, nId, 0);
     Sci(SCI_STYLESETITALIC, nId, look.bItalic ? 1 : 0);
     Sci(SCI_STYLESETUNDERLINE, nId, look.bUnderline ? 1 : 0);
@@ -157,21 +156,29 @@ void CTextControl::ApplyFormat(long nStart, long nEnd, const CCharFormat& format
     }
     else if (format.dwMask & kLookMask)
     {
-        const std::string styles = StyleBytes(nStart, nEnd);
-        size_t nRun = 0;
-        while (nRun < styles.size())
-        {
-            size_t nRunEnd = nRun + 1;
-            while (nRunEnd < styles.size() && styles[nRunEnd] == styles[nRun])
-                ++nRunEnd;
-            const int nOld = static_cast<unsigned char>(styles[nRun]);
-            const int nNew = InternLook(MergeFormat(m_styles.Look(nOld), format));
-            SetStyleRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun), nNew);
-            nRun = nRunEnd;
-        }
+        MergeIntoRuns(nStart, StyleBytes(nStart, nEnd), format,
+                      m_styles.Look(CStyleTable::kDefaultStyle));
     }
     if (format.dwMask & CFM_STRIKEOUT)
         SetStrikeRange(nStart, nEnd - nStart, (format.dwEffects & CFE_STRIKEOUT) != 0);
+}
+
+void CTextControl::MergeIntoRuns(long nStart, const std::string& styles, const CCharFormat& format,
+                                 const CStyleLook& defaultLook)
+{
+    size_t nRun = 0;
+    while (nRun < styles.size())
+    {
+        size_t nRunEnd = nRun + 1;
+        while (nRunEnd < styles.size() && styles[nRunEnd] == styles[nRun])
+            ++nRunEnd;
+        const int nOld = static_cast<unsigned char>(styles[nRun]);
+        const CStyleLook& base =
+            nOld == CStyleTable::kDefaultStyle ? defaultLook : m_styles.Look(nOld);
+        SetStyleRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
+                      InternLook(MergeFormat(base, format)));
+        nRun = nRunEnd;
+    }
 }
 
 void CTextControl::InsertionStyle(long nPos, long nInserted, int& nStyle, bool& bStrike) const
@@ -226,18 +233,7 @@ bool CTextControl::SetDefaultCharFormat(const CCharFormat& format)
         m_bDefaultStrike = (format.dwEffects & CFE_STRIKEOUT) != 0;
 
     // The format reaches every character, merged into what each one has.
-    size_t nRun = 0;
-    while (nRun < styles.size())
-    {
-        size_t nRunEnd = nRun + 1;
-        while (nRunEnd < styles.size() && styles[nRunEnd] == styles[nRun])
-            ++nRunEnd;
-        const int nOld = static_cast<unsigned char>(styles[nRun]);
-        const CStyleLook& base = nOld == CStyleTable::kDefaultStyle ? oldDefault : m_styles.Look(nOld);
-        SetStyleRange(static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
-                      InternLook(MergeFormat(base, format)));
-        nRun = nRunEnd;
-    }
+    MergeIntoRuns(0, styles, format, oldDefault);
     if (format.dwMask & CFM_STRIKEOUT)
         SetStrikeRange(0, GetTextLength(), m_bDefaultStrike);
     return true;
@@ -270,8 +266,10 @@ bool CTextControl::SetSelectionCharFormat(const CCharFormat& format)
 void CTextControl::WidenToWords(long& nStart, long& nEnd) const
 {
     const long nLength = GetTextLength();
-    auto insideWord = [&](long nPos)
-    { return nPos > 0 && nPos < nLength && IsWordChar(CharAt(nPos - 1)) && IsWordChar(CharAt(nPos)); };
+    auto insideWord = [&](long nPos) {
+        return nPos > 0 && nPos < nLength && IsWordChar(CharAt(nPos - 1)) &&
+               IsWordChar(CharAt(nPos));
+    };
     if (insideWord(nStart))
     {
         while (nStart > 0 && IsWordChar(CharAt(nStart - 1)))

@@ -80,7 +80,8 @@ bool CTextFileReader::Fill()
             m_bHeldCarriageReturn = false;
         }
         const size_t nRead =
-            m_bEndOfFile ? 0 : std::fread(m_buffer.data() + nStart, 1, kBufferSize - nStart, m_pFile);
+            m_bEndOfFile ? 0
+                         : std::fread(m_buffer.data() + nStart, 1, kBufferSize - nStart, m_pFile);
         if (nRead == 0)
         {
             m_bEndOfFile = true;

@@ -1,10 +1,11 @@
 #include "config/Configuration.h"
+
 #include "platform/ConfigurationLocation.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
 
-#include <gmock/gmock.h>
 #include <cstdlib>
+#include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -110,15 +111,16 @@ TEST_F(ConfigurationTest, KeyWordsAreCaseSensitiveWithTwoSpellingsEach)
     EXPECT_EQ(lower.editor, "/e");
     EXPECT_EQ(lower.help, "/h/");
 
-    const CConfiguration ignored = Read("Exe " + vorsa + "\neXe " + vorsa +
-                                        "\nBIN /b/\nEDITOR /e\nHELP /h/\n# help /c/\n");
+    const CConfiguration ignored =
+        Read("Exe " + vorsa + "\neXe " + vorsa + "\nBIN /b/\nEDITOR /e\nHELP /h/\n# help /c/\n");
     ExpectAllNotFound(ignored);
     EXPECT_THAT(m_ui.m_messages, IsEmpty());
 }
 
 TEST_F(ConfigurationTest, EverySpaceGoesButTabsStay)
 {
-    CConfiguration config = Read("   help   /my help/files /  \n\t bin\t/b/\neditor  /usr/bin/my editor\n");
+    CConfiguration config =
+        Read("   help   /my help/files /  \n\t bin\t/b/\neditor  /usr/bin/my editor\n");
     EXPECT_EQ(config.help, "/myhelp/files/");
     EXPECT_EQ(config.bin, "\t/b/");
     EXPECT_EQ(config.editor, "/usr/bin/myeditor");

@@ -28,9 +28,13 @@ TEST_F(ScriptEditHelpTest, AnUnconfiguredOrMissingLibraryIsReportedAndEmpty)
     const std::string help = m_dir.MakeDirectory("help");
     m_dir.Write("help/list.txt", "model.txt\n");
     EXPECT_EQ(m_edit.LoadHelpFiles(help), 0);
-    EXPECT_THAT(m_ui.m_messages,
-                ElementsAre("Unable to load help-files, - check corvale.config\n Specify -> help <path to help files>",
-                            "Error - File not found: lists.txt"));
+    // A folder where the list file should be is no list file.
+    m_dir.MakeDirectory("odd/list.txt");
+    EXPECT_EQ(m_edit.LoadHelpFiles(m_dir.PathOf("odd/")), 0);
+    EXPECT_THAT(m_ui.m_messages, ElementsAre("Unable to load help-files, - check corvale.config\n "
+                                             "Specify -> help <path to help files>",
+                                             "Error - File not found: lists.txt",
+                                             "Error - File not found: lists.txt"));
     EXPECT_EQ(m_edit.m_nHelpFiles, 0);
     EXPECT_FALSE(m_edit.ShowCommandHelp("model", "command"));
 }
@@ -44,8 +48,8 @@ TEST_F(ScriptEditHelpTest, TheListNamesTheFilesInOrderHoweverItIsLaidOut)
     EXPECT_EQ(m_edit.m_nHelpFiles, 4);
     EXPECT_THAT(m_edit.m_helpPaths, ElementsAre(m_dir.PathOf("a.txt"), m_dir.PathOf("missing.txt"),
                                                 m_dir.PathOf("c.txt"), m_dir.PathOf("a.txt")));
-    EXPECT_THAT(m_ui.m_messages,
-                ElementsAre("File specified in lists.txt -> " + m_dir.PathOf("missing.txt") + ", not found"));
+    EXPECT_THAT(m_ui.m_messages, ElementsAre("File specified in lists.txt -> " +
+                                             m_dir.PathOf("missing.txt") + ", not found"));
     EXPECT_EQ(m_edit.m_helpFiles[1]->m_nRecords, 0);
     EXPECT_EQ(m_edit.m_helpFiles[2]->m_nRecords, 2);
 
@@ -67,7 +71,8 @@ TEST_F(ScriptEditHelpTest, AnEmptyListLoadsAnEmptyLibrary)
 
 TEST_F(ScriptEditHelpTest, ALookupThatFindsNothingLeavesThePaneAlone)
 {
-    m_dir.Write("e.txt", "element:command\nelement <type> ...\n#\nTruss:element\nelement Truss ...\n#\n");
+    m_dir.Write("e.txt",
+                "element:command\nelement <type> ...\n#\nTruss:element\nelement Truss ...\n#\n");
     m_dir.Write("list.txt", "e.txt");
     ASSERT_EQ(m_edit.LoadHelpFiles(m_dir.Prefix()), 1);
 
@@ -80,7 +85,8 @@ TEST_F(ScriptEditHelpTest, ALookupThatFindsNothingLeavesThePaneAlone)
 
 TEST_F(ScriptEditHelpTest, WithHelpOffLookupsAnswerButOnlyTheTreeShowsText)
 {
-    m_dir.Write("e.txt", "element:command\nelement <type> ...\n#\nload:command\nload <node> ...\n#\n");
+    m_dir.Write("e.txt",
+                "element:command\nelement <type> ...\n#\nload:command\nload <node> ...\n#\n");
     m_dir.Write("list.txt", "e.txt");
     ASSERT_EQ(m_edit.LoadHelpFiles(m_dir.Prefix()), 1);
     m_edit.m_bHelpOn = 0;

@@ -6,7 +6,8 @@
 namespace
 {
 int ScanInOrder(const std::vector<std::string>& keywords, const std::vector<std::string>& parents,
-                const std::vector<bool>& usable, const std::string& keyword, const std::string& parent)
+                const std::vector<bool>& usable, const std::string& keyword,
+                const std::string& parent)
 {
     for (size_t k = 0; k < keywords.size(); ++k)
     {
@@ -51,7 +52,8 @@ TEST(CommandIndex, AnswersExactlyAsTheInOrderScanDoes)
         const size_t k = static_cast<size_t>(i / 2) % keywords.size();
         const std::string keyword = bKnown ? keywords[k] : RandomText(random);
         const std::string parent = bKnown ? parents[k] : RandomText(random);
-        ASSERT_EQ(index.Find(keyword, parent), ScanInOrder(keywords, parents, usable, keyword, parent))
+        ASSERT_EQ(index.Find(keyword, parent),
+                  ScanInOrder(keywords, parents, usable, keyword, parent))
             << "query " << i;
     }
 }

@@ -12,7 +12,8 @@ std::string Library(int nRecords, const std::string& version)
 {
     std::string text;
     for (int k = 0; k < nRecords; ++k)
-        text += "r" + std::to_string(k) + ":command\n" + version + " text of r" + std::to_string(k) + "\n#\n";
+        text += "r" + std::to_string(k) + ":command\n" + version + " text of r" +
+                std::to_string(k) + "\n#\n";
     return text;
 }
 
@@ -25,7 +26,10 @@ std::string Fetch(CHelpFile& file, int k)
 
 struct CacheAllocatorOverride
 {
-    explicit CacheAllocatorOverride(CHelpFile::CacheAllocator pfn) { CHelpFile::s_pfnAllocateCache = pfn; }
+    explicit CacheAllocatorOverride(CHelpFile::CacheAllocator pfn)
+    {
+        CHelpFile::s_pfnAllocateCache = pfn;
+    }
     ~CacheAllocatorOverride() { CHelpFile::s_pfnAllocateCache = &CHelpFile::AllocateCache; }
 };
 
@@ -49,7 +53,8 @@ TEST(HelpFileCache, FillsItsSlotsInOrderAndNeverReplacesThem)
     file.Load(path);
     EXPECT_EQ(file.m_nCacheSize, 300);
     for (int k = 0; k <= 300; ++k)
-        EXPECT_EQ(Fetch(file, k), " r" + std::to_string(k) + ":command\nold text of r" + std::to_string(k) + "\n");
+        EXPECT_EQ(Fetch(file, k),
+                  " r" + std::to_string(k) + ":command\nold text of r" + std::to_string(k) + "\n");
     EXPECT_EQ(file.m_nCacheUsed, 300);
     EXPECT_EQ(file.m_cache[0].m_keyword, "r0");
     EXPECT_EQ(file.m_cache[299].m_keyword, "r299");

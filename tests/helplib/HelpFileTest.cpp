@@ -1,4 +1,5 @@
 #include "helplib/HelpFile.h"
+
 #include "platform/ScriptedUserInteraction.h"
 #include "platform/TextControl.h"
 #include "support/TempDir.h"
@@ -72,8 +73,8 @@ TEST_F(HelpFileTest, TheTextIsOneSpaceThenEveryNonBlankLineAsRead)
          "node:command\n"
          "the second record with the same name is never shown\n"
          "#\n");
-    EXPECT_EQ(Fetch("node", "command"),
-              " node:command\nnode <tag> <x> <y>\n    <tag>  integer tag\n  # indented hash is help text\n");
+    EXPECT_EQ(Fetch("node", "command"), " node:command\nnode <tag> <x> <y>\n    <tag>  integer "
+                                        "tag\n  # indented hash is help text\n");
     EXPECT_EQ(Fetch("node", "element"), "<nothing>");
 }
 
@@ -157,7 +158,8 @@ TEST_F(HelpFileTest, BytesOfAnyValueAreKept)
     EXPECT_EQ(file.m_keywords[0], std::string("k\0w", 3));
     EXPECT_TRUE(file.HasCommand(std::string("k\0w", 3), "command"));
     EXPECT_FALSE(file.HasCommand("k", "command"));
-    EXPECT_EQ(Fetch(std::string("k\0w", 3), "command"), std::string(" k\0w:command\ntext \xFF\x01\n", 21));
+    EXPECT_EQ(Fetch(std::string("k\0w", 3), "command"),
+              std::string(" k\0w:command\ntext \xFF\x01\n", 21));
 }
 
 TEST_F(HelpFileTest, LongLinesAreReadInPiecesThatCountAsLines)
@@ -181,9 +183,10 @@ TEST_F(HelpFileTest, AMissingFileOrADirectoryIsReportedAndHasNoRecords)
     std::string text;
     EXPECT_FALSE(file.FetchHelp("model", "command", text));
     file.Load(m_dir.MakeDirectory("adir"));
-    EXPECT_THAT(m_ui.m_messages,
-                ElementsAre("File specified in lists.txt -> " + m_dir.PathOf("absent.txt") + ", not found",
-                            "File specified in lists.txt -> " + m_dir.PathOf("adir") + ", not found"));
+    EXPECT_THAT(
+        m_ui.m_messages,
+        ElementsAre("File specified in lists.txt -> " + m_dir.PathOf("absent.txt") + ", not found",
+                    "File specified in lists.txt -> " + m_dir.PathOf("adir") + ", not found"));
 }
 
 TEST_F(HelpFileTest, ShowHelpReplacesThePaneOnlyWhenARecordMatches)

@@ -18,8 +18,8 @@ CTextControl::StreamReader ReaderOf(const std::string& bytes, long nChunk = 7)
     auto pPos = std::make_shared<size_t>(0);
     return [bytes, pPos, nChunk](char* pBuffer, long nWanted) -> long
     {
-        const size_t nTake = std::min({bytes.size() - *pPos, static_cast<size_t>(nWanted),
-                                       static_cast<size_t>(nChunk)});
+        const size_t nTake = std::min(
+            {bytes.size() - *pPos, static_cast<size_t>(nWanted), static_cast<size_t>(nChunk)});
         std::copy_n(bytes.data() + *pPos, nTake, pBuffer);
         *pPos += nTake;
         return static_cast<long>(nTake);
@@ -254,7 +254,8 @@ TEST(TextControlEdit, DroppedFilesAreHandedOnAndDroppedTextGoesInAsPlainText)
 
     QMimeData fileData;
     fileData.setUrls({QUrl::fromLocalFile("/tmp/model.tcl")});
-    QDragEnterEvent fileEnter(QPoint(5, 5), Qt::CopyAction, &fileData, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent fileEnter(QPoint(5, 5), Qt::CopyAction, &fileData, Qt::LeftButton,
+                              Qt::NoModifier);
     QApplication::sendEvent(control.viewport(), &fileEnter);
     EXPECT_TRUE(fileEnter.isAccepted());
     QDropEvent fileDrop(QPointF(5, 5), Qt::CopyAction, &fileData, Qt::LeftButton, Qt::NoModifier);
@@ -266,7 +267,8 @@ TEST(TextControlEdit, DroppedFilesAreHandedOnAndDroppedTextGoesInAsPlainText)
     control.LimitText(12);
     QMimeData textData;
     textData.setText("node 1\nnode 2 0 0");
-    QDragEnterEvent textEnter(QPoint(5, 5), Qt::CopyAction, &textData, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent textEnter(QPoint(5, 5), Qt::CopyAction, &textData, Qt::LeftButton,
+                              Qt::NoModifier);
     QApplication::sendEvent(control.viewport(), &textEnter);
     QDropEvent textDrop(QPointF(5, 5), Qt::CopyAction, &textData, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(control.viewport(), &textDrop);

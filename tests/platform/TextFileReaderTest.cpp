@@ -1,4 +1,5 @@
 #include "platform/TextFileReader.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,8 @@ TEST(TextFileReader, LinesDropTheLineFeedAndSplitLongLinesLikeGetline)
     CTempDir dir;
     const std::string path = dir.Write("t.txt", "abc\nabcd\nabcdefg\n\nlast");
     // A line of exactly the limit consumes its line feed; a longer one is split.
-    const std::vector<std::string> expected = {"abc", "abc", "d", "abc", "def", "g", "", "las", "t"};
+    const std::vector<std::string> expected = {"abc", "abc", "d",   "abc", "def",
+                                               "g",   "",    "las", "t"};
     EXPECT_EQ(Lines(path, 3), expected);
 }
 

@@ -18,8 +18,8 @@ TEST(UserInteraction, ScriptedServiceRecordsTextsExactlyAndAnswersFromItsQueue)
     EXPECT_EQ(ui.m_nUnexpectedQuestions, 1);
 
     EXPECT_THAT(ui.m_messages, ::testing::ElementsAre("line one\n line two "));
-    EXPECT_THAT(ui.m_questions,
-                ::testing::ElementsAre("File has been modified, close anyway?", "again?", "third?"));
+    EXPECT_THAT(ui.m_questions, ::testing::ElementsAre("File has been modified, close anyway?",
+                                                       "again?", "third?"));
 }
 
 TEST(UserInteraction, ScriptedServicesNestAndTheQtDialogsComeBack)
