@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineColourer.h"
+#include "WordColour.h"
 #include "helplib/HelpFile.h"
 #include "platform/TextControl.h"
 
@@ -7,8 +9,11 @@
 #include <string>
 #include <vector>
 
-// The editing pane. It owns the command library: the help files named by the
-// help directory's "list.txt", in list order.
+class CCorvaleDoc;
+
+// The editing pane. It colours the script while it is typed ("fontify") and
+// owns the command library: the help files named by the help directory's
+// "list.txt", in list order.
 class CScriptEdit : public CTextControl
 {
     Q_OBJECT
@@ -17,6 +22,7 @@ public:
     explicit CScriptEdit(QWidget* pParent = nullptr, int nControlId = 1);
     ~CScriptEdit() override;
 
+    // ---- command library ----
     // Loads the library from a help directory, which is used as a plain prefix.
     // 1 when the list file was read (even if help files were missing), 0 when the
     // directory is "not found" or the list file cannot be opened.
@@ -28,10 +34,61 @@ public:
     // The same, but shows the text even while help is off.
     bool ShowTreeCommandHelp(const std::string& keyword, const std::string& parent);
 
-    CTextControl* m_pSummaryPane = nullptr;
-    int m_bHelpOn = 1;
+    // ---- colouring ----
+    // One-time set-up of the formats of both panes and of the keyword table.
+    void SetUpFormats();
+    std::string WordAtColumn(const std::string& line, long nLength, long nColumn) const;
+    bool IsKeyword(const std::string& word) const;
+    // Classifies, colours and looks up the word around a column of the caret's
+    // line (without its break). Typing mode: both flags false.
+    void FontifyWord(const std::string& line, long nLength, long nColumn, bool bRecolour,
+                     bool bLookUpOnly);
+    // Handles the caret's line for the character just typed or met (0: none).
+    void FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly);
+    void FontifyLine(long nLine);
+    void FontifyCurrentLine();
+    // Recolours the whole text and refills the Variables and Source lists.
+    void FontifyAll();
+    void SetFontFace(const std::string& faceName);
 
+    // A character typed (8 Backspace, 13 Enter): marks the script changed, lets
+    // the control insert it, and colours what it touched.
+    void OnChar(char ch, QKeyEvent* pEvent);
+    // The Delete key: marks the script changed and recolours the caret's line.
+    void OnKeyDown(QKeyEvent* pEvent);
+
+    // The format of a word class, with the current face and height.
+    CCharFormat FormatOf(EWordColour colour) const;
+
+    CCorvaleDoc* m_pDoc = nullptr;
+    CTextControl* m_pSummaryPane = nullptr;
+    int m_nFontHeight = 210;
+    int m_bHelpOn = 1;
+    int m_bFillLists = 0;
+    unsigned char m_bMoveFocus = 1;
+    CCharFormat m_charFormat;
+    std::uint32_t m_crSubCommand = Rgb(0, 0, 255);
+    std::uint32_t m_crCommand = Rgb(0, 150, 0);
+    std::uint32_t m_crKeyword = Rgb(160, 0, 135);
+    std::uint32_t m_crText = Rgb(0, 0, 0);
+    std::uint32_t m_crComment = Rgb(150, 150, 150);
+    int m_nTclKeywords = 14;
     int m_nHelpFiles = 0;
-    std::vector<std::string> m_helpPaths;
+    std::vector<std::string> m_tclKeywords = std::vector<std::string>(14);
     std::vector<std::unique_ptr<CHelpFile>> m_helpFiles;
+    std::vector<std::string> m_helpPaths;
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+
+private:
+    // Applies a format to [nStart, nEnd) through the selection, and restores it.
+    void ColourRange(long nStart, long nEnd, EWordColour colour, bool bWholeWords);
+    void ApplyToSelection(EWordColour colour);
+    bool LookUpQuietly(const std::string& keyword, const std::string& parent) const;
+    void ShowProgress(const std::string& text, bool bForce);
+    std::vector<CCharFormat> AllFormats() const;
+
+    long long m_nLastProgressMs = 0;
 };

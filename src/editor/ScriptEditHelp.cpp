@@ -53,6 +53,16 @@ bool CScriptEdit::ShowCommandHelp(const std::string& keyword, const std::string&
     return false;
 }
 
+bool CScriptEdit::LookUpQuietly(const std::string& keyword, const std::string& parent) const
+{
+    for (const auto& pHelpFile : m_helpFiles)
+    {
+        if (pHelpFile->HasCommand(keyword, parent))
+            return true;
+    }
+    return false;
+}
+
 bool CScriptEdit::ShowTreeCommandHelp(const std::string& keyword, const std::string& parent)
 {
     const int bWasOn = m_bHelpOn;

@@ -192,6 +192,9 @@ void CTextControl::SetSel(long nStart, long nEnd)
     }
     nStart = ClampPosition(nStart);
     nEnd = ClampPosition(nEnd);
+    // A format kept for the caret belongs to that caret only.
+    if (nStart != nEnd || nStart != m_nPendingPos)
+        m_nPendingPos = -1;
     Sci(SCI_SETANCHOR, static_cast<unsigned long>(nStart));
     Sci(SCI_SETCURRENTPOS, static_cast<unsigned long>(nEnd));
 }
@@ -269,6 +272,13 @@ void CTextControl::LineScroll(long nLines, long nChars)
 long CTextControl::GetFirstVisibleLine() const
 {
     return Sci(SCI_GETFIRSTVISIBLELINE);
+}
+
+QPoint CTextControl::PosFromChar(long nChar) const
+{
+    const auto nPos = static_cast<unsigned long>(ClampPosition(nChar));
+    return QPoint(static_cast<int>(Sci(SCI_POINTXFROMPOSITION, 0, static_cast<long>(nPos))),
+                  static_cast<int>(Sci(SCI_POINTYFROMPOSITION, 0, static_cast<long>(nPos))));
 }
 
 void CTextControl::ScrollCaret()

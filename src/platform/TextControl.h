@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The multi-line text control behind the editing pane and the command summary
 // pane. Its operations keep the names and meaning of the rich-text control the
@@ -48,6 +49,12 @@ public:
     // The full format of one character.
     CCharFormat GetCharFormatAt(long nPos) const;
 
+    // Formats many characters at once, with the result applying each format to
+    // its characters would give: character nStart + i takes
+    // formats[formatOfChar[i]]. Characters past the end of the text are ignored.
+    void SetCharFormats(long nStart, const std::string& formatOfChar,
+                        const std::vector<CCharFormat>& formats);
+
     // Selection: (0, -1) selects everything; an end of -1 means the end of the
     // text; a start of -1 removes the selection, leaving the caret at its end.
     // Neither call scrolls.
@@ -68,6 +75,8 @@ public:
     std::string GetTextRange(long nStart, long nEnd) const;
     void LineScroll(long nLines, long nChars = 0);
     long GetFirstVisibleLine() const;
+    // The top-left corner of a character in the viewport (EM_POSFROMCHAR).
+    QPoint PosFromChar(long nChar) const;
     void ScrollCaret();
 
     // Replaces the selection; the caret ends after the new text. Text that would

@@ -3,6 +3,7 @@
 #include "Latin1.h"
 #include "TextControl.h"
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -292,6 +293,41 @@ bool CTextControl::SetWordCharFormat(const CCharFormat& format)
         return SetSelectionCharFormat(format);
     ApplyFormat(nStart, nEnd, format);
     return true;
+}
+
+void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
+                                  const std::vector<CCharFormat>& formats)
+{
+    nStart = std::max(0L, nStart);
+    const long nLength = std::min(static_cast<long>(formatOfChar.size()), GetTextLength() - nStart);
+    if (nLength <= 0)
+        return;
+    std::vector<int> styleOf(formats.size());
+    for (size_t i = 0; i < formats.size(); ++i)
+        styleOf[i] = InternLook(MergeFormat(m_styles.Look(CStyleTable::kDefaultStyle), formats[i]));
+    std::string styles(static_cast<size_t>(nLength), '\0');
+    for (size_t i = 0; i < styles.size(); ++i)
+        styles[i] = static_cast<char>(styleOf[static_cast<unsigned char>(formatOfChar[i])]);
+    Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
+    SciText(SCI_SETSTYLINGEX, styles.size(), styles.data());
+
+    if (!m_bAnyStrike &&
+        std::none_of(formats.begin(), formats.end(),
+                     [](const CCharFormat& f)
+                     { return (f.dwMask & CFM_STRIKEOUT) && (f.dwEffects & CFE_STRIKEOUT); }))
+        return;
+    size_t nRun = 0;
+    while (nRun < styles.size())
+    {
+        size_t nRunEnd = nRun + 1;
+        while (nRunEnd < styles.size() && formatOfChar[nRunEnd] == formatOfChar[nRun])
+            ++nRunEnd;
+        const CCharFormat& format = formats[static_cast<unsigned char>(formatOfChar[nRun])];
+        if (format.dwMask & CFM_STRIKEOUT)
+            SetStrikeRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
+                           (format.dwEffects & CFE_STRIKEOUT) != 0);
+        nRun = nRunEnd;
+    }
 }
 
 CCharFormat CTextControl::GetCharFormatAt(long nPos) const

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "WordColour.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The word rules of the editing pane, as plain functions of a line's text.
+// Recolouring a line word by word means visiting each delimiter of the line and
+// colouring the word before it; ColourLine gives the formats that visit leaves
+// behind, in the order they are applied, so that they can be applied in one go.
+class CLineColourer
+{
+public:
+    struct CSpan
+    {
+        long nStart; // offsets into the line
+        long nEnd;
+        EWordColour colour;
+    };
+
+    // Is the word a library command under this parent (a lookup with help off)?
+    using CommandLookup =
+        std::function<bool(const std::string& keyword, const std::string& parent)>;
+    // A word after "source" (bSource) or "set", met while recolouring.
+    using ListEntry = std::function<void(bool bSource, const std::string& word)>;
+
+    CLineColourer(const std::vector<std::string>& keywords, CommandLookup lookup,
+                  const ListEntry* pListEntry)
+        : m_keywords(keywords), m_lookup(std::move(lookup)), m_pListEntry(pListEntry)
+    {
+    }
+
+    // The word around a column: from after the last space, "{" or "[" before the
+    // column to the first space at or after it.
+    static std::string WordAtColumn(std::string_view line, long nLength, long nColumn, long& nStart,
+                                    long& nEnd);
+    bool IsKeyword(const std::string& word) const;
+    // A word is classified only when it holds a letter a-z in either case.
+    static bool HasLetter(std::string_view word);
+    // The words of the line before the word's delimiter, trimmed; "command" when none.
+    static std::string ContextOf(std::string_view line, long nWordStart);
+
+    // How the word around nColumn is coloured in recolour mode (or -1 for
+    // "leave it", a word without letters). Reports list entries on the way.
+    int ClassifyWord(std::string_view line, long nLength, long nColumn, long& nStart,
+                     long& nEnd) const;
+
+    // The formats a word-by-word recolouring of the line leaves: lineWithBreak is
+    // the line's text with its CR LF. False for a blank line, which is left alone.
+    bool ColourLine(std::string_view lineWithBreak, std::vector<CSpan>& spans) const;
+
+    static constexpr const char* kTclKeywords[] = {"set",    "if",   "while", "puts", "gets",
+                                                   "error",  "expr", "open",  "exec", "proc",
+                                                   "source", "for",  "incr",  "pow"};
+
+private:
+    const std::vector<std::string>& m_keywords;
+    CommandLookup m_lookup;
+    const ListEntry* m_pListEntry;
+};

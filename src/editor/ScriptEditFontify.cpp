@@ -1,0 +1,340 @@
+// Colouring of the editing pane ("fontify"). Typing colours the word at the
+// caret through the selection, as the control's formats work; recolouring a
+// line or the whole text computes what the word-by-word pass would leave and
+// applies it at once, so the selection does not wander and nothing flickers.
+#include "CorvaleDoc.h"
+#include "ScriptEdit.h"
+#include "platform/WhiteSpace.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+
+namespace
+{
+constexpr int kSummaryHeightPercent = 75;
+constexpr long long kProgressIntervalMs = 100;
+
+long long NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+void CScriptEdit::SetUpFormats()
+{
+    m_nFontHeight = 210;
+    m_charFormat = CCharFormat();
+    m_charFormat.dwMask = 0xE040000E;
+    m_charFormat.dwEffects = 0;
+    m_charFormat.yHeight = m_nFontHeight;
+    m_charFormat.crTextColor = m_crText;
+    m_charFormat.bCharSet = 0;
+    m_charFormat.bPitchAndFamily = FIXED_PITCH;
+    m_charFormat.szFaceName = "Courier New";
+    SetDefaultCharFormat(m_charFormat);
+    SetBackgroundColor(Rgb(255, 255, 255));
+
+    if (m_pSummaryPane != nullptr)
+    {
+        CCharFormat summary;
+        summary.dwMask = 0xE040000E;
+        summary.dwEffects = 0;
+        summary.yHeight = m_nFontHeight * kSummaryHeightPercent / 100;
+        summary.crTextColor = Rgb(100, 50, 50);
+        summary.bCharSet = 0;
+        summary.bPitchAndFamily = FF_SWISS;
+        m_pSummaryPane->SetDefaultCharFormat(summary);
+    }
+
+    m_tclKeywords.assign(std::begin(CLineColourer::kTclKeywords),
+                         std::end(CLineColourer::kTclKeywords));
+    m_nTclKeywords = static_cast<int>(m_tclKeywords.size());
+}
+
+CCharFormat CScriptEdit::FormatOf(EWordColour colour) const
+{
+    CCharFormat format = m_charFormat;
+    format.yHeight = m_nFontHeight;
+    format.dwEffects = 0;
+    switch (colour)
+    {
+    case EWordColour::Plain:
+        format.crTextColor = m_crText;
+        break;
+    case EWordColour::Keyword:
+        format.crTextColor = m_crKeyword;
+        break;
+    case EWordColour::Command:
+        format.crTextColor = m_crCommand;
+        break;
+    case EWordColour::SubCommand:
+        format.crTextColor = m_crSubCommand;
+        break;
+    case EWordColour::Comment:
+        format.crTextColor = m_crComment;
+        break;
+    case EWordColour::SourcedName:
+        format.crTextColor = m_crText;
+        format.dwEffects = CFE_ITALIC | CFE_UNDERLINE;
+        break;
+    }
+    return format;
+}
+
+std::vector<CCharFormat> CScriptEdit::AllFormats() const
+{
+    std::vector<CCharFormat> formats;
+    for (int i = 0; i < kWordColourCount; ++i)
+        formats.push_back(FormatOf(static_cast<EWordColour>(i)));
+    return formats;
+}
+
+std::string CScriptEdit::WordAtColumn(const std::string& line, long nLength, long nColumn) const
+{
+    long nStart = 0;
+    long nEnd = 0;
+    return CLineColourer::WordAtColumn(line, nLength, nColumn, nStart, nEnd);
+}
+
+bool CScriptEdit::IsKeyword(const std::string& word) const
+{
+    const auto last = m_tclKeywords.begin() +
+                      std::min<long>(m_nTclKeywords, static_cast<long>(m_tclKeywords.size()));
+    return std::find(m_tclKeywords.begin(), last, word) != last;
+}
+
+void CScriptEdit::ApplyToSelection(EWordColour colour)
+{
+    SetSelectionCharFormat(FormatOf(colour));
+}
+
+void CScriptEdit::ColourRange(long nStart, long nEnd, EWordColour colour, bool bWholeWords)
+{
+    long nSavedStart = 0;
+    long nSavedEnd = 0;
+    GetSel(nSavedStart, nSavedEnd);
+    SetSel(std::max(0L, nStart), std::max(0L, nEnd));
+    if (bWholeWords)
+        SetWordCharFormat(FormatOf(colour));
+    else
+        SetSelectionCharFormat(FormatOf(colour));
+    SetSel(nSavedStart, nSavedEnd);
+}
+
+void CScriptEdit::FontifyWord(const std::string& line, long nLength, long nColumn, bool bRecolour,
+                              bool bLookUpOnly)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    const std::string word = CLineColourer::WordAtColumn(line, nLength, nColumn, nStart, nEnd);
+    const long nLineStart = LineIndex(-1);
+    if (!CLineColourer::HasLetter(word))
+    {
+        ApplyToSelection(EWordColour::Plain);
+        return;
+    }
+    const std::string context = CLineColourer::ContextOf(line, nStart);
+    const std::string trimmed(Trim(word));
+    if (m_bFillLists == 1 && m_pDoc != nullptr)
+    {
+        if (context == "source")
+            m_pDoc->AddSource(trimmed);
+        else if (context == "set")
+            m_pDoc->AddVariable(trimmed);
+    }
+
+    const long nWordStart = nLineStart + nStart;
+    const long nWordEnd = nLineStart + nEnd;
+    if (IsKeyword(trimmed))
+    {
+        if (!bLookUpOnly)
+            ColourRange(nWordStart, nWordEnd, EWordColour::Keyword, false);
+        return;
+    }
+    if (context == "command" && ShowCommandHelp(trimmed, "command"))
+    {
+        if (!bLookUpOnly)
+            ColourRange(nWordStart, nWordEnd, EWordColour::Command, true);
+        return;
+    }
+    if (ShowCommandHelp(trimmed, context))
+    {
+        if (!bLookUpOnly)
+            ColourRange(nWordStart, nWordEnd, EWordColour::SubCommand, true);
+        return;
+    }
+    if (bLookUpOnly)
+        return;
+    if (context == "source")
+        ColourRange(nWordStart, nWordEnd, EWordColour::SourcedName, false);
+    else if (bRecolour)
+        ColourRange(nWordStart, nWordEnd, EWordColour::Plain, false);
+    else
+        ApplyToSelection(EWordColour::Plain); // typing never resets a word that is not found
+}
+
+void CScriptEdit::FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nLineStart = LineIndex(-1);
+    const long nLine = LineFromChar(-1);
+    const long nLength = LineLength(-1);
+    std::string line = GetLine(nLine);
+    if (static_cast<long>(line.size()) > nLength)
+        line.resize(static_cast<size_t>(std::max(0L, nLength)));
+
+    const std::string_view trimmed = TrimLeft(line);
+    if (trimmed.empty())
+        return;
+    if (trimmed[0] == '#')
+        ColourRange(nStart - 1, nEnd, EWordColour::Comment, false);
+    else if (ch == '#')
+        ColourRange(nStart - 1, nLineStart + nLength, EWordColour::Comment, false);
+    else
+    {
+        FontifyWord(line, nLength, nStart - nLineStart, bRecolour, bLookUpOnly);
+        SetSel(nStart, nEnd);
+    }
+}
+
+void CScriptEdit::FontifyLine(long nLine)
+{
+    const int bHelpWasOn = m_bHelpOn;
+    m_bHelpOn = 0;
+    const long nLineStart = LineIndex(nLine);
+    if (nLineStart >= 0)
+    {
+        const std::string line = GetLine(nLine);
+        CLineColourer::ListEntry listEntry = [this](bool bSource, const std::string& word)
+        {
+            if (bSource)
+                m_pDoc->AddSource(word);
+            else
+                m_pDoc->AddVariable(word);
+        };
+        const CLineColourer colourer(
+            m_tclKeywords,
+            [this](const std::string& k, const std::string& p) { return LookUpQuietly(k, p); },
+            m_bFillLists == 1 && m_pDoc != nullptr ? &listEntry : nullptr);
+        std::vector<CLineColourer::CSpan> spans;
+        if (colourer.ColourLine(line, spans))
+        {
+            std::string formatOfChar(static_cast<size_t>(spans.front().nEnd), '\0');
+            for (const CLineColourer::CSpan& span : spans)
+                std::fill(formatOfChar.begin() + span.nStart, formatOfChar.begin() + span.nEnd,
+                          static_cast<char>(span.colour));
+            SetCharFormats(nLineStart, formatOfChar, AllFormats());
+            // A comment line keeps the selection; any other line leaves the caret
+            // at the selection's end.
+            if (TrimLeft(line)[0] != '#')
+            {
+                long nStart = 0;
+                long nEnd = 0;
+                GetSel(nStart, nEnd);
+                SetSel(nEnd, nEnd);
+            }
+        }
+    }
+    m_bHelpOn = bHelpWasOn;
+}
+
+void CScriptEdit::FontifyCurrentLine()
+{
+    FontifyLine(LineFromChar(-1));
+}
+
+void CScriptEdit::ShowProgress(const std::string& text, bool bForce)
+{
+    if (m_pSummaryPane == nullptr)
+        return;
+    // Every fifth line changes the text; showing each change would cost more
+    // than the colouring itself, so the pane is repainted a few times a second.
+    const long long nNow = NowMs();
+    if (!bForce && nNow - m_nLastProgressMs < kProgressIntervalMs)
+        return;
+    m_nLastProgressMs = nNow;
+    m_pSummaryPane->SetWindowText(text);
+    if (m_pSummaryPane->isVisible())
+        m_pSummaryPane->viewport()->repaint();
+}
+
+void CScriptEdit::FontifyAll()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_bMoveFocus = 0;
+    std::string progress = "Formatting";
+    ShowProgress(progress, true);
+
+    const int bHelpWasOn = m_bHelpOn;
+    m_bHelpOn = 0;
+    m_bFillLists = 1;
+    if (m_pDoc != nullptr)
+    {
+        m_pDoc->ClearSources();
+        m_pDoc->ClearVariables();
+    }
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+
+    CLineColourer::ListEntry listEntry = [this](bool bSource, const std::string& word)
+    {
+        if (bSource)
+            m_pDoc->AddSource(word);
+        else
+            m_pDoc->AddVariable(word);
+    };
+    const CLineColourer colourer(
+        m_tclKeywords,
+        [this](const std::string& k, const std::string& p) { return LookUpQuietly(k, p); },
+        m_pDoc != nullptr ? &listEntry : nullptr);
+
+    // Everything plain first, then each line as its word-by-word pass leaves it.
+    const std::string text = GetWindowText();
+    std::string formatOfChar(text.size(), static_cast<char>(EWordColour::Plain));
+    std::vector<CLineColourer::CSpan> spans;
+    const long nLines = GetLineCount();
+    for (long i = 0; i < nLines; ++i)
+    {
+        if (i % 200 == 0)
+            progress += "\n";
+        else if (i % 5 == 0)
+        {
+            progress += ".";
+            ShowProgress(progress, false);
+        }
+        const long nLineStart = LineIndex(i);
+        const long nLineEnd = i + 1 < nLines ? LineIndex(i + 1) : static_cast<long>(text.size());
+        const std::string_view line(text.data() + nLineStart,
+                                    static_cast<size_t>(nLineEnd - nLineStart));
+        if (!colourer.ColourLine(line, spans))
+            continue;
+        for (const CLineColourer::CSpan& span : spans)
+        {
+            const long nFrom = std::min(nLineStart + span.nStart, static_cast<long>(text.size()));
+            const long nTo = std::min(nLineStart + span.nEnd, static_cast<long>(text.size()));
+            std::fill(formatOfChar.begin() + nFrom, formatOfChar.begin() + nTo,
+                      static_cast<char>(span.colour));
+        }
+    }
+    SetCharFormats(0, formatOfChar, AllFormats());
+
+    m_bFillLists = 0;
+    m_bHelpOn = bHelpWasOn;
+    QApplication::restoreOverrideCursor();
+    if (m_pSummaryPane != nullptr)
+        m_pSummaryPane->SetWindowText(" ");
+    SetSel(nStart, nEnd);
+    m_bMoveFocus = 1;
+}
+
+void CScriptEdit::SetFontFace(const std::string& faceName)
+{
+    m_charFormat.szFaceName = faceName.substr(0, kMaxFaceName);
+    SetDefaultCharFormat(m_charFormat);
+}

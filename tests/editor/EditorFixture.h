@@ -1,0 +1,71 @@
+#pragma once
+
+#include "editor/CorvaleDoc.h"
+#include "editor/ScriptEdit.h"
+#include "platform/ScriptedUserInteraction.h"
+#include "support/TempDir.h"
+
+#include <QComboBox>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+// An editing pane wired as the view wires it: summary pane, formats, document
+// with its two lists, and a small help library.
+class EditorFixture : public ::testing::Test
+{
+protected:
+    static constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
+    static constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
+    static constexpr std::uint32_t kBlue = Rgb(0, 0, 255);
+    static constexpr std::uint32_t kGrey = Rgb(150, 150, 150);
+    static constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
+
+    EditorFixture()
+    {
+        m_dir.Write("list.txt", "model.txt elements.txt");
+        m_dir.Write("model.txt", "model:command\nmodel -dims <ndm>\n#\n"
+                                 "node:command\nnode <tag> <x> <y>\n#\n"
+                                 "-dims:model\nnumber of dimensions\n#\n");
+        m_dir.Write("elements.txt", "element:command\nelement <type> <tag> ...\n#\n"
+                                    "Truss:element\nelement Truss <tag> <i> <j> <A> <mat>\n#\n"
+                                    "lin:element Truss\nthird word help\n#\n");
+        m_edit.m_pSummaryPane = &m_summary;
+        m_edit.m_pDoc = &m_doc;
+        m_doc.m_pEdit = &m_edit;
+        m_doc.SetLists(&m_variables, &m_sources);
+        m_edit.resize(600, 300);
+        m_edit.SetUpFormats();
+        m_edit.LoadHelpFiles(m_dir.Prefix());
+    }
+
+    std::uint32_t ColourAt(long nPos) const { return m_edit.GetCharFormatAt(nPos).crTextColor; }
+    std::uint32_t EffectsAt(long nPos) const { return m_edit.GetCharFormatAt(nPos).dwEffects; }
+
+    // The colour of every character of [nStart, nEnd) when they agree, else 1.
+    std::uint32_t ColourOf(long nStart, long nEnd) const
+    {
+        const std::uint32_t crFirst = ColourAt(nStart);
+        for (long nPos = nStart + 1; nPos < nEnd; ++nPos)
+        {
+            if (ColourAt(nPos) != crFirst)
+                return 1;
+        }
+        return crFirst;
+    }
+
+    static QStringList Entries(const QComboBox& list)
+    {
+        QStringList entries;
+        for (int i = 0; i < list.count(); ++i)
+            entries << list.itemText(i);
+        return entries;
+    }
+
+    CTempDir m_dir;
+    CScriptedUserInteraction m_ui;
+    CTextControl m_summary;
+    CScriptEdit m_edit;
+    CCorvaleDoc m_doc;
+    QComboBox m_variables;
+    QComboBox m_sources;
+};

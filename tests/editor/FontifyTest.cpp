@@ -1,0 +1,225 @@
+#include "EditorFixture.h"
+#include "platform/WhiteSpace.h"
+
+#include <random>
+
+namespace
+{
+class FontifyTest : public EditorFixture
+{
+protected:
+    void Recolour(const std::string& text)
+    {
+        m_edit.SetWindowText(text);
+        m_edit.FontifyAll();
+    }
+};
+
+// The word-by-word pass as written: every delimiter of the line visited with
+// the caret, through the pane's own FontifyAtCaret.
+void RecolourLineWordByWord(CScriptEdit& edit, long nLine)
+{
+    const long nLineStart = edit.LineIndex(nLine);
+    const std::string line = edit.GetLine(nLine);
+    const std::string_view trimmed = TrimLeft(line);
+    if (trimmed.empty())
+        return;
+    const size_t nBreak = line.find_first_of(std::string("\n\xFF", 2));
+    const long nExtent = nBreak == std::string::npos ? static_cast<long>(line.size()) + 1
+                                                     : static_cast<long>(nBreak) + 1;
+    const long nEnd = std::min(nLineStart + nExtent, edit.GetTextLength());
+    edit.SetSel(nLineStart, nEnd);
+    edit.SetSelectionCharFormat(
+        edit.FormatOf(trimmed[0] == '#' ? EWordColour::Comment : EWordColour::Plain));
+    if (trimmed[0] == '#')
+        return;
+    for (long j = 0; j < nExtent; ++j)
+    {
+        const char c = j < static_cast<long>(line.size()) ? line[static_cast<size_t>(j)] : '\0';
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\0' && c != '#')
+            continue;
+        const long nCaret = nLineStart + j + (c == '#' ? 1 : 0);
+        edit.SetSel(nCaret, nCaret);
+        edit.FontifyAtCaret(c, true, false);
+        if (c == '\n' || c == '#')
+            break;
+    }
+}
+} // namespace
+
+TEST_F(FontifyTest, EachWordClassGetsItsFormat)
+{
+    Recolour("element Truss 1 2 3 -ndm\n"
+             "source model.tcl\n"
+             "  # indented comment\n"
+             "puts $a ;# note\n"
+             "if {$a} {puts $b}\n"
+             "a#b\n"
+             "Set SET sets 123 $1 -1.5e3 set\tx\n");
+    EXPECT_EQ(ColourOf(0, 7), kGreen);
+    EXPECT_EQ(ColourOf(8, 13), kBlue);
+    EXPECT_EQ(ColourOf(13, 26), kBlack);
+    EXPECT_EQ(EffectsAt(0), 0u);
+
+    const long nSource = m_edit.LineIndex(1);
+    EXPECT_EQ(ColourOf(nSource, nSource + 6), kPurple);
+    EXPECT_EQ(EffectsAt(nSource + 7), CFE_ITALIC | CFE_UNDERLINE);
+    EXPECT_EQ(ColourAt(nSource + 7), kBlack);
+    EXPECT_EQ(EffectsAt(nSource + 6), 0u);
+
+    // A comment line is grey in full, its leading blanks and line break included.
+    const long nComment = m_edit.LineIndex(2);
+    EXPECT_EQ(ColourOf(nComment, m_edit.LineIndex(3)), kGrey);
+
+    const long nPuts = m_edit.LineIndex(3);
+    EXPECT_EQ(ColourOf(nPuts, nPuts + 4), kPurple);
+    EXPECT_EQ(ColourOf(nPuts + 4, nPuts + 9), kBlack);
+    EXPECT_EQ(ColourOf(nPuts + 9, nPuts + 15), kGrey);
+    EXPECT_EQ(ColourAt(nPuts + 15), kBlack); // the line break is not part of the comment
+
+    const long nIf = m_edit.LineIndex(4);
+    EXPECT_EQ(ColourOf(nIf, nIf + 2), kPurple);
+    EXPECT_EQ(ColourOf(nIf + 4, nIf + 7), kBlack);   // "$a}" is a word of its own
+    EXPECT_EQ(ColourOf(nIf + 9, nIf + 13), kPurple); // "puts" after the brace
+    EXPECT_EQ(ColourOf(nIf + 14, nIf + 17), kBlack);
+
+    const long nHash = m_edit.LineIndex(5);
+    EXPECT_EQ(ColourAt(nHash), kBlack);
+    EXPECT_EQ(ColourOf(nHash + 1, nHash + 3), kGrey);
+
+    // Case counts, and a tab joins two words into one.
+    const long nMixed = m_edit.LineIndex(6);
+    EXPECT_EQ(ColourOf(nMixed, m_edit.LineIndex(7)), kBlack);
+}
+
+TEST_F(FontifyTest, TheWholeTextPassFillsTheListsOnlyFromSetAndSourceLines)
+{
+    m_variables.addItem("stale");
+    Recolour("set x 5\n"
+             "  set   count 0\n"
+             "source model.tcl\n"
+             "source $dir/a.tcl\n"
+             "if {1} {set z 5}\n"
+             "set\tw 5\n"
+             "# set y 1\n"
+             "set xmax 2\n"
+             "set X 3\n"
+             "set Abc 1\n"
+             "source my file.tcl\n");
+    EXPECT_EQ(Entries(m_variables), (QStringList{"Abc", "count", "x", "xmax"}));
+    EXPECT_EQ(Entries(m_sources), (QStringList{"$dir/a.tcl", "model.tcl", "my"}));
+
+    // After xmax, x is not added; after x, X is not added either.
+    Recolour("set xmax 1\nset x 2\n");
+    EXPECT_EQ(Entries(m_variables), (QStringList{"xmax"}));
+}
+
+TEST_F(FontifyTest, TheWholeTextPassRestoresWhatItChanges)
+{
+    Recolour(std::string("model 2\nnode 1 0 0\n"));
+    m_edit.SetSel(3, 9);
+    m_edit.m_bHelpOn = 1;
+    m_summary.SetWindowText("help text");
+    m_edit.FontifyAll();
+    long nStart = 0;
+    long nEnd = 0;
+    m_edit.GetSel(nStart, nEnd);
+    EXPECT_EQ(nStart, 3);
+    EXPECT_EQ(nEnd, 9);
+    EXPECT_EQ(m_summary.GetWindowText(), " ");
+    EXPECT_EQ(m_edit.m_bHelpOn, 1);
+    EXPECT_EQ(m_edit.m_bFillLists, 0);
+    EXPECT_EQ(m_edit.m_bMoveFocus, 1);
+    EXPECT_FALSE(m_doc.m_bChanged);
+
+    // Recolouring a line shows no help and leaves the help switch alone.
+    m_summary.SetWindowText("kept");
+    m_edit.FontifyLine(0);
+    EXPECT_EQ(m_summary.GetWindowText(), "kept");
+    EXPECT_EQ(m_edit.m_bHelpOn, 1);
+    m_edit.SetWindowText("   \n");
+    m_edit.FontifyLine(0);
+    EXPECT_EQ(m_edit.m_bHelpOn, 1);
+}
+
+TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
+{
+    std::mt19937 random(3);
+    const std::vector<std::string> words = {
+        "set",   "x",  "element", "Truss", "lin", "model", "-dims",    "node", "source",
+        "a.tcl", "{",  "[",       "}",     "#",   ";#",    "puts",     "$x",   "12",
+        "\t",    "if", "{set",    "[expr", "a#b", "\xFF",  "\xE9t\xE9"};
+    std::string text;
+    for (int nLine = 0; nLine < 300; ++nLine)
+    {
+        const int nWords = static_cast<int>(random() % 8);
+        text += std::string(random() % 3, ' ');
+        for (int w = 0; w < nWords; ++w)
+            text += words[random() % words.size()] + std::string(1 + random() % 2, ' ');
+        if (random() % 5 != 0)
+            text += words[random() % words.size()];
+        text += "\n";
+    }
+    m_edit.SetWindowText(text);
+    m_edit.FontifyAll();
+    const QStringList variables = Entries(m_variables);
+    const QStringList sources = Entries(m_sources);
+
+    CTextControl summary;
+    CCorvaleDoc doc;
+    QComboBox referenceVariables;
+    QComboBox referenceSources;
+    doc.SetLists(&referenceVariables, &referenceSources);
+    CScriptEdit reference;
+    reference.m_pSummaryPane = &summary;
+    reference.m_pDoc = &doc;
+    reference.SetUpFormats();
+    reference.LoadHelpFiles(m_dir.Prefix());
+    reference.SetWindowText(text);
+    reference.m_bHelpOn = 0;
+    reference.m_bFillLists = 1;
+    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
+        RecolourLineWordByWord(reference, nLine);
+
+    ASSERT_EQ(reference.GetTextLength(), m_edit.GetTextLength());
+    for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
+    {
+        ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
+            << "at " << nPos << " on line " << m_edit.LineFromChar(nPos) << ": "
+            << m_edit.GetLine(m_edit.LineFromChar(nPos));
+    }
+    EXPECT_EQ(variables, Entries(referenceVariables));
+    EXPECT_EQ(sources, Entries(referenceSources));
+}
+
+TEST_F(FontifyTest, AChangedFaceReachesEveryFormat)
+{
+    m_edit.SetFontFace("DejaVu Sans Mono with a name far longer than a face can be");
+    EXPECT_EQ(m_edit.m_charFormat.szFaceName, "DejaVu Sans Mono with a name fa");
+    Recolour("set x 1\n");
+    EXPECT_EQ(m_edit.GetCharFormatAt(0).szFaceName, "DejaVu Sans Mono with a name fa");
+    EXPECT_EQ(m_edit.GetCharFormatAt(0).yHeight, 210);
+    EXPECT_EQ(m_summary.GetDefaultCharFormat().yHeight, 157);
+    EXPECT_EQ(m_summary.GetDefaultCharFormat().crTextColor, Rgb(100, 50, 50));
+}
+
+TEST_F(FontifyTest, WordsAndContextsFollowTheirBoundaries)
+{
+    EXPECT_EQ(m_edit.WordAtColumn("set x [expr {$a+1}]", 19, 8), "expr");
+    EXPECT_EQ(m_edit.WordAtColumn("set x [expr {$a+1}]", 19, 11), "expr");
+    EXPECT_EQ(m_edit.WordAtColumn("set x [expr {$a+1}]", 19, 14), "$a+1}]");
+    EXPECT_EQ(m_edit.WordAtColumn("set", 3, 3), "set");
+    EXPECT_EQ(m_edit.WordAtColumn("set", 3, 99), "set");
+    EXPECT_EQ(m_edit.WordAtColumn(" ", 1, 0), "");
+    EXPECT_EQ(CLineColourer::ContextOf("element Truss 1", 8), "element");
+    EXPECT_EQ(CLineColourer::ContextOf("  element   Truss", 12), "element");
+    EXPECT_EQ(CLineColourer::ContextOf("element", 0), "command");
+    EXPECT_TRUE(m_edit.IsKeyword("pow"));
+    EXPECT_FALSE(m_edit.IsKeyword("Set"));
+
+    // Lines and words of any length are coloured.
+    const std::string longLine = "element Truss " + std::string(20000, 'x') + " node";
+    Recolour(longLine);
+    EXPECT_EQ(ColourOf(8, 13), kBlue);
+    EXPECT_EQ(ColourAt(static_cast<long>(longLine.size()) - 1), kBlack);
+}
