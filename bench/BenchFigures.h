@@ -14,4 +14,7 @@ struct CBenchFigure
     std::string anchor;
 };
 
+// A figure measured directly by a benchmark (a median, say), printed with the rest.
+void ReportFigure(const std::string& name, double value, const std::string& unit);
+
 int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <string>
 
 class QComboBox;
@@ -34,6 +35,16 @@ public:
     CScriptEdit* m_pEdit = nullptr;
 
 private:
-    QComboBox* m_pVariablesList = nullptr;
-    QComboBox* m_pSourceList = nullptr;
+    // A list and its entries case-folded in list order, so that the prefix test
+    // and the sorted place of a new entry are binary searches.
+    struct CSortedList
+    {
+        QComboBox* pList = nullptr;
+        QStringList folded;
+    };
+    static void Clear(CSortedList& list);
+    static void AddUnlessPrefixed(CSortedList& list, const std::string& word);
+
+    CSortedList m_variables;
+    CSortedList m_sources;
 };

@@ -21,6 +21,12 @@ bool IsDelimiter(char c)
 std::string CLineColourer::WordAtColumn(std::string_view line, long nLength, long nColumn,
                                         long& nStart, long& nEnd)
 {
+    return std::string(WordViewAtColumn(line, nLength, nColumn, nStart, nEnd));
+}
+
+std::string_view CLineColourer::WordViewAtColumn(std::string_view line, long nLength, long nColumn,
+                                                 long& nStart, long& nEnd)
+{
     nLength = std::min(nLength, static_cast<long>(line.size()));
     long p = nColumn - 1;
     if (p >= nLength)
@@ -29,24 +35,22 @@ std::string CLineColourer::WordAtColumn(std::string_view line, long nLength, lon
         --p;
     nStart = std::max(0L, p + 1);
     nEnd = nLength;
-    for (long i = std::max(0L, nColumn); i < nLength; ++i)
+    if (nColumn < nLength)
     {
-        if (line[static_cast<size_t>(i)] == ' ')
-        {
-            nEnd = i;
-            break;
-        }
+        const size_t nSpace = line.substr(0, static_cast<size_t>(nLength))
+                                  .find(' ', static_cast<size_t>(std::max(0L, nColumn)));
+        if (nSpace != std::string_view::npos)
+            nEnd = static_cast<long>(nSpace);
     }
     if (nStart >= nEnd)
     {
         nEnd = nStart;
         return {};
     }
-    return std::string(
-        line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart)));
+    return line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart));
 }
 
-bool CLineColourer::IsKeyword(const std::string& word) const
+bool CLineColourer::IsKeyword(std::string_view word) const
 {
     return std::find(m_keywords.begin(), m_keywords.end(), word) != m_keywords.end();
 }
@@ -57,29 +61,29 @@ bool CLineColourer::HasLetter(std::string_view word)
                        [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
 
-std::string CLineColourer::ContextOf(std::string_view line, long nWordStart)
+std::string_view CLineColourer::ContextOf(std::string_view line, long nWordStart)
 {
     const long nContextEnd = std::min(nWordStart - 1, static_cast<long>(line.size()));
     const std::string_view context = nContextEnd > 0
                                          ? Trim(line.substr(0, static_cast<size_t>(nContextEnd)))
                                          : std::string_view();
-    return context.empty() ? std::string("command") : std::string(context);
+    return context.empty() ? std::string_view("command") : context;
 }
 
 int CLineColourer::ClassifyWord(std::string_view line, long nLength, long nColumn, long& nStart,
                                 long& nEnd) const
 {
-    const std::string word = WordAtColumn(line, nLength, nColumn, nStart, nEnd);
+    const std::string_view word = WordViewAtColumn(line, nLength, nColumn, nStart, nEnd);
     if (!HasLetter(word))
         return -1;
-    const std::string context = ContextOf(line, nStart);
-    const std::string trimmed(Trim(word));
+    const std::string_view context = ContextOf(line, nStart);
+    const std::string_view trimmed = Trim(word);
     if (m_pListEntry != nullptr)
     {
         if (context == "source")
-            (*m_pListEntry)(true, trimmed);
+            (*m_pListEntry)(true, std::string(trimmed));
         else if (context == "set")
-            (*m_pListEntry)(false, trimmed);
+            (*m_pListEntry)(false, std::string(trimmed));
     }
     if (IsKeyword(trimmed))
         return static_cast<int>(EWordColour::Keyword);

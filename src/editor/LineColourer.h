@@ -22,8 +22,7 @@ public:
     };
 
     // Is the word a library command under this parent (a lookup with help off)?
-    using CommandLookup =
-        std::function<bool(const std::string& keyword, const std::string& parent)>;
+    using CommandLookup = std::function<bool(std::string_view keyword, std::string_view parent)>;
     // A word after "source" (bSource) or "set", met while recolouring.
     using ListEntry = std::function<void(bool bSource, const std::string& word)>;
 
@@ -37,11 +36,13 @@ public:
     // column to the first space at or after it.
     static std::string WordAtColumn(std::string_view line, long nLength, long nColumn, long& nStart,
                                     long& nEnd);
-    bool IsKeyword(const std::string& word) const;
+    static std::string_view WordViewAtColumn(std::string_view line, long nLength, long nColumn,
+                                             long& nStart, long& nEnd);
+    bool IsKeyword(std::string_view word) const;
     // A word is classified only when it holds a letter a-z in either case.
     static bool HasLetter(std::string_view word);
     // The words of the line before the word's delimiter, trimmed; "command" when none.
-    static std::string ContextOf(std::string_view line, long nWordStart);
+    static std::string_view ContextOf(std::string_view line, long nWordStart);
 
     // How the word around nColumn is coloured in recolour mode (or -1 for
     // "leave it", a word without letters). Reports list entries on the way.

@@ -86,9 +86,17 @@ private:
     // Applies a format to [nStart, nEnd) through the selection, and restores it.
     void ColourRange(long nStart, long nEnd, EWordColour colour, bool bWholeWords);
     void ApplyToSelection(EWordColour colour);
-    bool LookUpQuietly(const std::string& keyword, const std::string& parent) const;
+    bool LookUpQuietly(std::string_view keyword, std::string_view parent) const;
+    // The first help file in list order with this record, or -1.
+    int FindHelpFile(std::string_view keyword, std::string_view parent) const;
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
 
     long long m_nLastProgressMs = 0;
+
+    // Every record of the library in list order, so that a lookup asks one
+    // index instead of each help file in turn; m_fileFirstRecord[f] is the
+    // number of file f's first record.
+    CCommandIndex m_libraryIndex;
+    std::vector<int> m_fileFirstRecord;
 };

@@ -136,7 +136,7 @@ void CScriptEdit::FontifyWord(const std::string& line, long nLength, long nColum
         ApplyToSelection(EWordColour::Plain);
         return;
     }
-    const std::string context = CLineColourer::ContextOf(line, nStart);
+    const std::string context(CLineColourer::ContextOf(line, nStart));
     const std::string trimmed(Trim(word));
     if (m_bFillLists == 1 && m_pDoc != nullptr)
     {
@@ -219,7 +219,7 @@ void CScriptEdit::FontifyLine(long nLine)
         };
         const CLineColourer colourer(
             m_tclKeywords,
-            [this](const std::string& k, const std::string& p) { return LookUpQuietly(k, p); },
+            [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
             m_bFillLists == 1 && m_pDoc != nullptr ? &listEntry : nullptr);
         std::vector<CLineColourer::CSpan> spans;
         if (colourer.ColourLine(line, spans))
@@ -291,7 +291,7 @@ void CScriptEdit::FontifyAll()
     };
     const CLineColourer colourer(
         m_tclKeywords,
-        [this](const std::string& k, const std::string& p) { return LookUpQuietly(k, p); },
+        [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
         m_pDoc != nullptr ? &listEntry : nullptr);
 
     // Everything plain first, then each line as its word-by-word pass leaves it.

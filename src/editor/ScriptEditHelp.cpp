@@ -4,6 +4,8 @@
 #include "platform/TextFileReader.h"
 #include "platform/UserInteraction.h"
 
+#include <algorithm>
+
 int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
 {
     if (helpDirectory == CConfiguration::kNotFound)
@@ -14,6 +16,8 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
     }
 
     // Loaded once per pane; a second load replaces the first rather than adding to it.
+    m_libraryIndex.Clear();
+    m_fileFirstRecord.clear();
     m_nHelpFiles = 0;
     m_helpFiles.clear();
     m_helpPaths.clear();
@@ -36,31 +40,50 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
         m_helpFiles.push_back(std::make_unique<CHelpFile>());
     for (int i = 0; i < m_nHelpFiles; ++i)
         m_helpFiles[static_cast<size_t>(i)]->Load(m_helpPaths[static_cast<size_t>(i)]);
+
+    std::vector<std::string_view> keywords;
+    std::vector<std::string_view> parents;
+    std::vector<bool> usable;
+    for (const auto& pHelpFile : m_helpFiles)
+    {
+        m_fileFirstRecord.push_back(static_cast<int>(keywords.size()));
+        for (int k = 0; k < pHelpFile->m_nRecords; ++k)
+        {
+            keywords.push_back(pHelpFile->m_keywords[static_cast<size_t>(k)]);
+            parents.push_back(pHelpFile->m_parents[static_cast<size_t>(k)]);
+            usable.push_back(pHelpFile->IsUsable(k));
+        }
+    }
+    m_libraryIndex.Build(std::move(keywords), std::move(parents), usable);
     return 1;
 }
 
-bool CScriptEdit::ShowCommandHelp(const std::string& keyword, const std::string& parent)
+int CScriptEdit::FindHelpFile(std::string_view keyword, std::string_view parent) const
 {
-    for (const auto& pHelpFile : m_helpFiles)
-    {
-        if (pHelpFile->HasCommand(keyword, parent))
-        {
-            if (m_bHelpOn != 0 && m_pSummaryPane != nullptr)
-                pHelpFile->ShowHelp(keyword, parent, *m_pSummaryPane);
-            return true;
-        }
-    }
-    return false;
+    const int nRecord = m_libraryIndex.Find(keyword, parent);
+    if (nRecord < 0)
+        return -1;
+    return static_cast<int>(
+               std::upper_bound(m_fileFirstRecord.begin(), m_fileFirstRecord.end(), nRecord) -
+               m_fileFirstRecord.begin()) -
+           1;
 }
 
-bool CScriptEdit::LookUpQuietly(const std::string& keyword, const std::string& parent) const
+// The first file in list order that holds the record shows it; later files
+// are not consulted.
+bool CScriptEdit::ShowCommandHelp(const std::string& keyword, const std::string& parent)
 {
-    for (const auto& pHelpFile : m_helpFiles)
-    {
-        if (pHelpFile->HasCommand(keyword, parent))
-            return true;
-    }
-    return false;
+    const int nFile = FindHelpFile(keyword, parent);
+    if (nFile < 0)
+        return false;
+    if (m_bHelpOn != 0 && m_pSummaryPane != nullptr)
+        m_helpFiles[static_cast<size_t>(nFile)]->ShowHelp(keyword, parent, *m_pSummaryPane);
+    return true;
+}
+
+bool CScriptEdit::LookUpQuietly(std::string_view keyword, std::string_view parent) const
+{
+    return FindHelpFile(keyword, parent) >= 0;
 }
 
 bool CScriptEdit::ShowTreeCommandHelp(const std::string& keyword, const std::string& parent)

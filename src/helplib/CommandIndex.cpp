@@ -87,16 +87,26 @@ void CCommandIndex::Clear()
     m_slots.clear();
     m_nMask = 0;
     m_nShift = 63;
-    m_pKeywords = nullptr;
-    m_pParents = nullptr;
+    m_keywords.clear();
+    m_parents.clear();
 }
 
 void CCommandIndex::Build(const std::vector<std::string>& keywords,
                           const std::vector<std::string>& parents, const std::vector<bool>& usable)
 {
+    Build(std::vector<std::string_view>(keywords.begin(), keywords.end()),
+          std::vector<std::string_view>(parents.begin(), parents.end()), usable);
+}
+
+void CCommandIndex::Build(std::vector<std::string_view> keywordViews,
+                          std::vector<std::string_view> parentViews,
+                          const std::vector<bool>& usable)
+{
     Clear();
-    m_pKeywords = &keywords;
-    m_pParents = &parents;
+    m_keywords = std::move(keywordViews);
+    m_parents = std::move(parentViews);
+    const std::vector<std::string_view>& keywords = m_keywords;
+    const std::vector<std::string_view>& parents = m_parents;
     // At most half full, so probe runs stay short.
     const size_t nCapacity = std::bit_ceil(std::max<size_t>(16, 2 * keywords.size()));
     m_slots.assign(nCapacity, CSlot());
@@ -138,8 +148,8 @@ int CCommandIndex::Find(std::string_view keyword, std::string_view parent) const
         if (slot.nRecordPlusOne == 0)
             return -1;
         const size_t nRecord = slot.nRecordPlusOne - 1;
-        if (slot.nTag == nTag && SameText((*m_pKeywords)[nRecord], keyword) &&
-            SameText((*m_pParents)[nRecord], parent))
+        if (slot.nTag == nTag && SameText(m_keywords[nRecord], keyword) &&
+            SameText(m_parents[nRecord], parent))
             return static_cast<int>(nRecord);
     }
 }

@@ -7,12 +7,14 @@
 
 // Finds a record by its (keyword, parent) in constant time on average, with the
 // answer an in-order scan would give: the first record with that pair. The
-// keyword and parent lists belong to the help file and must outlive the index
+// texts the keys view belong to the caller and must outlive the index
 // unchanged. A flat table keeps a lookup to one hash and, mostly, one probe;
 // lookups run for every word the editor colours.
 class CCommandIndex
 {
 public:
+    void Build(std::vector<std::string_view> keywords, std::vector<std::string_view> parents,
+               const std::vector<bool>& usable);
     void Build(const std::vector<std::string>& keywords, const std::vector<std::string>& parents,
                const std::vector<bool>& usable);
     void Clear();
@@ -29,8 +31,8 @@ private:
         std::uint32_t nTag = 0;           // high half of the hash, to skip most string compares
     };
 
-    const std::vector<std::string>* m_pKeywords = nullptr;
-    const std::vector<std::string>* m_pParents = nullptr;
+    std::vector<std::string_view> m_keywords;
+    std::vector<std::string_view> m_parents;
     std::vector<CSlot> m_slots;
     std::uint64_t m_nMask = 0;
     int m_nShift = 63; // the slot is the hash's top bits

@@ -75,6 +75,7 @@ void CHelpFile::Load(const std::string& path)
     m_keywords.clear();
     m_parents.clear();
     m_index.Clear();
+    m_usable.clear();
     if (!m_file.Open(path))
     {
         UserInteraction().ShowMessage("File specified in lists.txt -> " + path + ", not found");
@@ -120,10 +121,11 @@ void CHelpFile::Load(const std::string& path)
     m_parents.resize(static_cast<size_t>(m_nRecords));
     usable.resize(static_cast<size_t>(m_nRecords), false);
     m_index.Build(m_keywords, m_parents, usable);
+    m_usable = std::move(usable);
     m_file.Rewind();
 }
 
-bool CHelpFile::HasCommand(const std::string& keyword, const std::string& parent) const
+bool CHelpFile::HasCommand(std::string_view keyword, std::string_view parent) const
 {
     return m_index.Find(keyword, parent) >= 0;
 }

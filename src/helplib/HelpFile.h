@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CTextControl;
@@ -33,7 +34,9 @@ public:
     void Load(const std::string& path);
 
     // True when a record has exactly this keyword and parent. Never reads the file.
-    bool HasCommand(const std::string& keyword, const std::string& parent) const;
+    bool HasCommand(std::string_view keyword, std::string_view parent) const;
+    // The usable records, as the index sees them.
+    bool IsUsable(int nRecord) const { return m_usable[static_cast<size_t>(nRecord)]; }
 
     // Replaces the pane's whole text with the record's text; leaves it alone when
     // no record matches.
@@ -65,4 +68,5 @@ private:
     // Over m_keywords and m_parents; records without a usable header are left
     // out, so nothing finds them.
     CCommandIndex m_index;
+    std::vector<bool> m_usable;
 };

@@ -10,6 +10,8 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -59,9 +61,11 @@ CTextControl::CTextControl(QWidget* pParent, int nControlId)
     // reach of the usual modifiers.
     Sci(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_SUPER);
     Sci(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
-    // Insertions are checked against the limit and take the insertion format;
-    // style changes need no notification.
-    Sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_INSERTCHECK);
+    // Only the insert check is asked for: it guards the limit and tells where
+    // text goes in. Insert and delete notifications would make QScintilla count
+    // the characters from the start of the text for its accessibility events,
+    // milliseconds per keystroke in a long script.
+    Sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTCHECK);
 
     Sci(SCI_INDICSETSTYLE, INDIC_CONTAINER, INDIC_STRIKE);
     Sci(SCI_INDICSETFORE, INDIC_CONTAINER, static_cast<long>(Rgb(0, 0, 0)));
@@ -318,6 +322,8 @@ long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo)
         Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(nStart), nEnd);
     SciText(SCI_REPLACETARGET, fitted.size(), fitted.data());
+    FormatInsertions();
+    m_nPendingPos = -1;
     if (bCanUndo)
     {
         Sci(SCI_ENDUNDOACTION);
@@ -365,6 +371,7 @@ void CTextControl::ReplaceAllText(const std::string& normalisedText)
     Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_CLEARALL);
     SciText(SCI_ADDTEXT, normalisedText.size(), normalisedText.data());
+    FormatInsertions();
     Sci(SCI_EMPTYUNDOBUFFER);
     Sci(SCI_SETUNDOCOLLECTION, 1);
     m_bInsertDefault = false;
@@ -412,6 +419,8 @@ bool CTextControl::PasteSpecial()
 
 void CTextControl::Undo()
 {
+    // Text that undo puts back comes in the default format.
+    m_nPendingPos = -1;
     Sci(SCI_UNDO);
 }
 
@@ -471,41 +480,48 @@ bool CTextControl::StreamOut(const StreamWriter& writer) const
 void CTextControl::OnModified(int nPosition, int nType, const char*, int nLength, int, int, int,
                               int, int, int)
 {
-    if (nType & SC_MOD_INSERTCHECK)
+    if (!(nType & SC_MOD_INSERTCHECK) || nLength <= 0)
+        return;
+    // The last guard of the limit, for typing and the control's own insertions;
+    // known text is cut to fit before it gets here.
+    if (static_cast<long>(nLength) > m_nLimit - GetTextLength())
     {
-        // The last guard of the limit, for typing and the control's own
-        // insertions; known text is cut to fit before it gets here.
-        if (static_cast<long>(nLength) > m_nLimit - GetTextLength())
-            SciText(SCI_CHANGEINSERTION, 0, "");
+        SciText(SCI_CHANGEINSERTION, 0, "");
         return;
     }
-    if (nType & SC_MOD_DELETETEXT)
+    CInsertion insertion{nPosition, nLength, CStyleTable::kDefaultStyle, m_bDefaultStrike};
+    if (!m_bInsertDefault)
     {
-        m_nPendingPos = -1;
-        return;
-    }
-    if ((nType & SC_MOD_INSERTTEXT) && nLength > 0)
-    {
-        int nStyle = CStyleTable::kDefaultStyle;
-        bool bStrike = m_bDefaultStrike;
-        if (!m_bInsertDefault)
+        if (nPosition == m_nPendingPos)
         {
-            if (nPosition == m_nPendingPos)
-            {
-                nStyle = m_nPendingStyle;
-                bStrike = m_bPendingStrike;
-            }
-            else
-                InsertionStyle(nPosition, nLength, nStyle, bStrike);
+            insertion.nStyle = m_nPendingStyle;
+            insertion.bStrike = m_bPendingStrike;
         }
-        m_nPendingPos = -1;
-        SetStyleRange(nPosition, nLength, nStyle);
-        SetStrikeRange(nPosition, nLength, bStrike);
+        else
+            InsertionStyle(nPosition, 0, insertion.nStyle, insertion.bStrike);
     }
+    m_nPendingPos = -1;
+    m_insertions.push_back(insertion);
+}
+
+void CTextControl::FormatInsertions()
+{
+    // Later insertions may have moved earlier ones; an operation makes one
+    // insertion as a rule, and the ranges are clamped to the text.
+    const long nLength = GetTextLength();
+    for (const CInsertion& insertion : m_insertions)
+    {
+        const long nStart = std::min(insertion.nPos, nLength);
+        const long nCount = std::min(insertion.nLength, nLength - nStart);
+        SetStyleRange(nStart, nCount, insertion.nStyle);
+        SetStrikeRange(nStart, nCount, insertion.bStrike);
+    }
+    m_insertions.clear();
 }
 
 void CTextControl::OnUpdateUi(int nUpdated)
 {
+    FormatInsertions();
     if (!(nUpdated & SC_UPDATE_SELECTION) || m_nPendingPos < 0)
         return;
     long nStart = 0;
@@ -592,6 +608,7 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
     {
         // Moving text inside the control: Scintilla's own move keeps the breaks.
         QsciScintilla::dropEvent(pEvent);
+        FormatInsertions();
         emit TextDropped();
         return;
     }
@@ -606,6 +623,23 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
     if (ReplaceSel(FromQString(pData->text()), true) > 0)
         emit TextDropped();
     pEvent->acceptProposedAction();
+}
+
+// Typing: what the key put in takes the format at its place. A key that only
+// deleted drops the format kept for the caret.
+void CTextControl::keyPressEvent(QKeyEvent* pEvent)
+{
+    const long nLengthBefore = GetTextLength();
+    QsciScintilla::keyPressEvent(pEvent);
+    if (m_insertions.empty() && GetTextLength() != nLengthBefore)
+        m_nPendingPos = -1;
+    FormatInsertions();
+}
+
+void CTextControl::inputMethodEvent(QInputMethodEvent* pEvent)
+{
+    QsciScintilla::inputMethodEvent(pEvent);
+    FormatInsertions();
 }
 
 // Without the focus the control shows no selection, as the original control did.

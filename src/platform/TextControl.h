@@ -129,6 +129,8 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void inputMethodEvent(QInputMethodEvent* pEvent) override;
 
 private:
     // The middle button does nothing: no paste of the X11 selection, no caret move.
@@ -139,6 +141,8 @@ private:
 
     void OnModified(int nPosition, int nType, const char* pText, int nLength, int, int, int, int,
                     int, int);
+    // Gives the text inserted since the last call the format it takes.
+    void FormatInsertions();
     void OnUpdateUi(int nUpdated);
 
     void UnbindEditingKeys();
@@ -186,4 +190,15 @@ private:
 
     // While set, inserted text takes the default format (whole-text replacement).
     bool m_bInsertDefault = false;
+
+    // Insertions seen by the insert check, with the format each takes; applied
+    // once the operation that made them has finished.
+    struct CInsertion
+    {
+        long nPos;
+        long nLength;
+        int nStyle;
+        bool bStrike;
+    };
+    std::vector<CInsertion> m_insertions;
 };

@@ -72,6 +72,6 @@ TEST(CommandIndex, KeywordAndParentAreNotRunTogether)
 
     CCommandIndex empty;
     EXPECT_EQ(empty.Find("element", "command"), -1);
-    empty.Build({}, {}, {});
+    empty.Build(std::vector<std::string>(), std::vector<std::string>(), std::vector<bool>());
     EXPECT_EQ(empty.Find("", ""), -1);
 }

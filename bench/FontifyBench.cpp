@@ -1,0 +1,140 @@
+// Colouring a 2,000,000-character script with a 10,000-record library loaded,
+// against Scintilla's own Tcl lexer on the same text.
+#include "BenchFigures.h"
+#include "GeneratedLibrary.h"
+#include "GeneratedScript.h"
+#include "editor/CorvaleDoc.h"
+#include "editor/ScriptEdit.h"
+#include "platform/ScriptedUserInteraction.h"
+
+#include <QComboBox>
+#include <QTest>
+#include <Qsci/qscilexertcl.h>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace
+{
+constexpr size_t kScriptChars = 2000000;
+
+const std::string& Script()
+{
+    static const std::string s_script = GeneratedScript(kScriptChars);
+    return s_script;
+}
+
+CGeneratedLibrary& Library()
+{
+    static CGeneratedLibrary s_library(10, 1000);
+    return s_library;
+}
+
+// The editing pane as the view sets it up, with its document and lists.
+struct CEditor
+{
+    CEditor()
+    {
+        edit.m_pSummaryPane = &summary;
+        edit.m_pDoc = &doc;
+        doc.m_pEdit = &edit;
+        doc.SetLists(&variables, &sources);
+        edit.SetUpFormats();
+        edit.LimitText(2000000);
+        edit.LoadHelpFiles(Library().Directory());
+        edit.resize(800, 600);
+    }
+
+    CScriptedUserInteraction ui;
+    CTextControl summary;
+    CCorvaleDoc doc;
+    QComboBox variables;
+    QComboBox sources;
+    CScriptEdit edit;
+};
+
+CTextControl::StreamReader ReaderOf(const std::string& bytes)
+{
+    auto pPos = std::make_shared<size_t>(0);
+    return [&bytes, pPos](char* pBuffer, long nWanted) -> long
+    {
+        const size_t nTake = std::min(bytes.size() - *pPos, static_cast<size_t>(nWanted));
+        std::copy_n(bytes.data() + *pPos, nTake, pBuffer);
+        *pPos += nTake;
+        return static_cast<long>(nTake);
+    };
+}
+
+void BM_FontifyAll(benchmark::State& state)
+{
+    CEditor editor;
+    editor.edit.SetWindowText(Script());
+    for (auto _ : state)
+        editor.edit.FontifyAll();
+    state.counters["lines"] = static_cast<double>(editor.edit.GetLineCount());
+}
+BENCHMARK(BM_FontifyAll)->Unit(benchmark::kMillisecond);
+
+// The anchor: Scintilla's Tcl lexer colouring the whole of the same text.
+void BM_LexerTclColouriseAll(benchmark::State& state)
+{
+    CTextControl control;
+    QsciLexerTCL lexer;
+    control.setLexer(&lexer);
+    control.SetWindowText(Script());
+    for (auto _ : state)
+    {
+        control.SendScintilla(QsciScintillaBase::SCI_CLEARDOCUMENTSTYLE);
+        control.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
+    }
+}
+BENCHMARK(BM_LexerTclColouriseAll)->Unit(benchmark::kMillisecond);
+
+// Opening: stream the file in, then colour the whole text.
+void BM_Open2Mb(benchmark::State& state)
+{
+    CEditor editor;
+    for (auto _ : state)
+    {
+        editor.edit.StreamIn(ReaderOf(Script()));
+        editor.edit.FontifyAll();
+    }
+}
+BENCHMARK(BM_Open2Mb)->Unit(benchmark::kMillisecond);
+
+// A character typed at the end of line 50,000, through the pane's key handling,
+// until its word is coloured; then taken back with Backspace (not timed).
+void BM_KeystrokeEndOfLine(benchmark::State& state)
+{
+    CEditor editor;
+    editor.edit.SetWindowText(Script());
+    editor.edit.FontifyAll();
+    const long nLine = 50000;
+    std::vector<double> samples;
+    for (auto _ : state)
+    {
+        const long nEnd =
+            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
+        editor.edit.SetSel(nEnd, nEnd);
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(&editor.edit, Qt::Key_T);
+        const auto end = std::chrono::steady_clock::now();
+        const double seconds = std::chrono::duration<double>(end - start).count();
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+    }
+    std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2),
+                     samples.end());
+    ReportFigure("keystroke_end_of_line", samples[samples.size() / 2] * 1e6, "us");
+}
+BENCHMARK(BM_KeystrokeEndOfLine)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(400);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarksAndPrintFigures(
+        argc, argv,
+        {{"fontify_all_vs_lextcl", "BM_FontifyAll", "BM_LexerTclColouriseAll"},
+         {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"}});
+}
