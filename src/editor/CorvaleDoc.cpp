@@ -1,13 +1,229 @@
 #include "CorvaleDoc.h"
 
+#include "ScriptEdit.h"
 #include "platform/Latin1.h"
+#include "platform/UserInteraction.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QWidget>
 #include <algorithm>
+#include <stdexcept>
+
+namespace
+{
+QString PathToQString(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string WithLineFeedsOnly(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out.push_back(text[i]);
+    }
+    return out;
+}
+} // namespace
 
 CCorvaleDoc::CCorvaleDoc(QObject* pParent) : QObject(pParent) {}
 
 CCorvaleDoc::~CCorvaleDoc() = default;
+
+bool CCorvaleDoc::AskCloseAnyway() const
+{
+    return UserInteraction().AskYesNo(kCloseQuestion);
+}
+
+void CCorvaleDoc::SetPathName(const std::string& path)
+{
+    m_pathName = path;
+    m_title = path.empty() ? std::string("Untitled")
+                           : FromQString(QFileInfo(PathToQString(path)).fileName());
+    emit TitleChanged();
+}
+
+void CCorvaleDoc::DeleteContents()
+{
+    m_bRecolourPending = true;
+}
+
+void CCorvaleDoc::OnFileNew()
+{
+    if (m_bChanged)
+    {
+        if (!AskCloseAnyway())
+            return;
+        m_bChanged = false;
+    }
+    OnNewDocument();
+}
+
+bool CCorvaleDoc::OnNewDocument()
+{
+    if (m_bChanged && !AskCloseAnyway())
+        return false;
+    DeleteContents();
+    SetModifiedFlag(false);
+    m_bLineFeedsOnly = false;
+    SetPathName(std::string());
+    if (m_pEdit != nullptr)
+        m_pEdit->SetWindowText(std::string());
+    return true;
+}
+
+void CCorvaleDoc::OnFileOpen()
+{
+    // The question about changed text comes after the file is chosen.
+    std::string path;
+    if (UserInteraction().AskOpenFileName(kFilter, path))
+        OnOpenDocument(path);
+}
+
+bool CCorvaleDoc::LoadFile(const std::string& path)
+{
+    QFile file(PathToQString(path));
+    if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+    {
+        UserInteraction().ShowMessage(file.exists() ? std::string("Failed to open document.")
+                                                    : path + " was not found.");
+        return false;
+    }
+    DeleteContents();
+    CTextControl::CStreamInResult result;
+    try
+    {
+        result = m_pEdit->StreamIn(
+            [&file](char* pBuffer, long nWanted) -> long
+            {
+                const qint64 nRead = file.read(pBuffer, nWanted);
+                if (nRead < 0)
+                    throw std::runtime_error("read error");
+                return static_cast<long>(nRead);
+            });
+    }
+    catch (const std::exception&)
+    {
+        UserInteraction().ShowMessage("Failed to open document.");
+        return false;
+    }
+    m_bChanged = false;
+    m_bLineFeedsOnly = result.bLineFeedsOnly;
+    if (result.bTruncated)
+        UserInteraction().ShowMessage(
+            path + " holds more than 2,000,000 characters: only the first 2,000,000 were "
+                   "loaded, and saving the script will write only those.");
+    return true;
+}
+
+bool CCorvaleDoc::OnOpenDocument(const std::string& path)
+{
+    if (m_bChanged && !AskCloseAnyway())
+        return false;
+    if (m_pEdit == nullptr || !LoadFile(path))
+        return false;
+    if (m_pView != nullptr)
+        m_pView->setFocus();
+    if (m_bRecolourPending)
+    {
+        m_pEdit->FontifyAll();
+        m_bRecolourPending = false;
+    }
+    m_pEdit->setFocus();
+    SetModifiedFlag(false);
+    SetPathName(path);
+    return true;
+}
+
+bool CCorvaleDoc::OnFileSave()
+{
+    if (m_pathName.empty())
+        return OnFileSaveAs();
+    return OnSaveDocument(m_pathName);
+}
+
+bool CCorvaleDoc::OnFileSaveAs()
+{
+    const std::string proposed =
+        m_pathName.empty() ? m_title + "." + kDefaultExtension : m_pathName;
+    std::string path;
+    if (!UserInteraction().AskSaveFileName(kFilter, kDefaultExtension, proposed, path))
+        return false;
+    return OnSaveDocument(path);
+}
+
+// The text goes to a temporary file beside the target, which replaces the
+// target only once it is complete: a failed save leaves the old file as it was.
+bool CCorvaleDoc::OnSaveDocument(const std::string& path)
+{
+    if (m_pEdit == nullptr)
+        return false;
+    std::string text;
+    m_pEdit->StreamOut(
+        [&text](const char* pBuffer, long nBytes)
+        {
+            text.append(pBuffer, static_cast<size_t>(nBytes));
+            return nBytes;
+        });
+    if (m_bLineFeedsOnly)
+        text = WithLineFeedsOnly(text);
+
+    QSaveFile file(PathToQString(path));
+    const bool bSaved = !QFileInfo(file.fileName()).isDir() && file.open(QIODevice::WriteOnly) &&
+                        file.write(text.data(), static_cast<qint64>(text.size())) ==
+                            static_cast<qint64>(text.size()) &&
+                        file.commit();
+    if (!bSaved)
+    {
+        file.cancelWriting();
+        UserInteraction().ShowMessage("Failed to save document.");
+        return false;
+    }
+    m_bChanged = false;
+    SetModifiedFlag(false);
+    SetPathName(path);
+    return true;
+}
+
+bool CCorvaleDoc::CanCloseFrame()
+{
+    if (m_bChanged && !AskCloseAnyway())
+        return false;
+    return true;
+}
+
+void CCorvaleDoc::OnEditCut()
+{
+    m_pEdit->Cut();
+    m_bChanged = true;
+}
+
+void CCorvaleDoc::OnEditCopy()
+{
+    m_pEdit->Copy();
+}
+
+void CCorvaleDoc::OnEditPaste()
+{
+    if (!m_pEdit->PasteSpecial())
+        UserInteraction().ShowMessage("The script cannot grow past 2,000,000 characters: only part "
+                                      "of the clipboard was pasted.");
+    m_pEdit->FontifyCurrentLine();
+    m_bChanged = true;
+}
+
+void CCorvaleDoc::OnEditUndo()
+{
+    m_pEdit->Undo();
+    m_bChanged = true;
+}
 
 void CCorvaleDoc::SetLists(QComboBox* pVariables, QComboBox* pSources)
 {

@@ -8,20 +8,52 @@ class QComboBox;
 class QWidget;
 class CScriptEdit;
 
-// The script document. It owns no text: the script lives in the editing pane.
-// It keeps the changed flag and fills the dialog bar's Variables and Source
+// The script document. It owns no text: the script lives in the editing pane,
+// and the document streams it in from a file on open and out to a file on
+// save. It keeps the changed flag, asks before changed text is thrown away,
+// answers the edit commands, and fills the dialog bar's Variables and Source
 // lists while the whole text is recoloured.
 class CCorvaleDoc : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr const char* kFilter = "Tcl Files (*.tcl);;All Files (*.*)";
+    static constexpr const char* kDefaultExtension = "tcl";
+    static constexpr const char* kCloseQuestion = "File has been modified, close anyway?";
+
     explicit CCorvaleDoc(QObject* pParent = nullptr);
     ~CCorvaleDoc() override;
 
+    // ---- the document's life ----
+    // File New: asks about changed text first, then starts an empty script.
+    void OnFileNew();
+    bool OnNewDocument();
+    // File Open: the Open dialog, then OnOpenDocument.
+    void OnFileOpen();
+    bool OnOpenDocument(const std::string& path);
+    // File Save and Save As. False when nothing was saved.
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    bool OnSaveDocument(const std::string& path);
+    // Closing the main window: false keeps it open.
+    bool CanCloseFrame();
+    void DeleteContents();
+
+    const std::string& GetPathName() const { return m_pathName; }
+    const std::string& GetTitle() const { return m_title; }
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool bModified) { m_bModified = bModified; }
+
+    // ---- edit commands ----
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditUndo();
+
+    // ---- the dialog bar's lists ----
     // The lists of the dialog bar; without them the list operations do nothing.
     void SetLists(QComboBox* pVariables, QComboBox* pSources);
-
     void ClearVariables();
     void ClearSources();
     // Adds the word unless an entry already begins with it, ignoring case. The
@@ -29,12 +61,21 @@ public:
     void AddVariable(const std::string& word);
     void AddSource(const std::string& word);
 
-    QWidget* m_pView = nullptr; // the editor view; focus goes there while a line is recoloured
+    QWidget* m_pView = nullptr; // the editor view
     bool m_bChanged = false;
     bool m_bRecolourPending = true;
     CScriptEdit* m_pEdit = nullptr;
 
+signals:
+    // The path name or title changed (the main window shows the title).
+    void TitleChanged();
+
 private:
+    // Reads the file into the editing pane; false (with its message) on failure.
+    bool LoadFile(const std::string& path);
+    void SetPathName(const std::string& path);
+    bool AskCloseAnyway() const;
+
     // A list and its entries case-folded in list order, so that the prefix test
     // and the sorted place of a new entry are binary searches.
     struct CSortedList
@@ -47,4 +88,9 @@ private:
 
     CSortedList m_variables;
     CSortedList m_sources;
+    std::string m_pathName;
+    std::string m_title = "Untitled";
+    bool m_bModified = false;
+    // The file opened had every line break as a lone LF: it is written back so.
+    bool m_bLineFeedsOnly = false;
 };

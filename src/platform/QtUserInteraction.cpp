@@ -3,6 +3,8 @@
 #include "Latin1.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 
 void CQtUserInteraction::ShowMessage(const std::string& text)
@@ -18,4 +20,32 @@ bool CQtUserInteraction::AskYesNo(const std::string& text)
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool CQtUserInteraction::AskOpenFileName(const std::string& filter, std::string& path)
+{
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return true;
+}
+
+bool CQtUserInteraction::AskSaveFileName(const std::string& filter,
+                                         const std::string& defaultExtension,
+                                         const std::string& proposed, std::string& path)
+{
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save As"), QString(),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
+    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(proposed)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return true;
 }

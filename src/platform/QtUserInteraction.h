@@ -8,4 +8,7 @@ class CQtUserInteraction : public CUserInteraction
 public:
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    bool AskOpenFileName(const std::string& filter, std::string& path) override;
+    bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
+                         const std::string& proposed, std::string& path) override;
 };

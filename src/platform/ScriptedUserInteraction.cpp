@@ -39,3 +39,31 @@ void CScriptedUserInteraction::QueueAnswer(bool bYes)
 {
     m_answers.push_back(bYes);
 }
+
+void CScriptedUserInteraction::QueueFileName(const std::string& path)
+{
+    m_fileNames.push_back(path);
+}
+
+bool CScriptedUserInteraction::NextFileName(std::string& path)
+{
+    if (m_fileNames.empty())
+        return false;
+    path = m_fileNames.front();
+    m_fileNames.pop_front();
+    return !path.empty();
+}
+
+bool CScriptedUserInteraction::AskOpenFileName(const std::string& filter, std::string& path)
+{
+    m_fileDialogs.push_back("open " + filter);
+    return NextFileName(path);
+}
+
+bool CScriptedUserInteraction::AskSaveFileName(const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& proposed, std::string& path)
+{
+    m_fileDialogs.push_back("save " + filter + " " + defaultExtension + " " + proposed);
+    return NextFileName(path);
+}

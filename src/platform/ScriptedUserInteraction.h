@@ -19,9 +19,20 @@ public:
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
 
+    bool AskOpenFileName(const std::string& filter, std::string& path) override;
+    bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
+                         const std::string& proposed, std::string& path) override;
+
     // The answer to the next question; a question with none queued is answered No
     // and counted as unexpected.
     void QueueAnswer(bool bYes);
+    // The path the next file dialog returns; an empty path cancels it. A dialog
+    // with none queued is cancelled.
+    void QueueFileName(const std::string& path);
+
+    // What each file dialog was asked: "open <filter>" or
+    // "save <filter> <extension> <proposed name>".
+    std::vector<std::string> m_fileDialogs;
 
     std::vector<std::string> m_messages;
     std::vector<std::string> m_questions;
@@ -29,5 +40,7 @@ public:
 
 private:
     std::deque<bool> m_answers;
+    std::deque<std::string> m_fileNames;
+    bool NextFileName(std::string& path);
     CUserInteraction* m_pPrevious;
 };

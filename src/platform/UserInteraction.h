@@ -14,6 +14,14 @@ public:
 
     // A modal Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+
+    // The Open and Save As dialogs. filter is a Qt name filter list
+    // ("Tcl Files (*.tcl);;All Files (*.*)"); the save dialog proposes a name
+    // and adds the default extension to a name typed without one. False when
+    // the user cancels.
+    virtual bool AskOpenFileName(const std::string& filter, std::string& path) = 0;
+    virtual bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
+                                 const std::string& proposed, std::string& path) = 0;
 };
 
 // The service in use: the one installed last, otherwise the Qt dialogs.

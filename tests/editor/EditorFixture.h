@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QStringList>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 // An editing pane wired as the view wires it: summary pane, formats, document
