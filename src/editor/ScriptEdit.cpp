@@ -1,5 +1,17 @@
 #include "ScriptEdit.h"
 
-CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId) {}
+#include "CorvaleDoc.h"
+
+CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
+{
+    // Dropped text is an edit like any other: it changes the script and is coloured.
+    connect(this, &CTextControl::TextDropped, this,
+            [this]
+            {
+                if (m_pDoc != nullptr)
+                    m_pDoc->m_bChanged = true;
+                FontifyCurrentLine();
+            });
+}
 
 CScriptEdit::~CScriptEdit() = default;

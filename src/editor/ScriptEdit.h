@@ -81,6 +81,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     // Applies a format to [nStart, nEnd) through the selection, and restores it.

@@ -4,6 +4,7 @@
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -83,9 +84,25 @@ void CScriptEdit::OnKeyDown(QKeyEvent* pEvent)
     FontifyCurrentLine();
 }
 
+// The right button shows the popup menu before the control handles the click,
+// so the menu's commands act on the selection as it was before it.
 void CScriptEdit::mousePressEvent(QMouseEvent* pEvent)
 {
+    if (pEvent->button() == Qt::RightButton)
+        emit ContextMenuRequested(pEvent->globalPosition().toPoint());
     CTextControl::mousePressEvent(pEvent);
     if (pEvent->button() == Qt::LeftButton)
         FontifyAtCaret(0, false, true);
+}
+
+// The mouse's menu was shown on the press; the keyboard's menu key shows it at the caret.
+void CScriptEdit::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    pEvent->accept();
+    if (pEvent->reason() == QContextMenuEvent::Mouse)
+        return;
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    emit ContextMenuRequested(viewport()->mapToGlobal(PosFromChar(nEnd)));
 }

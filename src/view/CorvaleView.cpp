@@ -1,0 +1,219 @@
+#include "CorvaleView.h"
+
+#include "editor/CorvaleDoc.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace
+{
+// Neither pane is dragged smaller than this.
+constexpr int kMinPaneHeight = 20;
+
+QColor ToQColor(std::uint32_t cr)
+{
+    return QColor(static_cast<int>(cr & 0xFF), static_cast<int>((cr >> 8) & 0xFF),
+                  static_cast<int>((cr >> 16) & 0xFF));
+}
+
+// Fills (left, top, right, bottom), right and bottom exclusive.
+void FillRect(QPainter& painter, int nLeft, int nTop, int nRight, int nBottom, const QColor& colour)
+{
+    if (nRight > nLeft && nBottom > nTop)
+        painter.fillRect(QRect(nLeft, nTop, nRight - nLeft, nBottom - nTop), colour);
+}
+
+// A raised frame: top and left edges in the first colour, bottom and right in
+// the second.
+void Draw3dRect(QPainter& painter, int x, int y, int cx, int cy, const QColor& topLeft,
+                const QColor& bottomRight)
+{
+    if (cx <= 0 || cy <= 0)
+        return;
+    FillRect(painter, x, y, x + cx - 1, y + 1, topLeft);
+    FillRect(painter, x, y, x + 1, y + cy - 1, topLeft);
+    FillRect(painter, x + cx - 1, y, x + cx, y + cy, bottomRight);
+    FillRect(painter, x, y + cy - 1, x + cx, y + cy, bottomRight);
+}
+} // namespace
+
+CCorvaleView::CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent)
+    : QWidget(pParent), m_editPane(this, 1), m_summaryPane(this, 2), m_pDoc(pDoc)
+{
+    m_config.ReadConfiguration();
+    setMouseTracking(true);
+    connect(&m_editPane, &CTextControl::ContextMenuRequested, this, &CCorvaleView::ShowPopupMenu);
+    // A file dropped on either pane opens like a file chosen in the Open dialog.
+    for (CTextControl* pPane : {static_cast<CTextControl*>(&m_editPane), &m_summaryPane})
+    {
+        connect(pPane, &CTextControl::FileDropped, this,
+                [this](const QString& path)
+                {
+                    if (m_pDoc != nullptr)
+                        m_pDoc->OnOpenDocument(QFile::encodeName(path).toStdString());
+                });
+    }
+}
+
+CCorvaleView::~CCorvaleView() = default;
+
+int CCorvaleView::SplitY() const
+{
+    return static_cast<int>(static_cast<float>(height()) * m_fSplitRatio);
+}
+
+void CCorvaleView::LayoutPanes()
+{
+    const int nWidth = width();
+    const int nHeight = height();
+    const int nSplit = SplitY();
+    const int nPaneWidth = std::max(0, nWidth - 2 * m_nBorder);
+    m_editPane.setGeometry(m_nBorder, 1, nPaneWidth, std::max(0, nSplit - m_nBarHeight - 1));
+    m_summaryPane.setGeometry(
+        m_nBorder, nSplit, nPaneWidth,
+        static_cast<int>((1.0f - m_fSplitRatio) * static_cast<float>(nHeight)) + 1);
+    update();
+}
+
+void CCorvaleView::SetUpOnce()
+{
+    if (!m_bFirstSize)
+        return;
+    m_editPane.m_pSummaryPane = &m_summaryPane;
+    m_editPane.SetUpFormats();
+    m_editPane.LimitText(2000000);
+    m_editPane.m_pDoc = m_pDoc;
+    if (m_pDoc != nullptr)
+    {
+        m_pDoc->m_pEdit = &m_editPane;
+        m_pDoc->m_pView = this;
+    }
+    m_editPane.LoadHelpFiles(m_config.help);
+    m_bFirstSize = false;
+}
+
+void CCorvaleView::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    LayoutPanes();
+    SetUpOnce();
+}
+
+void CCorvaleView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int nWidth = width();
+    const int nHeight = height();
+    const int nSplit = SplitY();
+    const int b = m_nBorder;
+    const QColor bar = ToQColor(m_crBar);
+    FillRect(painter, 0, 0, b, nHeight, bar);
+    FillRect(painter, nWidth - b, 0, nWidth, nHeight, bar);
+    FillRect(painter, 0, nSplit - m_nBarHeight, nWidth, nSplit, bar);
+    if (m_fSplitRatio == 1.0f)
+        return; // a hidden summary pane gets a plain bar
+
+    const int nHalf = nWidth / 2;
+    painter.setPen(QColor(210, 250, 210));
+    painter.drawText(QRect(nHalf - 75, nSplit - m_nBarHeight, 150, m_nBarHeight),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                     QStringLiteral("Command Summary"));
+    const QColor white(255, 255, 255);
+    const QColor black(0, 0, 0);
+    const QColor groove(192, 192, 192);
+    Draw3dRect(painter, 0, nSplit - 11, nHalf - 100, 6, white, black);
+    Draw3dRect(painter, nHalf + 80, nSplit - 11, nHalf - 80, 6, white, black);
+    FillRect(painter, 1, nSplit - 10, nHalf - 102, nSplit - 7, groove);
+    FillRect(painter, nHalf + 81, nSplit - 10, nWidth - 2, nSplit - 7, groove);
+    Draw3dRect(painter, 0, nSplit - 14, b, 12, white, black);
+    Draw3dRect(painter, nWidth - b, nSplit - 14, b, 12, white, black);
+}
+
+bool CCorvaleView::InSideStrip(int x) const
+{
+    return x < m_nBorder || x > width() - m_nBorder;
+}
+
+float CCorvaleView::RatioForRow(int y) const
+{
+    const int nHeight = std::max(1, height());
+    const int nLowest = m_nBarHeight + 1 + kMinPaneHeight;
+    const int nHighest = nHeight - kMinPaneHeight;
+    if (nLowest < nHighest)
+        y = std::clamp(y, nLowest, nHighest);
+    else
+        y = std::clamp(y, 0, nHeight - 1);
+    return static_cast<float>(y) / static_cast<float>(nHeight);
+}
+
+void CCorvaleView::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    QWidget::mouseMoveEvent(pEvent);
+    if (m_fSplitRatio == 1.0f)
+    {
+        unsetCursor();
+        return;
+    }
+    const QPoint point = pEvent->position().toPoint();
+    if (!InSideStrip(point.x()))
+    {
+        unsetCursor();
+        return;
+    }
+    setCursor(Qt::SizeVerCursor);
+    // Only the left button alone drags: no other button, no Shift, no Ctrl.
+    if (pEvent->buttons() == Qt::LeftButton &&
+        !(pEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+    {
+        m_fSplitRatio = RatioForRow(point.y());
+        LayoutPanes();
+    }
+}
+
+void CCorvaleView::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    QWidget::mouseReleaseEvent(pEvent);
+    const QPoint point = pEvent->position().toPoint();
+    if (pEvent->button() == Qt::LeftButton && m_fSplitRatio != 1.0f && InSideStrip(point.x()))
+    {
+        m_fSplitRatio = RatioForRow(point.y());
+        LayoutPanes();
+    }
+}
+
+// Until the main window routes commands, the menu's commands go straight to
+// the document; Comment and Uncomment have no handler yet and stand disabled.
+std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
+{
+    auto pMenu = std::make_unique<QMenu>(this);
+    pMenu->setTitle(QStringLiteral("Popup"));
+    QAction* pFontify = pMenu->addAction(QStringLiteral("Fontify line"));
+    pMenu->addSeparator();
+    QAction* pComment = pMenu->addAction(QStringLiteral("Comment"));
+    QAction* pUncomment = pMenu->addAction(QStringLiteral("Uncomment"));
+    pMenu->addSeparator();
+    QAction* pCut = pMenu->addAction(QStringLiteral("Cut"));
+    QAction* pCopy = pMenu->addAction(QStringLiteral("Copy"));
+    QAction* pPaste = pMenu->addAction(QStringLiteral("Paste"));
+    QAction* pUndo = pMenu->addAction(QStringLiteral("Undo"));
+    pComment->setEnabled(false);
+    pUncomment->setEnabled(false);
+    if (m_pDoc == nullptr)
+        return pMenu;
+    CCorvaleDoc* pDoc = m_pDoc;
+    connect(pFontify, &QAction::triggered, this, [this] { m_editPane.FontifyCurrentLine(); });
+    connect(pCut, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCut);
+    connect(pCopy, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCopy);
+    connect(pPaste, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditPaste);
+    connect(pUndo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditUndo);
+    return pMenu;
+}
+
+void CCorvaleView::ShowPopupMenu(const QPoint& globalPos)
+{
+    const std::unique_ptr<QMenu> pMenu = CreatePopupMenu();
+    pMenu->exec(globalPos);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "config/Configuration.h"
+#include "editor/ScriptEdit.h"
+#include "platform/TextControl.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+class CCorvaleDoc;
+class QMenu;
+
+// The right-hand pane of the main window: the editing pane over the command
+// summary pane, with a 16-pixel splitter bar between them and 15-pixel strips
+// down both sides, all painted here. The bar moves by dragging in either
+// strip. The view owns the configuration and the print settings.
+class CCorvaleView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Reads the configuration file; its messages appear here.
+    explicit CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent = nullptr);
+    ~CCorvaleView() override;
+
+    // Places both panes from the size and the split ratio, and repaints the bar.
+    void LayoutPanes();
+    // The one-time set-up of the first sizing: links, formats, text limit and
+    // the help library. Runs at most once; the first resize runs it.
+    void SetUpOnce();
+
+    // The editing pane's popup menu at a screen point.
+    void ShowPopupMenu(const QPoint& globalPos);
+    // The popup menu itself, for ShowPopupMenu (and a look in tests).
+    std::unique_ptr<QMenu> CreatePopupMenu();
+
+    // Geometry of the last layout, in view coordinates.
+    int SplitY() const; // the row just below the bar
+
+    std::uint32_t m_crBar = Rgb(128, 128, 128);
+    int m_nTopMargin = 150;
+    int m_nLeftMargin = 200;
+    int m_nBottomMargin = 50;
+    CConfiguration m_config;
+    CScriptEdit m_editPane;
+    CTextControl m_summaryPane;
+    bool m_bFirstSize = true;
+    QWidget* m_pFindReplaceDlg = nullptr;
+    float m_fSplitRatio = 0.75f;
+    int m_nBorder = 15;
+    int m_nBarHeight = 16;
+    int m_nCurPage = 0;
+    int m_nLinesPerPage = 0;
+    int m_nLineGap = 80;
+
+    CCorvaleDoc* m_pDoc;
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+
+private:
+    bool InSideStrip(int x) const;
+    // The ratio that puts the bar's lower edge at row y, kept within sound
+    // minimum heights of both panes.
+    float RatioForRow(int y) const;
+};
