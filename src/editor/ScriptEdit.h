@@ -50,6 +50,9 @@ public:
     // Recolours the whole text and refills the Variables and Source lists.
     void FontifyAll();
     void SetFontFace(const std::string& faceName);
+    // The progress text of the whole-text pass as line nLine is reached: a new
+    // row every 200 lines, a dot every five. True when the text should be shown.
+    static bool AdvanceProgress(std::string& progress, long nLine);
 
     // A character typed (8 Backspace, 13 Enter): marks the script changed, lets
     // the control insert it, and colours what it touched.

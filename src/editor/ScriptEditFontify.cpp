@@ -263,6 +263,19 @@ void CScriptEdit::ShowProgress(const std::string& text, bool bForce)
         m_pSummaryPane->viewport()->repaint();
 }
 
+bool CScriptEdit::AdvanceProgress(std::string& progress, long nLine)
+{
+    if (nLine % 200 == 0)
+    {
+        progress += "\n";
+        return false;
+    }
+    if (nLine % 5 != 0)
+        return false;
+    progress += ".";
+    return true;
+}
+
 void CScriptEdit::FontifyAll()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -301,13 +314,8 @@ void CScriptEdit::FontifyAll()
     const long nLines = GetLineCount();
     for (long i = 0; i < nLines; ++i)
     {
-        if (i % 200 == 0)
-            progress += "\n";
-        else if (i % 5 == 0)
-        {
-            progress += ".";
+        if (AdvanceProgress(progress, i))
             ShowProgress(progress, false);
-        }
         const long nLineStart = LineIndex(i);
         const long nLineEnd = i + 1 < nLines ? LineIndex(i + 1) : static_cast<long>(text.size());
         const std::string_view line(text.data() + nLineStart,

@@ -223,3 +223,12 @@ TEST_F(FontifyTest, WordsAndContextsFollowTheirBoundaries)
     EXPECT_EQ(ColourOf(8, 13), kBlue);
     EXPECT_EQ(ColourAt(static_cast<long>(longLine.size()) - 1), kBlack);
 }
+
+TEST_F(FontifyTest, ProgressShowsRowsOfThirtyNineDots)
+{
+    std::string progress = "Formatting";
+    for (long i = 0; i < 450; ++i)
+        CScriptEdit::AdvanceProgress(progress, i);
+    EXPECT_EQ(progress, "Formatting\n" + std::string(39, '.') + "\n" + std::string(39, '.') + "\n" +
+                            std::string(9, '.'));
+}
