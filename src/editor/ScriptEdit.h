@@ -95,6 +95,16 @@ private:
     int FindHelpFile(std::string_view keyword, std::string_view parent) const;
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
+    CLineColourer Colourer() const;
+
+    // Where set and source words go while the lists are filled.
+    const CLineColourer::ListEntry m_addListEntry = [this](bool bSource, const std::string& word)
+    {
+        if (bSource)
+            m_pDoc->AddSource(word);
+        else
+            m_pDoc->AddVariable(word);
+    };
 
     long long m_nLastProgressMs = 0;
 

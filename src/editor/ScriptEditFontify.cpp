@@ -202,6 +202,16 @@ void CScriptEdit::FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly)
     }
 }
 
+// The word rules with this pane's keywords and library; while the lists are
+// being filled, set and source words go to the document.
+CLineColourer CScriptEdit::Colourer() const
+{
+    return CLineColourer(
+        m_tclKeywords,
+        [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
+        m_bFillLists == 1 && m_pDoc != nullptr ? &m_addListEntry : nullptr);
+}
+
 void CScriptEdit::FontifyLine(long nLine)
 {
     const int bHelpWasOn = m_bHelpOn;
@@ -210,17 +220,7 @@ void CScriptEdit::FontifyLine(long nLine)
     if (nLineStart >= 0)
     {
         const std::string line = GetLine(nLine);
-        CLineColourer::ListEntry listEntry = [this](bool bSource, const std::string& word)
-        {
-            if (bSource)
-                m_pDoc->AddSource(word);
-            else
-                m_pDoc->AddVariable(word);
-        };
-        const CLineColourer colourer(
-            m_tclKeywords,
-            [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
-            m_bFillLists == 1 && m_pDoc != nullptr ? &listEntry : nullptr);
+        const CLineColourer colourer = Colourer();
         std::vector<CLineColourer::CSpan> spans;
         if (colourer.ColourLine(line, spans))
         {
@@ -295,17 +295,7 @@ void CScriptEdit::FontifyAll()
     long nEnd = 0;
     GetSel(nStart, nEnd);
 
-    CLineColourer::ListEntry listEntry = [this](bool bSource, const std::string& word)
-    {
-        if (bSource)
-            m_pDoc->AddSource(word);
-        else
-            m_pDoc->AddVariable(word);
-    };
-    const CLineColourer colourer(
-        m_tclKeywords,
-        [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
-        m_pDoc != nullptr ? &listEntry : nullptr);
+    const CLineColourer colourer = Colourer();
 
     // Everything plain first, then each line as its word-by-word pass leaves it.
     const std::string text = GetWindowText();
