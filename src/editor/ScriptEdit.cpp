@@ -2,7 +2,15 @@
 
 #include "CorvaleDoc.h"
 
-CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
+CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
+    : CTextControl(pParent, nControlId), m_addListEntry(
+                                             [this](bool bSource, const std::string& word)
+                                             {
+                                                 if (bSource)
+                                                     m_pDoc->AddSource(word);
+                                                 else
+                                                     m_pDoc->AddVariable(word);
+                                             })
 {
     // Dropped text is an edit like any other: it changes the script and is coloured.
     connect(this, &CTextControl::TextDropped, this,

@@ -98,13 +98,7 @@ private:
     CLineColourer Colourer() const;
 
     // Where set and source words go while the lists are filled.
-    const CLineColourer::ListEntry m_addListEntry = [this](bool bSource, const std::string& word)
-    {
-        if (bSource)
-            m_pDoc->AddSource(word);
-        else
-            m_pDoc->AddVariable(word);
-    };
+    const CLineColourer::ListEntry m_addListEntry;
 
     long long m_nLastProgressMs = 0;
 
