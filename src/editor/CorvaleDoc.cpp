@@ -87,6 +87,42 @@ void CCorvaleDoc::OnFileOpen()
         OnOpenDocument(path);
 }
 
+bool CCorvaleDoc::Serialize(QIODevice& file, bool bStoring)
+{
+    if (bStoring)
+    {
+        // The pane's text goes out as plain text, with the file's own line breaks.
+        std::string text;
+        m_pEdit->StreamOut(
+            [&text](const char* pBuffer, long nBytes)
+            {
+                text.append(pBuffer, static_cast<size_t>(nBytes));
+                return nBytes;
+            });
+        if (m_bLineFeedsOnly)
+            text = WithLineFeedsOnly(text);
+        if (file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()))
+            return false;
+    }
+    else
+    {
+        // A read error raises, and the pane keeps its old text.
+        const CTextControl::CStreamInResult result = m_pEdit->StreamIn(
+            [&file](char* pBuffer, long nWanted) -> long
+            {
+                const qint64 nRead = file.read(pBuffer, nWanted);
+                if (nRead < 0)
+                    throw std::runtime_error("read error");
+                return static_cast<long>(nRead);
+            });
+        m_bLineFeedsOnly = result.bLineFeedsOnly;
+        m_bTruncated = result.bTruncated;
+    }
+    m_bChanged = false;
+    return true;
+}
+
 bool CCorvaleDoc::LoadFile(const std::string& path)
 {
     QFile file(PathToQString(path));
@@ -97,26 +133,16 @@ bool CCorvaleDoc::LoadFile(const std::string& path)
         return false;
     }
     DeleteContents();
-    CTextControl::CStreamInResult result;
     try
     {
-        result = m_pEdit->StreamIn(
-            [&file](char* pBuffer, long nWanted) -> long
-            {
-                const qint64 nRead = file.read(pBuffer, nWanted);
-                if (nRead < 0)
-                    throw std::runtime_error("read error");
-                return static_cast<long>(nRead);
-            });
+        Serialize(file, false);
     }
     catch (const std::exception&)
     {
         UserInteraction().ShowMessage("Failed to open document.");
         return false;
     }
-    m_bChanged = false;
-    m_bLineFeedsOnly = result.bLineFeedsOnly;
-    if (result.bTruncated)
+    if (m_bTruncated)
         UserInteraction().ShowMessage(
             path + " holds more than 2,000,000 characters: only the first 2,000,000 were "
                    "loaded, and saving the script will write only those.");
@@ -165,28 +191,15 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& path)
 {
     if (m_pEdit == nullptr)
         return false;
-    std::string text;
-    m_pEdit->StreamOut(
-        [&text](const char* pBuffer, long nBytes)
-        {
-            text.append(pBuffer, static_cast<size_t>(nBytes));
-            return nBytes;
-        });
-    if (m_bLineFeedsOnly)
-        text = WithLineFeedsOnly(text);
-
     QSaveFile file(PathToQString(path));
     const bool bSaved = !QFileInfo(file.fileName()).isDir() && file.open(QIODevice::WriteOnly) &&
-                        file.write(text.data(), static_cast<qint64>(text.size())) ==
-                            static_cast<qint64>(text.size()) &&
-                        file.commit();
+                        Serialize(file, true) && file.commit();
     if (!bSaved)
     {
         file.cancelWriting();
         UserInteraction().ShowMessage("Failed to save document.");
         return false;
     }
-    m_bChanged = false;
     SetModifiedFlag(false);
     SetPathName(path);
     return true;

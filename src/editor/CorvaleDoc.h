@@ -5,6 +5,7 @@
 #include <string>
 
 class QComboBox;
+class QIODevice;
 class QWidget;
 class CScriptEdit;
 
@@ -71,6 +72,9 @@ signals:
     void TitleChanged();
 
 private:
+    // Streams the pane's whole text in from the file, replacing it, or out to
+    // it; then the script counts as unchanged. Loading raises on a read error.
+    bool Serialize(QIODevice& file, bool bStoring);
     // Reads the file into the editing pane; false (with its message) on failure.
     bool LoadFile(const std::string& path);
     void SetPathName(const std::string& path);
@@ -93,4 +97,6 @@ private:
     bool m_bModified = false;
     // The file opened had every line break as a lone LF: it is written back so.
     bool m_bLineFeedsOnly = false;
+    // The last file loaded held more than the pane takes.
+    bool m_bTruncated = false;
 };
