@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <string>
+
+class CCorvaleDoc;
+
+// The tree the user sees in the command tree pane. A left-button press shows
+// the selected command's help (even with help off) and puts its keyword on the
+// clipboard.
+class CCommandTreeCtrl : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CCommandTreeCtrl(QWidget* pParent = nullptr);
+
+    // The keyword, exactly, as plain text.
+    static void CopyToClipboard(const std::string& text);
+
+    CCorvaleDoc* m_pDoc = nullptr;
+
+protected:
+    void mousePressEvent(QMouseEvent* pEvent) override;
+};
