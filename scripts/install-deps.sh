@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqscintilla2-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
+  tcl
 )
 
 missing=()

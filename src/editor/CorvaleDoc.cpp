@@ -214,17 +214,23 @@ bool CCorvaleDoc::CanCloseFrame()
 
 void CCorvaleDoc::OnEditCut()
 {
+    if (m_pEdit == nullptr)
+        return;
     m_pEdit->Cut();
     m_bChanged = true;
 }
 
 void CCorvaleDoc::OnEditCopy()
 {
+    if (m_pEdit == nullptr)
+        return;
     m_pEdit->Copy();
 }
 
 void CCorvaleDoc::OnEditPaste()
 {
+    if (m_pEdit == nullptr)
+        return;
     if (!m_pEdit->PasteSpecial())
         UserInteraction().ShowMessage("The script cannot grow past 2,000,000 characters: only part "
                                       "of the clipboard was pasted.");
@@ -234,6 +240,8 @@ void CCorvaleDoc::OnEditPaste()
 
 void CCorvaleDoc::OnEditUndo()
 {
+    if (m_pEdit == nullptr)
+        return;
     m_pEdit->Undo();
     m_bChanged = true;
 }
@@ -266,7 +274,11 @@ void CCorvaleDoc::AddUnlessPrefixed(CSortedList& list, const std::string& word)
         return;
     const auto nRow = static_cast<int>(place - list.folded.begin());
     list.folded.insert(nRow, folded);
+    // Filling the list picks no entry: the first insert would select itself.
+    const bool bNoneSelected = list.pList->currentIndex() < 0;
     list.pList->insertItem(nRow, text);
+    if (bNoneSelected)
+        list.pList->setCurrentIndex(-1);
 }
 
 void CCorvaleDoc::ClearVariables()

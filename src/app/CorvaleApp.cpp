@@ -1,0 +1,119 @@
+#include "CorvaleApp.h"
+
+#include "MainFrame.h"
+#include "editor/ScriptEdit.h"
+#include "platform/CommandIds.h"
+#include "platform/Latin1.h"
+#include "view/CorvaleView.h"
+#include "view/LeftView.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSettings>
+
+using namespace CommandId;
+
+namespace
+{
+constexpr int kRecentFiles = 6;
+}
+
+CCorvaleApp::CCorvaleApp()
+{
+    CreateDocumentCommands();
+    CreateAppCommands();
+}
+
+CCorvaleApp::~CCorvaleApp() = default;
+
+void CCorvaleApp::CreateDocumentCommands()
+{
+    CCorvaleDoc* pDoc = &m_doc;
+    m_documentCommands.OnCommand(ID_FILE_NEW, [pDoc] { pDoc->OnFileNew(); });
+    m_documentCommands.OnCommand(ID_FILE_SAVE, [pDoc] { pDoc->OnFileSave(); });
+    m_documentCommands.OnCommand(ID_FILE_SAVE_AS, [pDoc] { pDoc->OnFileSaveAs(); });
+    m_documentCommands.OnCommand(ID_EDIT_CUT, [pDoc] { pDoc->OnEditCut(); });
+    m_documentCommands.OnCommand(ID_EDIT_COPY, [pDoc] { pDoc->OnEditCopy(); });
+    m_documentCommands.OnCommand(ID_EDIT_PASTE, [pDoc] { pDoc->OnEditPaste(); });
+    m_documentCommands.OnCommand(ID_EDIT_UNDO, [pDoc] { pDoc->OnEditUndo(); });
+    auto fontifyLine = [pDoc]
+    {
+        if (pDoc->m_pEdit != nullptr)
+            pDoc->m_pEdit->FontifyCurrentLine();
+    };
+    m_documentCommands.OnCommand(ID_FONTIFY_CURRENT_LINE, fontifyLine);
+    m_documentCommands.OnCommand(ID_FONTIFY_LINE, fontifyLine);
+}
+
+void CCorvaleApp::CreateAppCommands()
+{
+    m_appCommands.OnCommand(ID_FILE_OPEN, [this] { m_doc.OnFileOpen(); });
+    m_appCommands.OnCommand(ID_APP_EXIT,
+                            [this]
+                            {
+                                if (m_pMainFrame)
+                                    m_pMainFrame->close();
+                            });
+}
+
+// The settings store keeps the recently used files, although no menu lists them.
+void CCorvaleApp::RememberRecentFile()
+{
+    if (m_doc.GetPathName().empty())
+        return;
+    QSettings settings;
+    QStringList files;
+    const QString path = QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName()));
+    files << path;
+    for (int i = 1; i <= kRecentFiles; ++i)
+    {
+        const QString file =
+            settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+        if (!file.isEmpty() && file != path && files.size() < kRecentFiles)
+            files << file;
+    }
+    for (int i = 0; i < files.size(); ++i)
+        settings.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1), files[i]);
+}
+
+bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
+
+    m_pMainFrame = std::make_unique<CMainFrame>(m_doc, m_router);
+    CMainFrame* pFrame = m_pMainFrame.get();
+    m_router.SetRoute(
+        [this, pFrame]
+        {
+            return std::vector<const CCommandTarget*>{pFrame->ActiveViewTarget(),
+                                                      &m_documentCommands, &pFrame->m_frameCommands,
+                                                      &m_appCommands};
+        });
+    m_router.UpdateWhenIdle();
+    QObject::connect(&m_doc, &CCorvaleDoc::TitleChanged, [this] { RememberRecentFile(); });
+
+    // The first sizing of the editor view, still while the frame is built.
+    pFrame->resize(900, 650);
+    pFrame->GetRightPane()->SetUpOnce();
+
+    // The first argument that is not a switch names a script to open.
+    std::string script;
+    for (size_t i = 1; i < arguments.size(); ++i)
+    {
+        if (!arguments[i].empty() && arguments[i][0] != '-')
+        {
+            script = arguments[i];
+            break;
+        }
+    }
+    const bool bStarted = script.empty() ? m_doc.OnNewDocument() : m_doc.OnOpenDocument(script);
+    if (!bStarted)
+        return false;
+
+    pFrame->GetLeftPane()->OnInitialUpdate();
+    m_router.UpdateCommandStates();
+    pFrame->show();
+    pFrame->GetRightPane()->m_editPane.setFocus();
+    return true;
+}

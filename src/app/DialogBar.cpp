@@ -1,0 +1,70 @@
+#include "DialogBar.h"
+
+#include "platform/CommandIds.h"
+#include "platform/CommandRouter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+namespace
+{
+// Dialog units of the 8-point dialog font, roughly in pixels.
+int DialogUnits(int nUnits)
+{
+    return nUnits * 7 / 4;
+}
+
+QPushButton* Button(CCommandRouter& router, int nId, const char* text, int nWidthUnits,
+                    QWidget* pParent)
+{
+    auto* pButton = new QPushButton(QString::fromLatin1(text), pParent);
+    pButton->setObjectName(QString::number(nId));
+    pButton->setFixedWidth(DialogUnits(nWidthUnits) + 8);
+    router.Bind(nId, pButton);
+    return pButton;
+}
+} // namespace
+
+CDialogBar::CDialogBar(CCommandRouter& router, QWidget* pParent) : QToolBar(pParent)
+{
+    using namespace CommandId;
+    setObjectName(QStringLiteral("DialogBar"));
+    setWindowTitle(QStringLiteral("Dialog Bar"));
+
+    m_pFindText = new QLineEdit(this);
+    m_pFindText->setObjectName(QString::number(IDC_FIND_TEXT));
+    m_pFindText->setFixedWidth(DialogUnits(40) + 20);
+    addWidget(m_pFindText);
+    addWidget(m_pFind = Button(router, IDC_FIND, "Find", 18, this));
+    addWidget(m_pFont = Button(router, IDC_FONT, "Font", 33, this));
+    addWidget(m_pPlus = Button(router, IDC_PLUS, "+", 10, this));
+    addWidget(m_pMinus = Button(router, IDC_MINUS, "--", 9, this));
+    addSeparator();
+    addWidget(new QLabel(QStringLiteral("Line No. "), this));
+    m_pLineNumber = new QLineEdit(this);
+    m_pLineNumber->setObjectName(QString::number(IDC_LINE_NUMBER));
+    m_pLineNumber->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*")), m_pLineNumber));
+    m_pLineNumber->setFixedWidth(DialogUnits(21) + 12);
+    addWidget(m_pLineNumber);
+    addWidget(m_pGo = Button(router, IDC_GO, "Go", 17, this));
+    addSeparator();
+    addWidget(new QLabel(QStringLiteral("Variables "), this));
+    m_pVariables = new QComboBox(this);
+    m_pVariables->setObjectName(QString::number(IDC_VARIABLES));
+    m_pVariables->setEditable(true);
+    m_pVariables->setInsertPolicy(QComboBox::NoInsert);
+    m_pVariables->setMinimumWidth(DialogUnits(74));
+    addWidget(m_pVariables);
+    addWidget(new QLabel(QStringLiteral(" Source "), this));
+    m_pSources = new QComboBox(this);
+    m_pSources->setObjectName(QString::number(IDC_SOURCES));
+    m_pSources->setEditable(true);
+    m_pSources->setInsertPolicy(QComboBox::NoInsert);
+    m_pSources->setMinimumWidth(DialogUnits(117));
+    addWidget(m_pSources);
+    addWidget(m_pOpen = Button(router, IDC_OPEN_SOURCE, "Open", 25, this));
+}

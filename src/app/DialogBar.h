@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QToolBar>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class CCommandRouter;
+
+// The bar below the tool bar: Find box and button, Font, "+" and "--", the
+// Line No. box and Go, the Variables and Source lists, and Open. Its buttons
+// send their commands through the router like menu items.
+class CDialogBar : public QToolBar
+{
+    Q_OBJECT
+
+public:
+    explicit CDialogBar(CCommandRouter& router, QWidget* pParent = nullptr);
+
+    QLineEdit* m_pFindText;   // 1000
+    QPushButton* m_pFind;     // 1001
+    QPushButton* m_pFont;     // 1002
+    QPushButton* m_pPlus;     // 1004
+    QPushButton* m_pMinus;    // 1005
+    QLineEdit* m_pLineNumber; // 1015, digits only
+    QPushButton* m_pGo;       // 1016
+    QComboBox* m_pVariables;  // 1017
+    QComboBox* m_pSources;    // 1018
+    QPushButton* m_pOpen;     // 1019
+};

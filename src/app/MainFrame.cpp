@@ -1,0 +1,202 @@
+#include "MainFrame.h"
+
+#include "DialogBar.h"
+#include "editor/CorvaleDoc.h"
+#include "platform/CommandIds.h"
+#include "platform/CommandRouter.h"
+#include "platform/Latin1.h"
+#include "view/CorvaleView.h"
+#include "view/LeftView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QUrl>
+
+using namespace CommandId;
+
+CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParent)
+    : QMainWindow(pParent), m_doc(doc), m_router(router)
+{
+    setObjectName(QStringLiteral("CMainFrame"));
+    m_pDialogBar = new CDialogBar(router, this);
+    addToolBar(Qt::TopToolBarArea, m_pDialogBar);
+
+    // The splitter's right pane constructs the editor view, which reads the configuration.
+    m_pSplitter = new QSplitter(Qt::Horizontal, this);
+    m_pLeftView = new CLeftView(&doc, m_pSplitter);
+    m_pRightView = new CCorvaleView(&doc, m_pSplitter);
+    m_pSplitter->addWidget(m_pLeftView);
+    m_pSplitter->addWidget(m_pRightView);
+    m_pSplitter->setStretchFactor(0, 0);
+    m_pSplitter->setStretchFactor(1, 1);
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pSplitter->setSizes({175, 100});
+    setCentralWidget(m_pSplitter);
+    doc.SetLists(m_pDialogBar->m_pVariables, m_pDialogBar->m_pSources);
+
+    statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    CreateMenus();
+    CreateFrameCommands();
+    setAcceptDrops(true);
+    connect(&doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::ActionOf(int nId) const
+{
+    const auto found = m_actions.find(nId);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+QAction* CMainFrame::AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
+                                const QList<QKeySequence>& shortcuts)
+{
+    auto* pAction = new QAction(QString::fromLatin1(text), this);
+    pAction->setStatusTip(QString::fromLatin1(prompt));
+    pAction->setShortcuts(shortcuts);
+    pAction->setShortcutContext(Qt::WindowShortcut);
+    if (pMenu != nullptr)
+        pMenu->addAction(pAction);
+    else
+        addAction(pAction);
+    m_router.Bind(nId, pAction);
+    m_actions[nId] = pAction;
+    return pAction;
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
+    AddCommand(pFile, ID_FILE_NEW, "&New\tCtrl+N", "Create a new document",
+               {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    AddCommand(pFile, ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document",
+               {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    AddCommand(pFile, ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document",
+               {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    AddCommand(pFile, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name");
+    pFile->addSeparator();
+    AddCommand(pFile, ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document",
+               {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    AddCommand(pFile, ID_FILE_PRINT_SETUP, "P&rint Setup...",
+               "Change the printer and printing options");
+    AddCommand(pFile, ID_PRINT_PREVIEW, "Print Pre&view", "Print Preview");
+    AddCommand(pFile, ID_ADVANCED_PRINT_SETUP, "Advanced Print Setup..", "Print Options");
+    pFile->addSeparator();
+    AddCommand(pFile, ID_RECENT_FILE, "Recent File", "Open this document");
+    pFile->addSeparator();
+    AddCommand(pFile, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
+
+    QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddCommand(pEdit, ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action",
+               {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    pEdit->addSeparator();
+    AddCommand(pEdit, ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard",
+               {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    AddCommand(pEdit, ID_EDIT_COPY, "&Copy\tCtrl+C",
+               "Copy the selection and put it on the Clipboard",
+               {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    AddCommand(pEdit, ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents",
+               {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    pEdit->addSeparator();
+
+    QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(pView, ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
+    AddCommand(pView, ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
+
+    QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(pHelp, ID_APP_ABOUT, "&About Corvale...",
+               "Display program information, version number and copyright");
+    AddCommand(pHelp, ID_USER_DEVELOPER_INFORMATION, "User/Developer &Information",
+               "User Information");
+
+    // The pane accelerators carry no menu item.
+    AddCommand(nullptr, ID_NEXT_PANE, "Next Pane", "Switch to the next window pane",
+               {QKeySequence(Qt::Key_F6)});
+    AddCommand(nullptr, ID_PREV_PANE, "Previous Pane", "Switch back to the previous window pane",
+               {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
+}
+
+void CMainFrame::CreateFrameCommands()
+{
+    m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
+                              [this]
+                              {
+                                  m_pRightView->setFocus();
+                                  m_pRightView->m_editPane.FontifyAll();
+                                  m_pRightView->m_editPane.setFocus();
+                              });
+    m_frameCommands.OnCommand(
+        ID_VIEW_TOOLBAR, [this] { m_pDialogBar->setVisible(!m_pDialogBar->isVisible()); },
+        [this](CCmdUI& ui) { ui.checked = m_pDialogBar->isVisible(); });
+    m_frameCommands.OnCommand(
+        ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+        [this](CCmdUI& ui) { ui.checked = statusBar()->isVisible(); });
+    m_frameCommands.OnCommand(ID_NEXT_PANE, [this] { MovePaneFocus(1); });
+    m_frameCommands.OnCommand(ID_PREV_PANE, [this] { MovePaneFocus(-1); });
+}
+
+// F6 and Shift+F6 move between the command tree, the editing pane and the
+// summary pane.
+void CMainFrame::MovePaneFocus(int nStep)
+{
+    QWidget* panes[] = {&m_pLeftView->m_tree, &m_pRightView->m_editPane,
+                        &m_pRightView->m_summaryPane};
+    int nCurrent = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        if (panes[i]->hasFocus())
+            nCurrent = i;
+    }
+    panes[(nCurrent + nStep + 3) % 3]->setFocus();
+}
+
+const CCommandTarget* CMainFrame::ActiveViewTarget() const
+{
+    const QWidget* pFocus = QApplication::focusWidget();
+    if (pFocus != nullptr && m_pLeftView->isAncestorOf(pFocus))
+        return &m_treeViewCommands;
+    return &m_editorViewCommands;
+}
+
+void CMainFrame::UpdateTitle()
+{
+    setWindowTitle(ToQString(m_doc.GetTitle()) + QStringLiteral(" - Corvale - VORSA"));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent)
+{
+    if (m_doc.CanCloseFrame())
+        pEvent->accept();
+    else
+        pEvent->ignore();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (pEvent->mimeData()->hasUrls())
+        pEvent->acceptProposedAction();
+}
+
+// A file dropped on the window opens like a file chosen in the Open dialog.
+void CMainFrame::dropEvent(QDropEvent* pEvent)
+{
+    for (const QUrl& url : pEvent->mimeData()->urls())
+    {
+        if (url.isLocalFile())
+        {
+            pEvent->acceptProposedAction();
+            m_doc.OnOpenDocument(QFile::encodeName(url.toLocalFile()).toStdString());
+            return;
+        }
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/CommandTarget.h"
+
+#include <QMainWindow>
+#include <map>
+
+class CCommandRouter;
+class CCorvaleDoc;
+class CCorvaleView;
+class CDialogBar;
+class CLeftView;
+class QSplitter;
+
+// The main window: menu, dialog bar, status bar, and a splitter with the
+// command tree pane on the left and the editor view on the right.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParent = nullptr);
+    ~CMainFrame() override;
+
+    CCorvaleView* GetRightPane() const { return m_pRightView; }
+    CLeftView* GetLeftPane() const { return m_pLeftView; }
+    CDialogBar* GetDialogBar() const { return m_pDialogBar; }
+    // The menu item or accelerator of a command, for routing and tests.
+    QAction* ActionOf(int nId) const;
+
+    // The target of the view that has the focus: the editor view unless the
+    // command tree has it.
+    const CCommandTarget* ActiveViewTarget() const;
+
+    // "<document title> - Corvale - VORSA"
+    void UpdateTitle();
+
+    CCommandTarget m_frameCommands;
+    CCommandTarget m_editorViewCommands;
+    CCommandTarget m_treeViewCommands;
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+
+private:
+    void CreateMenus();
+    void CreateFrameCommands();
+    QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
+                        const QList<QKeySequence>& shortcuts = {});
+    void MovePaneFocus(int nStep);
+
+    CCorvaleDoc& m_doc;
+    CCommandRouter& m_router;
+    CDialogBar* m_pDialogBar;
+    QSplitter* m_pSplitter;
+    CLeftView* m_pLeftView;
+    CCorvaleView* m_pRightView;
+    std::map<int, QAction*> m_actions;
+};

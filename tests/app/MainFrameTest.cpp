@@ -1,0 +1,125 @@
+#include "app/MainFrame.h"
+
+#include "app/CorvaleApp.h"
+#include "app/DialogBar.h"
+#include "editor/ScriptEdit.h"
+#include "platform/CommandIds.h"
+#include "platform/ScriptedUserInteraction.h"
+#include "support/TempDir.h"
+#include "view/CorvaleView.h"
+#include "view/LeftView.h"
+
+#include <QComboBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <cstdlib>
+#include <gmock/gmock.h>
+
+using namespace CommandId;
+
+namespace
+{
+class MainFrameTest : public ::testing::Test
+{
+protected:
+    MainFrameTest()
+    {
+        m_dir.MakeDirectory("corvale");
+        m_dir.Write("corvale/corvale.conf", "help " CORVALE_SOURCE_DIR "/share/help/\n");
+        setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
+    }
+
+    static QStringList MenuTexts(const QMenu* pMenu)
+    {
+        QStringList texts;
+        for (const QAction* pAction : pMenu->actions())
+            texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+        return texts;
+    }
+
+    CTempDir m_dir;
+    CScriptedUserInteraction m_ui;
+};
+} // namespace
+
+TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    EXPECT_EQ(pFrame->windowTitle(), "Untitled - Corvale - VORSA");
+    EXPECT_TRUE(m_ui.m_messages.empty());
+    EXPECT_GE(pFrame->GetLeftPane()->m_items.size(), 41u);
+    EXPECT_EQ(pFrame->GetLeftPane()->width() > 0, true);
+    EXPECT_EQ(app.m_doc.m_pEdit, &pFrame->GetRightPane()->m_editPane);
+
+    const QList<QAction*> menus = pFrame->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    EXPECT_EQ(menus[0]->text(), "&File");
+    EXPECT_EQ(MenuTexts(menus[0]->menu()),
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+                           "&Print...\tCtrl+P", "P&rint Setup...", "Print Pre&view",
+                           "Advanced Print Setup..", "-", "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(MenuTexts(menus[1]->menu()), (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X",
+                                                        "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-"}));
+    EXPECT_EQ(MenuTexts(menus[2]->menu()), (QStringList{"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(MenuTexts(menus[3]->menu()),
+              (QStringList{"&About Corvale...", "User/Developer &Information"}));
+    EXPECT_EQ(pFrame->ActionOf(ID_EDIT_UNDO)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                   QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+
+    // Commands without a handler stand disabled.
+    app.m_router.UpdateCommandStates();
+    EXPECT_FALSE(pFrame->ActionOf(ID_RECENT_FILE)->isEnabled());
+    EXPECT_TRUE(pFrame->ActionOf(ID_FILE_NEW)->isEnabled());
+    EXPECT_FALSE(pFrame->GetDialogBar()->m_pPlus->isEnabled());
+    EXPECT_FALSE(pFrame->GetDialogBar()->m_pMinus->isEnabled());
+    EXPECT_TRUE(pFrame->ActionOf(ID_VIEW_STATUS_BAR)->isChecked());
+}
+
+TEST_F(MainFrameTest, CommandsReachTheDocumentTheFrameAndTheApplication)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+
+    // New goes to the document, which asks about the changed script.
+    edit.SetWindowText("set x 1");
+    app.m_doc.m_bChanged = true;
+    m_ui.QueueAnswer(false);
+    pFrame->ActionOf(ID_FILE_NEW)->trigger();
+    EXPECT_THAT(m_ui.m_questions, ::testing::ElementsAre("File has been modified, close anyway?"));
+    EXPECT_EQ(edit.GetWindowText(), "set x 1");
+
+    // Redo syntax highlighting is the frame's: the whole text is coloured.
+    EXPECT_TRUE(app.m_router.RouteCommand(ID_REDO_SYNTAX_HIGHLIGHTING));
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(160, 0, 135));
+    EXPECT_EQ(pFrame->GetDialogBar()->m_pVariables->count(), 1);
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+
+    // Open is the application's: the dialog, then the document.
+    const std::string path = m_dir.Write("frame.tcl", "node 1 0 0\n");
+    m_ui.QueueFileName(path);
+    m_ui.QueueAnswer(true);
+    pFrame->ActionOf(ID_FILE_OPEN)->trigger();
+    EXPECT_EQ(pFrame->windowTitle(), "frame.tcl - Corvale - VORSA");
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(0, 150, 0));
+}
+
+TEST_F(MainFrameTest, AScriptOnTheCommandLineOpensAndAMissingOneEndsTheProgram)
+{
+    {
+        CCorvaleApp app;
+        ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
+        EXPECT_EQ(app.MainFrame()->windowTitle(), "example.tcl - Corvale - VORSA");
+        EXPECT_FALSE(app.m_doc.m_bChanged);
+        EXPECT_GT(app.MainFrame()->GetDialogBar()->m_pVariables->count(), 2);
+        EXPECT_EQ(app.MainFrame()->GetDialogBar()->m_pVariables->currentIndex(), -1);
+    }
+    CCorvaleApp app;
+    EXPECT_FALSE(app.InitInstance({"corvale", m_dir.PathOf("missing.tcl")}));
+    EXPECT_THAT(m_ui.m_messages,
+                ::testing::ElementsAre(m_dir.PathOf("missing.tcl") + " was not found."));
+}
