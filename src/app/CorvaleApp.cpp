@@ -1,5 +1,6 @@
 #include "CorvaleApp.h"
 
+#include "AboutDlg.h"
 #include "MainFrame.h"
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
@@ -7,8 +8,9 @@
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QSettings>
 
 using namespace CommandId;
@@ -18,8 +20,16 @@ namespace
 constexpr int kRecentFiles = 6;
 }
 
+// The icons live in a resource of this static library, which is not linked in
+// unless asked for.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(corvale);
+}
+
 CCorvaleApp::CCorvaleApp()
 {
+    InitResources();
     CreateDocumentCommands();
     CreateAppCommands();
 }
@@ -42,12 +52,24 @@ void CCorvaleApp::CreateDocumentCommands()
             pDoc->m_pEdit->FontifyCurrentLine();
     };
     m_documentCommands.OnCommand(ID_FONTIFY_CURRENT_LINE, fontifyLine);
+    m_documentCommands.OnCommand(ID_USER_DEVELOPER_INFORMATION,
+                                 [this]
+                                 {
+                                     if (m_pMainFrame)
+                                         m_pMainFrame->ShowUserInformation("NOTE: - ");
+                                 });
     m_documentCommands.OnCommand(ID_FONTIFY_LINE, fontifyLine);
 }
 
 void CCorvaleApp::CreateAppCommands()
 {
     m_appCommands.OnCommand(ID_FILE_OPEN, [this] { m_doc.OnFileOpen(); });
+    m_appCommands.OnCommand(ID_APP_ABOUT,
+                            [this]
+                            {
+                                CAboutDlg dialog(m_pMainFrame.get());
+                                dialog.exec();
+                            });
     m_appCommands.OnCommand(ID_APP_EXIT,
                             [this]
                             {
@@ -80,6 +102,7 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvale.svg")));
 
     m_pMainFrame = std::make_unique<CMainFrame>(m_doc, m_router);
     CMainFrame* pFrame = m_pMainFrame.get();

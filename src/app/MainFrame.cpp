@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "DialogBar.h"
+#include "UserInfoDlg.h"
 #include "editor/CorvaleDoc.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QUrl>
 
 using namespace CommandId;
@@ -26,6 +28,12 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     : QMainWindow(pParent), m_doc(doc), m_router(router)
 {
     setObjectName(QStringLiteral("CMainFrame"));
+    m_pToolBar = new QToolBar(QStringLiteral("Tool Bar"), this);
+    m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_pToolBar->setIconSize(QSize(20, 16));
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // The dialog bar gets a row of its own, so that all of it shows.
+    addToolBarBreak(Qt::TopToolBarArea);
     m_pDialogBar = new CDialogBar(router, this);
     addToolBar(Qt::TopToolBarArea, m_pDialogBar);
 
@@ -44,6 +52,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
     CreateMenus();
+    CreateToolBar();
     CreateFrameCommands();
     setAcceptDrops(true);
     connect(&doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
@@ -126,8 +135,64 @@ void CMainFrame::CreateMenus()
                {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
 }
 
+// The sixteen buttons, with their prompts and tooltips as the resources have
+// them (leading blanks and spellings included). Buttons whose command also
+// has a menu item share its action.
+void CMainFrame::CreateToolBar()
+{
+    struct CButton
+    {
+        int nId;
+        const char* icon;
+        const char* prompt;
+        const char* tooltip;
+        bool bSeparatorBefore;
+    };
+    static const CButton kButtons[] = {
+        {ID_FILE_NEW, "new", "Create a new document", "New", false},
+        {ID_FILE_OPEN, "open", "Open an existing document", "Open", false},
+        {ID_FILE_SAVE, "save", "Save the active document", "Save", false},
+        {ID_EDIT_CUT, "cut", "Cut the selection and put it on the Clipboard", "Cut", true},
+        {ID_EDIT_COPY, "copy", "Copy the selection and put it on the Clipboard", "Copy", false},
+        {ID_EDIT_PASTE, "paste", "Insert Clipboard contents", "Paste", false},
+        {ID_PRINT, "print", "Print the active document", " Print", true},
+        {ID_PRINT_PREVIEW, "preview", "Print Preview", " Print Preview", false},
+        {ID_REDO_SYNTAX_HIGHLIGHTING, "redo_syntax", "Redo syntax highlighting",
+         " Redo sytax highlighting", true},
+        {ID_FONTIFY_CURRENT_LINE, "fontify_line", "Redo syntax highlighting for the current line",
+         " Sytax highlight current line", false},
+        {ID_COMMENT_SELECTION, "comment", "Comment Selection", "Comment Selection", true},
+        {ID_UNCOMMENT_SELECTION, "uncomment", "Uncomment Selection", " Uncomment Selection", false},
+        {ID_START_ANALYSIS, "run", "Start Analysis", " Run Vorsa", true},
+        {ID_HELP_ON_OFF, "help_toggle", "Turn On - Off help", " Turn on or off help", true},
+        {ID_APP_ABOUT, "about", "Display program information, version number and copyright",
+         "About", false},
+        {ID_USER_INFORMATION, "user_info", "User Information", "User information", false},
+    };
+    for (const CButton& button : kButtons)
+    {
+        if (button.bSeparatorBefore)
+            m_pToolBar->addSeparator();
+        QAction* pAction = ActionOf(button.nId);
+        if (pAction == nullptr)
+            pAction = AddCommand(nullptr, button.nId, button.tooltip, button.prompt);
+        pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.icon))));
+        pAction->setToolTip(QString::fromLatin1(button.tooltip));
+        pAction->setStatusTip(QString::fromLatin1(button.prompt));
+        m_pToolBar->addAction(pAction);
+    }
+}
+
+void CMainFrame::ShowUserInformation(const std::string& opening)
+{
+    CUserInfoDlg dialog(this);
+    dialog.m_strText = CUserInfoDlg::InformationText(opening);
+    dialog.exec();
+}
+
 void CMainFrame::CreateFrameCommands()
 {
+    m_frameCommands.OnCommand(ID_USER_INFORMATION, [this] { ShowUserInformation("NOTE - "); });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
                               [this]
                               {
@@ -136,8 +201,8 @@ void CMainFrame::CreateFrameCommands()
                                   m_pRightView->m_editPane.setFocus();
                               });
     m_frameCommands.OnCommand(
-        ID_VIEW_TOOLBAR, [this] { m_pDialogBar->setVisible(!m_pDialogBar->isVisible()); },
-        [this](CCmdUI& ui) { ui.checked = m_pDialogBar->isVisible(); });
+        ID_VIEW_TOOLBAR, [this] { m_pToolBar->setVisible(!m_pToolBar->isVisible()); },
+        [this](CCmdUI& ui) { ui.checked = m_pToolBar->isVisible(); });
     m_frameCommands.OnCommand(
         ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this](CCmdUI& ui) { ui.checked = statusBar()->isVisible(); });

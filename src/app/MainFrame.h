@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
 
 class CCommandRouter;
 class CCorvaleDoc;
@@ -11,6 +12,7 @@ class CCorvaleView;
 class CDialogBar;
 class CLeftView;
 class QSplitter;
+class QToolBar;
 
 // The main window: menu, dialog bar, status bar, and a splitter with the
 // command tree pane on the left and the editor view on the right.
@@ -25,6 +27,9 @@ public:
     CCorvaleView* GetRightPane() const { return m_pRightView; }
     CLeftView* GetLeftPane() const { return m_pLeftView; }
     CDialogBar* GetDialogBar() const { return m_pDialogBar; }
+    QToolBar* GetToolBar() const { return m_pToolBar; }
+    // The User/Developer Information dialog, with the given opening.
+    void ShowUserInformation(const std::string& opening);
     // The menu item or accelerator of a command, for routing and tests.
     QAction* ActionOf(int nId) const;
 
@@ -46,6 +51,7 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateToolBar();
     void CreateFrameCommands();
     QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
                         const QList<QKeySequence>& shortcuts = {});
@@ -53,6 +59,7 @@ private:
 
     CCorvaleDoc& m_doc;
     CCommandRouter& m_router;
+    QToolBar* m_pToolBar;
     CDialogBar* m_pDialogBar;
     QSplitter* m_pSplitter;
     CLeftView* m_pLeftView;

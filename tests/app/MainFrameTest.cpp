@@ -1,7 +1,9 @@
 #include "app/MainFrame.h"
 
+#include "app/AboutDlg.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
+#include "app/UserInfoDlg.h"
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/ScriptedUserInteraction.h"
@@ -10,8 +12,12 @@
 #include "view/LeftView.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
 #include <cstdlib>
 #include <gmock/gmock.h>
 
@@ -122,4 +128,67 @@ TEST_F(MainFrameTest, AScriptOnTheCommandLineOpensAndAMissingOneEndsTheProgram)
     EXPECT_FALSE(app.InitInstance({"corvale", m_dir.PathOf("missing.tcl")}));
     EXPECT_THAT(m_ui.m_messages,
                 ::testing::ElementsAre(m_dir.PathOf("missing.tcl") + " was not found."));
+}
+
+TEST_F(MainFrameTest, TheToolBarHasItsSixteenButtonsWithTheirTipsAsWritten)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    QStringList tips;
+    QStringList prompts;
+    for (const QAction* pAction : app.MainFrame()->GetToolBar()->actions())
+    {
+        tips << (pAction->isSeparator() ? QStringLiteral("|") : pAction->toolTip());
+        if (!pAction->isSeparator())
+        {
+            prompts << pAction->statusTip();
+            EXPECT_FALSE(pAction->icon().isNull()) << pAction->toolTip().toStdString();
+        }
+    }
+    EXPECT_EQ(tips.join(',').toStdString(),
+              "New,Open,Save,|,Cut,Copy,Paste,|, Print, Print Preview,|, Redo sytax highlighting, "
+              "Sytax highlight current line,|,Comment Selection, Uncomment Selection,|, Run "
+              "Vorsa,|, Turn on "
+              "or off help,About,User information");
+    EXPECT_EQ(prompts.size(), 16);
+    EXPECT_EQ(prompts[8], "Redo syntax highlighting");
+    EXPECT_EQ(prompts[13], "Turn On - Off help");
+}
+
+TEST_F(MainFrameTest, TheInformationDialogsSayWhatTheyShould)
+{
+    const std::string menuText = CUserInfoDlg::InformationText("NOTE: - ");
+    const std::string barText = CUserInfoDlg::InformationText("NOTE - ");
+    EXPECT_EQ(menuText.rfind("NOTE: - ", 0), 0u);
+    EXPECT_EQ(barText.rfind("NOTE - ", 0), 0u);
+    EXPECT_EQ(menuText.substr(8), barText.substr(7));
+    EXPECT_LT(menuText.size(), 2000u);
+    EXPECT_NE(menuText.find(std::string(62, '_')), std::string::npos);
+    EXPECT_NE(menuText.find("Information for VORSA Developers:"), std::string::npos);
+
+    // OK closes the dialog while the text fits the 2,000 characters.
+    CUserInfoDlg dialog;
+    dialog.m_strText = menuText;
+    QTimer::singleShot(0, &dialog, &CUserInfoDlg::accept);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.windowTitle(), "User/Developer Information");
+    EXPECT_TRUE(dialog.m_pText->isReadOnly());
+    EXPECT_TRUE(m_ui.m_messages.empty());
+
+    CUserInfoDlg tooLong;
+    tooLong.m_strText = std::string(2001, 'x');
+    QTimer::singleShot(0, &tooLong, &CUserInfoDlg::accept);
+    QTimer::singleShot(0, &tooLong, &QDialog::reject);
+    EXPECT_EQ(tooLong.exec(), QDialog::Rejected);
+    EXPECT_THAT(m_ui.m_messages,
+                ::testing::ElementsAre("Please enter no more than 2000 characters."));
+
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About Corvale");
+    QString shown;
+    for (const QLabel* pLabel : about.findChildren<QLabel*>())
+        shown += pLabel->text();
+    EXPECT_TRUE(shown.contains("Corvale Version 0.3.1 (beta)  February 20, 2001"));
+    EXPECT_TRUE(shown.contains("6. Fixed scrolling issues with Windows 2000"));
+    EXPECT_TRUE(shown.contains("Read in the above information through the configuration file"));
 }
