@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++
-  qt6-base-dev libqscintilla2-qt6-dev libqt6svg6
+  qt6-base-dev libqscintilla2-qt6-dev libqt6svg6 libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
   tcl

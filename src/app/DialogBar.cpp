@@ -14,7 +14,7 @@ namespace
 // Dialog units of the 8-point dialog font, roughly in pixels.
 int DialogUnits(int nUnits)
 {
-    return nUnits * 7 / 4;
+    return nUnits * 3 / 2;
 }
 
 QPushButton* Button(CCommandRouter& router, int nId, const char* text, int nWidthUnits,

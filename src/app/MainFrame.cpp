@@ -5,6 +5,7 @@
 #include "editor/CorvaleDoc.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
+#include "platform/KeyboardLocks.h"
 #include "platform/Latin1.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -51,6 +53,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     doc.SetLists(m_pDialogBar->m_pVariables, m_pDialogBar->m_pSources);
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    CreateLockIndicators();
     CreateMenus();
     CreateToolBar();
     CreateFrameCommands();
@@ -181,6 +184,35 @@ void CMainFrame::CreateToolBar()
         pAction->setStatusTip(QString::fromLatin1(button.prompt));
         m_pToolBar->addAction(pAction);
     }
+}
+
+// CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
+// keyboard is enough to follow the keys.
+void CMainFrame::CreateLockIndicators()
+{
+    const char* const kNames[] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i)
+    {
+        m_lockIndicators[i] = new QLabel(this);
+        m_lockIndicators[i]->setObjectName(QString::fromLatin1(kNames[i]));
+        m_lockIndicators[i]->setMinimumWidth(
+            fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+        m_lockIndicators[i]->setAlignment(Qt::AlignCenter);
+        statusBar()->addPermanentWidget(m_lockIndicators[i]);
+    }
+    auto* pTimer = new QTimer(this);
+    connect(pTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    pTimer->start(250);
+    UpdateLockIndicators();
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    const std::optional<CKeyboardLocks> locks = QueryKeyboardLocks();
+    const bool bOn[] = {locks && locks->bCapsLock, locks && locks->bNumLock,
+                        locks && locks->bScrollLock};
+    for (int i = 0; i < 3; ++i)
+        m_lockIndicators[i]->setText(bOn[i] ? m_lockIndicators[i]->objectName() : QString());
 }
 
 void CMainFrame::ShowUserInformation(const std::string& opening)

@@ -11,6 +11,7 @@ class CCorvaleDoc;
 class CCorvaleView;
 class CDialogBar;
 class CLeftView;
+class QLabel;
 class QSplitter;
 class QToolBar;
 
@@ -52,6 +53,8 @@ protected:
 private:
     void CreateMenus();
     void CreateToolBar();
+    void CreateLockIndicators();
+    void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
                         const QList<QKeySequence>& shortcuts = {});
@@ -65,4 +68,5 @@ private:
     CLeftView* m_pLeftView;
     CCorvaleView* m_pRightView;
     std::map<int, QAction*> m_actions;
+    QLabel* m_lockIndicators[3] = {};
 };

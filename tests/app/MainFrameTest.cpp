@@ -11,13 +11,18 @@
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <cstdlib>
 #include <gmock/gmock.h>
 
@@ -191,4 +196,24 @@ TEST_F(MainFrameTest, TheInformationDialogsSayWhatTheyShould)
     EXPECT_TRUE(shown.contains("Corvale Version 0.3.1 (beta)  February 20, 2001"));
     EXPECT_TRUE(shown.contains("6. Fixed scrolling issues with Windows 2000"));
     EXPECT_TRUE(shown.contains("Read in the above information through the configuration file"));
+}
+
+TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAndIsRemembered)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    const std::string path = m_dir.Write("portal.tcl", "element Truss 1 1 2 10.0 1\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(300, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pFrame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pFrame, &drop);
+    EXPECT_EQ(pFrame->windowTitle(), "portal.tcl - Corvale - VORSA");
+
+    QSettings settings;
+    EXPECT_EQ(settings.organizationName(), "Local AppWizard-Generated Applications");
+    EXPECT_EQ(settings.value("Recent File List/File1").toString().toStdString(), path);
 }
