@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QValidator>
 #include <cstdlib>
 #include <gmock/gmock.h>
 
@@ -79,6 +81,23 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_EQ(pFrame->ActionOf(ID_EDIT_UNDO)->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
                                    QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+
+    // The dialog bar's controls, in order, with their texts and ids.
+    const CDialogBar* pBar = pFrame->GetDialogBar();
+    EXPECT_EQ(pBar->m_pFind->text(), "Find");
+    EXPECT_EQ(pBar->m_pFont->text(), "Font");
+    EXPECT_EQ(pBar->m_pPlus->text(), "+");
+    EXPECT_EQ(pBar->m_pMinus->text(), "--");
+    EXPECT_EQ(pBar->m_pGo->text(), "Go");
+    EXPECT_EQ(pBar->m_pOpen->text(), "Open");
+    EXPECT_EQ(pBar->m_pLineNumber->objectName(), "1015");
+    EXPECT_EQ(pBar->m_pVariables->objectName(), "1017");
+    EXPECT_EQ(pBar->m_pSources->objectName(), "1018");
+    QString typed = "12a3";
+    int nPos = 0;
+    EXPECT_EQ(pBar->m_pLineNumber->validator()->validate(typed, nPos), QValidator::Invalid);
+    typed = "123";
+    EXPECT_EQ(pBar->m_pLineNumber->validator()->validate(typed, nPos), QValidator::Acceptable);
 
     // Commands without a handler stand disabled.
     app.m_router.UpdateCommandStates();
