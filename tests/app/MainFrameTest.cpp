@@ -12,6 +12,7 @@
 #include "view/LeftView.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -235,4 +237,25 @@ TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAndIsRemembered)
     QSettings settings;
     EXPECT_EQ(settings.organizationName(), "Local AppWizard-Generated Applications");
     EXPECT_EQ(settings.value("Recent File List/File1").toString().toStdString(), path);
+}
+
+TEST_F(MainFrameTest, ShortcutsInTheEditingPaneReachTheDocumentsCommands)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    edit.setFocus();
+    QApplication::clipboard()->setText("element");
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.GetWindowText(), "element");
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(0, 150, 0)); // the pasted line is coloured
+
+    app.m_doc.m_bChanged = false;
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit.GetWindowText(), "");
+    EXPECT_TRUE(app.m_doc.m_bChanged);
 }
