@@ -1,5 +1,7 @@
 #include "DialogBar.h"
 
+#include "CloseUpComboBox.h"
+
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 
@@ -53,18 +55,21 @@ CDialogBar::CDialogBar(CCommandRouter& router, QWidget* pParent) : QToolBar(pPar
     addWidget(m_pGo = Button(router, IDC_GO, "Go", 17, this));
     addSeparator();
     addWidget(new QLabel(QStringLiteral("Variables "), this));
-    m_pVariables = new QComboBox(this);
+    m_pVariables = new CCloseUpComboBox(this);
     m_pVariables->setObjectName(QString::number(IDC_VARIABLES));
     m_pVariables->setEditable(true);
     m_pVariables->setInsertPolicy(QComboBox::NoInsert);
     m_pVariables->setMinimumWidth(DialogUnits(74));
     addWidget(m_pVariables);
     addWidget(new QLabel(QStringLiteral(" Source "), this));
-    m_pSources = new QComboBox(this);
+    m_pSources = new CCloseUpComboBox(this);
     m_pSources->setObjectName(QString::number(IDC_SOURCES));
     m_pSources->setEditable(true);
     m_pSources->setInsertPolicy(QComboBox::NoInsert);
     m_pSources->setMinimumWidth(DialogUnits(117));
     addWidget(m_pSources);
     addWidget(m_pOpen = Button(router, IDC_OPEN_SOURCE, "Open", 25, this));
+    // The lists send their command when their drop-down closes.
+    connect(m_pVariables, &CCloseUpComboBox::ClosedUp, this, [&router] { router.RouteCommand(IDC_VARIABLES); });
+    connect(m_pSources, &CCloseUpComboBox::ClosedUp, this, [&router] { router.RouteCommand(IDC_SOURCES); });
 }

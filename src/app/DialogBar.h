@@ -2,7 +2,7 @@
 
 #include <QToolBar>
 
-class QComboBox;
+class CCloseUpComboBox;
 class QLineEdit;
 class QPushButton;
 class CCommandRouter;
@@ -24,7 +24,7 @@ public:
     QPushButton* m_pMinus;    // 1005
     QLineEdit* m_pLineNumber; // 1015, digits only
     QPushButton* m_pGo;       // 1016
-    QComboBox* m_pVariables;  // 1017
-    QComboBox* m_pSources;    // 1018
+    CCloseUpComboBox* m_pVariables; // 1017
+    CCloseUpComboBox* m_pSources;   // 1018
     QPushButton* m_pOpen;     // 1019
 };

@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "CloseUpComboBox.h"
 #include "DialogBar.h"
 #include "UserInfoDlg.h"
 #include "editor/CorvaleDoc.h"

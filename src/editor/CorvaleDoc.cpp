@@ -3,6 +3,7 @@
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
+#include "platform/WhiteSpace.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -299,4 +300,73 @@ void CCorvaleDoc::AddVariable(const std::string& word)
 void CCorvaleDoc::AddSource(const std::string& word)
 {
     AddUnlessPrefixed(m_sources, word);
+}
+
+void CCorvaleDoc::OnCommentSelection()
+{
+    if (m_pEdit == nullptr)
+        return;
+    m_pEdit->CommentLines();
+    m_bChanged = true;
+}
+
+void CCorvaleDoc::OnUncommentSelection()
+{
+    if (m_pEdit == nullptr)
+        return;
+    m_pEdit->UncommentLines();
+    m_bChanged = true;
+}
+
+long CCorvaleDoc::ParseLineNumber(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i]))
+        ++i;
+    bool bNegative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        bNegative = text[i++] == '-';
+    long nValue = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    {
+        // A number too large for any script stays at a value past every line.
+        nValue = std::min(nValue * 10 + (text[i] - '0'), 1000000000L);
+    }
+    return bNegative ? -nValue : nValue;
+}
+
+void CCorvaleDoc::OnGo(const std::string& lineNumberText)
+{
+    const long n = ParseLineNumber(lineNumberText);
+    if (n < 1)
+    {
+        UserInteraction().ShowMessage("Error - Line number < 1");
+        return;
+    }
+    if (m_pEdit != nullptr)
+        m_pEdit->GoToLine(n);
+}
+
+void CCorvaleDoc::OnListCloseUp(bool bSources, int nSelected, const std::string& entry)
+{
+    if (nSelected < 0 || m_pEdit == nullptr)
+        return;
+    m_pEdit->GoToKeywordLine(entry, bSources ? "source" : "set");
+}
+
+void CCorvaleDoc::OnOpenSource(int nSelected, const std::string& entry, const std::string& editor)
+{
+    if (nSelected < 0)
+        return;
+    if (!UserInteraction().StartProgram(editor, {entry}))
+        UserInteraction().ShowMessage("Error opening file");
+}
+
+void CCorvaleDoc::OnFont()
+{
+    std::string face;
+    if (m_pEdit == nullptr || !UserInteraction().AskFontFace(face))
+        return;
+    m_pEdit->SetFontFace(face);
+    m_pEdit->FontifyAll();
 }

@@ -52,6 +52,20 @@ public:
     void OnEditPaste();
     void OnEditUndo();
 
+    // ---- line commands and the dialog bar ----
+    void OnCommentSelection();
+    void OnUncommentSelection();
+    // The Go button, with the Line No. box's text.
+    void OnGo(const std::string& lineNumberText);
+    // The number at the start of a text, as atoi reads it; 0 without digits.
+    static long ParseLineNumber(const std::string& text);
+    // A list's drop-down closed: jump to the line of the selected entry, if any.
+    void OnListCloseUp(bool bSources, int nSelected, const std::string& entry);
+    // The Open button: the configured editor on the selected Source entry.
+    void OnOpenSource(int nSelected, const std::string& entry, const std::string& editor);
+    // The Font button: a new face for the whole script.
+    void OnFont();
+
     // ---- the dialog bar's lists ----
     // The lists of the dialog bar; without them the list operations do nothing.
     void SetLists(QComboBox* pVariables, QComboBox* pSources);

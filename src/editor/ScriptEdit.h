@@ -60,6 +60,17 @@ public:
     // The Delete key: marks the script changed and recolours the caret's line.
     void OnKeyDown(QKeyEvent* pEvent);
 
+    // ---- line commands ----
+    // Puts "#" in front of every line the selection touches; each insertion can be undone.
+    void CommentLines();
+    // Removes a "#" in the first column of every line the selection touches;
+    // this cannot be undone.
+    void UncommentLines();
+    // Scrolls to the 1-based line n and selects it (without its break).
+    void GoToLine(long n);
+    // Goes to the first line that assigns (keyword "set") or sources ("source") name.
+    void GoToKeywordLine(const std::string& name, const std::string& keyword);
+
     // The format of a word class, with the current face and height.
     CCharFormat FormatOf(EWordColour colour) const;
 

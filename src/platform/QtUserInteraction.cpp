@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QProcess>
 #include <QMessageBox>
 
 void CQtUserInteraction::ShowMessage(const std::string& text)
@@ -47,5 +49,23 @@ bool CQtUserInteraction::AskSaveFileName(const std::string& filter,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return true;
+}
+
+bool CQtUserInteraction::StartProgram(const std::string& program, const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QFile::decodeName(QByteArray::fromStdString(argument));
+    return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), list);
+}
+
+bool CQtUserInteraction::AskFontFace(std::string& faceName)
+{
+    bool bOk = false;
+    const QFont font = QFontDialog::getFont(&bOk, QApplication::activeWindow());
+    if (!bOk)
+        return false;
+    faceName = FromQString(font.family());
     return true;
 }

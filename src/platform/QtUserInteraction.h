@@ -11,4 +11,6 @@ public:
     bool AskOpenFileName(const std::string& filter, std::string& path) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
                          const std::string& proposed, std::string& path) override;
+    bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+    bool AskFontFace(std::string& faceName) override;
 };

@@ -67,3 +67,22 @@ bool CScriptedUserInteraction::AskSaveFileName(const std::string& filter,
     m_fileDialogs.push_back("save " + filter + " " + defaultExtension + " " + proposed);
     return NextFileName(path);
 }
+
+bool CScriptedUserInteraction::StartProgram(const std::string& program,
+                                            const std::vector<std::string>& arguments)
+{
+    std::string call = program;
+    for (const std::string& argument : arguments)
+        call += "|" + argument;
+    m_startedPrograms.push_back(call);
+    return m_bProgramsStart;
+}
+
+bool CScriptedUserInteraction::AskFontFace(std::string& faceName)
+{
+    if (m_nextFontFace.empty())
+        return false;
+    faceName = m_nextFontFace;
+    m_nextFontFace.clear();
+    return true;
+}

@@ -23,6 +23,15 @@ public:
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
                          const std::string& proposed, std::string& path) override;
 
+    bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+    bool AskFontFace(std::string& faceName) override;
+
+    // Every program started, as "program|argument|argument".
+    std::vector<std::string> m_startedPrograms;
+    bool m_bProgramsStart = true;
+    // The face the next font dialog returns; empty cancels it.
+    std::string m_nextFontFace;
+
     // The answer to the next question; a question with none queued is answered No
     // and counted as unexpected.
     void QueueAnswer(bool bYes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Everything the program asks of the user goes through this service, so that
 // tests can replace the real dialogs with a scripted stand-in.
@@ -22,6 +23,14 @@ public:
     virtual bool AskOpenFileName(const std::string& filter, std::string& path) = 0;
     virtual bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
                                  const std::string& proposed, std::string& path) = 0;
+
+    // Starts a program without waiting for it, never through a shell: the
+    // program's path is its argument 0, then the arguments. False when it
+    // could not be started.
+    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
+
+    // The font dialog; only the face name is taken. False when cancelled.
+    virtual bool AskFontFace(std::string& faceName) = 0;
 };
 
 // The service in use: the one installed last, otherwise the Qt dialogs.

@@ -184,8 +184,7 @@ void CCorvaleView::mouseReleaseEvent(QMouseEvent* pEvent)
     }
 }
 
-// Until the main window routes commands, the menu's commands go straight to
-// the document; Comment and Uncomment have no handler yet and stand disabled.
+// The menu's commands go straight to the document, whose commands they are.
 std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
 {
     auto pMenu = std::make_unique<QMenu>(this);
@@ -199,11 +198,15 @@ std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
     QAction* pCopy = pMenu->addAction(QStringLiteral("Copy"));
     QAction* pPaste = pMenu->addAction(QStringLiteral("Paste"));
     QAction* pUndo = pMenu->addAction(QStringLiteral("Undo"));
-    pComment->setEnabled(false);
-    pUncomment->setEnabled(false);
     if (m_pDoc == nullptr)
+    {
+        for (QAction* pAction : pMenu->actions())
+            pAction->setEnabled(false);
         return pMenu;
+    }
     CCorvaleDoc* pDoc = m_pDoc;
+    connect(pComment, &QAction::triggered, pDoc, &CCorvaleDoc::OnCommentSelection);
+    connect(pUncomment, &QAction::triggered, pDoc, &CCorvaleDoc::OnUncommentSelection);
     connect(pFontify, &QAction::triggered, this, [this] { m_editPane.FontifyCurrentLine(); });
     connect(pCut, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCut);
     connect(pCopy, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCopy);
@@ -216,4 +219,45 @@ void CCorvaleView::ShowPopupMenu(const QPoint& globalPos)
 {
     const std::unique_ptr<QMenu> pMenu = CreatePopupMenu();
     pMenu->exec(globalPos);
+}
+
+std::vector<float> CCorvaleView::FoldRatios(float fRatio)
+{
+    std::vector<float> ratios;
+    const float fStep = fRatio * 0.05f;
+    const float fLimit = fStep + 1.0f;
+    for (float f = fRatio; f < fLimit; f += fStep)
+        ratios.push_back(f);
+    ratios.push_back(1.0f);
+    return ratios;
+}
+
+std::vector<float> CCorvaleView::UnfoldRatios(float fRatio)
+{
+    std::vector<float> ratios;
+    const float fStep = fRatio * 0.1f;
+    if (fRatio > 0.75f)
+    {
+        for (float f = fRatio; f >= 0.75f; f -= fStep)
+            ratios.push_back(f);
+    }
+    return ratios;
+}
+
+// Each step is one layout, painted at once, so the pane visibly slides.
+void CCorvaleView::ToggleHelp()
+{
+    const bool bTurningOff = m_editPane.m_bHelpOn == 1;
+    m_editPane.m_bHelpOn = bTurningOff ? 0 : 1;
+    if (bTurningOff)
+        m_summaryPane.SetWindowText(" ");
+    for (const float fRatio : bTurningOff ? FoldRatios(m_fSplitRatio) : UnfoldRatios(m_fSplitRatio))
+    {
+        m_fSplitRatio = fRatio;
+        LayoutPanes();
+        if (isVisible())
+            repaint();
+    }
+    if (!bTurningOff)
+        m_editPane.FontifyAtCaret(' ', false, false);
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CCorvaleDoc;
 class QMenu;
@@ -29,6 +30,13 @@ public:
     // The one-time set-up of the first sizing: links, formats, text limit and
     // the help library. Runs at most once; the first resize runs it.
     void SetUpOnce();
+
+    // The help switch: folds the summary pane away, or unfolds it and shows the
+    // help of the word at the caret.
+    void ToggleHelp();
+    // The ratios the fold and the unfold step through, in order.
+    static std::vector<float> FoldRatios(float fRatio);
+    static std::vector<float> UnfoldRatios(float fRatio);
 
     // The editing pane's popup menu at a screen point.
     void ShowPopupMenu(const QPoint& globalPos);

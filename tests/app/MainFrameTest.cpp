@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutDlg.h"
+#include "app/CloseUpComboBox.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
 #include "app/UserInfoDlg.h"

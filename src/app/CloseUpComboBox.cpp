@@ -1,0 +1,7 @@
+#include "CloseUpComboBox.h"
+
+void CCloseUpComboBox::hidePopup()
+{
+    QComboBox::hidePopup();
+    emit ClosedUp();
+}

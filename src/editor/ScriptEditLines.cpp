@@ -1,0 +1,88 @@
+// Commands on whole lines of the editing pane.
+#include "ScriptEdit.h"
+
+#include "platform/UserInteraction.h"
+#include "platform/WhiteSpace.h"
+
+void CScriptEdit::CommentLines()
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nFirst = LineFromChar(nStart);
+    const long nLast = LineFromChar(nEnd);
+    for (long i = nFirst; i <= nLast; ++i)
+    {
+        const long nLineStart = LineIndex(i);
+        SetSel(nLineStart, nLineStart);
+        ReplaceSel("#", true);
+    }
+    for (long i = nFirst; i <= nLast; ++i)
+        FontifyLine(i);
+    // The old end as a number: the inserted "#"s stand before it.
+    SetSel(nEnd, nEnd);
+}
+
+void CScriptEdit::UncommentLines()
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nFirst = LineFromChar(nStart);
+    const long nLast = LineFromChar(nEnd);
+    for (long i = nFirst; i <= nLast; ++i)
+    {
+        const long nLineStart = LineIndex(i);
+        if (LineLength(nLineStart) > 0 && GetTextRange(nLineStart, nLineStart + 1) == "#")
+        {
+            SetSel(nLineStart, nLineStart + 1);
+            ReplaceSel(std::string(), false); // without undo: the history before is discarded
+        }
+    }
+    for (long i = nFirst; i <= nLast; ++i)
+        FontifyLine(i);
+    SetSel(nEnd, nEnd);
+}
+
+void CScriptEdit::GoToLine(long n)
+{
+    if (n > GetLineCount())
+    {
+        UserInteraction().ShowMessage("Line number exceeds maximum lines");
+        return;
+    }
+    const long nPos = LineIndex(n - 1);
+    if (nPos > GetTextLength())
+    {
+        UserInteraction().ShowMessage("Lines/Character number exceeds the maximim");
+        return;
+    }
+    const long nCaretLine = LineFromChar(-1);
+    setFocus();
+    LineScroll(n - nCaretLine - 1);
+    SetSel(nPos, nPos + 1);
+    SetSel(nPos, nPos + LineLength(-1) + 1);
+    // The caret may have been out of sight, so the scroll alone may miss the line.
+    ScrollCaret();
+}
+
+void CScriptEdit::GoToKeywordLine(const std::string& name, const std::string& keyword)
+{
+    for (long i = 0; i < GetLineCount(); ++i)
+    {
+        const std::string line = GetLine(i);
+        std::string_view text = TrimLeft(line);
+        if (text.compare(0, keyword.size(), keyword) != 0)
+            continue;
+        text = TrimLeft(text.substr(keyword.size()));
+        // "source" takes the rest of the line; "set" the text up to the next space.
+        std::string_view candidate = text.substr(0, text.find_first_of("\r\n"));
+        if (keyword != "source")
+            candidate = candidate.substr(0, candidate.find(' '));
+        if (Trim(candidate) == name)
+        {
+            GoToLine(i + 1);
+            return;
+        }
+    }
+}
