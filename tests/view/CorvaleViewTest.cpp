@@ -223,3 +223,37 @@ TEST_F(CorvaleViewTest, AFileDroppedOnAPaneOpensAndDroppedTextCountsAsAChange)
     EXPECT_TRUE(m_doc.m_bChanged);
     EXPECT_NE(pView->m_editPane.GetWindowText().find("set x 1"), std::string::npos);
 }
+
+TEST_F(CorvaleViewTest, TheHelpSwitchFoldsAndUnfoldsTheSummaryPaneInItsSteps)
+{
+    const std::vector<float> fold = CCorvaleView::FoldRatios(0.75f);
+    const std::vector<float> expectedFold = {0.75f,   0.7875f, 0.825f,  0.8625f, 0.9f,
+                                             0.9375f, 0.975f,  1.0125f, 1.0f};
+    ASSERT_EQ(fold.size(), expectedFold.size());
+    for (size_t i = 0; i < fold.size(); ++i)
+        EXPECT_NEAR(fold[i], expectedFold[i], 1e-5) << i;
+    const std::vector<float> unfold = CCorvaleView::UnfoldRatios(1.0f);
+    ASSERT_EQ(unfold.size(), 3u);
+    EXPECT_NEAR(unfold[2], 0.8f, 1e-5);
+    EXPECT_TRUE(CCorvaleView::UnfoldRatios(0.6f).empty());
+
+    auto pView = MakeView();
+    pView->m_editPane.SetWindowText("model");
+    pView->m_editPane.SetSel(5, 5);
+    pView->m_summaryPane.SetWindowText("some help");
+    pView->ToggleHelp();
+    EXPECT_EQ(pView->m_editPane.m_bHelpOn, 0);
+    EXPECT_EQ(pView->m_fSplitRatio, 1.0f);
+    EXPECT_EQ(pView->m_summaryPane.GetWindowText(), " ");
+    pView->ToggleHelp();
+    EXPECT_EQ(pView->m_editPane.m_bHelpOn, 1);
+    EXPECT_NEAR(pView->m_fSplitRatio, 0.8f, 1e-5);
+    // Help comes back for the word at the caret at once.
+    EXPECT_EQ(pView->m_summaryPane.GetWindowText(), " model:command\r\nmodel -dims <ndm>\r\n");
+
+    // After a drag to 0.75 or less, switching on leaves the bar where it is.
+    pView->ToggleHelp();
+    pView->m_fSplitRatio = 0.6f;
+    pView->ToggleHelp();
+    EXPECT_FLOAT_EQ(pView->m_fSplitRatio, 0.6f);
+}
