@@ -58,34 +58,43 @@ void CCorvaleApp::CreateDocumentCommands()
     m_documentCommands.OnCommand(ID_COMMENT_SELECTION, [pDoc] { pDoc->OnCommentSelection(); });
     m_documentCommands.OnCommand(ID_UNCOMMENT_SELECTION, [pDoc] { pDoc->OnUncommentSelection(); });
     m_documentCommands.OnCommand(IDC_FONT, [pDoc] { pDoc->OnFont(); });
-    m_documentCommands.OnCommand(IDC_GO,
-                                 [this]
-                                 {
-                                     if (m_pMainFrame)
-                                         m_doc.OnGo(FromQString(m_pMainFrame->GetDialogBar()->m_pLineNumber->text()));
-                                 });
+    m_documentCommands.OnCommand(
+        IDC_GO,
+        [this]
+        {
+            if (m_pMainFrame)
+                m_doc.OnGo(FromQString(m_pMainFrame->GetDialogBar()->m_pLineNumber->text()));
+        });
     auto closeUp = [this](bool bSources)
     {
         if (!m_pMainFrame)
             return;
-        const QComboBox* pList = bSources ? static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pSources)
-                                          : static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pVariables);
+        const QComboBox* pList =
+            bSources ? static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pSources)
+                     : static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pVariables);
         m_doc.OnListCloseUp(bSources, pList->currentIndex(), FromQString(pList->currentText()));
     };
-    m_documentCommands.OnCommand(IDC_VARIABLES, [closeUp] { closeUp(false); });
-    m_documentCommands.OnCommand(IDC_SOURCES, [closeUp] { closeUp(true); });
-    m_documentCommands.OnCommand(IDC_OPEN_SOURCE,
+    m_documentCommands.OnCommand(IDC_FIND,
                                  [this]
                                  {
-                                     if (!m_pMainFrame)
-                                         return;
-                                     const QComboBox* pList = m_pMainFrame->GetDialogBar()->m_pSources;
-                                     const int nSelected = pList->currentIndex();
-                                     m_doc.OnOpenSource(nSelected,
-                                                        nSelected >= 0 ? FromQString(pList->itemText(nSelected))
-                                                                       : std::string(),
-                                                        m_pMainFrame->GetRightPane()->m_config.editor);
+                                     if (m_pMainFrame)
+                                         m_pMainFrame->GetRightPane()->OpenFindReplace(FromQString(
+                                             m_pMainFrame->GetDialogBar()->m_pFindText->text()));
                                  });
+    m_documentCommands.OnCommand(IDC_VARIABLES, [closeUp] { closeUp(false); });
+    m_documentCommands.OnCommand(IDC_SOURCES, [closeUp] { closeUp(true); });
+    m_documentCommands.OnCommand(
+        IDC_OPEN_SOURCE,
+        [this]
+        {
+            if (!m_pMainFrame)
+                return;
+            const QComboBox* pList = m_pMainFrame->GetDialogBar()->m_pSources;
+            const int nSelected = pList->currentIndex();
+            m_doc.OnOpenSource(
+                nSelected, nSelected >= 0 ? FromQString(pList->itemText(nSelected)) : std::string(),
+                m_pMainFrame->GetRightPane()->m_config.editor);
+        });
     m_documentCommands.OnCommand(
         ID_HELP_ON_OFF,
         [this]
@@ -93,7 +102,8 @@ void CCorvaleApp::CreateDocumentCommands()
             if (m_pMainFrame)
                 m_pMainFrame->GetRightPane()->ToggleHelp();
         },
-        [this](CCmdUI& ui) { ui.checked = m_pMainFrame && m_pMainFrame->GetRightPane()->m_editPane.m_bHelpOn == 1; });
+        [this](CCmdUI& ui)
+        { ui.checked = m_pMainFrame && m_pMainFrame->GetRightPane()->m_editPane.m_bHelpOn == 1; });
     m_documentCommands.OnCommand(ID_USER_DEVELOPER_INFORMATION,
                                  [this]
                                  {

@@ -71,6 +71,14 @@ public:
     // Goes to the first line that assigns (keyword "set") or sources ("source") name.
     void GoToKeywordLine(const std::string& name, const std::string& keyword);
 
+    // ---- find and replace (forward from the selection's end, never wrapping) ----
+    // 0 when found (the match selected and in view), -1 with the message when not.
+    int FindNext(const std::string& message, const std::string& findWhat, std::uint32_t nFlags);
+    void ReplaceOne(const std::string& findWhat, const std::string& replaceWith,
+                    std::uint32_t nFlags);
+    void ReplaceAll(const std::string& findWhat, const std::string& replaceWith,
+                    std::uint32_t nFlags);
+
     // The format of a word class, with the current face and height.
     CCharFormat FormatOf(EWordColour colour) const;
 

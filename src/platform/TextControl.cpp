@@ -424,6 +424,16 @@ void CTextControl::Undo()
     Sci(SCI_UNDO);
 }
 
+void CTextControl::BeginUndoGroup()
+{
+    Sci(SCI_BEGINUNDOACTION);
+}
+
+void CTextControl::EndUndoGroup()
+{
+    Sci(SCI_ENDUNDOACTION);
+}
+
 bool CTextControl::CanUndo() const
 {
     return Sci(SCI_CANUNDO) != 0;

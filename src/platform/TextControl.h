@@ -96,6 +96,9 @@ public:
     bool PasteSpecial();
     void Undo();
     bool CanUndo() const;
+    // Changes between these two calls are undone as one step; they nest.
+    void BeginUndoGroup();
+    void EndUndoGroup();
 
     // Plain-text streams. The reader fills a buffer and returns the bytes read,
     // 0 at the end; the writer returns the bytes it wrote. An exception thrown

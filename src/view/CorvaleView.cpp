@@ -1,5 +1,6 @@
 #include "CorvaleView.h"
 
+#include "FindReplaceDlg.h"
 #include "editor/CorvaleDoc.h"
 
 #include <QFile>
@@ -260,4 +261,38 @@ void CCorvaleView::ToggleHelp()
     }
     if (!bTurningOff)
         m_editPane.FontifyAtCaret(' ', false, false);
+}
+
+void CCorvaleView::OpenFindReplace(const std::string& text)
+{
+    if (m_pFindReplaceDlg != nullptr)
+        return; // the open dialog is neither brought forward nor given the new text
+    m_pFindReplaceDlg = new CFindReplaceDlg(text, window());
+    m_pFindReplaceDlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(m_pFindReplaceDlg, &CFindReplaceDlg::FindReplace, this, [this] { OnFindReplace(); });
+    m_pFindReplaceDlg->show();
+}
+
+long CCorvaleView::OnFindReplace()
+{
+    if (m_pFindReplaceDlg == nullptr)
+        return 0;
+    const std::uint32_t nFlags = m_pFindReplaceDlg->GetFlags();
+    if (nFlags & CFindReplaceDlg::FR_DIALOGTERM)
+    {
+        m_pFindReplaceDlg->deleteLater();
+        m_pFindReplaceDlg = nullptr;
+        return 0;
+    }
+    const std::uint32_t nOptions =
+        nFlags & (CFindReplaceDlg::FR_WHOLEWORD | CFindReplaceDlg::FR_MATCHCASE);
+    const std::string findWhat = m_pFindReplaceDlg->GetFindString();
+    const std::string replaceWith = m_pFindReplaceDlg->GetReplaceString();
+    if (nFlags & CFindReplaceDlg::FR_FINDNEXT)
+        m_editPane.FindNext("String not found", findWhat, nOptions);
+    if (nFlags & CFindReplaceDlg::FR_REPLACE)
+        m_editPane.ReplaceOne(findWhat, replaceWith, nOptions);
+    if (nFlags & CFindReplaceDlg::FR_REPLACEALL)
+        m_editPane.ReplaceAll(findWhat, replaceWith, nOptions);
+    return 0;
 }

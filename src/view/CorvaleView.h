@@ -10,6 +10,7 @@
 #include <vector>
 
 class CCorvaleDoc;
+class CFindReplaceDlg;
 class QMenu;
 
 // The right-hand pane of the main window: the editing pane over the command
@@ -38,6 +39,11 @@ public:
     static std::vector<float> FoldRatios(float fRatio);
     static std::vector<float> UnfoldRatios(float fRatio);
 
+    // Opens the find and replace dialog with the text, unless one is open.
+    void OpenFindReplace(const std::string& text);
+    // A request from the dialog; always 0.
+    long OnFindReplace();
+
     // The editing pane's popup menu at a screen point.
     void ShowPopupMenu(const QPoint& globalPos);
     // The popup menu itself, for ShowPopupMenu (and a look in tests).
@@ -54,7 +60,7 @@ public:
     CScriptEdit m_editPane;
     CTextControl m_summaryPane;
     bool m_bFirstSize = true;
-    QWidget* m_pFindReplaceDlg = nullptr;
+    CFindReplaceDlg* m_pFindReplaceDlg = nullptr;
     float m_fSplitRatio = 0.75f;
     int m_nBorder = 15;
     int m_nBarHeight = 16;

@@ -3,10 +3,13 @@
 #include "editor/CorvaleDoc.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
+#include "view/FindReplaceDlg.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -256,4 +259,36 @@ TEST_F(CorvaleViewTest, TheHelpSwitchFoldsAndUnfoldsTheSummaryPaneInItsSteps)
     pView->m_fSplitRatio = 0.6f;
     pView->ToggleHelp();
     EXPECT_FLOAT_EQ(pView->m_fSplitRatio, 0.6f);
+}
+
+TEST_F(CorvaleViewTest, OneFindDialogAtATimeAndItsButtonsReachThePane)
+{
+    auto pView = MakeView();
+    pView->m_editPane.SetWindowText("node 1\nnode 2\n");
+    pView->OpenFindReplace("node");
+    CFindReplaceDlg* pDialog = pView->m_pFindReplaceDlg;
+    ASSERT_NE(pDialog, nullptr);
+    EXPECT_EQ(pDialog->GetFindString(), "node");
+    pView->OpenFindReplace("other");
+    EXPECT_EQ(pView->m_pFindReplaceDlg, pDialog);
+    EXPECT_EQ(pDialog->GetFindString(), "node");
+
+    const QList<QPushButton*> buttons = pDialog->findChildren<QPushButton*>();
+    auto press = [&](const QString& text)
+    {
+        for (QPushButton* pButton : buttons)
+        {
+            if (pButton->text() == text)
+                pButton->click();
+        }
+    };
+    press("&Find Next");
+    EXPECT_EQ(pView->m_editPane.GetSelText(), "node");
+    pDialog->m_pReplaceWith->setText("element");
+    press("Replace &All");
+    EXPECT_EQ(pView->m_editPane.GetWindowText(), "element 1\r\nelement 2\r\n");
+    press("Cancel");
+    EXPECT_EQ(pView->m_pFindReplaceDlg, nullptr);
+    EXPECT_THAT(m_ui.m_messages,
+                ::testing::ElementsAre("All occurences of <node> \nhave been changed"));
 }

@@ -1,0 +1,51 @@
+// Find and replace in the editing pane.
+#include "ScriptEdit.h"
+#include "platform/UserInteraction.h"
+
+int CScriptEdit::FindNext(const std::string& message, const std::string& findWhat,
+                          std::uint32_t nFlags)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    long nMatchEnd = 0;
+    const long nMatch = FindTextEx(nFlags, nEnd, GetTextLength(), findWhat, &nMatchEnd);
+    if (nMatch < 0)
+    {
+        UserInteraction().ShowMessage(message);
+        return -1;
+    }
+    const long nCaretLine = LineFromChar(-1);
+    const long nMatchLine = LineFromChar(nMatch);
+    LineScroll(nMatchLine - nCaretLine - 1);
+    setFocus();
+    SetSel(nMatch, nMatchEnd);
+    ScrollCaret();
+    return 0;
+}
+
+// A selection made before the press is replaced whatever it holds; without
+// one, the next occurrence is found and replaced at once.
+void CScriptEdit::ReplaceOne(const std::string& findWhat, const std::string& replaceWith,
+                             std::uint32_t nFlags)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    if (nStart != nEnd || FindNext("String not found", findWhat, nFlags) == 0)
+        ReplaceSel(replaceWith, true);
+    setFocus();
+}
+
+// One Undo takes the whole of it back. Each search starts behind the last
+// replacement, so a replacement holding the search text ends too.
+void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& replaceWith,
+                             std::uint32_t nFlags)
+{
+    SetSel(0, 0);
+    const std::string message = "All occurences of <" + findWhat + "> \nhave been changed";
+    BeginUndoGroup();
+    while (FindNext(message, findWhat, nFlags) == 0)
+        ReplaceSel(replaceWith, true);
+    EndUndoGroup();
+}

@@ -1,0 +1,72 @@
+#include "FindReplaceDlg.h"
+
+#include "platform/Latin1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CFindReplaceDlg::CFindReplaceDlg(const std::string& findWhat, QWidget* pParent) : QDialog(pParent)
+{
+    setWindowTitle(QStringLiteral("Replace"));
+    setModal(false);
+    m_pFindWhat = new QLineEdit(ToQString(findWhat), this);
+    m_pReplaceWith = new QLineEdit(this);
+    m_pWholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
+    m_pMatchCase = new QCheckBox(QStringLiteral("Match &case"), this);
+    auto* pFindNext = new QPushButton(QStringLiteral("&Find Next"), this);
+    auto* pReplace = new QPushButton(QStringLiteral("&Replace"), this);
+    auto* pReplaceAll = new QPushButton(QStringLiteral("Replace &All"), this);
+    auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    pFindNext->setDefault(true);
+    connect(pFindNext, &QPushButton::clicked, this, [this] { Report(FR_FINDNEXT); });
+    connect(pReplace, &QPushButton::clicked, this, [this] { Report(FR_REPLACE); });
+    connect(pReplaceAll, &QPushButton::clicked, this, [this] { Report(FR_REPLACEALL); });
+    connect(pCancel, &QPushButton::clicked, this, &CFindReplaceDlg::reject);
+
+    auto* pLayout = new QGridLayout(this);
+    pLayout->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this), 0, 0);
+    pLayout->addWidget(m_pFindWhat, 0, 1);
+    pLayout->addWidget(new QLabel(QStringLiteral("Re&place with:"), this), 1, 0);
+    pLayout->addWidget(m_pReplaceWith, 1, 1);
+    pLayout->addWidget(m_pWholeWord, 2, 0, 1, 2);
+    pLayout->addWidget(m_pMatchCase, 3, 0, 1, 2);
+    auto* pButtons = new QVBoxLayout;
+    for (QPushButton* pButton : {pFindNext, pReplace, pReplaceAll, pCancel})
+        pButtons->addWidget(pButton);
+    pButtons->addStretch();
+    pLayout->addLayout(pButtons, 0, 2, 4, 1);
+}
+
+std::string CFindReplaceDlg::GetFindString() const
+{
+    return FromQString(m_pFindWhat->text());
+}
+
+std::string CFindReplaceDlg::GetReplaceString() const
+{
+    return FromQString(m_pReplaceWith->text());
+}
+
+void CFindReplaceDlg::Report(std::uint32_t nAction)
+{
+    m_nFlags = FR_DOWN | nAction | (m_pWholeWord->isChecked() ? FR_WHOLEWORD : 0) |
+               (m_pMatchCase->isChecked() ? FR_MATCHCASE : 0);
+    emit FindReplace();
+}
+
+void CFindReplaceDlg::reject()
+{
+    hide();
+    Report(FR_DIALOGTERM);
+}
+
+void CFindReplaceDlg::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->accept();
+    Report(FR_DIALOGTERM);
+}
