@@ -40,7 +40,8 @@ void ReportFigure(const std::string& name, double value, const std::string& unit
     DirectFigures().push_back(line);
 }
 
-int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures)
+int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures,
+                                 const std::vector<CTimeFigure>& times)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -59,6 +60,13 @@ int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBench
             anchor->second <= 0)
             continue;
         std::printf("figure %s %.4g ratio\n", figure.name.c_str(), ours->second / anchor->second);
+    }
+    for (const CTimeFigure& time : times)
+    {
+        const auto found = reporter.m_seconds.find(time.benchmark);
+        if (found != reporter.m_seconds.end())
+            std::printf("figure %s %.4g %s\n", time.name.c_str(),
+                        found->second * (time.unit == "us" ? 1e6 : 1e3), time.unit.c_str());
     }
     for (const std::string& line : DirectFigures())
         std::printf("%s\n", line.c_str());

@@ -17,4 +17,13 @@ struct CBenchFigure
 // A figure measured directly by a benchmark (a median, say), printed with the rest.
 void ReportFigure(const std::string& name, double value, const std::string& unit);
 
-int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures);
+// A benchmark's own mean time as a figure, in "ms" or "us".
+struct CTimeFigure
+{
+    std::string name;
+    std::string benchmark;
+    std::string unit;
+};
+
+int RunBenchmarksAndPrintFigures(int argc, char** argv, const std::vector<CBenchFigure>& figures,
+                                 const std::vector<CTimeFigure>& times = {});

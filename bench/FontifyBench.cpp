@@ -129,6 +129,69 @@ void BM_KeystrokeEndOfLine(benchmark::State& state)
     ReportFigure("keystroke_end_of_line", samples[samples.size() / 2] * 1e6, "us");
 }
 BENCHMARK(BM_KeystrokeEndOfLine)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(400);
+// Replace All of the 50,033 occurrences of " 1" in the script.
+void BM_ReplaceAll(benchmark::State& state)
+{
+    CEditor editor;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        editor.edit.SetWindowText(Script());
+        state.ResumeTiming();
+        editor.edit.ReplaceAll(" 1", " 9", 0);
+    }
+}
+BENCHMARK(BM_ReplaceAll)->Unit(benchmark::kMillisecond);
+
+// The anchor: Scintilla's own search and replace, in a plain loop over the same text.
+void BM_ScintillaReplaceLoop(benchmark::State& state)
+{
+    QsciScintilla control;
+    control.setUtf8(false);
+    // Scintilla's own work only: no modification notices, so QScintilla does not
+    // count characters for its accessibility events on every change.
+    control.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
+    const QString text =
+        QString::fromLatin1(Script().data(), static_cast<qsizetype>(Script().size()));
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        control.setText(text);
+        state.ResumeTiming();
+        long nPos = 0;
+        for (;;)
+        {
+            const long nLength = control.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+            control.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE,
+                                  static_cast<unsigned long>(nPos), nLength);
+            control.SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, 0UL);
+            if (control.SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET,
+                                      static_cast<uintptr_t>(2), " 1") < 0)
+                break;
+            control.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<uintptr_t>(2),
+                                  " 9");
+            nPos = control.SendScintilla(QsciScintillaBase::SCI_GETTARGETEND);
+        }
+    }
+}
+BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond);
+
+// To the last line that sets a variable, from the top.
+void BM_GoToKeywordLine(benchmark::State& state)
+{
+    CEditor editor;
+    editor.edit.SetWindowText(Script());
+    const size_t nLast = Script().rfind("\nset x");
+    const std::string name =
+        Script().substr(nLast + 5, Script().find(' ', nLast + 5) - (nLast + 5));
+    for (auto _ : state)
+    {
+        editor.edit.SetSel(0, 0);
+        editor.edit.GoToKeywordLine(name, "set");
+    }
+    state.counters["line"] = static_cast<double>(editor.edit.LineFromChar(-1) + 1);
+}
+BENCHMARK(BM_GoToKeywordLine)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv)
@@ -136,5 +199,7 @@ int main(int argc, char** argv)
     return RunBenchmarksAndPrintFigures(
         argc, argv,
         {{"fontify_all_vs_lextcl", "BM_FontifyAll", "BM_LexerTclColouriseAll"},
-         {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"}});
+         {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"},
+         {"replace_all_vs_scintilla", "BM_ReplaceAll", "BM_ScintillaReplaceLoop"}},
+        {{"goto_keyword_line", "BM_GoToKeywordLine", "ms"}});
 }

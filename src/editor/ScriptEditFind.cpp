@@ -38,14 +38,26 @@ void CScriptEdit::ReplaceOne(const std::string& findWhat, const std::string& rep
 }
 
 // One Undo takes the whole of it back. Each search starts behind the last
-// replacement, so a replacement holding the search text ends too.
+// replacement, so a replacement holding the search text ends too. The matches
+// are not scrolled to one by one: laying out a long line again for every
+// match costs more than the replacing; the caret is brought into view once.
 void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& replaceWith,
                              std::uint32_t nFlags)
 {
     SetSel(0, 0);
-    const std::string message = "All occurences of <" + findWhat + "> \nhave been changed";
     BeginUndoGroup();
-    while (FindNext(message, findWhat, nFlags) == 0)
-        ReplaceSel(replaceWith, true);
+    long nFrom = 0;
+    for (;;)
+    {
+        long nMatchEnd = 0;
+        const long nMatch = FindTextEx(nFlags, nFrom, GetTextLength(), findWhat, &nMatchEnd);
+        if (nMatch < 0)
+            break;
+        SetSel(nMatch, nMatchEnd);
+        nFrom = nMatch + ReplaceSel(replaceWith, true, false);
+    }
     EndUndoGroup();
+    setFocus();
+    ScrollCaret();
+    UserInteraction().ShowMessage("All occurences of <" + findWhat + "> \nhave been changed");
 }

@@ -307,7 +307,7 @@ std::string CTextControl::FitToLimit(std::string text, long nRemoved) const
     return text;
 }
 
-long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo)
+long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo, bool bScrollCaret)
 {
     long nStart = 0;
     long nEnd = 0;
@@ -336,7 +336,8 @@ long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo)
     }
     const long nCaret = nStart + static_cast<long>(fitted.size());
     Sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(nCaret));
-    ScrollCaret();
+    if (bScrollCaret)
+        ScrollCaret();
     return static_cast<long>(fitted.size());
 }
 

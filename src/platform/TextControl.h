@@ -79,9 +79,10 @@ public:
     QPoint PosFromChar(long nChar) const;
     void ScrollCaret();
 
-    // Replaces the selection; the caret ends after the new text. Text that would
-    // pass the limit is cut to fit. Returns the number of characters inserted.
-    long ReplaceSel(const std::string& text, bool bCanUndo = false);
+    // Replaces the selection; the caret ends after the new text, scrolled into
+    // view unless told otherwise. Text that would pass the limit is cut to fit.
+    // Returns the number of characters inserted.
+    long ReplaceSel(const std::string& text, bool bCanUndo = false, bool bScrollCaret = true);
     // Start of the first match in [cpMin, cpMax) (cpMax -1: the end), or -1.
     // Flags: 2 whole word, 4 match case.
     long FindTextEx(std::uint32_t nFlags, long cpMin, long cpMax, const std::string& text,
