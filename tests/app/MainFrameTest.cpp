@@ -260,3 +260,42 @@ TEST_F(MainFrameTest, ShortcutsInTheEditingPaneReachTheDocumentsCommands)
     EXPECT_EQ(edit.GetWindowText(), "");
     EXPECT_TRUE(app.m_doc.m_bChanged);
 }
+
+TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
+    CMainFrame* pFrame = app.MainFrame();
+    CDialogBar* pBar = pFrame->GetDialogBar();
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+
+    pBar->m_pLineNumber->setText("4");
+    pBar->m_pGo->click();
+    EXPECT_EQ(edit.GetSelText(), "model -dims 2 -dofs 3");
+
+    // Closing the drop-down jumps to the selected entry's line, again on every close.
+    const int nRow = pBar->m_pVariables->findText("storyHeight");
+    ASSERT_GE(nRow, 0);
+    pBar->m_pVariables->setCurrentIndex(nRow);
+    pBar->m_pVariables->hidePopup();
+    EXPECT_EQ(edit.GetSelText(), "set storyHeight 3.5");
+    edit.SetSel(0, 0);
+    pBar->m_pVariables->hidePopup();
+    EXPECT_EQ(edit.GetSelText(), "set storyHeight 3.5");
+
+    // Open starts the configured editor on the picked Source entry.
+    pBar->m_pSources->setCurrentIndex(pBar->m_pSources->findText("materials_part.tcl"));
+    pBar->m_pOpen->click();
+    ASSERT_EQ(m_ui.m_startedPrograms.size(), 1u);
+    EXPECT_EQ(m_ui.m_startedPrograms[0], "not found|materials_part.tcl");
+
+    // The help button shows pressed while help is on.
+    app.m_router.UpdateCommandStates();
+    QAction* pHelp = pFrame->ActionOf(ID_HELP_ON_OFF);
+    EXPECT_TRUE(pHelp->isChecked());
+    pHelp->trigger();
+    app.m_router.UpdateCommandStates();
+    EXPECT_FALSE(pHelp->isChecked());
+    EXPECT_EQ(pFrame->GetRightPane()->m_fSplitRatio, 1.0f);
+    EXPECT_FALSE(app.m_doc.m_bChanged);
+}
