@@ -5,6 +5,7 @@
 #include "helplib/HelpFile.h"
 #include "platform/TextControl.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,6 +116,7 @@ private:
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
     CLineColourer Colourer() const;
+    void ForEachSelectedLine(const std::function<void(long nLineStart)>& action);
 
     // Where set and source words go while the lists are filled.
     const CLineColourer::ListEntry m_addListEntry;

@@ -1,10 +1,12 @@
 // Commands on whole lines of the editing pane.
 #include "ScriptEdit.h"
-
 #include "platform/UserInteraction.h"
 #include "platform/WhiteSpace.h"
 
-void CScriptEdit::CommentLines()
+// Both line commands: act on every line the selection touches (a selection
+// ending at the start of a line takes that line too), recolour those lines,
+// and leave the caret at the old selection end as a number.
+void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>& action)
 {
     long nStart = 0;
     long nEnd = 0;
@@ -12,36 +14,33 @@ void CScriptEdit::CommentLines()
     const long nFirst = LineFromChar(nStart);
     const long nLast = LineFromChar(nEnd);
     for (long i = nFirst; i <= nLast; ++i)
-    {
-        const long nLineStart = LineIndex(i);
-        SetSel(nLineStart, nLineStart);
-        ReplaceSel("#", true);
-    }
+        action(LineIndex(i));
     for (long i = nFirst; i <= nLast; ++i)
         FontifyLine(i);
-    // The old end as a number: the inserted "#"s stand before it.
     SetSel(nEnd, nEnd);
+}
+
+void CScriptEdit::CommentLines()
+{
+    ForEachSelectedLine(
+        [this](long nLineStart)
+        {
+            SetSel(nLineStart, nLineStart);
+            ReplaceSel("#", true);
+        });
 }
 
 void CScriptEdit::UncommentLines()
 {
-    long nStart = 0;
-    long nEnd = 0;
-    GetSel(nStart, nEnd);
-    const long nFirst = LineFromChar(nStart);
-    const long nLast = LineFromChar(nEnd);
-    for (long i = nFirst; i <= nLast; ++i)
-    {
-        const long nLineStart = LineIndex(i);
-        if (LineLength(nLineStart) > 0 && GetTextRange(nLineStart, nLineStart + 1) == "#")
+    ForEachSelectedLine(
+        [this](long nLineStart)
         {
-            SetSel(nLineStart, nLineStart + 1);
-            ReplaceSel(std::string(), false); // without undo: the history before is discarded
-        }
-    }
-    for (long i = nFirst; i <= nLast; ++i)
-        FontifyLine(i);
-    SetSel(nEnd, nEnd);
+            if (LineLength(nLineStart) > 0 && GetTextRange(nLineStart, nLineStart + 1) == "#")
+            {
+                SetSel(nLineStart, nLineStart + 1);
+                ReplaceSel(std::string(), false); // without undo: the history before is discarded
+            }
+        });
 }
 
 void CScriptEdit::GoToLine(long n)

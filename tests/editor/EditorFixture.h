@@ -54,6 +54,22 @@ protected:
         return crFirst;
     }
 
+    long SelStart() const
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        m_edit.GetSel(nStart, nEnd);
+        return nStart;
+    }
+
+    long SelEnd() const
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        m_edit.GetSel(nStart, nEnd);
+        return nEnd;
+    }
+
     static QStringList Entries(const QComboBox& list)
     {
         QStringList entries;

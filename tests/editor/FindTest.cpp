@@ -6,13 +6,6 @@ class FindTest : public EditorFixture
 {
 protected:
     std::string Selected() const { return m_edit.GetSelText(); }
-    long SelStart() const
-    {
-        long nStart = 0;
-        long nEnd = 0;
-        m_edit.GetSel(nStart, nEnd);
-        return nStart;
-    }
 };
 } // namespace
 

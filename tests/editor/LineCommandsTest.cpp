@@ -1,26 +1,6 @@
 #include "EditorFixture.h"
 
-namespace
-{
-class LineCommandsTest : public EditorFixture
-{
-protected:
-    long SelStart() const
-    {
-        long nStart = 0;
-        long nEnd = 0;
-        m_edit.GetSel(nStart, nEnd);
-        return nStart;
-    }
-    long SelEnd() const
-    {
-        long nStart = 0;
-        long nEnd = 0;
-        m_edit.GetSel(nStart, nEnd);
-        return nEnd;
-    }
-};
-} // namespace
+using LineCommandsTest = EditorFixture;
 
 TEST_F(LineCommandsTest, CommentingPutsAHashBeforeEveryTouchedLineAndCanBeUndone)
 {
