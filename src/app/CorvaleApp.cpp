@@ -37,7 +37,11 @@ CCorvaleApp::CCorvaleApp()
     CreateAppCommands();
 }
 
-CCorvaleApp::~CCorvaleApp() = default;
+// The route refers to the frame, which goes first.
+CCorvaleApp::~CCorvaleApp()
+{
+    m_router.SetRoute({});
+}
 
 void CCorvaleApp::CreateDocumentCommands()
 {
