@@ -3,16 +3,20 @@
 #include "CloseUpComboBox.h"
 #include "DialogBar.h"
 #include "UserInfoDlg.h"
+#include "config/Configuration.h"
 #include "editor/CorvaleDoc.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/Latin1.h"
+#include "platform/UserInteraction.h"
+#include "run/BatchFile.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -20,10 +24,12 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <fstream>
 
 using namespace CommandId;
 
@@ -216,6 +222,50 @@ void CMainFrame::UpdateLockIndicators()
         m_lockIndicators[i]->setText(bOn[i] ? m_lockIndicators[i]->objectName() : QString());
 }
 
+// The document is not saved first: Vorsa reads the script as it was last saved.
+void CMainFrame::OnStartAnalysis()
+{
+    const CConfiguration& config = m_pRightView->m_config;
+    if (config.exe == CConfiguration::kNotFound)
+    {
+        UserInteraction().ShowMessage("Error - corvale.conf");
+        return;
+    }
+    const std::string batch = ComposeBatchFile(config.exe, m_doc.GetPathName(), config.bin);
+    {
+        std::ofstream file("exec.bat", std::ios::binary | std::ios::trunc);
+        file.write(batch.data(), static_cast<std::streamsize>(batch.size()));
+        if (!file)
+        {
+            UserInteraction().ShowMessage("Corvale: Unable to open temp file");
+            return;
+        }
+    }
+    // The runner lies beside the editor; it runs in the first terminal found,
+    // or without a console where there is none.
+    const std::string runner =
+        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-batch"))
+            .toStdString();
+    std::string program = runner;
+    std::vector<std::string> arguments{"exec.bat"};
+    for (const char* terminal :
+         {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"})
+    {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(terminal));
+        if (found.isEmpty())
+            continue;
+        program = QFile::encodeName(found).toStdString();
+        const std::string name = terminal;
+        const char* const option = name == "gnome-terminal"   ? "--"
+                                   : name == "xfce4-terminal" ? "-x"
+                                                              : "-e";
+        arguments = {option, runner, "exec.bat"};
+        break;
+    }
+    if (!UserInteraction().StartProgram(program, arguments))
+        UserInteraction().ShowMessage("Error opening file");
+}
+
 void CMainFrame::ShowUserInformation(const std::string& opening)
 {
     CUserInfoDlg dialog(this);
@@ -226,6 +276,7 @@ void CMainFrame::ShowUserInformation(const std::string& opening)
 void CMainFrame::CreateFrameCommands()
 {
     m_frameCommands.OnCommand(ID_USER_INFORMATION, [this] { ShowUserInformation("NOTE - "); });
+    m_frameCommands.OnCommand(ID_START_ANALYSIS, [this] { OnStartAnalysis(); });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
                               [this]
                               {

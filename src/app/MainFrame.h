@@ -29,6 +29,10 @@ public:
     CLeftView* GetLeftPane() const { return m_pLeftView; }
     CDialogBar* GetDialogBar() const { return m_pDialogBar; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
+    // Start Analysis: writes exec.bat into the working directory and starts it
+    // without waiting, in a terminal where there is one.
+    void OnStartAnalysis();
+
     // The User/Developer Information dialog, with the given opening.
     void ShowUserInformation(const std::string& opening);
     // The menu item or accelerator of a command, for routing and tests.
