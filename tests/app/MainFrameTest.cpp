@@ -8,6 +8,7 @@
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "run/BatchFile.h"
 #include "support/TempDir.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -298,4 +300,34 @@ TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
     EXPECT_FALSE(pHelp->isChecked());
     EXPECT_EQ(pFrame->GetRightPane()->m_fSplitRatio, 1.0f);
     EXPECT_FALSE(app.m_doc.m_bChanged);
+}
+
+TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    const QString oldDir = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(m_dir.Prefix()));
+
+    // Without a usable exe nothing is written.
+    pFrame->OnStartAnalysis();
+    EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre("Error - corvale.conf"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("exec.bat")));
+
+    const std::string vorsa = m_dir.Write("vorsa", "");
+    pFrame->GetRightPane()->m_config.exe = vorsa;
+    pFrame->GetRightPane()->m_config.bin = m_dir.Prefix();
+    pFrame->GetRightPane()->m_editPane.SetWindowText("unsaved edits");
+    pFrame->OnStartAnalysis();
+    pFrame->OnStartAnalysis(); // runs may follow one another; the file is written anew
+    EXPECT_EQ(ReadFileBytes(m_dir.PathOf("exec.bat")), ComposeBatchFile(vorsa, "", m_dir.Prefix()));
+    ASSERT_EQ(m_ui.m_startedPrograms.size(), 2u);
+    EXPECT_THAT(m_ui.m_startedPrograms[0], ::testing::EndsWith("corvale-batch|exec.bat"));
+    EXPECT_TRUE(app.m_doc.GetPathName().empty());
+
+    m_ui.m_bProgramsStart = false;
+    pFrame->OnStartAnalysis();
+    EXPECT_EQ(m_ui.m_messages.back(), "Error opening file");
+    QDir::setCurrent(oldDir);
 }
