@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 
-scripts/install-deps.sh
+# A terminal for the Run button's console.
+scripts/install-deps.sh xterm
 cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVALE_BUILD_TESTS=OFF
 cmake --build build-run
 

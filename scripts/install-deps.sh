@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Corvale need,
-# when any of them is missing. Safe to run again: it does nothing then.
+# when any of them is missing, plus any named as arguments. Safe to run again:
+# it does nothing then.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
   tcl
+  "$@"
 )
 
 missing=()
