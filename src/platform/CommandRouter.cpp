@@ -48,30 +48,24 @@ void CCommandRouter::Bind(int nId, QAbstractButton* pButton)
 
 void CCommandRouter::UpdateCommandStates()
 {
-    for (const auto& [nId, pAction] : m_actions)
+    // Menu items and buttons take their state the same way.
+    auto update = [this](const auto& bound)
     {
-        if (pAction.isNull())
-            continue;
-        const CCmdUI ui = StateOf(nId);
-        pAction->setEnabled(ui.bEnabled);
-        if (ui.checked)
+        for (const auto& [nId, pItem] : bound)
         {
-            pAction->setCheckable(true);
-            pAction->setChecked(*ui.checked);
+            if (pItem.isNull())
+                continue;
+            const CCmdUI ui = StateOf(nId);
+            pItem->setEnabled(ui.bEnabled);
+            if (ui.checked)
+            {
+                pItem->setCheckable(true);
+                pItem->setChecked(*ui.checked);
+            }
         }
-    }
-    for (const auto& [nId, pButton] : m_buttons)
-    {
-        if (pButton.isNull())
-            continue;
-        const CCmdUI ui = StateOf(nId);
-        pButton->setEnabled(ui.bEnabled);
-        if (ui.checked)
-        {
-            pButton->setCheckable(true);
-            pButton->setChecked(*ui.checked);
-        }
-    }
+    };
+    update(m_actions);
+    update(m_buttons);
 }
 
 void CCommandRouter::UpdateWhenIdle()
