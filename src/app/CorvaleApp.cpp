@@ -108,6 +108,13 @@ void CCorvaleApp::CreateDocumentCommands()
         },
         [this](CCmdUI& ui)
         { ui.checked = m_pMainFrame && m_pMainFrame->GetRightPane()->m_editPane.m_bHelpOn == 1; });
+    // The document answers Print Options whenever a view is active; the frame otherwise.
+    m_documentCommands.OnCommand(ID_ADVANCED_PRINT_SETUP,
+                                 [this]
+                                 {
+                                     if (m_pMainFrame)
+                                         m_pMainFrame->OnPrintOptions();
+                                 });
     m_documentCommands.OnCommand(ID_USER_DEVELOPER_INFORMATION,
                                  [this]
                                  {

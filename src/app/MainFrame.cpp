@@ -10,6 +10,7 @@
 #include "platform/KeyboardLocks.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
+#include "print/PrintOptionsDlg.h"
 #include "run/BatchFile.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -266,6 +267,21 @@ void CMainFrame::OnStartAnalysis()
         UserInteraction().ShowMessage("Error opening file");
 }
 
+void CMainFrame::OnPrintOptions()
+{
+    CPrintOptionsDlg dialog(this);
+    dialog.m_nBottomMargin = m_pRightView->m_nBottomMargin;
+    dialog.m_nLeftMargin = m_pRightView->m_nLeftMargin;
+    dialog.m_nLineGap = m_pRightView->m_nLineGap;
+    dialog.m_nTopMargin = m_pRightView->m_nTopMargin;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_pRightView->m_nBottomMargin = dialog.m_nBottomMargin;
+    m_pRightView->m_nLeftMargin = dialog.m_nLeftMargin;
+    m_pRightView->m_nLineGap = dialog.m_nLineGap;
+    m_pRightView->m_nTopMargin = dialog.m_nTopMargin;
+}
+
 void CMainFrame::ShowUserInformation(const std::string& opening)
 {
     CUserInfoDlg dialog(this);
@@ -277,6 +293,7 @@ void CMainFrame::CreateFrameCommands()
 {
     m_frameCommands.OnCommand(ID_USER_INFORMATION, [this] { ShowUserInformation("NOTE - "); });
     m_frameCommands.OnCommand(ID_START_ANALYSIS, [this] { OnStartAnalysis(); });
+    m_frameCommands.OnCommand(ID_ADVANCED_PRINT_SETUP, [this] { OnPrintOptions(); });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
                               [this]
                               {

@@ -33,6 +33,9 @@ public:
     // without waiting, in a terminal where there is one.
     void OnStartAnalysis();
 
+    // Print Options: the view's margins and line gap, changed only on OK.
+    void OnPrintOptions();
+
     // The User/Developer Information dialog, with the given opening.
     void ShowUserInformation(const std::string& opening);
     // The menu item or accelerator of a command, for routing and tests.
