@@ -11,6 +11,7 @@
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
 #include "print/PrintOptionsDlg.h"
+#include "print/ScriptPrinter.h"
 #include "run/BatchFile.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -24,6 +25,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -267,6 +273,38 @@ void CMainFrame::OnStartAnalysis()
         UserInteraction().ShowMessage("Error opening file");
 }
 
+// The current printer is the default one; where none is installed, Qt's PDF
+// output stands in.
+void CMainFrame::PrintScript(bool bPreview)
+{
+    m_pRightView->setFocus();
+    const CScriptPrinter::CSettings settings{
+        m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
+        m_pRightView->m_nLineGap};
+    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, settings);
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    if (!scriptPrinter.Prepare(printer))
+        return;
+    if (bPreview)
+    {
+        QPrintPreviewDialog preview(&printer, this);
+        bool bShown = false;
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [&](QPrinter* pPrinter)
+                {
+                    scriptPrinter.Print(*pPrinter, bShown);
+                    bShown = true;
+                });
+        preview.exec();
+        return;
+    }
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        scriptPrinter.Print(printer, false);
+}
+
 void CMainFrame::OnPrintOptions()
 {
     CPrintOptionsDlg dialog(this);
@@ -294,6 +332,23 @@ void CMainFrame::CreateFrameCommands()
     m_frameCommands.OnCommand(ID_USER_INFORMATION, [this] { ShowUserInformation("NOTE - "); });
     m_frameCommands.OnCommand(ID_START_ANALYSIS, [this] { OnStartAnalysis(); });
     m_frameCommands.OnCommand(ID_ADVANCED_PRINT_SETUP, [this] { OnPrintOptions(); });
+    m_frameCommands.OnCommand(ID_PRINT, [this] { PrintScript(false); });
+    m_frameCommands.OnCommand(ID_PRINT_PREVIEW, [this] { PrintScript(true); });
+    m_editorViewCommands.OnCommand(ID_FILE_PRINT, [this] { PrintScript(false); });
+    m_editorViewCommands.OnCommand(ID_FILE_PRINT_PREVIEW, [this] { PrintScript(true); });
+    // The command tree prints what it draws: nothing, on one page.
+    m_treeViewCommands.OnCommand(ID_FILE_PRINT,
+                                 [this]
+                                 {
+                                     QPrinter printer(QPrinter::HighResolution);
+                                     if (QPrinterInfo::availablePrinters().isEmpty())
+                                         printer.setOutputFormat(QPrinter::PdfFormat);
+                                     QPrintDialog dialog(&printer, this);
+                                     if (dialog.exec() == QDialog::Accepted)
+                                     {
+                                         QPainter painter(&printer);
+                                     }
+                                 });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
                               [this]
                               {

@@ -33,6 +33,9 @@ public:
     // without waiting, in a terminal where there is one.
     void OnStartAnalysis();
 
+    // Print or preview the script from the editor view, which gets the focus first.
+    void PrintScript(bool bPreview);
+
     // Print Options: the view's margins and line gap, changed only on OK.
     void OnPrintOptions();
 

@@ -1,0 +1,43 @@
+#pragma once
+
+class CTextControl;
+class QPainter;
+class QPrinter;
+
+// Prints the script as plain lines, one text line per printed line, comment
+// lines in dark grey. Lines per page come from the printable height and the
+// margins taken as hundredths of an inch; the page is drawn in device units
+// with the printer at 600 dots per inch, so the margins and gap stay legible.
+class CScriptPrinter
+{
+public:
+    struct CSettings
+    {
+        int nTopMargin = 150;
+        int nLeftMargin = 200;
+        int nBottomMargin = 50;
+        int nLineGap = 80;
+    };
+
+    CScriptPrinter(const CTextControl& pane, const CSettings& settings);
+
+    static int LinesPerPage(int nPageHeight, int nTopMargin, int nBottomMargin, int nLineHeight);
+    static int PageCount(int nLines, int nLinesPerPage);
+
+    // Measures on the printer; false, with a message, when the margins leave
+    // no room for a line.
+    bool Prepare(QPrinter& printer);
+    // Draws every page. The message comes before each printed page, or once
+    // for a preview.
+    void Print(QPrinter& printer, bool bPreview);
+
+    int m_nLinesPerPage = 0;
+    int m_nPageCount = 0;
+    int m_nLineHeight = 0; // hundredths of an inch
+
+private:
+    void DrawPage(QPainter& painter, int nPage);
+
+    const CTextControl& m_pane;
+    CSettings m_settings;
+};
