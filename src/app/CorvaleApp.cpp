@@ -183,19 +183,39 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     pFrame->resize(900, 650);
     pFrame->GetRightPane()->SetUpOnce();
 
-    // The first argument that is not a switch names a script to open.
+    // The first argument that is not a switch names a script to open; /p prints
+    // it and ends, /pt prints it on the printer named next and ends. The other
+    // switches of the old framework (shell registration, DDE) mean nothing here.
     std::string script;
+    bool bPrint = false;
+    std::string printerName;
     for (size_t i = 1; i < arguments.size(); ++i)
     {
-        if (!arguments[i].empty() && arguments[i][0] != '-')
+        const QString argument = QString::fromStdString(arguments[i]).toLower();
+        if (argument == "/p" || argument == "-p")
+            bPrint = true;
+        else if ((argument == "/pt" || argument == "-pt") && i + 1 < arguments.size())
         {
-            script = arguments[i];
-            break;
+            bPrint = true;
+            printerName = arguments[++i];
         }
+        else if (argument == "/dde" || argument == "/automation" || argument == "/embedding" ||
+                 argument == "/unregister" || argument == "/unregserver" ||
+                 argument.startsWith('-'))
+            continue;
+        else if (script.empty())
+            script = arguments[i];
     }
     const bool bStarted = script.empty() ? m_doc.OnNewDocument() : m_doc.OnOpenDocument(script);
     if (!bStarted)
         return false;
+
+    if (bPrint && !script.empty())
+    {
+        pFrame->PrintScriptDirect(printerName);
+        m_bPrintedAndEnded = true;
+        return false;
+    }
 
     pFrame->GetLeftPane()->OnInitialUpdate();
     m_router.UpdateCommandStates();

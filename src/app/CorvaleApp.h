@@ -25,6 +25,8 @@ public:
     bool InitInstance(const std::vector<std::string>& arguments);
 
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    // Set when the command line asked to print the script and end (/p, /pt).
+    bool m_bPrintedAndEnded = false;
 
     CCorvaleDoc m_doc;
     CCommandRouter m_router;

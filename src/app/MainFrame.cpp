@@ -305,6 +305,27 @@ void CMainFrame::PrintScript(bool bPreview)
         scriptPrinter.Print(printer, false);
 }
 
+bool CMainFrame::PrintScriptDirect(const std::string& printerName)
+{
+    const CScriptPrinter::CSettings settings{
+        m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
+        m_pRightView->m_nLineGap};
+    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, settings);
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.empty())
+        printer.setPrinterName(QString::fromStdString(printerName));
+    if (QPrinterInfo::availablePrinters().isEmpty())
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(
+            QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName() + ".pdf")));
+    }
+    if (!scriptPrinter.Prepare(printer))
+        return false;
+    scriptPrinter.Print(printer, false);
+    return true;
+}
+
 void CMainFrame::OnPrintOptions()
 {
     CPrintOptionsDlg dialog(this);

@@ -35,6 +35,9 @@ public:
 
     // Print or preview the script from the editor view, which gets the focus first.
     void PrintScript(bool bPreview);
+    // Prints the script without a dialog, on the named printer or the default
+    // one; where no printer is installed, to "<script>.pdf". False when nothing printed.
+    bool PrintScriptDirect(const std::string& printerName);
 
     // Print Options: the view's margins and line gap, changed only on OK.
     void OnPrintOptions();

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -330,4 +331,17 @@ TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)
     pFrame->OnStartAnalysis();
     EXPECT_EQ(m_ui.m_messages.back(), "Error opening file");
     QDir::setCurrent(oldDir);
+}
+
+TEST_F(MainFrameTest, SlashPPrintsTheScriptAndEnds)
+{
+    const std::string path = m_dir.Write("print me.tcl", "set x 1\n# a comment\nnode 1 0 0\n");
+    CCorvaleApp app;
+    EXPECT_FALSE(app.InitInstance({"corvale", "/p", path}));
+    EXPECT_TRUE(app.m_bPrintedAndEnded);
+    EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre("Sending to Print Device/ Print Preview"));
+    if (QPrinterInfo::availablePrinters().isEmpty())
+    {
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(path + ".pdf")));
+    }
 }
