@@ -31,13 +31,14 @@ public:
     // for a preview.
     void Print(QPrinter& printer, bool bPreview);
 
+    // Draws page nPage (from 1) in the painter's device units.
+    void DrawPage(QPainter& painter, int nPage);
+
     int m_nLinesPerPage = 0;
     int m_nPageCount = 0;
     int m_nLineHeight = 0; // hundredths of an inch
 
 private:
-    void DrawPage(QPainter& painter, int nPage);
-
     const CTextControl& m_pane;
     CSettings m_settings;
 };

@@ -4,6 +4,8 @@
 #include "platform/TextControl.h"
 #include "support/TempDir.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <gmock/gmock.h>
 
@@ -70,4 +72,44 @@ TEST(ScriptPrinter, MarginsThatLeaveNoRoomRefuseToPrint)
     EXPECT_FALSE(scriptPrinter.Prepare(printer));
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_THAT(ui.m_messages[0], ::testing::HasSubstr("no room for a line"));
+}
+
+TEST(ScriptPrinter, LinesAreDrawnFromTheMarginsWithCommentsInDarkGrey)
+{
+    CScriptedUserInteraction ui;
+    CTextControl pane;
+    pane.SetWindowText("MMMMMMMM\n  # comment line\n\nMMMM # not a comment\n");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    CScriptPrinter scriptPrinter(pane, CScriptPrinter::CSettings());
+    ASSERT_TRUE(scriptPrinter.Prepare(printer));
+
+    QImage page(1600, 1000, QImage::Format_RGB32);
+    page.setDotsPerMeterX(23622); // 600 dots per inch, as on the printer
+    page.setDotsPerMeterY(23622);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        scriptPrinter.DrawPage(painter, 1);
+    }
+    const int nStep = 80 + scriptPrinter.m_nLineHeight;
+    // The darkest pixel of a band: glyph edges are smoothed, stems are not.
+    auto colourIn = [&](int nTop, int nBottom, int nLeft, int nRight)
+    {
+        QColor darkest(Qt::white);
+        for (int y = nTop; y < nBottom; ++y)
+            for (int x = nLeft; x < nRight; ++x)
+                if (page.pixelColor(x, y).lightness() < darkest.lightness())
+                    darkest = page.pixelColor(x, y);
+        return darkest;
+    };
+    // Nothing left of the left margin or above the top margin.
+    EXPECT_EQ(colourIn(0, 150, 0, 1600), QColor(Qt::white));
+    EXPECT_EQ(colourIn(0, 1000, 0, 200), QColor(Qt::white));
+    // The first line is black; the indented comment line dark grey, blanks and all.
+    EXPECT_EQ(colourIn(150, 150 + nStep, 200, 1600), QColor(0, 0, 0));
+    const QColor comment = colourIn(150 + nStep, 150 + 2 * nStep, 200, 1600);
+    EXPECT_EQ(comment, QColor(75, 75, 75));
+    // A "#" after other text leaves the line black.
+    EXPECT_EQ(colourIn(150 + 3 * nStep, 150 + 4 * nStep, 200, 1600), QColor(0, 0, 0));
 }
