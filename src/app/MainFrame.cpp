@@ -273,18 +273,28 @@ void CMainFrame::OnStartAnalysis()
         UserInteraction().ShowMessage("Error opening file");
 }
 
+CScriptPrinter::CSettings CMainFrame::PrintSettings() const
+{
+    return {m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
+            m_pRightView->m_nLineGap};
+}
+
 // The current printer is the default one; where none is installed, Qt's PDF
-// output stands in.
+// output stands in. True when it does.
+bool CMainFrame::UsePdfWithoutPrinters(QPrinter& printer)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    return true;
+}
+
 void CMainFrame::PrintScript(bool bPreview)
 {
     m_pRightView->setFocus();
-    const CScriptPrinter::CSettings settings{
-        m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
-        m_pRightView->m_nLineGap};
-    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, settings);
+    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
     QPrinter printer(QPrinter::HighResolution);
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        printer.setOutputFormat(QPrinter::PdfFormat);
+    UsePdfWithoutPrinters(printer);
     if (!scriptPrinter.Prepare(printer))
         return;
     if (bPreview)
@@ -307,19 +317,13 @@ void CMainFrame::PrintScript(bool bPreview)
 
 bool CMainFrame::PrintScriptDirect(const std::string& printerName)
 {
-    const CScriptPrinter::CSettings settings{
-        m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
-        m_pRightView->m_nLineGap};
-    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, settings);
+    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
     QPrinter printer(QPrinter::HighResolution);
     if (!printerName.empty())
         printer.setPrinterName(QString::fromStdString(printerName));
-    if (QPrinterInfo::availablePrinters().isEmpty())
-    {
-        printer.setOutputFormat(QPrinter::PdfFormat);
+    if (UsePdfWithoutPrinters(printer))
         printer.setOutputFileName(
             QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName() + ".pdf")));
-    }
     if (!scriptPrinter.Prepare(printer))
         return false;
     scriptPrinter.Print(printer, false);
@@ -362,8 +366,7 @@ void CMainFrame::CreateFrameCommands()
                                  [this]
                                  {
                                      QPrinter printer(QPrinter::HighResolution);
-                                     if (QPrinterInfo::availablePrinters().isEmpty())
-                                         printer.setOutputFormat(QPrinter::PdfFormat);
+                                     UsePdfWithoutPrinters(printer);
                                      QPrintDialog dialog(&printer, this);
                                      if (dialog.exec() == QDialog::Accepted)
                                      {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CommandTarget.h"
+#include "print/ScriptPrinter.h"
 
 #include <QMainWindow>
 #include <map>
@@ -12,6 +13,7 @@ class CCorvaleView;
 class CDialogBar;
 class CLeftView;
 class QLabel;
+class QPrinter;
 class QSplitter;
 class QToolBar;
 
@@ -67,6 +69,8 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateLockIndicators();
+    CScriptPrinter::CSettings PrintSettings() const;
+    static bool UsePdfWithoutPrinters(QPrinter& printer);
     void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
