@@ -13,5 +13,9 @@ public:
     void hidePopup() override;
 
 signals:
+    // The list closed; the entry picked, if any, is current by now.
     void ClosedUp();
+
+private:
+    bool m_bCloseUpPending = false;
 };

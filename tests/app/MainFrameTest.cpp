@@ -13,6 +13,7 @@
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -46,6 +47,20 @@ protected:
         m_dir.MakeDirectory("corvale");
         m_dir.Write("corvale/corvale.conf", "help " CORVALE_SOURCE_DIR "/share/help/\n");
         setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
+    }
+
+    // Opens the drop-down and clicks the entry's row, as the mouse does.
+    static void PickWithMouse(QComboBox& list, const QString& text)
+    {
+        const int nRow = list.findText(text);
+        ASSERT_GE(nRow, 0) << text.toStdString();
+        list.showPopup();
+        QAbstractItemView* pView = list.view();
+        ASSERT_TRUE(pView->isVisible());
+        const QRect row = pView->visualRect(pView->model()->index(nRow, 0));
+        QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, row.center());
+        QCoreApplication::sendPostedEvents();
+        EXPECT_FALSE(pView->isVisible());
     }
 
     static QStringList MenuTexts(const QMenu* pMenu)
@@ -276,18 +291,34 @@ TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
     pBar->m_pGo->click();
     EXPECT_EQ(edit.GetSelText(), "model -dims 2 -dofs 3");
 
-    // Closing the drop-down jumps to the selected entry's line, again on every close.
-    const int nRow = pBar->m_pVariables->findText("storyHeight");
-    ASSERT_GE(nRow, 0);
-    pBar->m_pVariables->setCurrentIndex(nRow);
-    pBar->m_pVariables->hidePopup();
+    // Picking an entry with the mouse jumps to its line at once, and so does
+    // every later pick; closing the list again repeats the jump.
+    CCloseUpComboBox* pVariables = pBar->m_pVariables;
+    PickWithMouse(*pVariables, "storyHeight");
     EXPECT_EQ(edit.GetSelText(), "set storyHeight 3.5");
+    PickWithMouse(*pVariables, "bayWidth");
+    EXPECT_EQ(edit.GetSelText(), "set bayWidth 6.0");
     edit.SetSel(0, 0);
-    pBar->m_pVariables->hidePopup();
-    EXPECT_EQ(edit.GetSelText(), "set storyHeight 3.5");
+    pVariables->showPopup();
+    QTest::keyClick(pVariables->view(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(edit.GetSelText(), "set bayWidth 6.0");
 
-    // Open starts the configured editor on the picked Source entry.
-    pBar->m_pSources->setCurrentIndex(pBar->m_pSources->findText("materials_part.tcl"));
+    // The keyboard: Alt+Down opens the list, Down moves to the next entry, Enter picks it.
+    const int nBay = pVariables->findText("bayWidth");
+    ASSERT_GE(nBay, 0);
+    ASSERT_LT(nBay + 1, pVariables->count());
+    const QString next = pVariables->itemText(nBay + 1);
+    QTest::keyClick(pVariables, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(pVariables->view()->isVisible());
+    QTest::keyClick(pVariables->view(), Qt::Key_Down);
+    QTest::keyClick(pVariables->view(), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_THAT(edit.GetSelText(), ::testing::StartsWith("set " + next.toStdString() + " "));
+
+    // Open starts the configured editor on the Source entry just picked.
+    PickWithMouse(*pBar->m_pSources, "materials_part.tcl");
+    EXPECT_EQ(edit.GetSelText(), "source materials_part.tcl");
     pBar->m_pOpen->click();
     ASSERT_EQ(m_ui.m_startedPrograms.size(), 1u);
     EXPECT_EQ(m_ui.m_startedPrograms[0], "not found|materials_part.tcl");
