@@ -8,19 +8,32 @@ using ::testing::ElementsAre;
 
 namespace
 {
+// "r<k>", built by appending: GCC 12 warns falsely (-Wrestrict) about
+// "r" + std::to_string(k) once inlined in a Release build.
+std::string Key(int k)
+{
+    std::string key(1, 'r');
+    key.append(std::to_string(k));
+    return key;
+}
+
 std::string Library(int nRecords, const std::string& version)
 {
     std::string text;
     for (int k = 0; k < nRecords; ++k)
-        text += "r" + std::to_string(k) + ":command\n" + version + " text of r" +
-                std::to_string(k) + "\n#\n";
+        text.append(Key(k))
+            .append(":command\n")
+            .append(version)
+            .append(" text of ")
+            .append(Key(k))
+            .append("\n#\n");
     return text;
 }
 
 std::string Fetch(CHelpFile& file, int k)
 {
     std::string text;
-    EXPECT_TRUE(file.FetchHelp("r" + std::to_string(k), "command", text));
+    EXPECT_TRUE(file.FetchHelp(Key(k), "command", text));
     return text;
 }
 
