@@ -118,6 +118,9 @@ private:
     CLineColourer Colourer() const;
     void ForEachSelectedLine(const std::function<void(long nLineStart)>& action);
 
+    // Sets the document's changed flag.
+    void MarkChanged();
+
     // Where set and source words go while the lists are filled.
     const CLineColourer::ListEntry m_addListEntry;
 

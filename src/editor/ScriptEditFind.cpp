@@ -1,4 +1,5 @@
 // Find and replace in the editing pane.
+#include "CorvaleDoc.h"
 #include "ScriptEdit.h"
 #include "platform/UserInteraction.h"
 
@@ -18,10 +19,17 @@ int CScriptEdit::FindNext(const std::string& message, const std::string& findWha
     const long nCaretLine = LineFromChar(-1);
     const long nMatchLine = LineFromChar(nMatch);
     LineScroll(nMatchLine - nCaretLine - 1);
-    setFocus();
+    TakeFocus();
     SetSel(nMatch, nMatchEnd);
     ScrollCaret();
     return 0;
+}
+
+// A replacement is a change of the script: closing it afterwards asks first.
+void CScriptEdit::MarkChanged()
+{
+    if (m_pDoc != nullptr)
+        m_pDoc->m_bChanged = true;
 }
 
 // A selection made before the press is replaced whatever it holds; without
@@ -33,8 +41,11 @@ void CScriptEdit::ReplaceOne(const std::string& findWhat, const std::string& rep
     long nEnd = 0;
     GetSel(nStart, nEnd);
     if (nStart != nEnd || FindNext("String not found", findWhat, nFlags) == 0)
+    {
         ReplaceSel(replaceWith, true);
-    setFocus();
+        MarkChanged();
+    }
+    TakeFocus();
 }
 
 // One Undo takes the whole of it back. Each search starts behind the last
@@ -47,6 +58,7 @@ void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& rep
     SetSel(0, 0);
     BeginUndoGroup();
     long nFrom = 0;
+    bool bReplaced = false;
     for (;;)
     {
         long nMatchEnd = 0;
@@ -55,9 +67,12 @@ void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& rep
             break;
         SetSel(nMatch, nMatchEnd);
         nFrom = nMatch + ReplaceSel(replaceWith, true, false);
+        bReplaced = true;
     }
     EndUndoGroup();
-    setFocus();
+    if (bReplaced)
+        MarkChanged();
+    TakeFocus();
     ScrollCaret();
     UserInteraction().ShowMessage("All occurences of <" + findWhat + "> \nhave been changed");
 }

@@ -381,6 +381,12 @@ void CTextControl::ReplaceAllText(const std::string& normalisedText)
     Sci(SCI_SETXOFFSET, 0);
 }
 
+void CTextControl::TakeFocus()
+{
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+}
+
 void CTextControl::SetWindowText(const std::string& text)
 {
     ReplaceAllText(FitToLimit(NormaliseLineBreaks(text), GetTextLength()));

@@ -88,6 +88,12 @@ public:
     long FindTextEx(std::uint32_t nFlags, long cpMin, long cpMax, const std::string& text,
                     long* pnMatchEnd = nullptr) const;
 
+    // Takes the keyboard focus, activating the control's window first: from
+    // another window of the program (the modeless Find dialog) a plain focus
+    // change would wait for that window's next activation, and until then the
+    // selection stays hidden and keys go elsewhere.
+    void TakeFocus();
+
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
 

@@ -11,6 +11,7 @@
 #include "run/BatchFile.h"
 #include "support/TempDir.h"
 #include "view/CorvaleView.h"
+#include "view/FindReplaceDlg.h"
 #include "view/LeftView.h"
 
 #include <QAbstractItemView>
@@ -61,6 +62,17 @@ protected:
         QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, row.center());
         QCoreApplication::sendPostedEvents();
         EXPECT_FALSE(pView->isVisible());
+    }
+
+    static QPushButton* ButtonOf(const QWidget& dialog, const QString& text)
+    {
+        for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+        {
+            if (pButton->text() == text)
+                return pButton;
+        }
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return nullptr;
     }
 
     static QStringList MenuTexts(const QMenu* pMenu)
@@ -375,4 +387,45 @@ TEST_F(MainFrameTest, SlashPPrintsTheScriptAndEnds)
     {
         EXPECT_TRUE(QFile::exists(QString::fromStdString(path + ".pdf")));
     }
+}
+
+TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
+    CMainFrame* pFrame = app.MainFrame();
+    CDialogBar* pBar = pFrame->GetDialogBar();
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    const std::string original = edit.GetWindowText();
+    ASSERT_FALSE(app.m_doc.m_bChanged);
+
+    QTest::keyClicks(pBar->m_pFindText, "storyHeight");
+    QTest::mouseClick(pBar->m_pFind, Qt::LeftButton);
+    CFindReplaceDlg* pDialog = pFrame->GetRightPane()->m_pFindReplaceDlg;
+    ASSERT_NE(pDialog, nullptr);
+    EXPECT_EQ(pDialog->m_pFindWhat->text(), "storyHeight");
+    QTest::keyClicks(pDialog->m_pReplaceWith, "floorHeight");
+    QTest::mouseClick(ButtonOf(*pDialog, "Replace &All"), Qt::LeftButton);
+    EXPECT_THAT(m_ui.m_messages,
+                ::testing::ElementsAre("All occurences of <storyHeight> \nhave been changed"));
+    EXPECT_EQ(edit.GetWindowText().find("storyHeight"), std::string::npos);
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+
+    // File New asks before the replacements go; No keeps them.
+    m_ui.QueueAnswer(false);
+    pFrame->ActionOf(ID_FILE_NEW)->trigger();
+    EXPECT_THAT(m_ui.m_questions, ::testing::ElementsAre("File has been modified, close anyway?"));
+    EXPECT_NE(edit.GetWindowText().find("floorHeight"), std::string::npos);
+
+    // One Replace press is a change too: closing the window asks.
+    m_ui.QueueAnswer(true);
+    ASSERT_TRUE(app.m_doc.OnOpenDocument(CORVALE_SOURCE_DIR "/share/demo/example.tcl"));
+    EXPECT_EQ(edit.GetWindowText(), original);
+    edit.SetSel(0, 0);
+    QTest::mouseClick(ButtonOf(*pDialog, "&Replace"), Qt::LeftButton);
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+    m_ui.QueueAnswer(false);
+    EXPECT_FALSE(pFrame->close());
+    EXPECT_EQ(m_ui.m_questions.size(), 3u);
+    EXPECT_EQ(m_ui.m_nUnexpectedQuestions, 0);
 }

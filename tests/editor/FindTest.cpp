@@ -35,6 +35,9 @@ TEST_F(FindTest, ReplaceTakesAnySelectionOrFindsTheNextMatchFirst)
     EXPECT_EQ(m_edit.GetWindowText(), "B a 1\r\nset b 2\r\n");
     m_edit.ReplaceOne("b", "B", 0); // caret: find, then replace at once
     EXPECT_EQ(m_edit.GetWindowText(), "B a 1\r\nset B 2\r\n");
+    EXPECT_TRUE(m_doc.m_bChanged); // a replacement is a change to ask about before closing
+
+    m_doc.m_bChanged = false;
     m_edit.ReplaceOne("zzz", "y", 0);
     EXPECT_EQ(m_ui.m_messages, std::vector<std::string>{"String not found"});
     EXPECT_FALSE(m_doc.m_bChanged);
@@ -46,13 +49,16 @@ TEST_F(FindTest, ReplaceAllEndsEvenWhenTheReplacementHoldsTheSearchTextAndUndoes
     m_edit.SetSel(4, 4);
     m_edit.ReplaceAll("a", "aa", 0);
     EXPECT_EQ(m_edit.GetWindowText(), "aa b aa\r\naa");
+    EXPECT_TRUE(m_doc.m_bChanged);
     EXPECT_EQ(m_ui.m_messages,
               std::vector<std::string>{"All occurences of <a> \nhave been changed"});
     m_edit.Undo();
     EXPECT_EQ(m_edit.GetWindowText(), "a b a\r\na");
 
     // Text that does not occur changes nothing and says the same.
+    m_doc.m_bChanged = false;
     m_edit.ReplaceAll("zzz", "y", 0);
+    EXPECT_FALSE(m_doc.m_bChanged);
     EXPECT_EQ(m_edit.GetWindowText(), "a b a\r\na");
     EXPECT_EQ(m_ui.m_messages.size(), 2u);
     EXPECT_EQ(m_ui.m_messages[1], "All occurences of <zzz> \nhave been changed");

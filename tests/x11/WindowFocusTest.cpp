@@ -1,0 +1,109 @@
+// What only a real window system shows: which window is active and where the
+// next key goes.
+#include "app/CorvaleApp.h"
+#include "app/DialogBar.h"
+#include "app/MainFrame.h"
+#include "editor/ScriptEdit.h"
+#include "platform/ScriptedUserInteraction.h"
+#include "support/TempDir.h"
+#include "view/CorvaleView.h"
+#include "view/FindReplaceDlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+#include <gmock/gmock.h>
+
+namespace
+{
+class WindowFocusTest : public ::testing::Test
+{
+protected:
+    WindowFocusTest()
+    {
+        m_dir.MakeDirectory("corvale");
+        m_dir.Write("corvale/corvale.conf", "help " CORVALE_SOURCE_DIR "/share/help/\n");
+        setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
+    }
+
+    static QPushButton* ButtonOf(const QWidget& dialog, const QString& text)
+    {
+        for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+        {
+            if (pButton->text() == text)
+                return pButton;
+        }
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return nullptr;
+    }
+
+    // The user clicks into the dialog, which becomes the active window.
+    static void ActivateDialog(QDialog& dialog)
+    {
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+
+    // A key typed now goes to the window that has the keyboard.
+    static void TypeIntoActiveWindow(Qt::Key key)
+    {
+        QWindow* pWindow = QGuiApplication::focusWindow();
+        ASSERT_NE(pWindow, nullptr);
+        QTest::keyClick(pWindow, key);
+    }
+
+    CTempDir m_dir;
+    CScriptedUserInteraction m_ui;
+};
+} // namespace
+
+TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWindow)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow(); // as a window manager does with a new window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CDialogBar* pBar = pFrame->GetDialogBar();
+
+    QTest::keyClicks(pBar->m_pFindText, "storyHeight");
+    QTest::mouseClick(pBar->m_pFind, Qt::LeftButton);
+    CFindReplaceDlg* pDialog = pFrame->GetRightPane()->m_pFindReplaceDlg;
+    ASSERT_NE(pDialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pDialog));
+    ActivateDialog(*pDialog);
+
+    // Find Next: the main window is active again, the pane has the keyboard and
+    // shows the match selected, and the dialog stays open.
+    QTest::mouseClick(ButtonOf(*pDialog, "&Find Next"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
+    EXPECT_TRUE(edit.hasFocus());
+    EXPECT_TRUE(pDialog->isVisible());
+    EXPECT_EQ(edit.GetSelText(), "storyHeight");
+    const long nMatch = edit.GetTextLength();
+    TypeIntoActiveWindow(Qt::Key_H); // the next key replaces the match, not the find text
+    EXPECT_EQ(edit.GetTextLength(), nMatch - 10);
+    EXPECT_EQ(pDialog->m_pFindWhat->text(), "storyHeight");
+
+    // Replace: the same.
+    ActivateDialog(*pDialog);
+    pDialog->m_pReplaceWith->setText("floorHeight");
+    QTest::mouseClick(ButtonOf(*pDialog, "&Replace"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
+    EXPECT_TRUE(edit.hasFocus());
+    EXPECT_TRUE(pDialog->isVisible());
+    long nStart = 0;
+    long nEnd = 0;
+    edit.GetSel(nStart, nEnd);
+    EXPECT_EQ(edit.GetTextRange(nStart - 11, nEnd), "floorHeight");
+
+    // Replace All too, once its message is closed.
+    ActivateDialog(*pDialog);
+    QTest::mouseClick(ButtonOf(*pDialog, "Replace &All"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
+    EXPECT_TRUE(edit.hasFocus());
+    EXPECT_EQ(edit.GetWindowText().find("storyHeight"), std::string::npos);
+}
