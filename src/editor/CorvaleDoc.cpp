@@ -243,7 +243,7 @@ void CCorvaleDoc::OnEditUndo()
 {
     if (m_pEdit == nullptr)
         return;
-    m_pEdit->Undo();
+    m_pEdit->UndoAndFontify();
     m_bChanged = true;
 }
 

@@ -47,6 +47,11 @@ public:
     // Handles the caret's line for the character just typed or met (0: none).
     void FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly);
     void FontifyLine(long nLine);
+    // Recolours lines nFirst to nLast, as FontifyLine does each of them.
+    void FontifyLines(long nFirst, long nLast);
+    // Undo, then recolour every line the undone step touched: the text comes
+    // back without its colours.
+    void UndoAndFontify();
     void FontifyCurrentLine();
     // Recolours the whole text and refills the Variables and Source lists.
     void FontifyAll();

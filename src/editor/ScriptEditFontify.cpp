@@ -214,33 +214,64 @@ CLineColourer CScriptEdit::Colourer() const
 
 void CScriptEdit::FontifyLine(long nLine)
 {
+    FontifyLines(nLine, nLine);
+}
+
+// Each line as its word-by-word pass leaves it, all applied at once. Blank
+// lines, and whatever lies past a line's extent, keep their formats.
+void CScriptEdit::FontifyLines(long nFirst, long nLast)
+{
+    const long nLines = GetLineCount();
+    nFirst = std::max(0L, nFirst);
+    nLast = std::min(nLast, nLines - 1);
+    if (nFirst > nLast || LineIndex(nFirst) < 0)
+        return;
     const int bHelpWasOn = m_bHelpOn;
     m_bHelpOn = 0;
-    const long nLineStart = LineIndex(nLine);
-    if (nLineStart >= 0)
+    const long nRangeStart = LineIndex(nFirst);
+    const std::string text =
+        GetTextRange(nRangeStart, nLast + 1 < nLines ? LineIndex(nLast + 1) : GetTextLength());
+    std::string formatOfChar(text.size(), kKeepFormat);
+    const CLineColourer colourer = Colourer();
+    std::vector<CLineColourer::CSpan> spans;
+    bool bWordLine = false;
+    for (long i = nFirst; i <= nLast; ++i)
     {
-        const std::string line = GetLine(nLine);
-        const CLineColourer colourer = Colourer();
-        std::vector<CLineColourer::CSpan> spans;
-        if (colourer.ColourLine(line, spans))
+        const auto nFrom = static_cast<size_t>(LineIndex(i) - nRangeStart);
+        const size_t nTo =
+            i < nLast ? static_cast<size_t>(LineIndex(i + 1) - nRangeStart) : text.size();
+        const std::string_view line(text.data() + nFrom, nTo - nFrom);
+        if (!colourer.ColourLine(line, spans))
+            continue;
+        for (const CLineColourer::CSpan& span : spans)
         {
-            std::string formatOfChar(static_cast<size_t>(spans.front().nEnd), '\0');
-            for (const CLineColourer::CSpan& span : spans)
-                std::fill(formatOfChar.begin() + span.nStart, formatOfChar.begin() + span.nEnd,
-                          static_cast<char>(span.colour));
-            SetCharFormats(nLineStart, formatOfChar, AllFormats());
-            // A comment line keeps the selection; any other line leaves the caret
-            // at the selection's end.
-            if (TrimLeft(line)[0] != '#')
-            {
-                long nStart = 0;
-                long nEnd = 0;
-                GetSel(nStart, nEnd);
-                SetSel(nEnd, nEnd);
-            }
+            const size_t nSpanStart =
+                nFrom + std::min(static_cast<size_t>(span.nStart), line.size());
+            const size_t nSpanEnd = nFrom + std::min(static_cast<size_t>(span.nEnd), line.size());
+            std::fill(formatOfChar.begin() + static_cast<std::ptrdiff_t>(nSpanStart),
+                      formatOfChar.begin() + static_cast<std::ptrdiff_t>(nSpanEnd),
+                      static_cast<char>(span.colour));
         }
+        bWordLine = bWordLine || TrimLeft(line)[0] != '#';
+    }
+    SetCharFormats(nRangeStart, formatOfChar, AllFormats());
+    // A comment line keeps the selection; any other line leaves the caret at
+    // the selection's end.
+    if (bWordLine)
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        GetSel(nStart, nEnd);
+        SetSel(nEnd, nEnd);
     }
     m_bHelpOn = bHelpWasOn;
+}
+
+void CScriptEdit::UndoAndFontify()
+{
+    const CTextSpan changed = Undo();
+    if (changed.nStart >= 0)
+        FontifyLines(LineFromChar(changed.nStart), LineFromChar(changed.nEnd));
 }
 
 void CScriptEdit::FontifyCurrentLine()

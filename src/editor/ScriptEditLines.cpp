@@ -15,8 +15,7 @@ void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>
     const long nLast = LineFromChar(nEnd);
     for (long i = nFirst; i <= nLast; ++i)
         action(LineIndex(i));
-    for (long i = nFirst; i <= nLast; ++i)
-        FontifyLine(i);
+    FontifyLines(nFirst, nLast);
     SetSel(nEnd, nEnd);
 }
 

@@ -18,6 +18,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace
@@ -424,11 +425,33 @@ bool CTextControl::PasteSpecial()
     return ReplaceSel(text, true) == nWanted;
 }
 
-void CTextControl::Undo()
+CTextControl::CTextSpan CTextControl::Undo()
 {
     // Text that undo puts back comes in the default format.
     m_nPendingPos = -1;
+    if (!CanUndo())
+        return {};
+    // Scintilla tells nothing of where an undo step lies without modification
+    // notices, which cost far more than comparing the text before and after.
+    const std::string before = GetWindowText();
     Sci(SCI_UNDO);
+    const long nLength = GetTextLength();
+    const auto* pAfter =
+        reinterpret_cast<const char*>(static_cast<std::intptr_t>(Sci(SCI_GETCHARACTERPOINTER)));
+    const std::string_view after(pAfter, static_cast<size_t>(nLength));
+    const size_t nCommon = std::min(before.size(), after.size());
+    const size_t nPrefix = static_cast<size_t>(
+        std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(nCommon),
+                      after.begin())
+            .first -
+        before.begin());
+    if (nPrefix == nCommon && before.size() == after.size())
+        return {};
+    size_t nSuffix = 0;
+    while (nSuffix < nCommon - nPrefix &&
+           before[before.size() - 1 - nSuffix] == after[after.size() - 1 - nSuffix])
+        ++nSuffix;
+    return {static_cast<long>(nPrefix), static_cast<long>(after.size() - nSuffix)};
 }
 
 void CTextControl::BeginUndoGroup()

@@ -51,7 +51,9 @@ public:
 
     // Formats many characters at once, with the result applying each format to
     // its characters would give: character nStart + i takes
-    // formats[formatOfChar[i]]. Characters past the end of the text are ignored.
+    // formats[formatOfChar[i]], or keeps its format where that is kKeepFormat.
+    // Characters past the end of the text are ignored.
+    static constexpr char kKeepFormat = '\x7F';
     void SetCharFormats(long nStart, const std::string& formatOfChar,
                         const std::vector<CCharFormat>& formats);
 
@@ -101,7 +103,15 @@ public:
     void Copy() const;
     // Pastes the clipboard's plain text only. False when it had to be cut to fit.
     bool PasteSpecial();
-    void Undo();
+    // Undoes the last step. The result is the span of the text, as it stands
+    // afterwards, that differs from the text before; empty (nStart -1) when
+    // nothing changed.
+    struct CTextSpan
+    {
+        long nStart = -1;
+        long nEnd = -1;
+    };
+    CTextSpan Undo();
     bool CanUndo() const;
     // Changes between these two calls are undone as one step; they nest.
     void BeginUndoGroup();

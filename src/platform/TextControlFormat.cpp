@@ -305,9 +305,14 @@ void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
     std::vector<int> styleOf(formats.size());
     for (size_t i = 0; i < formats.size(); ++i)
         styleOf[i] = InternLook(MergeFormat(m_styles.Look(CStyleTable::kDefaultStyle), formats[i]));
-    std::string styles(static_cast<size_t>(nLength), '\0');
+    const bool bKeepSome = formatOfChar.find(kKeepFormat) < static_cast<size_t>(nLength);
+    std::string styles = bKeepSome ? StyleBytes(nStart, nStart + nLength)
+                                   : std::string(static_cast<size_t>(nLength), '\0');
     for (size_t i = 0; i < styles.size(); ++i)
-        styles[i] = static_cast<char>(styleOf[static_cast<unsigned char>(formatOfChar[i])]);
+    {
+        if (formatOfChar[i] != kKeepFormat)
+            styles[i] = static_cast<char>(styleOf[static_cast<unsigned char>(formatOfChar[i])]);
+    }
     Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
     SciText(SCI_SETSTYLINGEX, styles.size(), styles.data());
 
@@ -322,10 +327,13 @@ void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
         size_t nRunEnd = nRun + 1;
         while (nRunEnd < styles.size() && formatOfChar[nRunEnd] == formatOfChar[nRun])
             ++nRunEnd;
-        const CCharFormat& format = formats[static_cast<unsigned char>(formatOfChar[nRun])];
-        if (format.dwMask & CFM_STRIKEOUT)
-            SetStrikeRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
-                           (format.dwEffects & CFE_STRIKEOUT) != 0);
+        if (formatOfChar[nRun] != kKeepFormat)
+        {
+            const CCharFormat& format = formats[static_cast<unsigned char>(formatOfChar[nRun])];
+            if (format.dwMask & CFM_STRIKEOUT)
+                SetStrikeRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
+                               (format.dwEffects & CFE_STRIKEOUT) != 0);
+        }
         nRun = nRunEnd;
     }
 }

@@ -429,3 +429,42 @@ TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
     EXPECT_EQ(m_ui.m_questions.size(), 3u);
     EXPECT_EQ(m_ui.m_nUnexpectedQuestions, 0);
 }
+
+TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    edit.setFocus();
+    const std::uint32_t kPurple = Rgb(160, 0, 135);
+    const std::uint32_t kGrey = Rgb(150, 150, 150);
+    const std::uint32_t kBlack = Rgb(0, 0, 0);
+
+    QTest::keyClicks(&edit, "set x 1");
+    ASSERT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
+
+    // A deleted keyword comes back purple.
+    QTest::keyClick(&edit, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    ASSERT_EQ(edit.GetWindowText(), " x 1");
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit.GetWindowText(), "set x 1");
+    for (long nPos = 0; nPos < 3; ++nPos)
+        EXPECT_EQ(edit.GetCharFormatAt(nPos).crTextColor, kPurple) << nPos;
+
+    // Comment from the tool bar, then Undo: the line is no longer grey.
+    QAction* pComment = pFrame->ActionOf(ID_COMMENT_SELECTION);
+    QTest::mouseClick(pFrame->GetToolBar()->widgetForAction(pComment), Qt::LeftButton);
+    ASSERT_EQ(edit.GetWindowText(), "#set x 1");
+    ASSERT_EQ(edit.GetCharFormatAt(4).crTextColor, kGrey);
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit.GetWindowText(), "set x 1");
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
+    EXPECT_EQ(edit.GetCharFormatAt(4).crTextColor, kBlack);
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+}

@@ -145,8 +145,11 @@ TEST(TextControlEdit, ReplaceSelLeavesTheCaretAfterTheTextAndHonoursItsUndoFlag)
     EXPECT_EQ(nStart, 15);
     EXPECT_EQ(nEnd, 15);
     ASSERT_TRUE(control.CanUndo());
-    control.Undo();
+    // Undo tells where the text now differs from what it was: here "x" came back.
+    const CTextControl::CTextSpan undone = control.Undo();
     EXPECT_EQ(control.GetWindowText(), "set x 1");
+    EXPECT_EQ(undone.nStart, 4);
+    EXPECT_EQ(undone.nEnd, 5);
 
     // Without undo, the history is gone so that replaying it cannot corrupt the text.
     control.SetSel(0, 0);
@@ -155,8 +158,15 @@ TEST(TextControlEdit, ReplaceSelLeavesTheCaretAfterTheTextAndHonoursItsUndoFlag)
     control.ReplaceSel("", false);
     EXPECT_EQ(control.GetWindowText(), "set x 1");
     EXPECT_FALSE(control.CanUndo());
-    control.Undo();
+    EXPECT_EQ(control.Undo().nStart, -1);
     EXPECT_EQ(control.GetWindowText(), "set x 1");
+
+    // Undoing an insertion leaves an empty span where it was.
+    control.SetSel(7, 7);
+    control.ReplaceSel(" 2 3", true);
+    const CTextControl::CTextSpan removed = control.Undo();
+    EXPECT_EQ(removed.nStart, 7);
+    EXPECT_EQ(removed.nEnd, 7);
 }
 
 TEST(TextControlEdit, FindTextExSearchesForwardInItsRangeWithWordAndCaseFlags)
