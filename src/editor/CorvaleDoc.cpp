@@ -192,12 +192,18 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& path)
 {
     if (m_pEdit == nullptr)
         return false;
+    const bool bWasChanged = m_bChanged;
     QSaveFile file(PathToQString(path));
+    // What Qt still buffers is written, and checked, before the rename: a
+    // commit does not look at the result of its own final flush, and a full
+    // disk would otherwise replace the script with what fitted.
     const bool bSaved = !QFileInfo(file.fileName()).isDir() && file.open(QIODevice::WriteOnly) &&
-                        Serialize(file, true) && file.commit();
+                        Serialize(file, true) && file.flush() &&
+                        file.error() == QFileDevice::NoError && file.commit();
     if (!bSaved)
     {
         file.cancelWriting();
+        m_bChanged = bWasChanged;
         UserInteraction().ShowMessage("Failed to save document.");
         return false;
     }

@@ -2,7 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QMimeData>
+#include <QProcess>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -182,6 +188,58 @@ TEST_F(DocumentTest, AFailedSaveSaysSoAndLeavesTheOldFileAndName)
     EXPECT_FALSE(m_doc.CanCloseFrame());
     m_ui.QueueAnswer(true);
     EXPECT_TRUE(m_doc.CanCloseFrame());
+}
+
+// The child half of the full-disk test below: the script named by the
+// environment is opened, changed, and saved while the process may write no
+// more than 8 bytes to a file. It prints what the user would see.
+TEST_F(DocumentTest, DISABLED_SaveWhileTheDiskTakesOnlyEightBytes)
+{
+    const char* pPath = std::getenv("CORVALE_SAVE_PATH");
+    const char* pChars = std::getenv("CORVALE_SAVE_CHARS");
+    if (pPath == nullptr || pChars == nullptr)
+        GTEST_SKIP() << "run by ASaveThatRunsOutOfRoomLeavesTheFileAsItWas";
+    ASSERT_TRUE(m_doc.OnOpenDocument(pPath));
+    ChangeText(std::string(std::strtoul(pChars, nullptr, 10), 'x'));
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{8, 8};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool bSaved = m_doc.OnFileSave();
+    std::printf("saved=%d changed=%d messages=", bSaved ? 1 : 0, m_doc.m_bChanged ? 1 : 0);
+    for (const std::string& message : m_ui.m_messages)
+        std::printf("[%s]", message.c_str());
+    std::printf("\n");
+}
+
+TEST_F(DocumentTest, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas)
+{
+    // A small script stays in Qt's write buffer until the end; a large one is
+    // written at once. Both must fail whole.
+    const std::string original =
+        "# a model of 76 bytes...\r\nset storyHeight 3.5\r\nnode 1 0.0 0.0\r\nfix 1 1 1 1\r\n";
+    ASSERT_EQ(original.size(), 76u);
+    for (const int nChars : {100, 300000})
+    {
+        const QDir folder(QString::fromStdString(m_dir.MakeDirectory("scripts")));
+        const std::string path = m_dir.Write("scripts/model.tcl", original);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVALE_SAVE_PATH", QString::fromStdString(path));
+        environment.insert("CORVALE_SAVE_CHARS", QString::number(nChars));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_also_run_disabled_tests",
+                     "--gtest_filter=DocumentTest.DISABLED_SaveWhileTheDiskTakesOnlyEightBytes"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const std::string output = child.readAllStandardOutput().toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << output;
+        EXPECT_THAT(output,
+                    ::testing::HasSubstr("saved=0 changed=1 messages=[Failed to save document.]\n"))
+            << nChars;
+        EXPECT_EQ(ReadFileBytes(path), original) << nChars;
+        EXPECT_EQ(folder.entryList(QDir::Files).join(' ').toStdString(), "model.tcl")
+            << "no temporary file is left behind";
+    }
 }
 
 TEST_F(DocumentTest, EditCommandsMarkTheScriptChangedExceptCopy)
