@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "CloseUpComboBox.h"
+#include "CommandLineInfo.h"
 #include "DialogBar.h"
 #include "MainFrame.h"
 #include "editor/ScriptEdit.h"
@@ -167,6 +168,18 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvale.svg")));
 
+    const CCommandLineInfo commandLine(arguments);
+    // /Unregister removes what the program keeps (its settings store; the file
+    // type belongs to the installed desktop entry) and ends before any window.
+    if (commandLine.m_nShellCommand == CCommandLineInfo::AppUnregister)
+    {
+        QSettings settings;
+        settings.clear();
+        settings.sync();
+        m_bEndedAsAsked = true;
+        return false;
+    }
+
     m_pMainFrame = std::make_unique<CMainFrame>(m_doc, m_router);
     CMainFrame* pFrame = m_pMainFrame.get();
     m_router.SetRoute(
@@ -183,37 +196,18 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     pFrame->resize(900, 650);
     pFrame->GetRightPane()->SetUpOnce();
 
-    // The first argument that is not a switch names a script to open; /p prints
-    // it and ends, /pt prints it on the printer named next and ends. The other
-    // switches of the old framework (shell registration, DDE) mean nothing here.
-    std::string script;
-    bool bPrint = false;
-    std::string printerName;
-    for (size_t i = 1; i < arguments.size(); ++i)
-    {
-        const QString argument = QString::fromStdString(arguments[i]).toLower();
-        if (argument == "/p" || argument == "-p")
-            bPrint = true;
-        else if ((argument == "/pt" || argument == "-pt") && i + 1 < arguments.size())
-        {
-            bPrint = true;
-            printerName = arguments[++i];
-        }
-        else if (argument == "/dde" || argument == "/automation" || argument == "/embedding" ||
-                 argument == "/unregister" || argument == "/unregserver" ||
-                 argument.startsWith('-'))
-            continue;
-        else if (script.empty())
-            script = arguments[i];
-    }
+    // DDE and the embedding switches mean nothing here: those starts get an
+    // empty script like any other.
+    const std::string& script = commandLine.m_strFileName;
     const bool bStarted = script.empty() ? m_doc.OnNewDocument() : m_doc.OnOpenDocument(script);
     if (!bStarted)
         return false;
 
-    if (bPrint && !script.empty())
+    if (!script.empty() && (commandLine.m_nShellCommand == CCommandLineInfo::FilePrint ||
+                            commandLine.m_nShellCommand == CCommandLineInfo::FilePrintTo))
     {
-        pFrame->PrintScriptDirect(printerName);
-        m_bPrintedAndEnded = true;
+        pFrame->PrintScriptDirect(commandLine.m_strPrinterName);
+        m_bEndedAsAsked = true;
         return false;
     }
 

@@ -11,6 +11,6 @@ int main(int argc, char** argv)
         arguments.push_back(QFile::encodeName(argument).toStdString());
     CCorvaleApp corvale;
     if (!corvale.InitInstance(arguments))
-        return corvale.m_bPrintedAndEnded ? 0 : 1;
+        return corvale.m_bEndedAsAsked ? 0 : 1;
     return QApplication::exec();
 }

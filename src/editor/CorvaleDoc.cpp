@@ -6,6 +6,7 @@
 #include "platform/WhiteSpace.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -18,6 +19,22 @@ namespace
 QString PathToQString(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The path as the framework keeps it: absolute, so that exec.bat and the
+// recent files name the script wherever the program was started.
+std::string FullPath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    return QFile::encodeName(QFileInfo(PathToQString(path)).absoluteFilePath()).toStdString();
+}
+
+// As the old file dialogs did: exec.bat, the analysis program's output and
+// the relative names a script sources then all live beside the script.
+void MakeFolderCurrent(const std::string& fullPath)
+{
+    QDir::setCurrent(QFileInfo(PathToQString(fullPath)).absolutePath());
 }
 
 std::string WithLineFeedsOnly(const std::string& text)
@@ -150,8 +167,9 @@ bool CCorvaleDoc::LoadFile(const std::string& path)
     return true;
 }
 
-bool CCorvaleDoc::OnOpenDocument(const std::string& path)
+bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
 {
+    const std::string path = FullPath(pathAsGiven);
     if (m_bChanged && !AskCloseAnyway())
         return false;
     if (m_pEdit == nullptr || !LoadFile(path))
@@ -165,6 +183,7 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& path)
     }
     m_pEdit->setFocus();
     SetModifiedFlag(false);
+    MakeFolderCurrent(path);
     SetPathName(path);
     return true;
 }
@@ -188,8 +207,9 @@ bool CCorvaleDoc::OnFileSaveAs()
 
 // The text goes to a temporary file beside the target, which replaces the
 // target only once it is complete: a failed save leaves the old file as it was.
-bool CCorvaleDoc::OnSaveDocument(const std::string& path)
+bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
 {
+    const std::string path = FullPath(pathAsGiven);
     if (m_pEdit == nullptr)
         return false;
     const bool bWasChanged = m_bChanged;
@@ -208,6 +228,7 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& path)
         return false;
     }
     SetModifiedFlag(false);
+    MakeFolderCurrent(path);
     SetPathName(path);
     return true;
 }

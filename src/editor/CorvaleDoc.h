@@ -32,6 +32,8 @@ public:
     bool OnNewDocument();
     // File Open: the Open dialog, then OnOpenDocument.
     void OnFileOpen();
+    // Opening or saving makes the path absolute and the script's folder the
+    // working directory.
     bool OnOpenDocument(const std::string& path);
     // File Save and Save As. False when nothing was saved.
     bool OnFileSave();

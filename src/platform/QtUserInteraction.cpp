@@ -3,11 +3,12 @@
 #include "Latin1.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QProcess>
 #include <QMessageBox>
+#include <QProcess>
 
 void CQtUserInteraction::ShowMessage(const std::string& text)
 {
@@ -26,7 +27,9 @@ bool CQtUserInteraction::AskYesNo(const std::string& text)
 
 bool CQtUserInteraction::AskOpenFileName(const std::string& filter, std::string& path)
 {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QString(),
+    // The dialogs start in the working directory, the folder of the script
+    // last opened or saved, as the old platform's did.
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Open"), QDir::currentPath(),
                        QString::fromStdString(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -40,7 +43,7 @@ bool CQtUserInteraction::AskSaveFileName(const std::string& filter,
                                          const std::string& defaultExtension,
                                          const std::string& proposed, std::string& path)
 {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save As"), QString(),
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save As"), QDir::currentPath(),
                        QString::fromStdString(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -52,7 +55,8 @@ bool CQtUserInteraction::AskSaveFileName(const std::string& filter,
     return true;
 }
 
-bool CQtUserInteraction::StartProgram(const std::string& program, const std::vector<std::string>& arguments)
+bool CQtUserInteraction::StartProgram(const std::string& program,
+                                      const std::vector<std::string>& arguments)
 {
     QStringList list;
     for (const std::string& argument : arguments)

@@ -2,11 +2,13 @@
 
 #include "app/AboutDlg.h"
 #include "app/CloseUpComboBox.h"
+#include "app/CommandLineInfo.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
 #include "app/UserInfoDlg.h"
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
+#include "platform/QtUserInteraction.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "run/BatchFile.h"
 #include "support/TempDir.h"
@@ -20,6 +22,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -334,6 +338,8 @@ TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
     pBar->m_pOpen->click();
     ASSERT_EQ(m_ui.m_startedPrograms.size(), 1u);
     EXPECT_EQ(m_ui.m_startedPrograms[0], "not found|materials_part.tcl");
+    // The entry is relative; the editor started now finds it beside the script.
+    EXPECT_TRUE(QFileInfo::exists("materials_part.tcl"));
 
     // The help button shows pressed while help is on.
     app.m_router.UpdateCommandStates();
@@ -351,7 +357,6 @@ TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)
     CCorvaleApp app;
     ASSERT_TRUE(app.InitInstance({"corvale"}));
     CMainFrame* pFrame = app.MainFrame();
-    const QString oldDir = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(m_dir.Prefix()));
 
     // Without a usable exe nothing is written.
@@ -373,20 +378,123 @@ TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)
     m_ui.m_bProgramsStart = false;
     pFrame->OnStartAnalysis();
     EXPECT_EQ(m_ui.m_messages.back(), "Error opening file");
-    QDir::setCurrent(oldDir);
 }
 
-TEST_F(MainFrameTest, SlashPPrintsTheScriptAndEnds)
+TEST(CommandLine, SwitchesAndNamesAreReadInTheOldFrameworksOrder)
+{
+    using Info = CCommandLineInfo;
+    EXPECT_EQ(Info({"corvale"}).m_nShellCommand, Info::FileNew);
+    const Info open({"corvale", "/home/eng/frame.tcl"});
+    EXPECT_EQ(open.m_nShellCommand, Info::FileOpen);
+    EXPECT_EQ(open.m_strFileName, "/home/eng/frame.tcl"); // an absolute path, not a switch
+    const Info print({"corvale", "/P", "frame.tcl"});
+    EXPECT_EQ(print.m_nShellCommand, Info::FilePrint);
+    EXPECT_EQ(print.m_strFileName, "frame.tcl");
+    const Info printTo({"corvale", "/pt", "frame.tcl", "Office Laser", "driver", "port"});
+    EXPECT_EQ(printTo.m_nShellCommand, Info::FilePrintTo);
+    EXPECT_EQ(printTo.m_strFileName, "frame.tcl");
+    EXPECT_EQ(printTo.m_strPrinterName, "Office Laser");
+    EXPECT_EQ(printTo.m_strDriverName, "driver");
+    EXPECT_EQ(printTo.m_strPortName, "port");
+    EXPECT_EQ(Info({"corvale", "/Unregister"}).m_nShellCommand, Info::AppUnregister);
+    EXPECT_EQ(Info({"corvale", "-unregserver"}).m_nShellCommand, Info::AppUnregister);
+}
+
+TEST_F(MainFrameTest, PrintSwitchesPrintTheNamedScriptAndUnregisterEnds)
 {
     const std::string path = m_dir.Write("print me.tcl", "set x 1\n# a comment\nnode 1 0 0\n");
-    CCorvaleApp app;
-    EXPECT_FALSE(app.InitInstance({"corvale", "/p", path}));
-    EXPECT_TRUE(app.m_bPrintedAndEnded);
-    EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre("Sending to Print Device/ Print Preview"));
-    if (QPrinterInfo::availablePrinters().isEmpty())
+    {
+        CCorvaleApp app;
+        EXPECT_FALSE(app.InitInstance({"corvale", "/p", path}));
+        EXPECT_TRUE(app.m_bEndedAsAsked);
+        EXPECT_THAT(m_ui.m_messages,
+                    ::testing::ElementsAre("Sending to Print Device/ Print Preview"));
+    }
+    const bool bPdf = QPrinterInfo::availablePrinters().isEmpty();
+    if (bPdf)
     {
         EXPECT_TRUE(QFile::exists(QString::fromStdString(path + ".pdf")));
+        QFile::remove(QString::fromStdString(path + ".pdf"));
     }
+
+    // /pt takes the script first and the printer second.
+    {
+        CCorvaleApp app;
+        EXPECT_FALSE(app.InitInstance({"corvale", "/pt", path, "Office Laser"}));
+        EXPECT_TRUE(app.m_bEndedAsAsked);
+        EXPECT_EQ(app.m_doc.GetPathName(), path);
+        EXPECT_EQ(m_ui.m_messages.size(), 2u);
+        if (bPdf)
+        {
+            EXPECT_TRUE(QFile::exists(QString::fromStdString(path + ".pdf")));
+        }
+    }
+
+    // /Unregister removes what the program keeps and ends before any window.
+    QSettings().setValue("Recent File List/File1", QString::fromStdString(path));
+    CCorvaleApp app;
+    EXPECT_FALSE(app.InitInstance({"corvale", "/Unregister"}));
+    EXPECT_TRUE(app.m_bEndedAsAsked);
+    EXPECT_EQ(app.MainFrame(), nullptr);
+    EXPECT_TRUE(QSettings().allKeys().isEmpty());
+}
+
+TEST_F(MainFrameTest, TheWorkingDirectoryFollowsTheScriptAndPathsAreFull)
+{
+    m_dir.MakeDirectory("frame");
+    m_dir.MakeDirectory("portal");
+    const std::string frame = m_dir.Write("frame/frame.tcl", "set bays 3\n");
+    const std::string portal = m_dir.Write("portal/portal.tcl", "set bays 1\n");
+    QDir::setCurrent(QString::fromStdString(m_dir.Prefix()));
+
+    // A relative name on the command line.
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", "frame/frame.tcl"}));
+    CMainFrame* pFrame = app.MainFrame();
+    EXPECT_EQ(app.m_doc.GetPathName(), frame);
+    EXPECT_EQ(QDir::currentPath().toStdString(), m_dir.PathOf("frame"));
+    EXPECT_EQ(QSettings().value("Recent File List/File1").toString().toStdString(), frame);
+
+    // Run writes exec.bat beside the script and names it in full.
+    const std::string vorsa = m_dir.Write("vorsa", "");
+    pFrame->GetRightPane()->m_config.exe = vorsa;
+    pFrame->GetRightPane()->m_config.bin = m_dir.Prefix();
+    QTest::mouseClick(pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_START_ANALYSIS)),
+                      Qt::LeftButton);
+    EXPECT_EQ(ReadFileBytes(m_dir.PathOf("frame/exec.bat")),
+              ComposeBatchFile(vorsa, frame, m_dir.Prefix()));
+
+    // A dropped script moves it to its own folder.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(portal))});
+    QDragEnterEvent enter(QPoint(300, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pFrame, &enter);
+    QDropEvent drop(QPointF(300, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pFrame, &drop);
+    EXPECT_EQ(app.m_doc.GetPathName(), portal);
+    EXPECT_EQ(QDir::currentPath().toStdString(), m_dir.PathOf("portal"));
+
+    // So does Save As.
+    m_ui.QueueFileName(m_dir.PathOf("frame/portal copy.tcl"));
+    pFrame->ActionOf(ID_FILE_SAVE_AS)->trigger();
+    EXPECT_EQ(app.m_doc.GetPathName(), m_dir.PathOf("frame/portal copy.tcl"));
+    EXPECT_EQ(QDir::currentPath().toStdString(), m_dir.PathOf("frame"));
+
+    // The real Open dialog starts there.
+    CQtUserInteraction dialogs;
+    QString shownFolder;
+    QTimer::singleShot(0,
+                       [&]
+                       {
+                           auto* pDialog =
+                               qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                           ASSERT_NE(pDialog, nullptr);
+                           shownFolder = pDialog->directory().absolutePath();
+                           pDialog->reject();
+                       });
+    std::string chosen;
+    EXPECT_FALSE(dialogs.AskOpenFileName(CCorvaleDoc::kFilter, chosen));
+    EXPECT_EQ(shownFolder.toStdString(), m_dir.PathOf("frame"));
 }
 
 TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)

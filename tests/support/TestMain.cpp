@@ -1,6 +1,21 @@
 // The main of every test program: a real QApplication, headless unless told otherwise.
 #include <QApplication>
+#include <QDir>
 #include <gmock/gmock.h>
+
+namespace
+{
+// Opening or saving a script moves the working directory to its folder; each
+// test starts where the program was started, whatever ran before it.
+class CWorkingDirectoryRestorer : public ::testing::EmptyTestEventListener
+{
+public:
+    void OnTestEnd(const ::testing::TestInfo&) override { QDir::setCurrent(m_start); }
+
+private:
+    const QString m_start = QDir::currentPath();
+};
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -8,5 +23,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CWorkingDirectoryRestorer);
     return RUN_ALL_TESTS();
 }
