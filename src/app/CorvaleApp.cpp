@@ -134,6 +134,12 @@ void CCorvaleApp::CreateAppCommands()
                                 CAboutDlg dialog(m_pMainFrame.get());
                                 dialog.exec();
                             });
+    m_appCommands.OnCommand(ID_FILE_PRINT_SETUP,
+                            [this]
+                            {
+                                if (m_pMainFrame)
+                                    m_pMainFrame->OnFilePrintSetup();
+                            });
     m_appCommands.OnCommand(ID_APP_EXIT,
                             [this]
                             {

@@ -19,17 +19,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -289,36 +292,77 @@ bool CMainFrame::UsePdfWithoutPrinters(QPrinter& printer)
     return true;
 }
 
+QPrinter& CMainFrame::CurrentPrinter()
+{
+    if (!m_pPrinter)
+    {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        UsePdfWithoutPrinters(*m_pPrinter);
+    }
+    return *m_pPrinter;
+}
+
+// Print Setup: the printer, its paper and its options, on the current printer,
+// for every print and preview that follow. Nothing is printed.
+void CMainFrame::OnFilePrintSetup()
+{
+    QPrintDialog dialog(&CurrentPrinter(), this);
+    dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (auto* pButtons = dialog.findChild<QDialogButtonBox*>())
+    {
+        if (QPushButton* pOk = pButtons->button(QDialogButtonBox::Ok))
+            pOk->setText(QStringLiteral("OK"));
+    }
+    dialog.exec();
+}
+
 void CMainFrame::PrintScript(bool bPreview)
 {
     m_pRightView->setFocus();
+    QPrinter& printer = CurrentPrinter();
+    // Every job starts on all pages, whatever range the last one printed.
+    printer.setPrintRange(QPrinter::AllPages);
     CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
-    QPrinter printer(QPrinter::HighResolution);
-    UsePdfWithoutPrinters(printer);
     if (!scriptPrinter.Prepare(printer))
         return;
     if (bPreview)
     {
+        // The preview draws its pages again on every change of its view; the
+        // message comes with the first drawing only. Its Print button prints
+        // through the same signal, on the printer's own engine, page by page.
         QPrintPreviewDialog preview(&printer, this);
         bool bShown = false;
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
                 [&](QPrinter* pPrinter)
                 {
-                    scriptPrinter.Print(*pPrinter, bShown);
-                    bShown = true;
+                    const bool bPreviewing =
+                        pPrinter->paintEngine() != nullptr &&
+                        pPrinter->paintEngine()->type() == QPaintEngine::Picture;
+                    if (!bPreviewing)
+                        scriptPrinter.Print(*pPrinter, CScriptPrinter::EMessage::BeforeEachPage);
+                    else
+                        scriptPrinter.Print(*pPrinter, bShown ? CScriptPrinter::EMessage::Never
+                                                              : CScriptPrinter::EMessage::Once);
+                    bShown = bShown || bPreviewing;
                 });
         preview.exec();
         return;
     }
     QPrintDialog dialog(&printer, this);
+    // The print loop prints pages; it has no selection or current page.
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setMinMax(1, scriptPrinter.m_nPageCount);
     if (dialog.exec() == QDialog::Accepted)
-        scriptPrinter.Print(printer, false);
+        scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
 }
 
 bool CMainFrame::PrintScriptDirect(const std::string& printerName)
 {
     CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = CurrentPrinter();
     if (!printerName.empty())
         printer.setPrinterName(QString::fromStdString(printerName));
     if (UsePdfWithoutPrinters(printer))
@@ -326,7 +370,7 @@ bool CMainFrame::PrintScriptDirect(const std::string& printerName)
             QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName() + ".pdf")));
     if (!scriptPrinter.Prepare(printer))
         return false;
-    scriptPrinter.Print(printer, false);
+    scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
     return true;
 }
 
@@ -365,12 +409,10 @@ void CMainFrame::CreateFrameCommands()
     m_treeViewCommands.OnCommand(ID_FILE_PRINT,
                                  [this]
                                  {
-                                     QPrinter printer(QPrinter::HighResolution);
-                                     UsePdfWithoutPrinters(printer);
-                                     QPrintDialog dialog(&printer, this);
+                                     QPrintDialog dialog(&CurrentPrinter(), this);
                                      if (dialog.exec() == QDialog::Accepted)
                                      {
-                                         QPainter painter(&printer);
+                                         QPainter painter(&CurrentPrinter());
                                      }
                                  });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,

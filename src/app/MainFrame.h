@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 class CCommandRouter;
@@ -40,6 +41,13 @@ public:
     // Prints the script without a dialog, on the named printer or the default
     // one; where no printer is installed, to "<script>.pdf". False when nothing printed.
     bool PrintScriptDirect(const std::string& printerName);
+
+    // Print Setup: chooses the current printer and its page for what follows.
+    void OnFilePrintSetup();
+    // The current printer, kept for the whole run: the default printer, or
+    // PDF output where none is installed, until Print Setup or a print dialog
+    // chooses another.
+    QPrinter& CurrentPrinter();
 
     // Print Options: the view's margins and line gap, changed only on OK.
     void OnPrintOptions();
@@ -86,4 +94,5 @@ private:
     CCorvaleView* m_pRightView;
     std::map<int, QAction*> m_actions;
     QLabel* m_lockIndicators[3] = {};
+    std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -55,7 +55,15 @@ bool CScriptPrinter::Prepare(QPrinter& printer)
     return true;
 }
 
-void CScriptPrinter::Print(QPrinter& printer, bool bPreview)
+std::pair<int, int> CScriptPrinter::PagesToPrint(const QPrinter& printer) const
+{
+    if (printer.printRange() != QPrinter::PageRange || printer.fromPage() < 1)
+        return {1, m_nPageCount};
+    return {std::max(1, printer.fromPage()),
+            std::min(m_nPageCount, std::max(printer.fromPage(), printer.toPage()))};
+}
+
+void CScriptPrinter::Print(QPrinter& printer, EMessage message)
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -63,13 +71,14 @@ void CScriptPrinter::Print(QPrinter& printer, bool bPreview)
         UserInteraction().ShowMessage("Could not start print job.");
         return;
     }
-    if (bPreview)
+    if (message == EMessage::Once)
         UserInteraction().ShowMessage(kSendingMessage);
-    for (int nPage = 1; nPage <= m_nPageCount; ++nPage)
+    const auto [nFirst, nLast] = PagesToPrint(printer);
+    for (int nPage = nFirst; nPage <= nLast; ++nPage)
     {
-        if (nPage > 1)
+        if (nPage > nFirst)
             printer.newPage();
-        if (!bPreview)
+        if (message == EMessage::BeforeEachPage)
             UserInteraction().ShowMessage(kSendingMessage);
         DrawPage(painter, nPage);
     }

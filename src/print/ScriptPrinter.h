@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 class CTextControl;
 class QPainter;
 class QPrinter;
@@ -27,9 +29,18 @@ public:
     // Measures on the printer; false, with a message, when the margins leave
     // no room for a line.
     bool Prepare(QPrinter& printer);
-    // Draws every page. The message comes before each printed page, or once
-    // for a preview.
-    void Print(QPrinter& printer, bool bPreview);
+    // When "Sending to Print Device/ Print Preview" is shown.
+    enum class EMessage
+    {
+        BeforeEachPage, // printing
+        Once,           // a preview, the first time it is drawn
+        Never,          // a preview drawn again
+    };
+    // Draws the pages the printer asks for: all, or the range chosen in the
+    // print dialog.
+    void Print(QPrinter& printer, EMessage message);
+    // The first and last page (from 1) the printer's range asks for, within the script.
+    std::pair<int, int> PagesToPrint(const QPrinter& printer) const;
 
     // Draws page nPage (from 1) in the painter's device units.
     void DrawPage(QPainter& painter, int nPage);

@@ -28,9 +28,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
+#include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -38,6 +42,7 @@
 #include <QUrl>
 #include <QValidator>
 #include <cstdlib>
+#include <functional>
 #include <gmock/gmock.h>
 
 using namespace CommandId;
@@ -575,4 +580,128 @@ TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
     EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
     EXPECT_EQ(edit.GetCharFormatAt(4).crTextColor, kBlack);
     EXPECT_TRUE(app.m_doc.m_bChanged);
+}
+
+namespace
+{
+int PagesInPdf(const std::string& pdf)
+{
+    int nPages = 0;
+    for (size_t nPos = pdf.find("/Type /Page"); nPos != std::string::npos;
+         nPos = pdf.find("/Type /Page", nPos + 1))
+    {
+        if (pdf.compare(nPos, 12, "/Type /Pages") != 0)
+            ++nPages;
+    }
+    return nPages;
+}
+
+// Runs the user's part once the next modal dialog is up. A dialog the user's
+// part leaves open (a failed expectation) is closed, so the test goes on.
+void WhenDialogShows(std::function<void(QWidget&)> user)
+{
+    QTimer::singleShot(0,
+                       [user]
+                       {
+                           QPointer<QWidget> pDialog = QApplication::activeModalWidget();
+                           ASSERT_NE(pDialog, nullptr);
+                           user(*pDialog);
+                           if (pDialog != nullptr && pDialog->isVisible())
+                               pDialog->close();
+                       });
+}
+
+// Replaces a line edit's text as the keyboard does.
+void TypeOver(QLineEdit& edit, const QString& text)
+{
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keyClicks(&edit, text);
+}
+
+QPushButton* ButtonWithText(const QWidget& dialog, const QString& text)
+{
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+    {
+        if (pButton->text() == text)
+            return pButton;
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+} // namespace
+
+TEST_F(MainFrameTest, ThePrintDialogsRangeAndPrintSetupsChoiceAreHonoured)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "prints to PDF only where no printer is installed";
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    std::string script;
+    for (int i = 0; i < 400; ++i)
+        script += (i % 7 == 0 ? "# part " : "node ") + std::to_string(i) + " 0.0 0.0\n";
+    pFrame->GetRightPane()->m_editPane.SetWindowText(script);
+    QWidget* pPrintButton = pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_PRINT));
+
+    // Pages 2 to 2 print one page, with one message.
+    const std::string rangePdf = m_dir.PathOf("range.pdf");
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            QTest::mouseClick(ButtonWithText(dialog, "&Options >>"), Qt::LeftButton);
+            EXPECT_FALSE(dialog.findChild<QRadioButton*>("printSelection")->isVisible());
+            EXPECT_FALSE(dialog.findChild<QRadioButton*>("printCurrentPage")->isVisible());
+            auto* pRange = dialog.findChild<QRadioButton*>("printRange");
+            ASSERT_TRUE(pRange->isVisible());
+            QTest::mouseClick(pRange, Qt::LeftButton);
+            TypeOver(*dialog.findChild<QSpinBox*>("to")->findChild<QLineEdit*>(), "2");
+            TypeOver(*dialog.findChild<QSpinBox*>("from")->findChild<QLineEdit*>(), "2");
+            TypeOver(*dialog.findChild<QLineEdit*>("filename"), QString::fromStdString(rangePdf));
+            QTest::mouseClick(ButtonWithText(dialog, "&Print"), Qt::LeftButton);
+        });
+    QTest::mouseClick(pPrintButton, Qt::LeftButton);
+    EXPECT_EQ(PagesInPdf(ReadFileBytes(rangePdf)), 1);
+    EXPECT_EQ(m_ui.m_messages.size(), 1u);
+
+    // Print Setup chooses the output for what follows; the next print starts on
+    // all pages again, with a message before each.
+    const std::string setupPdf = m_dir.PathOf("chosen in setup.pdf");
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            EXPECT_EQ(dialog.windowTitle(), "Print Setup");
+            TypeOver(*dialog.findChild<QLineEdit*>("filename"), QString::fromStdString(setupPdf));
+            QTest::mouseClick(ButtonWithText(dialog, "OK"), Qt::LeftButton);
+        });
+    pFrame->ActionOf(ID_FILE_PRINT_SETUP)->trigger();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(setupPdf))); // set up, not printed
+    QString shownFile;
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            shownFile = dialog.findChild<QLineEdit*>("filename")->text();
+            QTest::mouseClick(ButtonWithText(dialog, "&Print"), Qt::LeftButton);
+        });
+    m_ui.m_messages.clear();
+    QTest::mouseClick(pPrintButton, Qt::LeftButton);
+    EXPECT_EQ(shownFile.toStdString(), setupPdf);
+    const int nPages = PagesInPdf(ReadFileBytes(setupPdf));
+    EXPECT_GE(nPages, 3);
+    EXPECT_EQ(static_cast<int>(m_ui.m_messages.size()), nPages);
+
+    // A preview of those pages shows the message once, however often it is drawn.
+    m_ui.m_messages.clear();
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            auto* pPreview = dialog.findChild<QPrintPreviewWidget*>();
+            ASSERT_NE(pPreview, nullptr);
+            EXPECT_EQ(pPreview->pageCount(), nPages);
+            pPreview->updatePreview();
+            dialog.close();
+        });
+    QTest::mouseClick(pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_PRINT_PREVIEW)),
+                      Qt::LeftButton);
+    EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre("Sending to Print Device/ Print Preview"));
 }

@@ -53,10 +53,32 @@ TEST(ScriptPrinter, PrintsEveryPageToPdfWithTheMessageBeforeEach)
     EXPECT_GT(scriptPrinter.m_nLinesPerPage, 10);
     EXPECT_EQ(scriptPrinter.m_nPageCount,
               CScriptPrinter::PageCount(201, scriptPrinter.m_nLinesPerPage));
-    scriptPrinter.Print(printer, false);
+    scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
     EXPECT_EQ(static_cast<int>(ui.m_messages.size()), scriptPrinter.m_nPageCount);
     EXPECT_EQ(ui.m_messages[0], "Sending to Print Device/ Print Preview");
     EXPECT_EQ(PagesIn(ReadFileBytes(dir.PathOf("script.pdf"))), scriptPrinter.m_nPageCount);
+}
+
+TEST(ScriptPrinter, ARangeOfPagesIsKeptWithinTheScript)
+{
+    CScriptedUserInteraction ui;
+    CTextControl pane;
+    pane.SetWindowText(std::string(300, '\n'));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    CScriptPrinter scriptPrinter(pane, CScriptPrinter::CSettings());
+    ASSERT_TRUE(scriptPrinter.Prepare(printer));
+    const int nLast = scriptPrinter.m_nPageCount;
+    ASSERT_GE(nLast, 3);
+    EXPECT_EQ(scriptPrinter.PagesToPrint(printer), std::make_pair(1, nLast)); // all pages
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 99);
+    EXPECT_EQ(scriptPrinter.PagesToPrint(printer), std::make_pair(2, nLast));
+    printer.setFromTo(3, 3);
+    EXPECT_EQ(scriptPrinter.PagesToPrint(printer), std::make_pair(3, 3));
+    printer.setFromTo(nLast + 1, nLast + 2);
+    const auto [nFirst, nEnd] = scriptPrinter.PagesToPrint(printer);
+    EXPECT_GT(nFirst, nEnd); // nothing to print
 }
 
 TEST(ScriptPrinter, MarginsThatLeaveNoRoomRefuseToPrint)
