@@ -176,6 +176,21 @@ void BM_ScintillaReplaceLoop(benchmark::State& state)
 }
 BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond);
 
+// Recolouring one long line of "node 1 node 1 ...", of state.range(0)
+// characters: the time should grow with the length, not its square.
+void BM_FontifyLongLine(benchmark::State& state)
+{
+    CEditor editor;
+    std::string line;
+    while (line.size() < static_cast<size_t>(state.range(0)))
+        line += "node 1 ";
+    line.resize(static_cast<size_t>(state.range(0)));
+    editor.edit.SetWindowText(line);
+    for (auto _ : state)
+        editor.edit.FontifyLine(0);
+}
+BENCHMARK(BM_FontifyLongLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+
 // To the last line that sets a variable, from the top.
 void BM_GoToKeywordLine(benchmark::State& state)
 {
@@ -200,6 +215,7 @@ int main(int argc, char** argv)
         argc, argv,
         {{"fontify_all_vs_lextcl", "BM_FontifyAll", "BM_LexerTclColouriseAll"},
          {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"},
-         {"replace_all_vs_scintilla", "BM_ReplaceAll", "BM_ScintillaReplaceLoop"}},
+         {"replace_all_vs_scintilla", "BM_ReplaceAll", "BM_ScintillaReplaceLoop"},
+         {"long_line_320k_vs_80k", "BM_FontifyLongLine/320000", "BM_FontifyLongLine/80000"}},
         {{"goto_keyword_line", "BM_GoToKeywordLine", "ms"}});
 }

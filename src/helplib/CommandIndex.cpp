@@ -1,5 +1,6 @@
 #include "CommandIndex.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -87,6 +88,8 @@ void CCommandIndex::Clear()
     m_slots.clear();
     m_nMask = 0;
     m_nShift = 63;
+    m_nLongestKeyword = 0;
+    m_nLongestParent = 0;
     m_keywords.clear();
     m_parents.clear();
 }
@@ -117,6 +120,8 @@ void CCommandIndex::Build(std::vector<std::string_view> keywordViews,
     {
         if (!usable[k])
             continue;
+        m_nLongestKeyword = std::max(m_nLongestKeyword, keywords[k].size());
+        m_nLongestParent = std::max(m_nLongestParent, parents[k].size());
         const std::uint64_t nHash = Hash(keywords[k], parents[k]);
         const auto nTag = static_cast<std::uint32_t>(nHash >> 32);
         for (std::uint64_t i = nHash >> m_nShift;; i = (i + 1) & m_nMask)
@@ -138,7 +143,10 @@ void CCommandIndex::Build(std::vector<std::string_view> keywordViews,
 
 int CCommandIndex::Find(std::string_view keyword, std::string_view parent) const
 {
-    if (m_slots.empty())
+    // A text longer than every record's can match none. Colouring asks with
+    // everything before a word as the parent, so without this test a long
+    // line would be hashed over and over, once per word.
+    if (m_slots.empty() || keyword.size() > m_nLongestKeyword || parent.size() > m_nLongestParent)
         return -1;
     const std::uint64_t nHash = Hash(keyword, parent);
     const auto nTag = static_cast<std::uint32_t>(nHash >> 32);

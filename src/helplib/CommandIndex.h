@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,5 +36,7 @@ private:
     std::vector<std::string_view> m_parents;
     std::vector<CSlot> m_slots;
     std::uint64_t m_nMask = 0;
+    size_t m_nLongestKeyword = 0; // of the usable records
+    size_t m_nLongestParent = 0;
     int m_nShift = 63; // the slot is the hash's top bits
 };
