@@ -428,23 +428,22 @@ void CMainFrame::CreateFrameCommands()
     m_frameCommands.OnCommand(
         ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this](CCmdUI& ui) { ui.checked = statusBar()->isVisible(); });
-    m_frameCommands.OnCommand(ID_NEXT_PANE, [this] { MovePaneFocus(1); });
-    m_frameCommands.OnCommand(ID_PREV_PANE, [this] { MovePaneFocus(-1); });
+    m_frameCommands.OnCommand(ID_NEXT_PANE, [this] { MovePaneFocus(); });
+    m_frameCommands.OnCommand(ID_PREV_PANE, [this] { MovePaneFocus(); });
 }
 
-// F6 and Shift+F6 move between the command tree, the editing pane and the
-// summary pane.
-void CMainFrame::MovePaneFocus(int nStep)
+// F6 and Shift+F6 move between the splitter's two panes: the command tree and
+// the editor view, whose editing pane takes the focus. With two panes, next
+// and previous are the same step.
+void CMainFrame::MovePaneFocus()
 {
-    QWidget* panes[] = {&m_pLeftView->m_tree, &m_pRightView->m_editPane,
-                        &m_pRightView->m_summaryPane};
-    int nCurrent = 0;
-    for (int i = 0; i < 3; ++i)
-    {
-        if (panes[i]->hasFocus())
-            nCurrent = i;
-    }
-    panes[(nCurrent + nStep + 3) % 3]->setFocus();
+    const QWidget* pFocus = QApplication::focusWidget();
+    const bool bInTree =
+        pFocus != nullptr && (pFocus == m_pLeftView || m_pLeftView->isAncestorOf(pFocus));
+    if (bInTree)
+        m_pRightView->m_editPane.setFocus(Qt::OtherFocusReason);
+    else
+        m_pLeftView->m_tree.setFocus(Qt::OtherFocusReason);
 }
 
 const CCommandTarget* CMainFrame::ActiveViewTarget() const

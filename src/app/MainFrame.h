@@ -83,7 +83,7 @@ private:
     void CreateFrameCommands();
     QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
                         const QList<QKeySequence>& shortcuts = {});
-    void MovePaneFocus(int nStep);
+    void MovePaneFocus();
 
     CCorvaleDoc& m_doc;
     CCommandRouter& m_router;

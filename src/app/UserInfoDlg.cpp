@@ -42,11 +42,12 @@ std::string CUserInfoDlg::InformationText(const std::string& opening)
            "bottom. A command's syntax and help appear in the command summary pane when the cursor "
            "is on a command in the editing pane (for example while typing), or when you click the "
            "command in the command tree. Commands can be copied from the command tree and pasted "
-           "into the editing pane with Ctrl+V. Change the height of the summary pane by dragging "
+           "into the editing pane with Ctrl+V or with the middle mouse button. Change the height "
+           "of the summary pane by dragging "
            "the horizontal splitter bar from either end.\n\n" +
            std::string(62, '_') +
            "\n\nInformation for VORSA Developers:\n"
-           "New commands are added through *.txt files in the editor's help directory. The "
+           "New commands are added through *.txt files in the editor's directory. The "
            "existing library files are named in list.txt. Add a new command to an existing library "
            "file, or to a new one whose name you then add to list.txt. A command entry is a first "
            "line mycommand:type (for example element:command or Truss:element), then help lines "

@@ -7,13 +7,43 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QProcess>
+
+namespace
+{
+// Room beside the caption for a title bar's icon and buttons.
+constexpr int kTitleBarButtons = 150;
+
+// A short message ("String not found") would make a box narrower than its
+// title bar needs: a row of the box's grid keeps it wide enough.
+void WidenForCaption(QMessageBox& box)
+{
+    if (auto* pGrid = qobject_cast<QGridLayout*>(box.layout()))
+        pGrid->addItem(new QSpacerItem(CQtUserInteraction::MinimumMessageWidth(box.font()), 0,
+                                       QSizePolicy::Minimum, QSizePolicy::Fixed),
+                       pGrid->rowCount(), 0, 1, pGrid->columnCount());
+}
+} // namespace
+
+// The caption in a bold title font, beside the window manager's buttons.
+int CQtUserInteraction::MinimumMessageWidth(const QFont& font)
+{
+    QFont titleFont = font;
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(QString::fromLatin1(kApplicationTitle)) +
+           kTitleBarButtons;
+}
 
 void CQtUserInteraction::ShowMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), ToQString(text),
                     QMessageBox::Ok, QApplication::activeWindow());
+    WidenForCaption(box);
     box.exec();
 }
 
@@ -22,6 +52,7 @@ bool CQtUserInteraction::AskYesNo(const std::string& text)
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
+    WidenForCaption(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -64,12 +95,24 @@ bool CQtUserInteraction::StartProgram(const std::string& program,
     return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), list);
 }
 
+// The dialog opens with no font picked, as far as Qt's own dialog allows: its
+// family list has no selection and its family box is empty. OK without a pick
+// then chooses nothing, like Cancel.
 bool CQtUserInteraction::AskFontFace(std::string& faceName)
 {
-    bool bOk = false;
-    const QFont font = QFontDialog::getFont(&bOk, QApplication::activeWindow());
-    if (!bOk)
+    QFontDialog dialog(QApplication::activeWindow());
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    auto* pFamilies = dialog.findChild<QListView*>();
+    auto* pFamilyBox = dialog.findChild<QLineEdit*>();
+    if (pFamilies != nullptr && pFamilyBox != nullptr)
+    {
+        pFamilies->selectionModel()->clear();
+        pFamilyBox->clear();
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    faceName = FromQString(font.family());
+    if (pFamilyBox != nullptr && pFamilyBox->text().isEmpty())
+        return false;
+    faceName = FromQString(dialog.selectedFont().family());
     return true;
 }

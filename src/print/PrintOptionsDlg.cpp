@@ -2,8 +2,8 @@
 
 #include "platform/UserInteraction.h"
 
-#include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,11 +30,17 @@ CPrintOptionsDlg::CPrintOptionsDlg(QWidget* pParent) : QDialog(pParent)
                        "and line gap, the spacing between them."),
         this);
     pNote->setWordWrap(true);
-    auto* pButtons = new QDialogButtonBox(this);
-    pButtons->addButton(QDialogButtonBox::Cancel);
-    pButtons->addButton(QDialogButtonBox::Ok)->setDefault(true);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CPrintOptionsDlg::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Cancel at the left and OK at the right, whatever order the style's
+    // button box would choose.
+    auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* pOk = new QPushButton(QStringLiteral("OK"), this);
+    pOk->setDefault(true);
+    connect(pOk, &QPushButton::clicked, this, &CPrintOptionsDlg::accept);
+    connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* pButtons = new QHBoxLayout;
+    pButtons->addWidget(pCancel);
+    pButtons->addStretch();
+    pButtons->addWidget(pOk);
 
     auto* pLayout = new QGridLayout(this);
     pLayout->addWidget(new QLabel(QStringLiteral("Left Margin:"), this), 0, 0);
@@ -46,7 +52,7 @@ CPrintOptionsDlg::CPrintOptionsDlg(QWidget* pParent) : QDialog(pParent)
     pLayout->addWidget(new QLabel(QStringLiteral("Line gap:"), this), 3, 0);
     pLayout->addWidget(m_pLineGap, 3, 1);
     pLayout->addWidget(pNote, 4, 0, 1, 2);
-    pLayout->addWidget(pButtons, 5, 0, 1, 2);
+    pLayout->addLayout(pButtons, 5, 0, 1, 2);
 }
 
 int CPrintOptionsDlg::exec()

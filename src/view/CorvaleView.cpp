@@ -133,9 +133,14 @@ void CCorvaleView::paintEvent(QPaintEvent*)
     Draw3dRect(painter, nWidth - b, nSplit - 14, b, 12, white, black);
 }
 
-bool CCorvaleView::InSideStrip(int x) const
+// Qt keeps sending a dragging pointer's moves to the view wherever it goes;
+// the view acts only while the pointer is over one of its own strips, as a
+// view without the mouse captured would.
+bool CCorvaleView::InSideStrip(const QPoint& point) const
 {
-    return x < m_nBorder || x > width() - m_nBorder;
+    if (!rect().contains(point))
+        return false;
+    return point.x() < m_nBorder || point.x() > width() - m_nBorder;
 }
 
 float CCorvaleView::RatioForRow(int y) const
@@ -159,7 +164,7 @@ void CCorvaleView::mouseMoveEvent(QMouseEvent* pEvent)
         return;
     }
     const QPoint point = pEvent->position().toPoint();
-    if (!InSideStrip(point.x()))
+    if (!InSideStrip(point))
     {
         unsetCursor();
         return;
@@ -178,7 +183,7 @@ void CCorvaleView::mouseReleaseEvent(QMouseEvent* pEvent)
 {
     QWidget::mouseReleaseEvent(pEvent);
     const QPoint point = pEvent->position().toPoint();
-    if (pEvent->button() == Qt::LeftButton && m_fSplitRatio != 1.0f && InSideStrip(point.x()))
+    if (pEvent->button() == Qt::LeftButton && m_fSplitRatio != 1.0f && InSideStrip(point))
     {
         m_fSplitRatio = RatioForRow(point.y());
         LayoutPanes();

@@ -77,7 +77,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
-    bool InSideStrip(int x) const;
+    bool InSideStrip(const QPoint& point) const;
     // The ratio that puts the bar's lower edge at row y, kept within sound
     // minimum heights of both panes.
     float RatioForRow(int y) const;

@@ -29,9 +29,14 @@ CFindReplaceDlg::CFindReplaceDlg(const std::string& findWhat, QWidget* pParent) 
     connect(pCancel, &QPushButton::clicked, this, &CFindReplaceDlg::reject);
 
     auto* pLayout = new QGridLayout(this);
-    pLayout->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this), 0, 0);
+    // Each label is its box's mnemonic: Alt+N and Alt+P go to the boxes.
+    auto* pFindLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    pFindLabel->setBuddy(m_pFindWhat);
+    auto* pReplaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
+    pReplaceLabel->setBuddy(m_pReplaceWith);
+    pLayout->addWidget(pFindLabel, 0, 0);
     pLayout->addWidget(m_pFindWhat, 0, 1);
-    pLayout->addWidget(new QLabel(QStringLiteral("Re&place with:"), this), 1, 0);
+    pLayout->addWidget(pReplaceLabel, 1, 0);
     pLayout->addWidget(m_pReplaceWith, 1, 1);
     pLayout->addWidget(m_pWholeWord, 2, 0, 1, 2);
     pLayout->addWidget(m_pMatchCase, 3, 0, 1, 2);

@@ -231,6 +231,8 @@ TEST_F(MainFrameTest, TheInformationDialogsSayWhatTheyShould)
     EXPECT_LT(menuText.size(), 2000u);
     EXPECT_NE(menuText.find(std::string(62, '_')), std::string::npos);
     EXPECT_NE(menuText.find("Information for VORSA Developers:"), std::string::npos);
+    EXPECT_NE(menuText.find("with Ctrl+V or with the middle mouse button"), std::string::npos);
+    EXPECT_NE(menuText.find("*.txt files in the editor's directory"), std::string::npos);
 
     // OK closes the dialog while the text fits the 2,000 characters.
     CUserInfoDlg dialog;
@@ -704,4 +706,30 @@ TEST_F(MainFrameTest, ThePrintDialogsRangeAndPrintSetupsChoiceAreHonoured)
     QTest::mouseClick(pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_PRINT_PREVIEW)),
                       Qt::LeftButton);
     EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre("Sending to Print Device/ Print Preview"));
+}
+
+TEST_F(MainFrameTest, F6MovesBetweenTheCommandTreeAndTheEditorView)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    QWidget& tree = pFrame->GetLeftPane()->m_tree;
+
+    edit.setFocus();
+    QTest::keyClick(&edit, Qt::Key_F6);
+    EXPECT_TRUE(tree.hasFocus());
+    QTest::keyClick(&tree, Qt::Key_F6);
+    EXPECT_TRUE(edit.hasFocus());
+    QTest::keyClick(&edit, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(tree.hasFocus());
+    QTest::keyClick(&tree, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(edit.hasFocus());
+
+    // From the summary pane, part of the editor view, the next pane is the tree.
+    pFrame->GetRightPane()->m_summaryPane.setFocus();
+    QTest::keyClick(&pFrame->GetRightPane()->m_summaryPane, Qt::Key_F6);
+    EXPECT_TRUE(tree.hasFocus());
 }

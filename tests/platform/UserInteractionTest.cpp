@@ -1,9 +1,15 @@
 #include "platform/QtUserInteraction.h"
 #include "platform/ScriptedUserInteraction.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <gmock/gmock.h>
 
 TEST(UserInteraction, ScriptedServiceRecordsTextsExactlyAndAnswersFromItsQueue)
@@ -60,4 +66,80 @@ TEST(UserInteraction, AStartedProgramGetsItsArgumentsUnchangedAndNoShell)
     EXPECT_EQ(result.readAll().toStdString(), "my file.tcl; echo $HOME\n");
 
     EXPECT_FALSE(ui.StartProgram("not found", {"model.tcl"}));
+}
+
+namespace
+{
+// Runs the user's part once the next modal dialog is up; closes what it leaves open.
+void WhenDialogShows(std::function<void(QWidget&)> user)
+{
+    QTimer::singleShot(0,
+                       [user]
+                       {
+                           QPointer<QWidget> pDialog = QApplication::activeModalWidget();
+                           ASSERT_NE(pDialog, nullptr);
+                           user(*pDialog);
+                           if (pDialog != nullptr && pDialog->isVisible())
+                               pDialog->close();
+                       });
+}
+} // namespace
+
+TEST(UserInteraction, AShortMessageIsWideEnoughForItsCaption)
+{
+    CQtUserInteraction ui;
+    int nWidth = 0;
+    QString caption;
+    WhenDialogShows(
+        [&](QWidget& box)
+        {
+            caption = box.windowTitle();
+            nWidth = box.width();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+    ui.ShowMessage("String not found");
+    EXPECT_EQ(caption, "Corvale");
+    EXPECT_GE(nWidth, CQtUserInteraction::MinimumMessageWidth(QApplication::font()));
+
+    WhenDialogShows(
+        [&](QWidget& box)
+        {
+            nWidth = box.width();
+            QTest::keyClick(&box, Qt::Key_N);
+        });
+    EXPECT_FALSE(ui.AskYesNo("Go on?"));
+    EXPECT_GE(nWidth, CQtUserInteraction::MinimumMessageWidth(QApplication::font()));
+}
+
+TEST(UserInteraction, TheFontDialogOpensWithNoFontPicked)
+{
+    CQtUserInteraction ui;
+    std::string face;
+    // OK without a pick chooses nothing.
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            auto* pFamilies = dialog.findChild<QListView*>();
+            ASSERT_NE(pFamilies, nullptr);
+            EXPECT_FALSE(pFamilies->selectionModel()->hasSelection());
+            EXPECT_TRUE(dialog.findChild<QLineEdit*>()->text().isEmpty());
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+    EXPECT_FALSE(ui.AskFontFace(face));
+
+    // A family clicked in the list is the face chosen.
+    QString picked;
+    WhenDialogShows(
+        [&](QWidget& dialog)
+        {
+            auto* pFamilies = dialog.findChild<QListView*>();
+            const QModelIndex row = pFamilies->model()->index(0, 0);
+            picked = row.data().toString();
+            pFamilies->scrollTo(row);
+            QTest::mouseClick(pFamilies->viewport(), Qt::LeftButton, {},
+                              pFamilies->visualRect(row).center());
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+    ASSERT_TRUE(ui.AskFontFace(face));
+    EXPECT_EQ(QString::fromLatin1(face.c_str()), picked);
 }

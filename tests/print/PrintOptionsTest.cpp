@@ -2,6 +2,8 @@
 #include "print/PrintOptionsDlg.h"
 
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gmock/gmock.h>
 
@@ -55,4 +57,30 @@ TEST(PrintOptions, TheBoxesAreCheckedInOrderAndNothingIsStoredUntilAllPass)
     EXPECT_EQ(dialog.m_nBottomMargin, 7);
     EXPECT_EQ(dialog.m_nLineGap, 1000);
     EXPECT_EQ(dialog.windowTitle(), "Print Options");
+}
+
+TEST(PrintOptions, CancelStandsLeftOfOkAndKeepsTheValues)
+{
+    CScriptedUserInteraction ui;
+    CPrintOptionsDlg dialog;
+    dialog.m_nLeftMargin = 200;
+    QPushButton* pOk = nullptr;
+    QPushButton* pCancel = nullptr;
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+        (pButton->text() == "OK" ? pOk : pCancel) = pButton;
+    ASSERT_NE(pOk, nullptr);
+    ASSERT_NE(pCancel, nullptr);
+    EXPECT_EQ(pCancel->text(), "Cancel");
+    QTimer::singleShot(0, &dialog,
+                       [&]
+                       {
+                           EXPECT_LT(pCancel->mapTo(&dialog, QPoint()).x(),
+                                     pOk->mapTo(&dialog, QPoint()).x());
+                           EXPECT_TRUE(pOk->isDefault());
+                           dialog.m_pLeftMargin->setText("not a number");
+                           QTest::mouseClick(pCancel, Qt::LeftButton);
+                       });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_EQ(dialog.m_nLeftMargin, 200);
+    EXPECT_TRUE(ui.m_messages.empty());
 }

@@ -135,10 +135,18 @@ TEST_F(CorvaleViewTest, TheBarFollowsTheLeftButtonInASideStripOnly)
     MouseRelease(*pView, QPoint(200, 100));
     EXPECT_FLOAT_EQ(pView->m_fSplitRatio, 0.75f);
 
+    // The view holds no capture: a drag that leaves the view, above it or past
+    // its right edge, leaves the bar where it was, and so does a release there.
+    MouseMove(*pView, QPoint(5, 200), Qt::LeftButton);
+    MouseMove(*pView, QPoint(5, -30), Qt::LeftButton);
+    MouseMove(*pView, QPoint(420, 300), Qt::LeftButton);
+    MouseRelease(*pView, QPoint(420, 320));
+    EXPECT_FLOAT_EQ(pView->m_fSplitRatio, 0.5f);
+
     // Neither pane can be dragged away entirely.
     MouseMove(*pView, QPoint(5, 0), Qt::LeftButton);
     EXPECT_GE(pView->m_editPane.geometry().height(), 20);
-    MouseMove(*pView, QPoint(5, 400), Qt::LeftButton);
+    MouseMove(*pView, QPoint(5, 399), Qt::LeftButton);
     EXPECT_GE(pView->m_summaryPane.geometry().height(), 20);
 
     // With the summary pane hidden the strips do nothing.

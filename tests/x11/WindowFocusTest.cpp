@@ -43,7 +43,7 @@ protected:
     static void ActivateDialog(QDialog& dialog)
     {
         dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; }));
     }
 
     // A key typed now goes to the window that has the keyboard.
@@ -76,6 +76,14 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
     ASSERT_TRUE(QTest::qWaitForWindowExposed(pDialog));
     ActivateDialog(*pDialog);
 
+    // The labels are real mnemonics: Alt+P and Alt+N go to their boxes.
+    pDialog->m_pFindWhat->setFocus();
+    QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(pDialog->m_pReplaceWith->hasFocus());
+    QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(pDialog->m_pFindWhat->hasFocus());
+    EXPECT_EQ(pDialog->m_pFindWhat->text().toStdString(), "storyHeight");
+
     // Find Next: the main window is active again, the pane has the keyboard and
     // shows the match selected, and the dialog stays open.
     QTest::mouseClick(ButtonOf(*pDialog, "&Find Next"), Qt::LeftButton);
@@ -86,7 +94,7 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
     const long nMatch = edit.GetTextLength();
     TypeIntoActiveWindow(Qt::Key_H); // the next key replaces the match, not the find text
     EXPECT_EQ(edit.GetTextLength(), nMatch - 10);
-    EXPECT_EQ(pDialog->m_pFindWhat->text(), "storyHeight");
+    EXPECT_EQ(pDialog->m_pFindWhat->text().toStdString(), "storyHeight");
 
     // Replace: the same.
     ActivateDialog(*pDialog);
