@@ -76,8 +76,11 @@ int CLineColourer::ClassifyWord(std::string_view line, long nLength, long nColum
     const std::string_view word = WordViewAtColumn(line, nLength, nColumn, nStart, nEnd);
     if (!HasLetter(word))
         return -1;
-    const std::string_view context = ContextOf(line, nStart);
-    const std::string_view trimmed = Trim(word);
+    return Classify(Trim(word), ContextOf(line, nStart));
+}
+
+int CLineColourer::Classify(std::string_view trimmed, std::string_view context) const
+{
     if (m_pListEntry != nullptr)
     {
         if (context == "source")
@@ -93,6 +96,108 @@ int CLineColourer::ClassifyWord(std::string_view line, long nLength, long nColum
         return static_cast<int>(EWordColour::SubCommand);
     return static_cast<int>(context == "source" ? EWordColour::SourcedName : EWordColour::Plain);
 }
+
+namespace
+{
+// Answers, for each delimiter of a line in turn, what WordViewAtColumn,
+// HasLetter, Trim and ContextOf answer for the word there, without scanning
+// the line again for each: every boundary they look for only moves forward as
+// the column does, so a whole line costs time in proportion to its length,
+// however many delimiters (tabs, NULs) it holds.
+class CWordWalker
+{
+public:
+    explicit CWordWalker(std::string_view line)
+        : m_line(line), m_nLength(static_cast<long>(line.size())),
+          m_nFirstNonWhite(static_cast<long>(line.size() - TrimLeft(line).size()))
+    {
+    }
+
+    struct CWord
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        bool bHasLetter = false;
+        std::string_view trimmed;
+        std::string_view context;
+    };
+
+    // The word around nColumn; columns must not decrease from call to call.
+    void Visit(long nColumn, CWord& word)
+    {
+        const long nFrom = std::min(nColumn, m_nLength);
+        for (; m_nScanned < nFrom; ++m_nScanned)
+        {
+            const char c = At(m_nScanned);
+            if (IsLeftBound(c))
+                m_nLastBound = m_nScanned;
+            if (IsLetter(c))
+                m_nLastLetter = m_nScanned;
+        }
+        word.nStart = m_nLastBound + 1;
+        m_nSpace = std::max(m_nSpace, nFrom);
+        while (m_nSpace < m_nLength && At(m_nSpace) != ' ')
+            ++m_nSpace;
+        word.nEnd = m_nSpace;
+        word.bHasLetter = false;
+        if (word.nStart >= word.nEnd)
+        {
+            word.nEnd = word.nStart;
+            return;
+        }
+        m_nNextLetter = std::max(m_nNextLetter, nFrom);
+        while (m_nNextLetter < m_nLength && !IsLetter(At(m_nNextLetter)))
+            ++m_nNextLetter;
+        word.bHasLetter = m_nLastLetter >= word.nStart || m_nNextLetter < word.nEnd;
+        if (!word.bHasLetter)
+            return;
+
+        // The word without white space at either end: it holds a letter, so
+        // neither end runs past it.
+        m_nWordLeft = std::max(m_nWordLeft, word.nStart);
+        while (IsWhiteSpace(At(m_nWordLeft)))
+            ++m_nWordLeft;
+        for (; m_nRightScanned < word.nEnd; ++m_nRightScanned)
+        {
+            if (!IsWhiteSpace(At(m_nRightScanned)))
+                m_nLastNonWhite = m_nRightScanned;
+        }
+        word.trimmed = m_line.substr(static_cast<size_t>(m_nWordLeft),
+                                     static_cast<size_t>(m_nLastNonWhite + 1 - m_nWordLeft));
+
+        // The words before the word's delimiter, trimmed.
+        const long nContextEnd = std::min(word.nStart - 1, m_nLength);
+        for (; m_nContextScanned < nContextEnd; ++m_nContextScanned)
+        {
+            if (!IsWhiteSpace(At(m_nContextScanned)))
+                m_nContextLast = m_nContextScanned;
+        }
+        if (nContextEnd <= 0 || m_nFirstNonWhite >= nContextEnd)
+            word.context = "command";
+        else
+            word.context = m_line.substr(static_cast<size_t>(m_nFirstNonWhite),
+                                         static_cast<size_t>(m_nContextLast + 1 - m_nFirstNonWhite));
+    }
+
+private:
+    static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+    char At(long i) const { return m_line[static_cast<size_t>(i)]; }
+
+    std::string_view m_line;
+    long m_nLength;
+    long m_nFirstNonWhite;
+    long m_nScanned = 0;      // [0, m_nScanned) seen for bounds and letters
+    long m_nLastBound = -1;   // the last space, "{" or "[" seen
+    long m_nLastLetter = -1;  // the last letter seen
+    long m_nSpace = 0;        // the first space at or after the column
+    long m_nNextLetter = 0;   // the first letter at or after the column
+    long m_nWordLeft = 0;     // the first non-white at or after the word's start
+    long m_nRightScanned = 0; // [0, m_nRightScanned) seen for the word's right end
+    long m_nLastNonWhite = -1;
+    long m_nContextScanned = 0;
+    long m_nContextLast = -1;
+};
+} // namespace
 
 bool CLineColourer::ColourLine(std::string_view lineWithBreak, std::vector<CSpan>& spans) const
 {
@@ -120,6 +225,10 @@ bool CLineColourer::ColourLine(std::string_view lineWithBreak, std::vector<CSpan
     const std::string_view line = lineWithBreak.substr(0, static_cast<size_t>(nLength));
 
     spans.push_back({0, nExtent, EWordColour::Plain});
+    CWordWalker walker(line);
+    CWordWalker::CWord word;
+    long nLastStart = -1;
+    long nLastEnd = -1;
     for (long j = 0; j < nExtent; ++j)
     {
         const char c = j < static_cast<long>(lineWithBreak.size())
@@ -133,11 +242,16 @@ bool CLineColourer::ColourLine(std::string_view lineWithBreak, std::vector<CSpan
             spans.push_back({j, nLength, EWordColour::Comment});
             break;
         }
-        long nStart = 0;
-        long nEnd = 0;
-        const int nColour = ClassifyWord(line, nLength, j, nStart, nEnd);
-        if (nColour >= 0 && nStart < nEnd)
-            spans.push_back({nStart, nEnd, static_cast<EWordColour>(nColour)});
+        walker.Visit(j, word);
+        // A run of delimiters inside one word (tabs, NULs) visits the same word
+        // again: it is coloured, and listed, as before.
+        if (word.bHasLetter && (word.nStart != nLastStart || word.nEnd != nLastEnd))
+        {
+            const int nColour = Classify(word.trimmed, word.context);
+            spans.push_back({word.nStart, word.nEnd, static_cast<EWordColour>(nColour)});
+        }
+        nLastStart = word.nStart;
+        nLastEnd = word.nEnd;
         if (c == '\n')
             break;
     }

@@ -58,6 +58,10 @@ public:
                                                    "source", "for",  "incr",  "pow"};
 
 private:
+    // The colour of a word with a letter, given the word and its context
+    // trimmed; reports list entries on the way.
+    int Classify(std::string_view trimmed, std::string_view context) const;
+
     const std::vector<std::string>& m_keywords;
     CommandLookup m_lookup;
     const ListEntry* m_pListEntry;

@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 #include "platform/WhiteSpace.h"
 
+#include <QTest>
 #include <random>
 
 namespace
@@ -148,7 +149,8 @@ TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
     const std::vector<std::string> words = {
         "set",   "x",  "element", "Truss", "lin", "model", "-dims",    "node", "source",
         "a.tcl", "{",  "[",       "}",     "#",   ";#",    "puts",     "$x",   "12",
-        "\t",    "if", "{set",    "[expr", "a#b", "\xFF",  "\xE9t\xE9"};
+        "\t",    "if", "{set",    "[expr", "a#b", "\xFF",  "\xE9t\xE9", std::string(1, '\0'),
+        "\t\t\t", "{\t",  "x\ty",     "[\t["};
     std::string text;
     for (int nLine = 0; nLine < 300; ++nLine)
     {
@@ -190,6 +192,119 @@ TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
     }
     EXPECT_EQ(variables, Entries(referenceVariables));
     EXPECT_EQ(sources, Entries(referenceSources));
+}
+
+// Lines made of delimiters, as tab-separated data or a file of NULs gives:
+// colouring them at once gives what the word-by-word pass gives, on the
+// shapes that once took time in the square of their length.
+TEST_F(FontifyTest, LinesFullOfDelimitersColourAsTheWordByWordPassDoes)
+{
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "node\t" + std::to_string(i) + "\t";
+    text += "\n";
+    text += std::string(2000, '\0') + "set x\n";
+    text += "set " + std::string(1500, '\t') + "count " + std::string(500, '\t') + "\n";
+    for (int i = 0; i < 400; ++i)
+        text += "{\t[";
+    text += "element Truss\n";
+    text += "source\t" + std::string(700, ' ') + "a.tcl\t\tb.tcl # tail\n";
+    m_edit.SetWindowText(text);
+    m_edit.FontifyAll();
+
+    CTextControl summary;
+    CCorvaleDoc doc;
+    QComboBox referenceVariables;
+    QComboBox referenceSources;
+    doc.SetLists(&referenceVariables, &referenceSources);
+    CScriptEdit reference;
+    reference.m_pSummaryPane = &summary;
+    reference.m_pDoc = &doc;
+    reference.SetUpFormats();
+    reference.LoadHelpFiles(m_dir.Prefix());
+    reference.SetWindowText(text);
+    reference.m_bHelpOn = 0;
+    reference.m_bFillLists = 1;
+    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
+        RecolourLineWordByWord(reference, nLine);
+
+    for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
+    {
+        ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
+            << "at " << nPos << " on line " << m_edit.LineFromChar(nPos);
+    }
+    EXPECT_EQ(Entries(m_variables), Entries(referenceVariables));
+    EXPECT_EQ(Entries(m_sources), Entries(referenceSources));
+}
+
+// A line's recolouring visits its words up to the first 0xFF byte (the old
+// end-of-file test) and writes nothing outside the line, wherever the 0xFF
+// stands: after "#", after a tab, inside a word, at the line's end. Delete
+// and typing recolour such lines as the word-by-word pass does.
+TEST_F(FontifyTest, ALineHoldingAByte0xFFIsRecolouredWithinItself)
+{
+    const std::vector<std::string> shapes = {"set x # note \xFF more text here\n",
+                                             "set\tx \xFF y z element Truss\n",
+                                             "elem\xFF" "ent Truss 1 2 # c\n",
+                                             "node 1 2 model\xFF\n",
+                                             "\xFF\t\xFF#\xFF set x\n"};
+    std::string text;
+    for (const std::string& shape : shapes)
+        text += shape;
+    text += "element Truss 1 2 3\n";
+
+    CTextControl summary;
+    CCorvaleDoc doc;
+    QComboBox variables;
+    QComboBox sources;
+    doc.SetLists(&variables, &sources);
+    CScriptEdit reference;
+    reference.m_pSummaryPane = &summary;
+    reference.m_pDoc = &doc;
+    reference.SetUpFormats();
+    reference.LoadHelpFiles(m_dir.Prefix());
+    reference.m_bHelpOn = 0;
+    auto expectSameFormats = [&](const char* when)
+    {
+        ASSERT_EQ(m_edit.GetWindowText(), reference.GetWindowText()) << when;
+        for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
+            ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
+                << when << " at " << nPos << " on line " << m_edit.LineFromChar(nPos);
+    };
+
+    m_edit.SetWindowText(text);
+    m_edit.FontifyAll();
+    reference.SetWindowText(text);
+    reference.SetSel(0, -1);
+    reference.SetSelectionCharFormat(reference.FormatOf(EWordColour::Plain));
+    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
+        RecolourLineWordByWord(reference, nLine);
+    expectSameFormats("after the whole-text pass");
+
+    // Delete a character near the start of each line: the line is recoloured.
+    m_edit.setFocus();
+    for (long nLine = 0; nLine < static_cast<long>(shapes.size()); ++nLine)
+    {
+        const long nPos = m_edit.LineIndex(nLine) + 1;
+        m_edit.SetSel(nPos, nPos);
+        QTest::keyClick(&m_edit, Qt::Key_Delete);
+        reference.SetSel(nPos, nPos + 1);
+        reference.ReplaceSel("", true);
+        RecolourLineWordByWord(reference, nLine);
+        expectSameFormats("after Delete");
+    }
+
+    // Typing at a line's end and inside it leaves the other lines as they were.
+    const long nLast = m_edit.LineIndex(static_cast<long>(shapes.size()));
+    const std::string lastLine = m_edit.GetLine(static_cast<long>(shapes.size()));
+    const long nEnd = m_edit.LineIndex(3) + m_edit.LineLength(m_edit.LineIndex(3));
+    m_edit.SetSel(nEnd, nEnd);
+    QTest::keyClicks(&m_edit, QString::fromLatin1("x # \xFF"));
+    m_edit.SetSel(m_edit.LineIndex(1) + 2, m_edit.LineIndex(1) + 2);
+    QTest::keyClicks(&m_edit, QString::fromLatin1("\xFFq"));
+    EXPECT_EQ(m_edit.GetLine(static_cast<long>(shapes.size())), lastLine);
+    EXPECT_EQ(ColourAt(m_edit.LineIndex(static_cast<long>(shapes.size()))), kGreen);
+    EXPECT_GT(m_edit.LineIndex(static_cast<long>(shapes.size())), nLast);
 }
 
 TEST_F(FontifyTest, AChangedFaceReachesEveryFormat)
