@@ -176,20 +176,39 @@ void BM_ScintillaReplaceLoop(benchmark::State& state)
 }
 BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond);
 
-// Recolouring one long line of "node 1 node 1 ...", of state.range(0)
-// characters: the time should grow with the length, not its square.
-void BM_FontifyLongLine(benchmark::State& state)
+// Recolouring one long line of state.range(0) characters made of a repeated
+// piece: the time should grow with the length, not its square.
+void FontifyLongLine(benchmark::State& state, const std::string& piece)
 {
     CEditor editor;
     std::string line;
     while (line.size() < static_cast<size_t>(state.range(0)))
-        line += "node 1 ";
+        line += piece;
     line.resize(static_cast<size_t>(state.range(0)));
     editor.edit.SetWindowText(line);
     for (auto _ : state)
         editor.edit.FontifyLine(0);
 }
+
+void BM_FontifyLongLine(benchmark::State& state)
+{
+    FontifyLongLine(state, "node 1 ");
+}
 BENCHMARK(BM_FontifyLongLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+
+// A file of NULs: every character is a delimiter inside one word.
+void BM_FontifyNulLine(benchmark::State& state)
+{
+    FontifyLongLine(state, std::string(1, '\0'));
+}
+BENCHMARK(BM_FontifyNulLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+
+// Tab-separated values, as exported data pasted into a script gives.
+void BM_FontifyTabSeparatedLine(benchmark::State& state)
+{
+    FontifyLongLine(state, "node\t1.25\t");
+}
+BENCHMARK(BM_FontifyTabSeparatedLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
 
 // To the last line that sets a variable, from the top.
 void BM_GoToKeywordLine(benchmark::State& state)
@@ -216,6 +235,9 @@ int main(int argc, char** argv)
         {{"fontify_all_vs_lextcl", "BM_FontifyAll", "BM_LexerTclColouriseAll"},
          {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"},
          {"replace_all_vs_scintilla", "BM_ReplaceAll", "BM_ScintillaReplaceLoop"},
-         {"long_line_320k_vs_80k", "BM_FontifyLongLine/320000", "BM_FontifyLongLine/80000"}},
+         {"long_line_320k_vs_80k", "BM_FontifyLongLine/320000", "BM_FontifyLongLine/80000"},
+         {"long_nul_line_320k_vs_80k", "BM_FontifyNulLine/320000", "BM_FontifyNulLine/80000"},
+         {"long_tsv_line_320k_vs_80k", "BM_FontifyTabSeparatedLine/320000",
+          "BM_FontifyTabSeparatedLine/80000"}},
         {{"goto_keyword_line", "BM_GoToKeywordLine", "ms"}});
 }
