@@ -144,7 +144,10 @@ bool CCorvaleDoc::Serialize(QIODevice& file, bool bStoring)
 bool CCorvaleDoc::LoadFile(const std::string& path)
 {
     QFile file(PathToQString(path));
-    if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+    // Only regular files open, as for the configuration and help files: a
+    // FIFO would block the program before any window shows, and a device
+    // such as /dev/zero would never end.
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
     {
         UserInteraction().ShowMessage(file.exists() ? std::string("Failed to open document.")
                                                     : path + " was not found.");

@@ -43,6 +43,7 @@
 #include <QValidator>
 #include <cstdlib>
 #include <functional>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 using namespace CommandId;
@@ -190,10 +191,17 @@ TEST_F(MainFrameTest, AScriptOnTheCommandLineOpensAndAMissingOneEndsTheProgram)
         EXPECT_GT(app.MainFrame()->GetDialogBar()->m_pVariables->count(), 2);
         EXPECT_EQ(app.MainFrame()->GetDialogBar()->m_pVariables->currentIndex(), -1);
     }
+    {
+        CCorvaleApp app;
+        EXPECT_FALSE(app.InitInstance({"corvale", m_dir.PathOf("missing.tcl")}));
+    }
+    // A FIFO named on the command line ends the program too, instead of blocking it.
+    ASSERT_EQ(mkfifo(m_dir.PathOf("pipe.tcl").c_str(), 0600), 0);
     CCorvaleApp app;
-    EXPECT_FALSE(app.InitInstance({"corvale", m_dir.PathOf("missing.tcl")}));
+    EXPECT_FALSE(app.InitInstance({"corvale", m_dir.PathOf("pipe.tcl")}));
     EXPECT_THAT(m_ui.m_messages,
-                ::testing::ElementsAre(m_dir.PathOf("missing.tcl") + " was not found."));
+                ::testing::ElementsAre(m_dir.PathOf("missing.tcl") + " was not found.",
+                                       "Failed to open document."));
 }
 
 TEST_F(MainFrameTest, TheToolBarHasItsSixteenButtonsWithTheirTipsAsWritten)

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -92,8 +93,14 @@ TEST_F(DocumentTest, AFileThatCannotBeReadLeavesTheScriptAsItWas)
     m_edit.SetWindowText("keep");
     EXPECT_FALSE(m_doc.OnOpenDocument(m_dir.PathOf("absent.tcl")));
     EXPECT_FALSE(m_doc.OnOpenDocument(m_dir.MakeDirectory("folder.tcl")));
-    EXPECT_THAT(m_ui.m_messages, ElementsAre(m_dir.PathOf("absent.tcl") + " was not found.",
-                                             "Failed to open document."));
+    // A FIFO would block until something writes to it, a device never ends.
+    ASSERT_EQ(mkfifo(m_dir.PathOf("pipe.tcl").c_str(), 0600), 0);
+    EXPECT_FALSE(m_doc.OnOpenDocument(m_dir.PathOf("pipe.tcl")));
+    EXPECT_FALSE(m_doc.OnOpenDocument("/dev/zero"));
+    EXPECT_THAT(m_ui.m_messages,
+                ElementsAre(m_dir.PathOf("absent.tcl") + " was not found.",
+                            "Failed to open document.", "Failed to open document.",
+                            "Failed to open document."));
     EXPECT_EQ(m_edit.GetWindowText(), "keep");
     EXPECT_EQ(m_doc.GetTitle(), "Untitled");
 }
