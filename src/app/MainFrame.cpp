@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -36,10 +37,12 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <fstream>
+#include <filesystem>
+#include <system_error>
 
 using namespace CommandId;
 
@@ -241,15 +244,19 @@ void CMainFrame::OnStartAnalysis()
         UserInteraction().ShowMessage("Error - corvale.conf");
         return;
     }
-    const std::string batch = ComposeBatchFile(config.exe, m_doc.GetPathName(), config.bin);
+    // exec.bat is read line by line: a line break in the path would end the
+    // analysis call early and make the rest of the name a program line.
+    if (m_doc.GetPathName().find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
     {
-        std::ofstream file("exec.bat", std::ios::binary | std::ios::trunc);
-        file.write(batch.data(), static_cast<std::streamsize>(batch.size()));
-        if (!file)
-        {
-            UserInteraction().ShowMessage("Corvale: Unable to open temp file");
-            return;
-        }
+        UserInteraction().ShowMessage(
+            "The script's path holds a line break, which exec.bat cannot carry: rename the "
+            "script or its folder to run it.");
+        return;
+    }
+    if (!WriteBatchFile(ComposeBatchFile(config.exe, m_doc.GetPathName(), config.bin)))
+    {
+        UserInteraction().ShowMessage("Corvale: Unable to open temp file");
+        return;
     }
     // The runner lies beside the editor; it runs in the first terminal found,
     // or without a console where there is none.
@@ -274,6 +281,26 @@ void CMainFrame::OnStartAnalysis()
     }
     if (!UserInteraction().StartProgram(program, arguments))
         UserInteraction().ShowMessage("Error opening file");
+}
+
+// exec.bat is written beside itself and renamed over the old one: a symlink
+// named exec.bat is replaced, never the file it points to.
+bool CMainFrame::WriteBatchFile(const std::string& batch)
+{
+    QTemporaryFile file(QDir::current().filePath(QStringLiteral("exec.bat.XXXXXX")));
+    if (!file.open() ||
+        file.write(batch.data(), static_cast<qint64>(batch.size())) !=
+            static_cast<qint64>(batch.size()) ||
+        !file.flush())
+        return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(), "exec.bat", error);
+    if (error)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 CScriptPrinter::CSettings CMainFrame::PrintSettings() const

@@ -74,6 +74,8 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
+    // Writes exec.bat into the working directory; false when it could not.
+    static bool WriteBatchFile(const std::string& batch);
     void CreateMenus();
     void CreateToolBar();
     void CreateLockIndicators();

@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -43,8 +44,8 @@
 #include <QValidator>
 #include <cstdlib>
 #include <functional>
-#include <sys/stat.h>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 using namespace CommandId;
 
@@ -740,4 +741,48 @@ TEST_F(MainFrameTest, F6MovesBetweenTheCommandTreeAndTheEditorView)
     pFrame->GetRightPane()->m_summaryPane.setFocus();
     QTest::keyClick(&pFrame->GetRightPane()->m_summaryPane, Qt::Key_F6);
     EXPECT_TRUE(tree.hasFocus());
+}
+
+TEST_F(MainFrameTest, StartAnalysisRunsOnlyWhatTheUserConfigured)
+{
+    m_dir.MakeDirectory("run");
+    const std::string vorsa = m_dir.Write("run/vorsa", "#!/bin/sh\ntouch \"$0.ran\"\n");
+    QFile::setPermissions(QString::fromStdString(vorsa),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // A script whose name holds line feeds would split exec.bat into program
+    // lines of its own: Start Analysis refuses it, and whatever lies in the
+    // folder, the real runner runs no program the user did not name.
+    const std::string hostile = m_dir.Write("run/x\ntouch INJECTED\n.tcl", "set x 1\n");
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", hostile}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->GetRightPane()->m_config.exe = vorsa;
+    pFrame->GetRightPane()->m_config.bin = m_dir.PathOf("run/");
+    QWidget* pRun = pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_START_ANALYSIS));
+    QTest::mouseClick(pRun, Qt::LeftButton);
+    EXPECT_THAT(m_ui.m_messages, ::testing::ElementsAre(::testing::HasSubstr("line break")));
+    EXPECT_TRUE(m_ui.m_startedPrograms.empty());
+    if (QFile::exists(QStringLiteral("exec.bat")))
+    {
+        QProcess runner;
+        runner.start(QStringLiteral(CORVALE_BATCH_PATH), {QStringLiteral("exec.bat")});
+        ASSERT_TRUE(runner.waitForFinished(30000));
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.PathOf("run/INJECTED"))));
+
+    // exec.bat as a symlink is replaced by the file; what it pointed to is kept.
+    const std::string script = m_dir.Write("run/frame.tcl", "set x 1\n");
+    const std::string victim = m_dir.Write("victim.txt", "precious\n");
+    QFile::remove(QString::fromStdString(m_dir.PathOf("run/exec.bat")));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(victim), m_dir.PathOf("run/exec.bat").c_str()));
+    ASSERT_TRUE(app.m_doc.OnOpenDocument(script));
+    QTest::mouseClick(pRun, Qt::LeftButton);
+    EXPECT_EQ(ReadFileBytes(victim), "precious\n");
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(m_dir.PathOf("run/exec.bat"))).isSymLink());
+    EXPECT_EQ(ReadFileBytes(m_dir.PathOf("run/exec.bat")),
+              ComposeBatchFile(vorsa, script, m_dir.PathOf("run/")));
+    EXPECT_EQ(QDir(QString::fromStdString(m_dir.PathOf("run"))).entryList({"exec.bat*"}),
+              QStringList{"exec.bat"});
+    ASSERT_EQ(m_ui.m_startedPrograms.size(), 1u);
 }
