@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <random>
 
@@ -172,6 +173,51 @@ void BM_ShowHelpScan(benchmark::State& state)
         file.ShowHelp(keyword, parent, pane);
 }
 BENCHMARK(BM_ShowHelpScan)->Unit(benchmark::kMicrosecond);
+
+long ResidentKilobytes()
+{
+    std::FILE* pStatus = std::fopen("/proc/self/status", "r");
+    if (pStatus == nullptr)
+        return 0;
+    char line[256];
+    long nKilobytes = 0;
+    while (std::fgets(line, sizeof line, pStatus) != nullptr)
+    {
+        if (std::sscanf(line, "VmRSS: %ld kB", &nKilobytes) == 1)
+            break;
+    }
+    std::fclose(pStatus);
+    return nKilobytes;
+}
+
+int OpenDescriptors()
+{
+    int nOpen = 0;
+    for (int fd = 0; fd < 65536; ++fd)
+        nOpen += fcntl(fd, F_GETFD) != -1 ? 1 : 0;
+    return nOpen;
+}
+
+// What a library of 5,000 help files of ten records each costs once loaded:
+// memory and open descriptors, beside the size of the files themselves.
+void BM_LoadFiveThousandFiles(benchmark::State& state)
+{
+    CGeneratedLibrary library(5000, 10);
+    CScriptedUserInteraction ui;
+    for (auto _ : state)
+    {
+        const long nBefore = ResidentKilobytes();
+        const int nDescriptorsBefore = OpenDescriptors();
+        auto pEdit = std::make_unique<CScriptEdit>();
+        pEdit->LoadHelpFiles(library.Directory());
+        ReportFigure("help_5000_files_memory",
+                     static_cast<double>(ResidentKilobytes() - nBefore) / 1024.0, "MB");
+        ReportFigure("help_5000_files_descriptors", OpenDescriptors() - nDescriptorsBefore, "fds");
+        ReportFigure("help_5000_files_messages", static_cast<double>(ui.m_messages.size()),
+                     "messages");
+    }
+}
+BENCHMARK(BM_LoadFiveThousandFiles)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv)

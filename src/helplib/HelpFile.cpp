@@ -4,6 +4,7 @@
 #include "platform/UserInteraction.h"
 #include "platform/WhiteSpace.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <new>
 #include <optional>
@@ -22,17 +23,26 @@ std::unique_ptr<CHelpCacheEntry[]> CHelpFile::AllocateCache(int nSlots)
     }
 }
 
+namespace
+{
+std::set<CHelpFile*>& HeldFiles()
+{
+    static std::set<CHelpFile*> s_held;
+    return s_held;
+}
+} // namespace
+
+// Whether the cache can be had is asked once, as its size is settled; its
+// slots are then allocated one by one as records are shown.
 CHelpFile::CHelpFile()
 {
     m_nCacheUsed = 0;
     m_nCacheSize = kCacheSize;
-    m_cache = s_pfnAllocateCache(m_nCacheSize);
-    if (!m_cache)
+    if (!s_pfnAllocateCache(m_nCacheSize))
     {
         UserInteraction().ShowMessage("Memory alloc problem - reducing cache");
         m_nCacheSize = kReducedCacheSize;
-        m_cache = s_pfnAllocateCache(m_nCacheSize);
-        if (!m_cache)
+        if (!s_pfnAllocateCache(m_nCacheSize))
         {
             UserInteraction().ShowMessage("Memory alloc problem - insufficient cache");
             std::exit(1);
@@ -42,8 +52,51 @@ CHelpFile::CHelpFile()
 
 CHelpFile::~CHelpFile()
 {
+    Release();
     if (m_file.IsOpen() && !m_file.Close())
         UserInteraction().ShowMessage("Error");
+}
+
+int CHelpFile::HeldOpenFiles()
+{
+    return static_cast<int>(HeldFiles().size());
+}
+
+void CHelpFile::Hold()
+{
+    m_bHeld = true;
+    HeldFiles().insert(this);
+}
+
+void CHelpFile::Release()
+{
+    if (!m_bHeld)
+        return;
+    m_bHeld = false;
+    HeldFiles().erase(this);
+}
+
+void CHelpFile::ReleaseAllHeld()
+{
+    const std::set<CHelpFile*> held = HeldFiles();
+    for (CHelpFile* pFile : held)
+    {
+        pFile->Release();
+        pFile->m_file.Close();
+    }
+}
+
+bool CHelpFile::OpenForReading()
+{
+    if (m_file.IsOpen())
+        return true;
+    return m_bLoaded && m_file.Open(m_path);
+}
+
+void CHelpFile::DoneReading()
+{
+    if (!m_bHeld)
+        m_file.Close();
 }
 
 int CHelpFile::parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword)
@@ -76,11 +129,23 @@ void CHelpFile::Load(const std::string& path)
     m_parents.clear();
     m_index.Clear();
     m_usable.clear();
-    if (!m_file.Open(path))
+    Release();
+    m_path = path;
+    m_bLoaded = false;
+    bool bOpen = m_file.Open(path);
+    if (!bOpen && (m_file.OpenError() == EMFILE || m_file.OpenError() == ENFILE))
+    {
+        // Out of descriptors: the files held open give theirs back and are
+        // opened by path when needed, so an existing file is not reported missing.
+        ReleaseAllHeld();
+        bOpen = m_file.Open(path);
+    }
+    if (!bOpen)
     {
         UserInteraction().ShowMessage("File specified in lists.txt -> " + path + ", not found");
         return;
     }
+    m_bLoaded = true;
 
     std::vector<bool> usable;
     std::optional<std::string> header;
@@ -122,7 +187,13 @@ void CHelpFile::Load(const std::string& path)
     usable.resize(static_cast<size_t>(m_nRecords), false);
     m_index.Build(m_keywords, m_parents, usable);
     m_usable = std::move(usable);
-    m_file.Rewind();
+    if (HeldOpenFiles() < kHeldOpenFiles)
+    {
+        Hold();
+        m_file.Rewind();
+    }
+    else
+        m_file.Close();
 }
 
 bool CHelpFile::HasCommand(std::string_view keyword, std::string_view parent) const
@@ -141,9 +212,16 @@ bool CHelpFile::FetchHelp(const std::string& keyword, const std::string& parent,
             return true;
         }
     }
-    if (!m_file.IsOpen())
+    if (!OpenForReading())
         return false;
+    const bool bFound = ScanForHelp(keyword, parent, text);
+    DoneReading();
+    return bFound;
+}
 
+bool CHelpFile::ScanForHelp(const std::string& keyword, const std::string& parent,
+                            std::string& text)
+{
     m_file.Rewind();
     std::string piece;
     for (int nBlock = 0; nBlock < m_nRecords; ++nBlock)
@@ -177,10 +255,20 @@ bool CHelpFile::FetchHelp(const std::string& keyword, const std::string& parent,
         {
             if (m_nCacheUsed < m_nCacheSize)
             {
-                CHelpCacheEntry& slot = m_cache[static_cast<size_t>(m_nCacheUsed++)];
-                slot.m_keyword = keyword;
-                slot.m_parent = parent;
-                slot.m_text = collected;
+                try
+                {
+                    CHelpCacheEntry& slot = m_cache.emplace_back();
+                    slot.m_keyword = keyword;
+                    slot.m_parent = parent;
+                    slot.m_text = collected;
+                    ++m_nCacheUsed;
+                }
+                catch (const std::bad_alloc&)
+                {
+                    // No room to keep it: the text is shown all the same.
+                    if (static_cast<int>(m_cache.size()) > m_nCacheUsed)
+                        m_cache.pop_back();
+                }
             }
             text = std::move(collected);
             return true;

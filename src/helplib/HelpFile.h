@@ -5,6 +5,7 @@
 #include "platform/TextFileReader.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,10 @@ class CTextControl;
 // One help file of the command library. Only the index (keyword and parent of
 // every record) is held in memory; a record's text is read from the file, which
 // stays open, when it is first shown and then kept in a small cache that fills
-// in order and is never replaced.
+// in order and is never replaced. The cache takes memory only as it fills.
+// A library of very many files keeps only the first kHeldOpenFiles open; the
+// rest, and any file loaded when the process had no descriptor to spare, are
+// opened by their path while a record is read.
 class CHelpFile
 {
 public:
@@ -22,6 +26,8 @@ public:
     static constexpr int kReducedCacheSize = 30;
     // One read of a help file line holds at most this many characters.
     static constexpr size_t kMaxPiece = 49999;
+    // Help files kept open at once, well below the usual limit of 1,024 descriptors.
+    static constexpr int kHeldOpenFiles = 128;
 
     // Allocates the cache; on failure a smaller one, and ends the program when
     // even that fails.
@@ -54,7 +60,7 @@ public:
     std::vector<std::string> m_parents;
     CTextFileReader m_file;
     int m_nRecords = 0;
-    std::unique_ptr<CHelpCacheEntry[]> m_cache;
+    std::vector<CHelpCacheEntry> m_cache;
     int m_nCacheSize = 0;
     int m_nCacheUsed = 0;
 
@@ -64,7 +70,25 @@ public:
     static CacheAllocator s_pfnAllocateCache;
     static std::unique_ptr<CHelpCacheEntry[]> AllocateCache(int nSlots);
 
+    // Help files of the process now holding a descriptor.
+    static int HeldOpenFiles();
+
 private:
+    // The record's text from a scan of the open file.
+    bool ScanForHelp(const std::string& keyword, const std::string& parent, std::string& text);
+    // Opens the file for a read; true when it is open (held or for this read).
+    bool OpenForReading();
+    // Closes the file if it was opened only for one read.
+    void DoneReading();
+    void Hold();
+    void Release();
+    // Gives up every held descriptor: their files are opened on demand from now on.
+    static void ReleaseAllHeld();
+
+    std::string m_path;
+    bool m_bHeld = false;
+    bool m_bLoaded = false;
+
     // Over m_keywords and m_parents; records without a usable header are left
     // out, so nothing finds them.
     CCommandIndex m_index;

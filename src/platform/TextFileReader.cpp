@@ -3,13 +3,17 @@
 #include "WhiteSpace.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace
 {
+// Reads go through a buffer of this size, or of the file's size where that is
+// smaller: a library of thousands of small help files keeps them all open.
 constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kSmallestBuffer = 256;
 
 // Only regular files are read: a directory, a pipe or a device would fail, hang
 // or never end.
@@ -30,12 +34,23 @@ CTextFileReader::~CTextFileReader()
 bool CTextFileReader::Open(const std::string& path)
 {
     Close();
+    m_nOpenError = 0;
     if (!IsReadableRegularFile(path))
         return false;
     m_pFile = std::fopen(path.c_str(), "rb");
     if (m_pFile == nullptr)
+    {
+        m_nOpenError = errno;
         return false;
-    m_buffer.resize(kBufferSize);
+    }
+    // The reads are large; stdio's own buffer would only double them.
+    std::setvbuf(m_pFile, nullptr, _IONBF, 0);
+    std::error_code error;
+    const auto nSize = std::filesystem::file_size(std::filesystem::path(path), error);
+    m_buffer.resize(error
+                        ? kBufferSize
+                        : std::clamp(static_cast<size_t>(nSize) + 1, kSmallestBuffer, kBufferSize));
+    m_buffer.shrink_to_fit();
     Rewind();
     return true;
 }
@@ -47,6 +62,7 @@ bool CTextFileReader::Close()
     const bool bClosed = std::fclose(m_pFile) == 0;
     m_pFile = nullptr;
     m_nPos = m_nEnd = 0;
+    std::vector<char>().swap(m_buffer);
     return bClosed;
 }
 
@@ -79,9 +95,9 @@ bool CTextFileReader::Fill()
             nStart = 1;
             m_bHeldCarriageReturn = false;
         }
-        const size_t nRead =
-            m_bEndOfFile ? 0
-                         : std::fread(m_buffer.data() + nStart, 1, kBufferSize - nStart, m_pFile);
+        const size_t nRead = m_bEndOfFile ? 0
+                                          : std::fread(m_buffer.data() + nStart, 1,
+                                                       m_buffer.size() - nStart, m_pFile);
         if (nRead == 0)
         {
             m_bEndOfFile = true;

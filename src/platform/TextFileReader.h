@@ -16,8 +16,10 @@ public:
     CTextFileReader(const CTextFileReader&) = delete;
     CTextFileReader& operator=(const CTextFileReader&) = delete;
 
-    // False for a missing or unreadable file, a directory, or a path holding a NUL.
+    // False for a missing or unreadable file, a directory, or a path holding a
+    // NUL; OpenError() then tells why (an errno value, 0 when not a regular file).
     bool Open(const std::string& path);
+    int OpenError() const { return m_nOpenError; }
     bool IsOpen() const { return m_pFile != nullptr; }
     // False when the file could not be closed cleanly.
     bool Close();
@@ -47,4 +49,5 @@ private:
     size_t m_nEnd = 0;
     bool m_bHeldCarriageReturn = false;
     bool m_bEndOfFile = false;
+    int m_nOpenError = 0;
 };

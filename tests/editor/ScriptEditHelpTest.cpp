@@ -2,7 +2,13 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <cstdio>
+#include <cstdlib>
 #include <gmock/gmock.h>
+#include <sys/resource.h>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -128,4 +134,82 @@ TEST_F(ScriptEditHelpTest, TheBundledLibraryLoadsWithoutAMessage)
     EXPECT_TRUE(m_edit.ShowCommandHelp("Linear", "series"));
     EXPECT_TRUE(m_edit.ShowCommandHelp("Linear", "iteration"));
     EXPECT_FALSE(m_edit.ShowCommandHelp("Linear", "command"));
+}
+
+namespace
+{
+// A library of many small files, one top-level command each: "cmd<i>".
+std::string WriteManyFiles(const CTempDir& dir, int nFiles)
+{
+    const std::string help = dir.MakeDirectory("many") + "/";
+    std::string list;
+    for (int i = 0; i < nFiles; ++i)
+    {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        list += name + "\n";
+        dir.Write("many/" + name, "cmd" + std::to_string(i) + ":command\nhelp of command " +
+                                      std::to_string(i) + "\n#\n");
+    }
+    dir.Write("many/list.txt", list);
+    return help;
+}
+
+int OpenDescriptors()
+{
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+} // namespace
+
+TEST_F(ScriptEditHelpTest, ALibraryOfManyFilesHoldsFewDescriptorsAndCachesOnlyWhatIsShown)
+{
+    const int nFiles = CHelpFile::kHeldOpenFiles + 72;
+    const std::string help = WriteManyFiles(m_dir, nFiles);
+    const int nBefore = OpenDescriptors();
+    ASSERT_EQ(m_edit.LoadHelpFiles(help), 1);
+    EXPECT_THAT(m_ui.m_messages, IsEmpty());
+    EXPECT_LE(OpenDescriptors() - nBefore, CHelpFile::kHeldOpenFiles + 1);
+    EXPECT_EQ(m_edit.m_helpFiles.front()->m_cache.size(), 0u); // nothing shown, nothing cached
+
+    // Files past the held ones are read by their path, and their help shows.
+    for (const int i : {0, nFiles - 1})
+    {
+        EXPECT_TRUE(m_edit.ShowCommandHelp("cmd" + std::to_string(i), "command"));
+        EXPECT_EQ(m_summary.GetWindowText(), " cmd" + std::to_string(i) +
+                                                 ":command\r\nhelp of command " +
+                                                 std::to_string(i) + "\r\n");
+    }
+    EXPECT_EQ(m_edit.m_helpFiles.back()->m_cache.size(), 1u);
+    EXPECT_LE(OpenDescriptors() - nBefore, CHelpFile::kHeldOpenFiles + 1);
+}
+
+// The child half of the test below: loads the library named by the
+// environment while the process may hold no more than 64 descriptors.
+TEST_F(ScriptEditHelpTest, DISABLED_LoadWithSixtyFourDescriptors)
+{
+    const char* pHelp = std::getenv("CORVALE_HELP_DIR");
+    if (pHelp == nullptr)
+        GTEST_SKIP() << "run by ALibraryLoadsWhenDescriptorsRunOut";
+    const rlimit limit{64, 64};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const int nLoaded = m_edit.LoadHelpFiles(pHelp);
+    const int nFiles = m_edit.m_nHelpFiles;
+    std::printf("loaded=%d messages=%zu last=%d\n", nLoaded, m_ui.m_messages.size(),
+                m_edit.ShowCommandHelp("cmd" + std::to_string(nFiles - 1), "command") ? 1 : 0);
+}
+
+TEST_F(ScriptEditHelpTest, ALibraryLoadsWhenDescriptorsRunOut)
+{
+    const std::string help = WriteManyFiles(m_dir, 150);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("CORVALE_HELP_DIR", QString::fromStdString(help));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_also_run_disabled_tests",
+                 "--gtest_filter=ScriptEditHelpTest.DISABLED_LoadWithSixtyFourDescriptors"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const std::string output = child.readAllStandardOutput().toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << output;
+    EXPECT_THAT(output, ::testing::HasSubstr("loaded=1 messages=0 last=1\n"));
 }
