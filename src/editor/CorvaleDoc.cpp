@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace
@@ -35,6 +37,16 @@ std::string FullPath(const std::string& path)
 void MakeFolderCurrent(const std::string& fullPath)
 {
     QDir::setCurrent(QFileInfo(PathToQString(fullPath)).absolutePath());
+}
+
+// Why a write failed, in the system's words: Qt leaves some short writes
+// without a reason of its own.
+QString SystemReason(int nErrno, const QFileDevice& file)
+{
+    if (nErrno != 0)
+        return QString::fromLocal8Bit(std::strerror(nErrno));
+    const QString reason = file.errorString();
+    return reason == QStringLiteral("Unknown error") ? QString(QStringLiteral("")) : reason;
 }
 
 std::string WithLineFeedsOnly(const std::string& text)
@@ -217,17 +229,32 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
         return false;
     const bool bWasChanged = m_bChanged;
     QSaveFile file(PathToQString(path));
+    // A folder the user may not write keeps a file they may: only where the
+    // temporary file beside it cannot be made is the file written in place.
+    file.setDirectWriteFallback(true);
     // What Qt still buffers is written, and checked, before the rename: a
     // commit does not look at the result of its own final flush, and a full
     // disk would otherwise replace the script with what fitted.
-    const bool bSaved = !QFileInfo(file.fileName()).isDir() && file.open(QIODevice::WriteOnly) &&
-                        Serialize(file, true) && file.flush() &&
-                        file.error() == QFileDevice::NoError && file.commit();
-    if (!bSaved)
+    QString reason;
+    if (QFileInfo(file.fileName()).isDir())
+        reason = QStringLiteral("It is a folder.");
+    else if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else
+    {
+        errno = 0;
+        if (!Serialize(file, true) || !file.flush() || file.error() != QFileDevice::NoError)
+            reason = SystemReason(errno, file);
+        else if (errno = 0; !file.commit())
+            reason = SystemReason(errno, file);
+    }
+    if (!reason.isNull())
     {
         file.cancelWriting();
         m_bChanged = bWasChanged;
-        UserInteraction().ShowMessage("Failed to save document.");
+        UserInteraction().ShowMessage(
+            "Failed to save document." +
+            (reason.isEmpty() ? std::string() : "\n" + FromQString(reason)));
         return false;
     }
     SetModifiedFlag(false);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -97,10 +98,9 @@ TEST_F(DocumentTest, AFileThatCannotBeReadLeavesTheScriptAsItWas)
     ASSERT_EQ(mkfifo(m_dir.PathOf("pipe.tcl").c_str(), 0600), 0);
     EXPECT_FALSE(m_doc.OnOpenDocument(m_dir.PathOf("pipe.tcl")));
     EXPECT_FALSE(m_doc.OnOpenDocument("/dev/zero"));
-    EXPECT_THAT(m_ui.m_messages,
-                ElementsAre(m_dir.PathOf("absent.tcl") + " was not found.",
-                            "Failed to open document.", "Failed to open document.",
-                            "Failed to open document."));
+    EXPECT_THAT(m_ui.m_messages, ElementsAre(m_dir.PathOf("absent.tcl") + " was not found.",
+                                             "Failed to open document.", "Failed to open document.",
+                                             "Failed to open document."));
     EXPECT_EQ(m_edit.GetWindowText(), "keep");
     EXPECT_EQ(m_doc.GetTitle(), "Untitled");
 }
@@ -184,8 +184,10 @@ TEST_F(DocumentTest, AFailedSaveSaysSoAndLeavesTheOldFileAndName)
     ChangeText("changed\n");
     EXPECT_FALSE(m_doc.OnSaveDocument(m_dir.MakeDirectory("a folder")));
     EXPECT_FALSE(m_doc.OnSaveDocument(m_dir.PathOf("no such folder/model.tcl")));
+    // The message says why, in the system's words.
     EXPECT_THAT(m_ui.m_messages,
-                ElementsAre("Failed to save document.", "Failed to save document."));
+                ElementsAre("Failed to save document.\nIt is a folder.",
+                            "Failed to save document.\nNo such file or directory"));
     EXPECT_EQ(ReadFileBytes(path), "original\r\n");
     EXPECT_EQ(m_doc.GetPathName(), path);
     EXPECT_TRUE(m_doc.m_bChanged);
@@ -241,12 +243,73 @@ TEST_F(DocumentTest, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas)
         const std::string output = child.readAllStandardOutput().toStdString();
         EXPECT_EQ(child.exitCode(), 0) << output;
         EXPECT_THAT(output,
-                    ::testing::HasSubstr("saved=0 changed=1 messages=[Failed to save document.]\n"))
+                    ::testing::HasSubstr(
+                        "saved=0 changed=1 messages=[Failed to save document.\nFile too large]\n"))
             << nChars;
         EXPECT_EQ(ReadFileBytes(path), original) << nChars;
         EXPECT_EQ(folder.entryList(QDir::Files).join(' ').toStdString(), "model.tcl")
             << "no temporary file is left behind";
     }
+}
+
+// The child half of the test below: opens the script named by the
+// environment, changes it and saves it, as a user without the right to
+// create files in its folder.
+TEST_F(DocumentTest, DISABLED_SaveInAFolderThatForbidsNewFiles)
+{
+    const char* pPath = std::getenv("CORVALE_SAVE_PATH");
+    if (pPath == nullptr)
+        GTEST_SKIP() << "run by AWritableFileInALockedFolderIsSavedInPlace";
+    ASSERT_TRUE(m_doc.OnOpenDocument(pPath));
+    ChangeText("changed\n");
+    const bool bSaved = m_doc.OnFileSave();
+    std::printf("saved=%d messages=", bSaved ? 1 : 0);
+    for (const std::string& message : m_ui.m_messages)
+        std::printf("[%s]", message.c_str());
+    std::printf("\n");
+}
+
+TEST_F(DocumentTest, AWritableFileInALockedFolderIsSavedInPlace)
+{
+    // The folder forbids new files, so no temporary file can be made beside
+    // the script. Root may write anywhere: the child then runs as nobody.
+    const bool bRoot = geteuid() == 0;
+    const std::string folder = m_dir.MakeDirectory("locked");
+    const std::string writable = m_dir.Write("locked/model.tcl", "original\n");
+    const std::string readOnly = m_dir.Write("locked/kept.tcl", "kept\n");
+    ASSERT_EQ(chmod(writable.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(m_dir.Prefix().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    auto saveInChild = [&](const std::string& path)
+    {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVALE_SAVE_PATH", QString::fromStdString(path));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_dir.Prefix()));
+        child.setProcessEnvironment(environment);
+        if (bRoot)
+            child.setChildProcessModifier(
+                []
+                {
+                    if (setgid(65534) != 0 || setuid(65534) != 0)
+                        _exit(3);
+                });
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_also_run_disabled_tests",
+                     "--gtest_filter=DocumentTest.DISABLED_SaveInAFolderThatForbidsNewFiles"});
+        EXPECT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+        return child.readAllStandardOutput().toStdString();
+    };
+    EXPECT_THAT(saveInChild(writable), ::testing::HasSubstr("saved=1 messages=\n"));
+    EXPECT_EQ(ReadFileBytes(writable), "changed\n");
+    // A file that may not be written either says why, and stays as it was.
+    const std::string output = saveInChild(readOnly);
+    EXPECT_THAT(output, ::testing::HasSubstr("saved=0 messages=[Failed to save document.\n"));
+    EXPECT_THAT(output, ::testing::HasSubstr("not writable]"));
+    EXPECT_EQ(ReadFileBytes(readOnly), "kept\n");
+    chmod(folder.c_str(), 0755);
 }
 
 TEST_F(DocumentTest, EditCommandsMarkTheScriptChangedExceptCopy)
