@@ -12,6 +12,7 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "run/BatchFile.h"
 #include "support/TempDir.h"
+#include "support/UserActions.h"
 #include "view/CorvaleView.h"
 #include "view/FindReplaceDlg.h"
 #include "view/LeftView.h"
@@ -54,12 +55,7 @@ namespace
 class MainFrameTest : public ::testing::Test
 {
 protected:
-    MainFrameTest()
-    {
-        m_dir.MakeDirectory("corvale");
-        m_dir.Write("corvale/corvale.conf", "help " CORVALE_SOURCE_DIR "/share/help/\n");
-        setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
-    }
+    MainFrameTest() { m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n"); }
 
     // Opens the drop-down and clicks the entry's row, as the mouse does.
     static void PickWithMouse(QComboBox& list, const QString& text)
@@ -73,17 +69,6 @@ protected:
         QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, row.center());
         QCoreApplication::sendPostedEvents();
         EXPECT_FALSE(pView->isVisible());
-    }
-
-    static QPushButton* ButtonOf(const QWidget& dialog, const QString& text)
-    {
-        for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
-        {
-            if (pButton->text() == text)
-                return pButton;
-        }
-        ADD_FAILURE() << "no button " << text.toStdString();
-        return nullptr;
     }
 
     static QStringList MenuTexts(const QMenu* pMenu)
@@ -529,7 +514,7 @@ TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
     ASSERT_NE(pDialog, nullptr);
     EXPECT_EQ(pDialog->m_pFindWhat->text(), "storyHeight");
     QTest::keyClicks(pDialog->m_pReplaceWith, "floorHeight");
-    QTest::mouseClick(ButtonOf(*pDialog, "Replace &All"), Qt::LeftButton);
+    QTest::mouseClick(ButtonWithText(*pDialog, "Replace &All"), Qt::LeftButton);
     EXPECT_THAT(m_ui.m_messages,
                 ::testing::ElementsAre("All occurences of <storyHeight> \nhave been changed"));
     EXPECT_EQ(edit.GetWindowText().find("storyHeight"), std::string::npos);
@@ -546,7 +531,7 @@ TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
     ASSERT_TRUE(app.m_doc.OnOpenDocument(CORVALE_SOURCE_DIR "/share/demo/example.tcl"));
     EXPECT_EQ(edit.GetWindowText(), original);
     edit.SetSel(0, 0);
-    QTest::mouseClick(ButtonOf(*pDialog, "&Replace"), Qt::LeftButton);
+    QTest::mouseClick(ButtonWithText(*pDialog, "&Replace"), Qt::LeftButton);
     EXPECT_TRUE(app.m_doc.m_bChanged);
     m_ui.QueueAnswer(false);
     EXPECT_FALSE(pFrame->close());
@@ -592,55 +577,6 @@ TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
     EXPECT_EQ(edit.GetCharFormatAt(4).crTextColor, kBlack);
     EXPECT_TRUE(app.m_doc.m_bChanged);
 }
-
-namespace
-{
-int PagesInPdf(const std::string& pdf)
-{
-    int nPages = 0;
-    for (size_t nPos = pdf.find("/Type /Page"); nPos != std::string::npos;
-         nPos = pdf.find("/Type /Page", nPos + 1))
-    {
-        if (pdf.compare(nPos, 12, "/Type /Pages") != 0)
-            ++nPages;
-    }
-    return nPages;
-}
-
-// Runs the user's part once the next modal dialog is up. A dialog the user's
-// part leaves open (a failed expectation) is closed, so the test goes on.
-void WhenDialogShows(std::function<void(QWidget&)> user)
-{
-    QTimer::singleShot(0,
-                       [user]
-                       {
-                           QPointer<QWidget> pDialog = QApplication::activeModalWidget();
-                           ASSERT_NE(pDialog, nullptr);
-                           user(*pDialog);
-                           if (pDialog != nullptr && pDialog->isVisible())
-                               pDialog->close();
-                       });
-}
-
-// Replaces a line edit's text as the keyboard does.
-void TypeOver(QLineEdit& edit, const QString& text)
-{
-    edit.selectAll();
-    QTest::keyClick(&edit, Qt::Key_Delete);
-    QTest::keyClicks(&edit, text);
-}
-
-QPushButton* ButtonWithText(const QWidget& dialog, const QString& text)
-{
-    for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
-    {
-        if (pButton->text() == text)
-            return pButton;
-    }
-    ADD_FAILURE() << "no button " << text.toStdString();
-    return nullptr;
-}
-} // namespace
 
 TEST_F(MainFrameTest, ThePrintDialogsRangeAndPrintSetupsChoiceAreHonoured)
 {

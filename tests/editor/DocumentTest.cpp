@@ -1,10 +1,10 @@
 #include "EditorFixture.h"
+#include "support/ChildRun.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QMimeData>
-#include <QProcess>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -231,17 +231,9 @@ TEST_F(DocumentTest, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas)
     {
         const QDir folder(QString::fromStdString(m_dir.MakeDirectory("scripts")));
         const std::string path = m_dir.Write("scripts/model.tcl", original);
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("CORVALE_SAVE_PATH", QString::fromStdString(path));
-        environment.insert("CORVALE_SAVE_CHARS", QString::number(nChars));
-        child.setProcessEnvironment(environment);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_also_run_disabled_tests",
-                     "--gtest_filter=DocumentTest.DISABLED_SaveWhileTheDiskTakesOnlyEightBytes"});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const std::string output = child.readAllStandardOutput().toStdString();
-        EXPECT_EQ(child.exitCode(), 0) << output;
+        const std::string output = RunDisabledTestInChild(
+            "DocumentTest.DISABLED_SaveWhileTheDiskTakesOnlyEightBytes",
+            {{"CORVALE_SAVE_PATH", path}, {"CORVALE_SAVE_CHARS", std::to_string(nChars)}});
         EXPECT_THAT(output,
                     ::testing::HasSubstr(
                         "saved=0 changed=1 messages=[Failed to save document.\nFile too large]\n"))
@@ -283,24 +275,14 @@ TEST_F(DocumentTest, AWritableFileInALockedFolderIsSavedInPlace)
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     auto saveInChild = [&](const std::string& path)
     {
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("CORVALE_SAVE_PATH", QString::fromStdString(path));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_dir.Prefix()));
-        child.setProcessEnvironment(environment);
-        if (bRoot)
-            child.setChildProcessModifier(
-                []
-                {
-                    if (setgid(65534) != 0 || setuid(65534) != 0)
-                        _exit(3);
-                });
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_also_run_disabled_tests",
-                     "--gtest_filter=DocumentTest.DISABLED_SaveInAFolderThatForbidsNewFiles"});
-        EXPECT_TRUE(child.waitForFinished(60000));
-        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-        return child.readAllStandardOutput().toStdString();
+        return RunDisabledTestInChild(
+            "DocumentTest.DISABLED_SaveInAFolderThatForbidsNewFiles",
+            {{"CORVALE_SAVE_PATH", path}, {"XDG_RUNTIME_DIR", m_dir.Prefix()}},
+            [bRoot]
+            {
+                if (bRoot && (setgid(65534) != 0 || setuid(65534) != 0))
+                    _exit(3);
+            });
     };
     EXPECT_THAT(saveInChild(writable), ::testing::HasSubstr("saved=1 messages=\n"));
     EXPECT_EQ(ReadFileBytes(writable), "changed\n");

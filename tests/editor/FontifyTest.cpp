@@ -46,6 +46,52 @@ void RecolourLineWordByWord(CScriptEdit& edit, long nLine)
             break;
     }
 }
+
+// A second pane wired as the fixture's, whose text is coloured by the
+// word-by-word pass as written: what the pane under test must match.
+struct CReferencePane
+{
+    explicit CReferencePane(const std::string& helpDirectory)
+    {
+        doc.SetLists(&variables, &sources);
+        edit.m_pSummaryPane = &summary;
+        edit.m_pDoc = &doc;
+        edit.SetUpFormats();
+        edit.LoadHelpFiles(helpDirectory);
+        edit.m_bHelpOn = 0;
+    }
+
+    // The whole-text pass: everything plain, then every line word by word,
+    // filling the lists on the way.
+    void RecolourAll(const std::string& text)
+    {
+        edit.SetWindowText(text);
+        edit.SetSel(0, -1);
+        edit.SetSelectionCharFormat(edit.FormatOf(EWordColour::Plain));
+        edit.m_bFillLists = 1;
+        for (long nLine = 0; nLine < edit.GetLineCount(); ++nLine)
+            RecolourLineWordByWord(edit, nLine);
+        edit.m_bFillLists = 0;
+    }
+
+    CTextControl summary;
+    CCorvaleDoc doc;
+    QComboBox variables;
+    QComboBox sources;
+    CScriptEdit edit;
+};
+
+// Every character of the two panes has the same format.
+void ExpectSameFormats(const CScriptEdit& tested, const CScriptEdit& reference,
+                       const std::string& when)
+{
+    ASSERT_EQ(tested.GetWindowText(), reference.GetWindowText()) << when;
+    for (long nPos = 0; nPos < tested.GetTextLength(); ++nPos)
+    {
+        ASSERT_EQ(tested.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
+            << when << ": at " << nPos << " on line " << tested.LineFromChar(nPos);
+    }
+}
 } // namespace
 
 TEST_F(FontifyTest, EachWordClassGetsItsFormat)
@@ -146,11 +192,21 @@ TEST_F(FontifyTest, TheWholeTextPassRestoresWhatItChanges)
 TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
 {
     std::mt19937 random(3);
-    const std::vector<std::string> words = {
-        "set",   "x",  "element", "Truss", "lin", "model", "-dims",    "node", "source",
-        "a.tcl", "{",  "[",       "}",     "#",   ";#",    "puts",     "$x",   "12",
-        "\t",    "if", "{set",    "[expr", "a#b", "\xFF",  "\xE9t\xE9", std::string(1, '\0'),
-        "\t\t\t", "{\t",  "x\ty",     "[\t["};
+    const std::vector<std::string> words = {"set",       "x",
+                                            "element",   "Truss",
+                                            "lin",       "model",
+                                            "-dims",     "node",
+                                            "source",    "a.tcl",
+                                            "{",         "[",
+                                            "}",         "#",
+                                            ";#",        "puts",
+                                            "$x",        "12",
+                                            "\t",        "if",
+                                            "{set",      "[expr",
+                                            "a#b",       "\xFF",
+                                            "\xE9t\xE9", std::string(1, '\0'),
+                                            "\t\t\t",    "{\t",
+                                            "x\ty",      "[\t["};
     std::string text;
     for (int nLine = 0; nLine < 300; ++nLine)
     {
@@ -164,34 +220,11 @@ TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
     }
     m_edit.SetWindowText(text);
     m_edit.FontifyAll();
-    const QStringList variables = Entries(m_variables);
-    const QStringList sources = Entries(m_sources);
-
-    CTextControl summary;
-    CCorvaleDoc doc;
-    QComboBox referenceVariables;
-    QComboBox referenceSources;
-    doc.SetLists(&referenceVariables, &referenceSources);
-    CScriptEdit reference;
-    reference.m_pSummaryPane = &summary;
-    reference.m_pDoc = &doc;
-    reference.SetUpFormats();
-    reference.LoadHelpFiles(m_dir.Prefix());
-    reference.SetWindowText(text);
-    reference.m_bHelpOn = 0;
-    reference.m_bFillLists = 1;
-    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
-        RecolourLineWordByWord(reference, nLine);
-
-    ASSERT_EQ(reference.GetTextLength(), m_edit.GetTextLength());
-    for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
-    {
-        ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
-            << "at " << nPos << " on line " << m_edit.LineFromChar(nPos) << ": "
-            << m_edit.GetLine(m_edit.LineFromChar(nPos));
-    }
-    EXPECT_EQ(variables, Entries(referenceVariables));
-    EXPECT_EQ(sources, Entries(referenceSources));
+    CReferencePane reference(m_dir.Prefix());
+    reference.RecolourAll(text);
+    ExpectSameFormats(m_edit, reference.edit, "random lines");
+    EXPECT_EQ(Entries(m_variables), Entries(reference.variables));
+    EXPECT_EQ(Entries(m_sources), Entries(reference.sources));
 }
 
 // Lines made of delimiters, as tab-separated data or a file of NULs gives:
@@ -211,30 +244,11 @@ TEST_F(FontifyTest, LinesFullOfDelimitersColourAsTheWordByWordPassDoes)
     text += "source\t" + std::string(700, ' ') + "a.tcl\t\tb.tcl # tail\n";
     m_edit.SetWindowText(text);
     m_edit.FontifyAll();
-
-    CTextControl summary;
-    CCorvaleDoc doc;
-    QComboBox referenceVariables;
-    QComboBox referenceSources;
-    doc.SetLists(&referenceVariables, &referenceSources);
-    CScriptEdit reference;
-    reference.m_pSummaryPane = &summary;
-    reference.m_pDoc = &doc;
-    reference.SetUpFormats();
-    reference.LoadHelpFiles(m_dir.Prefix());
-    reference.SetWindowText(text);
-    reference.m_bHelpOn = 0;
-    reference.m_bFillLists = 1;
-    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
-        RecolourLineWordByWord(reference, nLine);
-
-    for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
-    {
-        ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
-            << "at " << nPos << " on line " << m_edit.LineFromChar(nPos);
-    }
-    EXPECT_EQ(Entries(m_variables), Entries(referenceVariables));
-    EXPECT_EQ(Entries(m_sources), Entries(referenceSources));
+    CReferencePane reference(m_dir.Prefix());
+    reference.RecolourAll(text);
+    ExpectSameFormats(m_edit, reference.edit, "lines of delimiters");
+    EXPECT_EQ(Entries(m_variables), Entries(reference.variables));
+    EXPECT_EQ(Entries(m_sources), Entries(reference.sources));
 }
 
 // A line's recolouring visits its words up to the first 0xFF byte (the old
@@ -245,41 +259,19 @@ TEST_F(FontifyTest, ALineHoldingAByte0xFFIsRecolouredWithinItself)
 {
     const std::vector<std::string> shapes = {"set x # note \xFF more text here\n",
                                              "set\tx \xFF y z element Truss\n",
-                                             "elem\xFF" "ent Truss 1 2 # c\n",
-                                             "node 1 2 model\xFF\n",
-                                             "\xFF\t\xFF#\xFF set x\n"};
+                                             "elem\xFF"
+                                             "ent Truss 1 2 # c\n",
+                                             "node 1 2 model\xFF\n", "\xFF\t\xFF#\xFF set x\n"};
     std::string text;
     for (const std::string& shape : shapes)
         text += shape;
     text += "element Truss 1 2 3\n";
 
-    CTextControl summary;
-    CCorvaleDoc doc;
-    QComboBox variables;
-    QComboBox sources;
-    doc.SetLists(&variables, &sources);
-    CScriptEdit reference;
-    reference.m_pSummaryPane = &summary;
-    reference.m_pDoc = &doc;
-    reference.SetUpFormats();
-    reference.LoadHelpFiles(m_dir.Prefix());
-    reference.m_bHelpOn = 0;
-    auto expectSameFormats = [&](const char* when)
-    {
-        ASSERT_EQ(m_edit.GetWindowText(), reference.GetWindowText()) << when;
-        for (long nPos = 0; nPos < m_edit.GetTextLength(); ++nPos)
-            ASSERT_EQ(m_edit.GetCharFormatAt(nPos), reference.GetCharFormatAt(nPos))
-                << when << " at " << nPos << " on line " << m_edit.LineFromChar(nPos);
-    };
-
     m_edit.SetWindowText(text);
     m_edit.FontifyAll();
-    reference.SetWindowText(text);
-    reference.SetSel(0, -1);
-    reference.SetSelectionCharFormat(reference.FormatOf(EWordColour::Plain));
-    for (long nLine = 0; nLine < reference.GetLineCount(); ++nLine)
-        RecolourLineWordByWord(reference, nLine);
-    expectSameFormats("after the whole-text pass");
+    CReferencePane reference(m_dir.Prefix());
+    reference.RecolourAll(text);
+    ExpectSameFormats(m_edit, reference.edit, "after the whole-text pass");
 
     // Delete a character near the start of each line: the line is recoloured.
     m_edit.setFocus();
@@ -288,10 +280,10 @@ TEST_F(FontifyTest, ALineHoldingAByte0xFFIsRecolouredWithinItself)
         const long nPos = m_edit.LineIndex(nLine) + 1;
         m_edit.SetSel(nPos, nPos);
         QTest::keyClick(&m_edit, Qt::Key_Delete);
-        reference.SetSel(nPos, nPos + 1);
-        reference.ReplaceSel("", true);
-        RecolourLineWordByWord(reference, nLine);
-        expectSameFormats("after Delete");
+        reference.edit.SetSel(nPos, nPos + 1);
+        reference.edit.ReplaceSel("", true);
+        RecolourLineWordByWord(reference.edit, nLine);
+        ExpectSameFormats(m_edit, reference.edit, "after Delete");
     }
 
     // Typing at a line's end and inside it leaves the other lines as they were.

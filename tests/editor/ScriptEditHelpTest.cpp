@@ -1,10 +1,10 @@
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/ChildRun.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <cstdio>
 #include <cstdlib>
 #include <gmock/gmock.h>
@@ -201,15 +201,7 @@ TEST_F(ScriptEditHelpTest, DISABLED_LoadWithSixtyFourDescriptors)
 TEST_F(ScriptEditHelpTest, ALibraryLoadsWhenDescriptorsRunOut)
 {
     const std::string help = WriteManyFiles(m_dir, 150);
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("CORVALE_HELP_DIR", QString::fromStdString(help));
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests",
-                 "--gtest_filter=ScriptEditHelpTest.DISABLED_LoadWithSixtyFourDescriptors"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    const std::string output = child.readAllStandardOutput().toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << output;
+    const std::string output = RunDisabledTestInChild(
+        "ScriptEditHelpTest.DISABLED_LoadWithSixtyFourDescriptors", {{"CORVALE_HELP_DIR", help}});
     EXPECT_THAT(output, ::testing::HasSubstr("loaded=1 messages=0 last=1\n"));
 }

@@ -1,5 +1,6 @@
 #include "platform/QtUserInteraction.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/UserActions.h"
 
 #include <QApplication>
 #include <QFile>
@@ -67,23 +68,6 @@ TEST(UserInteraction, AStartedProgramGetsItsArgumentsUnchangedAndNoShell)
 
     EXPECT_FALSE(ui.StartProgram("not found", {"model.tcl"}));
 }
-
-namespace
-{
-// Runs the user's part once the next modal dialog is up; closes what it leaves open.
-void WhenDialogShows(std::function<void(QWidget&)> user)
-{
-    QTimer::singleShot(0,
-                       [user]
-                       {
-                           QPointer<QWidget> pDialog = QApplication::activeModalWidget();
-                           ASSERT_NE(pDialog, nullptr);
-                           user(*pDialog);
-                           if (pDialog != nullptr && pDialog->isVisible())
-                               pDialog->close();
-                       });
-}
-} // namespace
 
 TEST(UserInteraction, AShortMessageIsWideEnoughForItsCaption)
 {

@@ -3,26 +3,12 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "platform/TextControl.h"
 #include "support/TempDir.h"
+#include "support/UserActions.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <gmock/gmock.h>
-
-namespace
-{
-int PagesIn(const std::string& pdf)
-{
-    int nPages = 0;
-    for (size_t nPos = pdf.find("/Type /Page"); nPos != std::string::npos;
-         nPos = pdf.find("/Type /Page", nPos + 1))
-    {
-        if (pdf.compare(nPos, 12, "/Type /Pages") != 0)
-            ++nPages;
-    }
-    return nPages;
-}
-} // namespace
 
 TEST(ScriptPrinter, LinesPerPageAndPageCount)
 {
@@ -56,7 +42,7 @@ TEST(ScriptPrinter, PrintsEveryPageToPdfWithTheMessageBeforeEach)
     scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
     EXPECT_EQ(static_cast<int>(ui.m_messages.size()), scriptPrinter.m_nPageCount);
     EXPECT_EQ(ui.m_messages[0], "Sending to Print Device/ Print Preview");
-    EXPECT_EQ(PagesIn(ReadFileBytes(dir.PathOf("script.pdf"))), scriptPrinter.m_nPageCount);
+    EXPECT_EQ(PagesInPdf(ReadFileBytes(dir.PathOf("script.pdf"))), scriptPrinter.m_nPageCount);
 }
 
 TEST(ScriptPrinter, ARangeOfPagesIsKeptWithinTheScript)

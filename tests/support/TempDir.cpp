@@ -1,6 +1,7 @@
 #include "TempDir.h"
 
 #include <QDir>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -9,6 +10,13 @@ CTempDir::CTempDir()
 {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
+}
+
+void CTempDir::UseAsConfigurationHome(const std::string& configuration) const
+{
+    MakeDirectory("corvale");
+    Write("corvale/corvale.conf", configuration);
+    setenv("XDG_CONFIG_HOME", Prefix().c_str(), 1);
 }
 
 std::string CTempDir::Prefix() const

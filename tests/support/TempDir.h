@@ -15,6 +15,9 @@ public:
     // Writes the bytes exactly as given and returns the file's path.
     std::string Write(const std::string& name, const std::string& bytes) const;
     std::string MakeDirectory(const std::string& name) const;
+    // Makes this folder the configuration home ($XDG_CONFIG_HOME), with a
+    // corvale/corvale.conf holding the text.
+    void UseAsConfigurationHome(const std::string& configuration) const;
 
 private:
     QTemporaryDir m_dir;

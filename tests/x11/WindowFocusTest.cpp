@@ -6,6 +6,7 @@
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
+#include "support/UserActions.h"
 #include "view/CorvaleView.h"
 #include "view/FindReplaceDlg.h"
 
@@ -21,23 +22,7 @@ namespace
 class WindowFocusTest : public ::testing::Test
 {
 protected:
-    WindowFocusTest()
-    {
-        m_dir.MakeDirectory("corvale");
-        m_dir.Write("corvale/corvale.conf", "help " CORVALE_SOURCE_DIR "/share/help/\n");
-        setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
-    }
-
-    static QPushButton* ButtonOf(const QWidget& dialog, const QString& text)
-    {
-        for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
-        {
-            if (pButton->text() == text)
-                return pButton;
-        }
-        ADD_FAILURE() << "no button " << text.toStdString();
-        return nullptr;
-    }
+    WindowFocusTest() { m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n"); }
 
     // The user clicks into the dialog, which becomes the active window.
     static void ActivateDialog(QDialog& dialog)
@@ -86,7 +71,7 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
 
     // Find Next: the main window is active again, the pane has the keyboard and
     // shows the match selected, and the dialog stays open.
-    QTest::mouseClick(ButtonOf(*pDialog, "&Find Next"), Qt::LeftButton);
+    QTest::mouseClick(ButtonWithText(*pDialog, "&Find Next"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
     EXPECT_TRUE(edit.hasFocus());
     EXPECT_TRUE(pDialog->isVisible());
@@ -99,7 +84,7 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
     // Replace: the same.
     ActivateDialog(*pDialog);
     pDialog->m_pReplaceWith->setText("floorHeight");
-    QTest::mouseClick(ButtonOf(*pDialog, "&Replace"), Qt::LeftButton);
+    QTest::mouseClick(ButtonWithText(*pDialog, "&Replace"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
     EXPECT_TRUE(edit.hasFocus());
     EXPECT_TRUE(pDialog->isVisible());
@@ -110,7 +95,7 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
 
     // Replace All too, once its message is closed.
     ActivateDialog(*pDialog);
-    QTest::mouseClick(ButtonOf(*pDialog, "Replace &All"), Qt::LeftButton);
+    QTest::mouseClick(ButtonWithText(*pDialog, "Replace &All"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
     EXPECT_TRUE(edit.hasFocus());
     EXPECT_EQ(edit.GetWindowText().find("storyHeight"), std::string::npos);

@@ -1,0 +1,52 @@
+#include "UserActions.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+void WhenDialogShows(std::function<void(QWidget&)> user)
+{
+    QTimer::singleShot(0,
+                       [user]
+                       {
+                           QPointer<QWidget> pDialog = QApplication::activeModalWidget();
+                           ASSERT_NE(pDialog, nullptr);
+                           user(*pDialog);
+                           if (pDialog != nullptr && pDialog->isVisible())
+                               pDialog->close();
+                       });
+}
+
+QPushButton* ButtonWithText(const QWidget& dialog, const QString& text)
+{
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+    {
+        if (pButton->text() == text)
+            return pButton;
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+
+void TypeOver(QLineEdit& edit, const QString& text)
+{
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keyClicks(&edit, text);
+}
+
+int PagesInPdf(const std::string& pdf)
+{
+    int nPages = 0;
+    for (size_t nPos = pdf.find("/Type /Page"); nPos != std::string::npos;
+         nPos = pdf.find("/Type /Page", nPos + 1))
+    {
+        if (pdf.compare(nPos, 12, "/Type /Pages") != 0)
+            ++nPages;
+    }
+    return nPages;
+}
