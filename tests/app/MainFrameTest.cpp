@@ -71,6 +71,16 @@ protected:
         EXPECT_FALSE(pView->isVisible());
     }
 
+    // Starts the program on an empty script and makes its window the active
+    // one, as a window manager does; nullptr when that fails.
+    static CMainFrame* StartActive(CCorvaleApp& app)
+    {
+        if (!app.InitInstance({"corvale"}))
+            return nullptr;
+        app.MainFrame()->activateWindow();
+        return QTest::qWaitForWindowActive(app.MainFrame()) ? app.MainFrame() : nullptr;
+    }
+
     static QStringList MenuTexts(const QMenu* pMenu)
     {
         QStringList texts;
@@ -278,10 +288,8 @@ TEST_F(MainFrameTest, AFileDroppedOnTheWindowOpensAndIsRemembered)
 TEST_F(MainFrameTest, ShortcutsInTheEditingPaneReachTheDocumentsCommands)
 {
     CCorvaleApp app;
-    ASSERT_TRUE(app.InitInstance({"corvale"}));
-    CMainFrame* pFrame = app.MainFrame();
-    pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CMainFrame* pFrame = StartActive(app);
+    ASSERT_NE(pFrame, nullptr);
     CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
     edit.setFocus();
     QApplication::clipboard()->setText("element");
@@ -542,10 +550,8 @@ TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
 TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
 {
     CCorvaleApp app;
-    ASSERT_TRUE(app.InitInstance({"corvale"}));
-    CMainFrame* pFrame = app.MainFrame();
-    pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CMainFrame* pFrame = StartActive(app);
+    ASSERT_NE(pFrame, nullptr);
     CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
     edit.setFocus();
     const std::uint32_t kPurple = Rgb(160, 0, 135);
@@ -656,10 +662,8 @@ TEST_F(MainFrameTest, ThePrintDialogsRangeAndPrintSetupsChoiceAreHonoured)
 TEST_F(MainFrameTest, F6MovesBetweenTheCommandTreeAndTheEditorView)
 {
     CCorvaleApp app;
-    ASSERT_TRUE(app.InitInstance({"corvale"}));
-    CMainFrame* pFrame = app.MainFrame();
-    pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    CMainFrame* pFrame = StartActive(app);
+    ASSERT_NE(pFrame, nullptr);
     CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
     QWidget& tree = pFrame->GetLeftPane()->m_tree;
 
