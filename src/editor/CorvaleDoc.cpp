@@ -101,7 +101,6 @@ bool CCorvaleDoc::OnNewDocument()
     if (m_bChanged && !AskCloseAnyway())
         return false;
     DeleteContents();
-    SetModifiedFlag(false);
     m_bLineFeedsOnly = false;
     SetPathName(std::string());
     if (m_pEdit != nullptr)
@@ -197,7 +196,6 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
         m_bRecolourPending = false;
     }
     m_pEdit->setFocus();
-    SetModifiedFlag(false);
     MakeFolderCurrent(path);
     SetPathName(path);
     return true;
@@ -257,7 +255,6 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
             (reason.isEmpty() ? std::string() : "\n" + FromQString(reason)));
         return false;
     }
-    SetModifiedFlag(false);
     MakeFolderCurrent(path);
     SetPathName(path);
     return true;

@@ -45,8 +45,6 @@ public:
 
     const std::string& GetPathName() const { return m_pathName; }
     const std::string& GetTitle() const { return m_title; }
-    bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool bModified) { m_bModified = bModified; }
 
     // ---- edit commands ----
     void OnEditCut();
@@ -110,7 +108,6 @@ private:
     CSortedList m_sources;
     std::string m_pathName;
     std::string m_title = "Untitled";
-    bool m_bModified = false;
     // The file opened had every line break as a lone LF: it is written back so.
     bool m_bLineFeedsOnly = false;
     // The last file loaded held more than the pane takes.

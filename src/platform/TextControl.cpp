@@ -310,6 +310,7 @@ std::string CTextControl::FitToLimit(std::string text, long nRemoved) const
 
 long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo, bool bScrollCaret)
 {
+    const CEditOperation operation(*this);
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);
@@ -323,7 +324,6 @@ long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo, bool bScro
         Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(nStart), nEnd);
     SciText(SCI_REPLACETARGET, fitted.size(), fitted.data());
-    FormatInsertions();
     m_nPendingPos = -1;
     if (bCanUndo)
     {
@@ -372,8 +372,10 @@ void CTextControl::ReplaceAllText(const std::string& normalisedText)
     m_bInsertDefault = true;
     Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_CLEARALL);
-    SciText(SCI_ADDTEXT, normalisedText.size(), normalisedText.data());
-    FormatInsertions();
+    {
+        const CEditOperation operation(*this);
+        SciText(SCI_ADDTEXT, normalisedText.size(), normalisedText.data());
+    }
     Sci(SCI_EMPTYUNDOBUFFER);
     Sci(SCI_SETUNDOCOLLECTION, 1);
     m_bInsertDefault = false;
@@ -561,7 +563,10 @@ void CTextControl::FormatInsertions()
 
 void CTextControl::OnUpdateUi(int nUpdated)
 {
-    FormatInsertions();
+    // The last stop for text Scintilla put in on a way of its own; while an
+    // edit operation runs, its end does this.
+    if (m_nEditDepth == 0)
+        FormatInsertions();
     if (!(nUpdated & SC_UPDATE_SELECTION) || m_nPendingPos < 0)
         return;
     long nStart = 0;
@@ -647,8 +652,10 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
     if (pEvent->source() == this)
     {
         // Moving text inside the control: Scintilla's own move keeps the breaks.
-        QsciScintilla::dropEvent(pEvent);
-        FormatInsertions();
+        {
+            const CEditOperation operation(*this);
+            QsciScintilla::dropEvent(pEvent);
+        }
         emit TextDropped();
         return;
     }
@@ -669,17 +676,17 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
 // deleted drops the format kept for the caret.
 void CTextControl::keyPressEvent(QKeyEvent* pEvent)
 {
+    const CEditOperation operation(*this);
     const long nLengthBefore = GetTextLength();
     QsciScintilla::keyPressEvent(pEvent);
     if (m_insertions.empty() && GetTextLength() != nLengthBefore)
         m_nPendingPos = -1;
-    FormatInsertions();
 }
 
 void CTextControl::inputMethodEvent(QInputMethodEvent* pEvent)
 {
+    const CEditOperation operation(*this);
     QsciScintilla::inputMethodEvent(pEvent);
-    FormatInsertions();
 }
 
 // Without the focus the control shows no selection, as the original control did.

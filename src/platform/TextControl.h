@@ -163,6 +163,29 @@ private:
                     int, int);
     // Gives the text inserted since the last call the format it takes.
     void FormatInsertions();
+
+    // Held by every way text comes in (keys, input methods, drops, replacing
+    // the selection or the whole text): when the outermost one ends, however
+    // the entry point returns, what went in takes its format.
+    class CEditOperation
+    {
+    public:
+        explicit CEditOperation(CTextControl& control) : m_control(control)
+        {
+            ++m_control.m_nEditDepth;
+        }
+        ~CEditOperation()
+        {
+            if (--m_control.m_nEditDepth == 0)
+                m_control.FormatInsertions();
+        }
+        CEditOperation(const CEditOperation&) = delete;
+        CEditOperation& operator=(const CEditOperation&) = delete;
+
+    private:
+        CTextControl& m_control;
+    };
+    int m_nEditDepth = 0;
     void OnUpdateUi(int nUpdated);
 
     void UnbindEditingKeys();
