@@ -175,8 +175,9 @@ public:
         if (nContextEnd <= 0 || m_nFirstNonWhite >= nContextEnd)
             word.context = "command";
         else
-            word.context = m_line.substr(static_cast<size_t>(m_nFirstNonWhite),
-                                         static_cast<size_t>(m_nContextLast + 1 - m_nFirstNonWhite));
+            word.context =
+                m_line.substr(static_cast<size_t>(m_nFirstNonWhite),
+                              static_cast<size_t>(m_nContextLast + 1 - m_nFirstNonWhite));
     }
 
 private:

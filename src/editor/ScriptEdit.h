@@ -31,7 +31,7 @@ public:
 
     // True when a help file holds this (keyword, parent); while help is on, the
     // record's text of the first such file also replaces the summary pane's text.
-    bool ShowCommandHelp(const std::string& keyword, const std::string& parent);
+    bool ShowCommandHelp(std::string_view keyword, std::string_view parent);
     // The same, but shows the text even while help is off.
     bool ShowTreeCommandHelp(const std::string& keyword, const std::string& parent);
 
@@ -115,12 +115,11 @@ private:
     // Applies a format to [nStart, nEnd) through the selection, and restores it.
     void ColourRange(long nStart, long nEnd, EWordColour colour, bool bWholeWords);
     void ApplyToSelection(EWordColour colour);
-    bool LookUpQuietly(std::string_view keyword, std::string_view parent) const;
     // The first help file in list order with this record, or -1.
     int FindHelpFile(std::string_view keyword, std::string_view parent) const;
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
-    CLineColourer Colourer() const;
+    CLineColourer Colourer();
     void ForEachSelectedLine(const std::function<void(long nLineStart)>& action);
 
     // Sets the document's changed flag.

@@ -4,11 +4,14 @@
 // applies it at once, so the selection does not wander and nothing flickers.
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
+#include "platform/ScopedValue.h"
+#include "platform/WaitCursor.h"
 #include "platform/WhiteSpace.h"
 
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace
 {
@@ -101,9 +104,7 @@ std::string CScriptEdit::WordAtColumn(const std::string& line, long nLength, lon
 
 bool CScriptEdit::IsKeyword(const std::string& word) const
 {
-    const auto last = m_tclKeywords.begin() +
-                      std::min<long>(m_nTclKeywords, static_cast<long>(m_tclKeywords.size()));
-    return std::find(m_tclKeywords.begin(), last, word) != last;
+    return std::find(m_tclKeywords.begin(), m_tclKeywords.end(), word) != m_tclKeywords.end();
 }
 
 void CScriptEdit::ApplyToSelection(EWordColour colour)
@@ -124,56 +125,41 @@ void CScriptEdit::ColourRange(long nStart, long nEnd, EWordColour colour, bool b
     SetSel(nSavedStart, nSavedEnd);
 }
 
+// Typing mode shares the word rules with recolouring; what it does its own way
+// is which range it colours (command names as whole words) and that it never
+// resets a word it does not find.
 void CScriptEdit::FontifyWord(const std::string& line, long nLength, long nColumn, bool bRecolour,
                               bool bLookUpOnly)
 {
     long nStart = 0;
     long nEnd = 0;
-    const std::string word = CLineColourer::WordAtColumn(line, nLength, nColumn, nStart, nEnd);
-    const long nLineStart = LineIndex(-1);
-    if (!CLineColourer::HasLetter(word))
+    const int nColour = Colourer().ClassifyWord(line, nLength, nColumn, nStart, nEnd);
+    if (nColour < 0)
     {
         ApplyToSelection(EWordColour::Plain);
         return;
     }
-    const std::string context(CLineColourer::ContextOf(line, nStart));
-    const std::string trimmed(Trim(word));
-    if (m_bFillLists == 1 && m_pDoc != nullptr)
-    {
-        if (context == "source")
-            m_pDoc->AddSource(trimmed);
-        else if (context == "set")
-            m_pDoc->AddVariable(trimmed);
-    }
-
-    const long nWordStart = nLineStart + nStart;
-    const long nWordEnd = nLineStart + nEnd;
-    if (IsKeyword(trimmed))
-    {
-        if (!bLookUpOnly)
-            ColourRange(nWordStart, nWordEnd, EWordColour::Keyword, false);
-        return;
-    }
-    if (context == "command" && ShowCommandHelp(trimmed, "command"))
-    {
-        if (!bLookUpOnly)
-            ColourRange(nWordStart, nWordEnd, EWordColour::Command, true);
-        return;
-    }
-    if (ShowCommandHelp(trimmed, context))
-    {
-        if (!bLookUpOnly)
-            ColourRange(nWordStart, nWordEnd, EWordColour::SubCommand, true);
-        return;
-    }
     if (bLookUpOnly)
         return;
-    if (context == "source")
-        ColourRange(nWordStart, nWordEnd, EWordColour::SourcedName, false);
-    else if (bRecolour)
-        ColourRange(nWordStart, nWordEnd, EWordColour::Plain, false);
-    else
-        ApplyToSelection(EWordColour::Plain); // typing never resets a word that is not found
+    const long nLineStart = LineIndex(-1);
+    const long nWordStart = nLineStart + nStart;
+    const long nWordEnd = nLineStart + nEnd;
+    switch (const auto colour = static_cast<EWordColour>(nColour))
+    {
+    case EWordColour::Command:
+    case EWordColour::SubCommand:
+        ColourRange(nWordStart, nWordEnd, colour, true);
+        break;
+    case EWordColour::Plain:
+        if (bRecolour)
+            ColourRange(nWordStart, nWordEnd, colour, false);
+        else
+            ApplyToSelection(EWordColour::Plain); // typing never resets a word that is not found
+        break;
+    default:
+        ColourRange(nWordStart, nWordEnd, colour, false);
+        break;
+    }
 }
 
 void CScriptEdit::FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly)
@@ -202,13 +188,15 @@ void CScriptEdit::FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly)
     }
 }
 
-// The word rules with this pane's keywords and library; while the lists are
+// The word rules with this pane's keywords and library. A command found shows
+// its help while help is on (recolouring turns it off); while the lists are
 // being filled, set and source words go to the document.
-CLineColourer CScriptEdit::Colourer() const
+CLineColourer CScriptEdit::Colourer()
 {
     return CLineColourer(
         m_tclKeywords,
-        [this](std::string_view k, std::string_view p) { return LookUpQuietly(k, p); },
+        [this](std::string_view keyword, std::string_view parent)
+        { return ShowCommandHelp(keyword, parent); },
         m_bFillLists == 1 && m_pDoc != nullptr ? &m_addListEntry : nullptr);
 }
 
@@ -226,8 +214,7 @@ void CScriptEdit::FontifyLines(long nFirst, long nLast)
     nLast = std::min(nLast, nLines - 1);
     if (nFirst > nLast || LineIndex(nFirst) < 0)
         return;
-    const int bHelpWasOn = m_bHelpOn;
-    m_bHelpOn = 0;
+    const CScopedValue<int> helpOff(m_bHelpOn, 0);
     const long nRangeStart = LineIndex(nFirst);
     const std::string text =
         GetTextRange(nRangeStart, nLast + 1 < nLines ? LineIndex(nLast + 1) : GetTextLength());
@@ -264,7 +251,6 @@ void CScriptEdit::FontifyLines(long nFirst, long nLast)
         GetSel(nStart, nEnd);
         SetSel(nEnd, nEnd);
     }
-    m_bHelpOn = bHelpWasOn;
 }
 
 void CScriptEdit::UndoAndFontify()
@@ -309,14 +295,13 @@ bool CScriptEdit::AdvanceProgress(std::string& progress, long nLine)
 
 void CScriptEdit::FontifyAll()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_bMoveFocus = 0;
+    const CWaitCursor waitCursor;
+    const CScopedValue<unsigned char> focusStays(m_bMoveFocus, 0);
     std::string progress = "Formatting";
     ShowProgress(progress, true);
 
-    const int bHelpWasOn = m_bHelpOn;
-    m_bHelpOn = 0;
-    m_bFillLists = 1;
+    const CScopedValue<int> helpOff(m_bHelpOn, 0);
+    std::optional<CScopedValue<int>> fillingLists(std::in_place, m_bFillLists, 1);
     if (m_pDoc != nullptr)
     {
         m_pDoc->ClearSources();
@@ -352,14 +337,10 @@ void CScriptEdit::FontifyAll()
         }
     }
     SetCharFormats(0, formatOfChar, AllFormats());
-
-    m_bFillLists = 0;
-    m_bHelpOn = bHelpWasOn;
-    QApplication::restoreOverrideCursor();
+    fillingLists.reset();
     if (m_pSummaryPane != nullptr)
         m_pSummaryPane->SetWindowText(" ");
     SetSel(nStart, nEnd);
-    m_bMoveFocus = 1;
 }
 
 void CScriptEdit::SetFontFace(const std::string& faceName)

@@ -1,6 +1,7 @@
 // The command library of the editing pane: loading it, and looking commands up.
 #include "ScriptEdit.h"
 #include "config/Configuration.h"
+#include "platform/ScopedValue.h"
 #include "platform/TextFileReader.h"
 #include "platform/UserInteraction.h"
 
@@ -71,26 +72,19 @@ int CScriptEdit::FindHelpFile(std::string_view keyword, std::string_view parent)
 
 // The first file in list order that holds the record shows it; later files
 // are not consulted.
-bool CScriptEdit::ShowCommandHelp(const std::string& keyword, const std::string& parent)
+bool CScriptEdit::ShowCommandHelp(std::string_view keyword, std::string_view parent)
 {
     const int nFile = FindHelpFile(keyword, parent);
     if (nFile < 0)
         return false;
     if (m_bHelpOn != 0 && m_pSummaryPane != nullptr)
-        m_helpFiles[static_cast<size_t>(nFile)]->ShowHelp(keyword, parent, *m_pSummaryPane);
+        m_helpFiles[static_cast<size_t>(nFile)]->ShowHelp(std::string(keyword), std::string(parent),
+                                                          *m_pSummaryPane);
     return true;
-}
-
-bool CScriptEdit::LookUpQuietly(std::string_view keyword, std::string_view parent) const
-{
-    return FindHelpFile(keyword, parent) >= 0;
 }
 
 bool CScriptEdit::ShowTreeCommandHelp(const std::string& keyword, const std::string& parent)
 {
-    const int bWasOn = m_bHelpOn;
-    m_bHelpOn = 1;
-    const bool bFound = ShowCommandHelp(keyword, parent);
-    m_bHelpOn = bWasOn;
-    return bFound;
+    const CScopedValue<int> helpOn(m_bHelpOn, 1);
+    return ShowCommandHelp(keyword, parent);
 }

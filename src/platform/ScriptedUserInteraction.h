@@ -23,7 +23,8 @@ public:
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension,
                          const std::string& proposed, std::string& path) override;
 
-    bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+    bool StartProgram(const std::string& program,
+                      const std::vector<std::string>& arguments) override;
     bool AskFontFace(std::string& faceName) override;
 
     // Every program started, as "program|argument|argument".

@@ -27,7 +27,8 @@ public:
     // Starts a program without waiting for it, never through a shell: the
     // program's path is its argument 0, then the arguments. False when it
     // could not be started.
-    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    virtual bool StartProgram(const std::string& program,
+                              const std::vector<std::string>& arguments) = 0;
 
     // The font dialog; only the face name is taken. False when cancelled.
     virtual bool AskFontFace(std::string& faceName) = 0;
