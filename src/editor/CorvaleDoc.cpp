@@ -250,9 +250,10 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
     {
         file.cancelWriting();
         m_bChanged = bWasChanged;
-        UserInteraction().ShowMessage(
-            "Failed to save document." +
-            (reason.isEmpty() ? std::string() : "\n" + FromQString(reason)));
+        std::string message = "Failed to save document.";
+        if (!reason.isEmpty())
+            message.append(1, '\n').append(FromQString(reason));
+        UserInteraction().ShowMessage(message);
         return false;
     }
     MakeFolderCurrent(path);
