@@ -145,10 +145,15 @@ std::string WriteManyFiles(const CTempDir& dir, int nFiles)
     std::string list;
     for (int i = 0; i < nFiles; ++i)
     {
-        const std::string name = "f" + std::to_string(i) + ".txt";
-        list += name + "\n";
-        dir.Write("many/" + name, "cmd" + std::to_string(i) + ":command\nhelp of command " +
-                                      std::to_string(i) + "\n#\n");
+        // Appended piece by piece: GCC 12 misreads "f" + std::to_string(i) in Release.
+        const std::string number = std::to_string(i);
+        const std::string name = std::string("f").append(number).append(".txt");
+        list.append(name).append("\n");
+        dir.Write(std::string("many/").append(name), std::string("cmd")
+                                                         .append(number)
+                                                         .append(":command\nhelp of command ")
+                                                         .append(number)
+                                                         .append("\n#\n"));
     }
     dir.Write("many/list.txt", list);
     return help;
