@@ -7,7 +7,6 @@
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
 
-#include <QComboBox>
 #include <QTest>
 #include <Qsci/qscilexertcl.h>
 #include <algorithm>
@@ -30,17 +29,12 @@ CGeneratedLibrary& Library()
     return s_library;
 }
 
-// The editing pane as the view sets it up, with its document and lists.
+// The editing pane as the view sets it up, with its document.
 struct CEditor
 {
     CEditor()
     {
-        edit.m_pSummaryPane = &summary;
-        edit.m_pDoc = &doc;
-        doc.m_pEdit = &edit;
-        doc.SetLists(&variables, &sources);
-        edit.SetUpFormats();
-        edit.LimitText(2000000);
+        edit.AttachTo(doc, summary, edit);
         edit.LoadHelpFiles(Library().Directory());
         edit.resize(800, 600);
     }
@@ -48,8 +42,6 @@ struct CEditor
     CScriptedUserInteraction ui;
     CTextControl summary;
     CCorvaleDoc doc;
-    QComboBox variables;
-    QComboBox sources;
     CScriptEdit edit;
 };
 

@@ -34,7 +34,6 @@ static void InitResources()
 CCorvaleApp::CCorvaleApp()
 {
     InitResources();
-    CreateDocumentCommands();
     CreateAppCommands();
 }
 
@@ -42,87 +41,6 @@ CCorvaleApp::CCorvaleApp()
 CCorvaleApp::~CCorvaleApp()
 {
     m_router.SetRoute({});
-}
-
-void CCorvaleApp::CreateDocumentCommands()
-{
-    CCorvaleDoc* pDoc = &m_doc;
-    m_documentCommands.OnCommand(ID_FILE_NEW, [pDoc] { pDoc->OnFileNew(); });
-    m_documentCommands.OnCommand(ID_FILE_SAVE, [pDoc] { pDoc->OnFileSave(); });
-    m_documentCommands.OnCommand(ID_FILE_SAVE_AS, [pDoc] { pDoc->OnFileSaveAs(); });
-    m_documentCommands.OnCommand(ID_EDIT_CUT, [pDoc] { pDoc->OnEditCut(); });
-    m_documentCommands.OnCommand(ID_EDIT_COPY, [pDoc] { pDoc->OnEditCopy(); });
-    m_documentCommands.OnCommand(ID_EDIT_PASTE, [pDoc] { pDoc->OnEditPaste(); });
-    m_documentCommands.OnCommand(ID_EDIT_UNDO, [pDoc] { pDoc->OnEditUndo(); });
-    auto fontifyLine = [pDoc]
-    {
-        if (pDoc->m_pEdit != nullptr)
-            pDoc->m_pEdit->FontifyCurrentLine();
-    };
-    m_documentCommands.OnCommand(ID_FONTIFY_CURRENT_LINE, fontifyLine);
-    m_documentCommands.OnCommand(ID_COMMENT_SELECTION, [pDoc] { pDoc->OnCommentSelection(); });
-    m_documentCommands.OnCommand(ID_UNCOMMENT_SELECTION, [pDoc] { pDoc->OnUncommentSelection(); });
-    m_documentCommands.OnCommand(IDC_FONT, [pDoc] { pDoc->OnFont(); });
-    m_documentCommands.OnCommand(
-        IDC_GO,
-        [this]
-        {
-            if (m_pMainFrame)
-                m_doc.OnGo(FromQString(m_pMainFrame->GetDialogBar()->m_pLineNumber->text()));
-        });
-    auto closeUp = [this](bool bSources)
-    {
-        if (!m_pMainFrame)
-            return;
-        const QComboBox* pList =
-            bSources ? static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pSources)
-                     : static_cast<QComboBox*>(m_pMainFrame->GetDialogBar()->m_pVariables);
-        m_doc.OnListCloseUp(bSources, pList->currentIndex(), FromQString(pList->currentText()));
-    };
-    m_documentCommands.OnCommand(IDC_FIND,
-                                 [this]
-                                 {
-                                     if (m_pMainFrame)
-                                         m_pMainFrame->GetRightPane()->OpenFindReplace(FromQString(
-                                             m_pMainFrame->GetDialogBar()->m_pFindText->text()));
-                                 });
-    m_documentCommands.OnCommand(IDC_VARIABLES, [closeUp] { closeUp(false); });
-    m_documentCommands.OnCommand(IDC_SOURCES, [closeUp] { closeUp(true); });
-    m_documentCommands.OnCommand(
-        IDC_OPEN_SOURCE,
-        [this]
-        {
-            if (!m_pMainFrame)
-                return;
-            const QComboBox* pList = m_pMainFrame->GetDialogBar()->m_pSources;
-            const int nSelected = pList->currentIndex();
-            m_doc.OnOpenSource(
-                nSelected, nSelected >= 0 ? FromQString(pList->itemText(nSelected)) : std::string(),
-                m_pMainFrame->GetRightPane()->m_config.editor);
-        });
-    m_documentCommands.OnCommand(
-        ID_HELP_ON_OFF,
-        [this]
-        {
-            if (m_pMainFrame)
-                m_pMainFrame->GetRightPane()->ToggleHelp();
-        },
-        [this](CCmdUI& ui)
-        { ui.checked = m_pMainFrame && m_pMainFrame->GetRightPane()->m_editPane.m_bHelpOn == 1; });
-    // The document answers Print Options whenever a view is active; the frame otherwise.
-    m_documentCommands.OnCommand(ID_ADVANCED_PRINT_SETUP,
-                                 [this]
-                                 {
-                                     if (m_pMainFrame)
-                                         m_pMainFrame->OnPrintOptions();
-                                 });
-    m_documentCommands.OnCommand(ID_USER_DEVELOPER_INFORMATION,
-                                 [this]
-                                 {
-                                     if (m_pMainFrame)
-                                         m_pMainFrame->ShowUserInformation("NOTE: - ");
-                                 });
-    m_documentCommands.OnCommand(ID_FONTIFY_LINE, fontifyLine);
 }
 
 void CCorvaleApp::CreateAppCommands()
@@ -191,16 +109,13 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     m_router.SetRoute(
         [this, pFrame]
         {
-            return std::vector<const CCommandTarget*>{pFrame->ActiveViewTarget(),
-                                                      &m_documentCommands, &pFrame->m_frameCommands,
-                                                      &m_appCommands};
+            return std::vector<const CCommandTarget*>{pFrame->ActiveViewTarget(), &m_doc.Commands(),
+                                                      &pFrame->FrameCommands(), &m_appCommands};
         });
     m_router.UpdateWhenIdle();
     QObject::connect(&m_doc, &CCorvaleDoc::TitleChanged, [this] { RememberRecentFile(); });
 
-    // The first sizing of the editor view, still while the frame is built.
     pFrame->resize(900, 650);
-    pFrame->GetRightPane()->SetUpOnce();
 
     // DDE and the embedding switches mean nothing here: those starts get an
     // empty script like any other.
@@ -217,9 +132,9 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
         return false;
     }
 
-    pFrame->GetLeftPane()->OnInitialUpdate();
+    pFrame->OnInitialUpdate();
     m_router.UpdateCommandStates();
     pFrame->show();
-    pFrame->GetRightPane()->m_editPane.setFocus();
+    pFrame->FocusEditPane();
     return true;
 }

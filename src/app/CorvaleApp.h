@@ -31,11 +31,9 @@ public:
 
     CCorvaleDoc m_doc;
     CCommandRouter m_router;
-    CCommandTarget m_documentCommands;
     CCommandTarget m_appCommands;
 
 private:
-    void CreateDocumentCommands();
     void CreateAppCommands();
     void RememberRecentFile();
 

@@ -1,15 +1,17 @@
 #include "DialogBar.h"
 
 #include "CloseUpComboBox.h"
-
+#include "EntryListModel.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
+#include "platform/Latin1.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <utility>
 
 namespace
 {
@@ -70,6 +72,48 @@ CDialogBar::CDialogBar(CCommandRouter& router, QWidget* pParent) : QToolBar(pPar
     addWidget(m_pSources);
     addWidget(m_pOpen = Button(router, IDC_OPEN_SOURCE, "Open", 25, this));
     // The lists send their command when their drop-down closes.
-    connect(m_pVariables, &CCloseUpComboBox::ClosedUp, this, [&router] { router.RouteCommand(IDC_VARIABLES); });
-    connect(m_pSources, &CCloseUpComboBox::ClosedUp, this, [&router] { router.RouteCommand(IDC_SOURCES); });
+    connect(m_pVariables, &CCloseUpComboBox::ClosedUp, this,
+            [&router] { router.RouteCommand(IDC_VARIABLES); });
+    connect(m_pSources, &CCloseUpComboBox::ClosedUp, this,
+            [&router] { router.RouteCommand(IDC_SOURCES); });
+}
+
+std::string CDialogBar::FindText() const
+{
+    return FromQString(m_pFindText->text());
+}
+
+std::string CDialogBar::LineNumberText() const
+{
+    return FromQString(m_pLineNumber->text());
+}
+
+int CDialogBar::SelectedEntry(bool bSources, std::string& entry) const
+{
+    const QComboBox* pList = bSources ? static_cast<QComboBox*>(m_pSources) : m_pVariables;
+    const int nSelected = pList->currentIndex();
+    entry = nSelected >= 0 ? FromQString(pList->itemText(nSelected)) : std::string();
+    return nSelected;
+}
+
+void CDialogBar::ShowLists(const CEntryList& variables, const CEntryList& sources)
+{
+    m_pVariablesModel = new CEntryListModel(variables, this);
+    m_pSourcesModel = new CEntryListModel(sources, this);
+    m_pVariables->setModel(m_pVariablesModel);
+    m_pSources->setModel(m_pSourcesModel);
+    RefreshLists();
+}
+
+// Filling the lists picks no entry.
+void CDialogBar::RefreshLists()
+{
+    for (auto [pList, pModel] :
+         {std::pair{m_pVariables, m_pVariablesModel}, std::pair{m_pSources, m_pSourcesModel}})
+    {
+        if (pModel == nullptr)
+            continue;
+        pModel->Refresh();
+        pList->setCurrentIndex(-1);
+    }
 }

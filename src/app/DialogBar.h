@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QToolBar>
+#include <string>
 
 class CCloseUpComboBox;
+class CEntryList;
+class CEntryListModel;
 class QLineEdit;
 class QPushButton;
 class CCommandRouter;
@@ -17,14 +20,26 @@ class CDialogBar : public QToolBar
 public:
     explicit CDialogBar(CCommandRouter& router, QWidget* pParent = nullptr);
 
-    QLineEdit* m_pFindText;   // 1000
-    QPushButton* m_pFind;     // 1001
-    QPushButton* m_pFont;     // 1002
-    QPushButton* m_pPlus;     // 1004
-    QPushButton* m_pMinus;    // 1005
-    QLineEdit* m_pLineNumber; // 1015, digits only
-    QPushButton* m_pGo;       // 1016
+    std::string FindText() const;
+    std::string LineNumberText() const;
+    // The entry picked in the Variables or Source list: its row, or -1.
+    int SelectedEntry(bool bSources, std::string& entry) const;
+    // The lists show the document's entries; Refresh after they were filled.
+    void ShowLists(const CEntryList& variables, const CEntryList& sources);
+    void RefreshLists();
+
+    QLineEdit* m_pFindText;         // 1000
+    QPushButton* m_pFind;           // 1001
+    QPushButton* m_pFont;           // 1002
+    QPushButton* m_pPlus;           // 1004
+    QPushButton* m_pMinus;          // 1005
+    QLineEdit* m_pLineNumber;       // 1015, digits only
+    QPushButton* m_pGo;             // 1016
     CCloseUpComboBox* m_pVariables; // 1017
     CCloseUpComboBox* m_pSources;   // 1018
-    QPushButton* m_pOpen;     // 1019
+    QPushButton* m_pOpen;           // 1019
+
+private:
+    CEntryListModel* m_pVariablesModel = nullptr;
+    CEntryListModel* m_pSourcesModel = nullptr;
 };

@@ -70,7 +70,12 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     m_pSplitter->setChildrenCollapsible(false);
     m_pSplitter->setSizes({175, 100});
     setCentralWidget(m_pSplitter);
-    doc.SetLists(m_pDialogBar->m_pVariables, m_pDialogBar->m_pSources);
+    // The views are wired to the document, and the library loaded, as soon as
+    // they exist: before the first script is created or opened.
+    m_pRightView->SetUp();
+    doc.DefineCommands(*this);
+    m_pDialogBar->ShowLists(doc.Variables(), doc.Sources());
+    connect(&doc, &CCorvaleDoc::ListsChanged, m_pDialogBar, &CDialogBar::RefreshLists);
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
     CreateLockIndicators();
@@ -238,7 +243,7 @@ void CMainFrame::UpdateLockIndicators()
 // The document is not saved first: Vorsa reads the script as it was last saved.
 void CMainFrame::OnStartAnalysis()
 {
-    const CConfiguration& config = m_pRightView->m_config;
+    const CConfiguration& config = m_pRightView->Configuration();
     if (config.exe == CConfiguration::kNotFound)
     {
         UserInteraction().ShowMessage("Error - corvale.conf");
@@ -303,12 +308,6 @@ bool CMainFrame::WriteBatchFile(const std::string& batch)
     return true;
 }
 
-CScriptPrinter::CSettings CMainFrame::PrintSettings() const
-{
-    return {m_pRightView->m_nTopMargin, m_pRightView->m_nLeftMargin, m_pRightView->m_nBottomMargin,
-            m_pRightView->m_nLineGap};
-}
-
 // The current printer is the default one; where none is installed, Qt's PDF
 // output stands in. True when it does.
 bool CMainFrame::UsePdfWithoutPrinters(QPrinter& printer)
@@ -350,7 +349,7 @@ void CMainFrame::PrintScript(bool bPreview)
     QPrinter& printer = CurrentPrinter();
     // Every job starts on all pages, whatever range the last one printed.
     printer.setPrintRange(QPrinter::AllPages);
-    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
+    CScriptPrinter scriptPrinter(m_pRightView->EditPane(), m_pRightView->PrintSettings());
     if (!scriptPrinter.Prepare(printer))
         return;
     if (bPreview)
@@ -388,7 +387,7 @@ void CMainFrame::PrintScript(bool bPreview)
 
 bool CMainFrame::PrintScriptDirect(const std::string& printerName)
 {
-    CScriptPrinter scriptPrinter(m_pRightView->m_editPane, PrintSettings());
+    CScriptPrinter scriptPrinter(m_pRightView->EditPane(), m_pRightView->PrintSettings());
     QPrinter& printer = CurrentPrinter();
     if (!printerName.empty())
         printer.setPrinterName(QString::fromStdString(printerName));
@@ -404,16 +403,44 @@ bool CMainFrame::PrintScriptDirect(const std::string& printerName)
 void CMainFrame::OnPrintOptions()
 {
     CPrintOptionsDlg dialog(this);
-    dialog.m_nBottomMargin = m_pRightView->m_nBottomMargin;
-    dialog.m_nLeftMargin = m_pRightView->m_nLeftMargin;
-    dialog.m_nLineGap = m_pRightView->m_nLineGap;
-    dialog.m_nTopMargin = m_pRightView->m_nTopMargin;
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_pRightView->m_nBottomMargin = dialog.m_nBottomMargin;
-    m_pRightView->m_nLeftMargin = dialog.m_nLeftMargin;
-    m_pRightView->m_nLineGap = dialog.m_nLineGap;
-    m_pRightView->m_nTopMargin = dialog.m_nTopMargin;
+    dialog.SetSettings(m_pRightView->PrintSettings());
+    if (dialog.exec() == QDialog::Accepted)
+        m_pRightView->SetPrintSettings(dialog.Settings());
+}
+
+std::string CMainFrame::FindText() const
+{
+    return m_pDialogBar->FindText();
+}
+
+std::string CMainFrame::LineNumberText() const
+{
+    return m_pDialogBar->LineNumberText();
+}
+
+int CMainFrame::SelectedEntry(bool bSources, std::string& entry) const
+{
+    return m_pDialogBar->SelectedEntry(bSources, entry);
+}
+
+std::string CMainFrame::EditorProgram() const
+{
+    return m_pRightView->Configuration().editor;
+}
+
+void CMainFrame::OpenFindReplace(const std::string& findWhat)
+{
+    m_pRightView->OpenFindReplace(findWhat);
+}
+
+void CMainFrame::ToggleHelp()
+{
+    m_pRightView->ToggleHelp();
+}
+
+bool CMainFrame::IsHelpOn() const
+{
+    return m_pRightView->IsHelpOn();
 }
 
 void CMainFrame::ShowUserInformation(const std::string& opening)
@@ -442,13 +469,7 @@ void CMainFrame::CreateFrameCommands()
                                          QPainter painter(&CurrentPrinter());
                                      }
                                  });
-    m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING,
-                              [this]
-                              {
-                                  m_pRightView->setFocus();
-                                  m_pRightView->m_editPane.FontifyAll();
-                                  m_pRightView->m_editPane.setFocus();
-                              });
+    m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING, [this] { m_pRightView->RecolourAll(); });
     m_frameCommands.OnCommand(
         ID_VIEW_TOOLBAR, [this] { m_pToolBar->setVisible(!m_pToolBar->isVisible()); },
         [this](CCmdUI& ui) { ui.checked = m_pToolBar->isVisible(); });
@@ -464,21 +485,27 @@ void CMainFrame::CreateFrameCommands()
 // and previous are the same step.
 void CMainFrame::MovePaneFocus()
 {
-    const QWidget* pFocus = QApplication::focusWidget();
-    const bool bInTree =
-        pFocus != nullptr && (pFocus == m_pLeftView || m_pLeftView->isAncestorOf(pFocus));
-    if (bInTree)
-        m_pRightView->m_editPane.setFocus(Qt::OtherFocusReason);
+    if (m_pLeftView->HasFocus())
+        m_pRightView->EditPane().setFocus(Qt::OtherFocusReason);
     else
-        m_pLeftView->m_tree.setFocus(Qt::OtherFocusReason);
+        m_pLeftView->FocusTree();
 }
 
 const CCommandTarget* CMainFrame::ActiveViewTarget() const
 {
-    const QWidget* pFocus = QApplication::focusWidget();
-    if (pFocus != nullptr && m_pLeftView->isAncestorOf(pFocus))
+    if (m_pLeftView->HasFocus())
         return &m_treeViewCommands;
     return &m_editorViewCommands;
+}
+
+void CMainFrame::OnInitialUpdate()
+{
+    m_pLeftView->OnInitialUpdate();
+}
+
+void CMainFrame::FocusEditPane()
+{
+    m_pRightView->EditPane().setFocus();
 }
 
 void CMainFrame::UpdateTitle()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/DocumentHost.h"
 #include "platform/CommandTarget.h"
 #include "print/ScriptPrinter.h"
 
@@ -20,7 +21,7 @@ class QToolBar;
 
 // The main window: menu, dialog bar, status bar, and a splitter with the
 // command tree pane on the left and the editor view on the right.
-class CMainFrame : public QMainWindow
+class CMainFrame : public QMainWindow, public CDocumentHost
 {
     Q_OBJECT
 
@@ -49,11 +50,18 @@ public:
     // chooses another.
     QPrinter& CurrentPrinter();
 
+    // ---- what the document's commands ask of the window ----
+    std::string FindText() const override;
+    std::string LineNumberText() const override;
+    int SelectedEntry(bool bSources, std::string& entry) const override;
+    std::string EditorProgram() const override;
+    void OpenFindReplace(const std::string& findWhat) override;
+    void ToggleHelp() override;
+    bool IsHelpOn() const override;
     // Print Options: the view's margins and line gap, changed only on OK.
-    void OnPrintOptions();
-
+    void OnPrintOptions() override;
     // The User/Developer Information dialog, with the given opening.
-    void ShowUserInformation(const std::string& opening);
+    void ShowUserInformation(const std::string& opening) override;
     // The menu item or accelerator of a command, for routing and tests.
     QAction* ActionOf(int nId) const;
 
@@ -61,12 +69,15 @@ public:
     // command tree has it.
     const CCommandTarget* ActiveViewTarget() const;
 
+    // The views' initial update: the command tree fills itself.
+    void OnInitialUpdate();
+    void FocusEditPane();
+
     // "<document title> - Corvale - VORSA"
     void UpdateTitle();
 
-    CCommandTarget m_frameCommands;
-    CCommandTarget m_editorViewCommands;
-    CCommandTarget m_treeViewCommands;
+    // The commands the frame itself answers.
+    const CCommandTarget& FrameCommands() const { return m_frameCommands; }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -79,7 +90,6 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateLockIndicators();
-    CScriptPrinter::CSettings PrintSettings() const;
     static bool UsePdfWithoutPrinters(QPrinter& printer);
     void UpdateLockIndicators();
     void CreateFrameCommands();
@@ -94,6 +104,9 @@ private:
     QSplitter* m_pSplitter;
     CLeftView* m_pLeftView;
     CCorvaleView* m_pRightView;
+    CCommandTarget m_frameCommands;
+    CCommandTarget m_editorViewCommands;
+    CCommandTarget m_treeViewCommands;
     std::map<int, QAction*> m_actions;
     QLabel* m_lockIndicators[3] = {};
     std::unique_ptr<QPrinter> m_pPrinter;

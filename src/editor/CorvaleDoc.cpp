@@ -5,7 +5,6 @@
 #include "platform/UserInteraction.h"
 #include "platform/WhiteSpace.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -103,8 +102,7 @@ bool CCorvaleDoc::OnNewDocument()
     DeleteContents();
     m_bLineFeedsOnly = false;
     SetPathName(std::string());
-    if (m_pEdit != nullptr)
-        m_pEdit->SetWindowText(std::string());
+    m_pEdit->SetWindowText(std::string());
     return true;
 }
 
@@ -186,10 +184,9 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
     const std::string path = FullPath(pathAsGiven);
     if (m_bChanged && !AskCloseAnyway())
         return false;
-    if (m_pEdit == nullptr || !LoadFile(path))
+    if (!LoadFile(path))
         return false;
-    if (m_pView != nullptr)
-        m_pView->setFocus();
+    m_pView->setFocus();
     if (m_bRecolourPending)
     {
         m_pEdit->FontifyAll();
@@ -223,8 +220,6 @@ bool CCorvaleDoc::OnFileSaveAs()
 bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
 {
     const std::string path = FullPath(pathAsGiven);
-    if (m_pEdit == nullptr)
-        return false;
     const bool bWasChanged = m_bChanged;
     QSaveFile file(PathToQString(path));
     // A folder the user may not write keeps a file they may: only where the
@@ -270,23 +265,17 @@ bool CCorvaleDoc::CanCloseFrame()
 
 void CCorvaleDoc::OnEditCut()
 {
-    if (m_pEdit == nullptr)
-        return;
     m_pEdit->Cut();
     m_bChanged = true;
 }
 
 void CCorvaleDoc::OnEditCopy()
 {
-    if (m_pEdit == nullptr)
-        return;
     m_pEdit->Copy();
 }
 
 void CCorvaleDoc::OnEditPaste()
 {
-    if (m_pEdit == nullptr)
-        return;
     if (!m_pEdit->PasteSpecial())
         UserInteraction().ShowMessage("The script cannot grow past 2,000,000 characters: only part "
                                       "of the clipboard was pasted.");
@@ -296,79 +285,43 @@ void CCorvaleDoc::OnEditPaste()
 
 void CCorvaleDoc::OnEditUndo()
 {
-    if (m_pEdit == nullptr)
-        return;
     m_pEdit->UndoAndFontify();
     m_bChanged = true;
 }
 
-void CCorvaleDoc::SetLists(QComboBox* pVariables, QComboBox* pSources)
-{
-    m_variables.pList = pVariables;
-    m_sources.pList = pSources;
-    Clear(m_variables);
-    Clear(m_sources);
-}
-
-void CCorvaleDoc::Clear(CSortedList& list)
-{
-    list.folded.clear();
-    if (list.pList != nullptr)
-        list.pList->clear();
-}
-
-// The list's own prefix search: no entry may begin with the word, in any case.
-// Entries stay in case-insensitive order, as a sorted combo box keeps them.
-void CCorvaleDoc::AddUnlessPrefixed(CSortedList& list, const std::string& word)
-{
-    if (list.pList == nullptr)
-        return;
-    const QString text = ToQString(word);
-    const QString folded = text.toCaseFolded();
-    const auto place = std::lower_bound(list.folded.begin(), list.folded.end(), folded);
-    if (place != list.folded.end() && place->startsWith(folded))
-        return;
-    const auto nRow = static_cast<int>(place - list.folded.begin());
-    list.folded.insert(nRow, folded);
-    // Filling the list picks no entry: the first insert would select itself.
-    const bool bNoneSelected = list.pList->currentIndex() < 0;
-    list.pList->insertItem(nRow, text);
-    if (bNoneSelected)
-        list.pList->setCurrentIndex(-1);
-}
-
 void CCorvaleDoc::ClearVariables()
 {
-    Clear(m_variables);
+    m_variables.Clear();
 }
 
 void CCorvaleDoc::ClearSources()
 {
-    Clear(m_sources);
+    m_sources.Clear();
 }
 
 void CCorvaleDoc::AddVariable(const std::string& word)
 {
-    AddUnlessPrefixed(m_variables, word);
+    m_variables.AddUnlessPrefixed(word);
 }
 
 void CCorvaleDoc::AddSource(const std::string& word)
 {
-    AddUnlessPrefixed(m_sources, word);
+    m_sources.AddUnlessPrefixed(word);
+}
+
+void CCorvaleDoc::ListsFilled()
+{
+    emit ListsChanged();
 }
 
 void CCorvaleDoc::OnCommentSelection()
 {
-    if (m_pEdit == nullptr)
-        return;
     m_pEdit->CommentLines();
     m_bChanged = true;
 }
 
 void CCorvaleDoc::OnUncommentSelection()
 {
-    if (m_pEdit == nullptr)
-        return;
     m_pEdit->UncommentLines();
     m_bChanged = true;
 }
@@ -398,13 +351,12 @@ void CCorvaleDoc::OnGo(const std::string& lineNumberText)
         UserInteraction().ShowMessage("Error - Line number < 1");
         return;
     }
-    if (m_pEdit != nullptr)
-        m_pEdit->GoToLine(n);
+    m_pEdit->GoToLine(n);
 }
 
 void CCorvaleDoc::OnListCloseUp(bool bSources, int nSelected, const std::string& entry)
 {
-    if (nSelected < 0 || m_pEdit == nullptr)
+    if (nSelected < 0)
         return;
     m_pEdit->GoToKeywordLine(entry, bSources ? "source" : "set");
 }
@@ -420,7 +372,7 @@ void CCorvaleDoc::OnOpenSource(int nSelected, const std::string& entry, const st
 void CCorvaleDoc::OnFont()
 {
     std::string face;
-    if (m_pEdit == nullptr || !UserInteraction().AskFontFace(face))
+    if (!UserInteraction().AskFontFace(face))
         return;
     m_pEdit->SetFontFace(face);
     m_pEdit->FontifyAll();

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "EntryList.h"
+#include "platform/CommandTarget.h"
+
 #include <QObject>
-#include <QStringList>
 #include <string>
 
-class QComboBox;
 class QIODevice;
 class QWidget;
+class CDocumentHost;
 class CScriptEdit;
 
 // The script document. It owns no text: the script lives in the editing pane,
 // and the document streams it in from a file on open and out to a file on
 // save. It keeps the changed flag, asks before changed text is thrown away,
-// answers the edit commands, and fills the dialog bar's Variables and Source
-// lists while the whole text is recoloured.
+// answers the edit commands, and keeps the Variables and Source lists that
+// the whole-text recolouring fills and the dialog bar shows. The editing pane
+// attaches itself (CScriptEdit::AttachTo) before anything else is asked of it.
 class CCorvaleDoc : public QObject
 {
     Q_OBJECT
@@ -67,14 +70,21 @@ public:
     void OnFont();
 
     // ---- the dialog bar's lists ----
-    // The lists of the dialog bar; without them the list operations do nothing.
-    void SetLists(QComboBox* pVariables, QComboBox* pSources);
     void ClearVariables();
     void ClearSources();
     // Adds the word unless an entry already begins with it, ignoring case. The
     // lists stay sorted without regard to case.
     void AddVariable(const std::string& word);
     void AddSource(const std::string& word);
+    // The recolouring has filled the lists: whoever shows them is told.
+    void ListsFilled();
+    const CEntryList& Variables() const { return m_variables; }
+    const CEntryList& Sources() const { return m_sources; }
+
+    // ---- commands ----
+    // The commands the document answers, with the window around it to ask.
+    void DefineCommands(CDocumentHost& host);
+    const CCommandTarget& Commands() const { return m_commands; }
 
     QWidget* m_pView = nullptr; // the editor view
     bool m_bChanged = false;
@@ -84,6 +94,8 @@ public:
 signals:
     // The path name or title changed (the main window shows the title).
     void TitleChanged();
+    // The Variables and Source lists were filled anew.
+    void ListsChanged();
 
 private:
     // Streams the pane's whole text in from the file, replacing it, or out to
@@ -94,18 +106,9 @@ private:
     void SetPathName(const std::string& path);
     bool AskCloseAnyway() const;
 
-    // A list and its entries case-folded in list order, so that the prefix test
-    // and the sorted place of a new entry are binary searches.
-    struct CSortedList
-    {
-        QComboBox* pList = nullptr;
-        QStringList folded;
-    };
-    static void Clear(CSortedList& list);
-    static void AddUnlessPrefixed(CSortedList& list, const std::string& word);
-
-    CSortedList m_variables;
-    CSortedList m_sources;
+    CEntryList m_variables;
+    CEntryList m_sources;
+    CCommandTarget m_commands;
     std::string m_pathName;
     std::string m_title = "Untitled";
     // The file opened had every line break as a lone LF: it is written back so.

@@ -23,3 +23,13 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
 }
 
 CScriptEdit::~CScriptEdit() = default;
+
+void CScriptEdit::AttachTo(CCorvaleDoc& doc, CTextControl& summaryPane, QWidget& view)
+{
+    m_pSummaryPane = &summaryPane;
+    SetUpFormats();
+    LimitText(2000000);
+    m_pDoc = &doc;
+    doc.m_pEdit = this;
+    doc.m_pView = &view;
+}

@@ -23,6 +23,11 @@ public:
     explicit CScriptEdit(QWidget* pParent = nullptr, int nControlId = 1);
     ~CScriptEdit() override;
 
+    // The one step that joins the pane to its document, its summary pane and
+    // the view that holds them: the formats, the 2,000,000-character limit and
+    // the links both ways. The editor view takes it when it is built; so do tests.
+    void AttachTo(CCorvaleDoc& doc, CTextControl& summaryPane, QWidget& view);
+
     // ---- command library ----
     // Loads the library from a help directory, which is used as a plain prefix.
     // 1 when the list file was read (even if help files were missing), 0 when the

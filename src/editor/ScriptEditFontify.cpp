@@ -338,6 +338,8 @@ void CScriptEdit::FontifyAll()
     }
     SetCharFormats(0, formatOfChar, AllFormats());
     fillingLists.reset();
+    if (m_pDoc != nullptr)
+        m_pDoc->ListsFilled();
     if (m_pSummaryPane != nullptr)
         m_pSummaryPane->SetWindowText(" ");
     SetSel(nStart, nEnd);

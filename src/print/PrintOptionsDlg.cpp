@@ -55,6 +55,19 @@ CPrintOptionsDlg::CPrintOptionsDlg(QWidget* pParent) : QDialog(pParent)
     pLayout->addLayout(pButtons, 5, 0, 1, 2);
 }
 
+void CPrintOptionsDlg::SetSettings(const CPrintSettings& settings)
+{
+    m_nBottomMargin = settings.nBottomMargin;
+    m_nLeftMargin = settings.nLeftMargin;
+    m_nLineGap = settings.nLineGap;
+    m_nTopMargin = settings.nTopMargin;
+}
+
+CPrintSettings CPrintOptionsDlg::Settings() const
+{
+    return {m_nTopMargin, m_nLeftMargin, m_nBottomMargin, m_nLineGap};
+}
+
 int CPrintOptionsDlg::exec()
 {
     m_pLeftMargin->setText(QString::number(m_nLeftMargin));

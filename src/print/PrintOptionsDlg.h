@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrintSettings.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -15,6 +17,10 @@ public:
     explicit CPrintOptionsDlg(QWidget* pParent = nullptr);
 
     int exec() override;
+
+    // The four values, in and out.
+    void SetSettings(const CPrintSettings& settings);
+    CPrintSettings Settings() const;
 
     int m_nBottomMargin = 0;
     int m_nLeftMargin = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrintSettings.h"
+
 #include <utility>
 
 class CTextControl;
@@ -13,13 +15,7 @@ class QPrinter;
 class CScriptPrinter
 {
 public:
-    struct CSettings
-    {
-        int nTopMargin = 150;
-        int nLeftMargin = 200;
-        int nBottomMargin = 50;
-        int nLineGap = 80;
-    };
+    using CSettings = CPrintSettings;
 
     CScriptPrinter(const CTextControl& pane, const CSettings& settings);
 

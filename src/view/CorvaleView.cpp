@@ -52,10 +52,7 @@ CCorvaleView::CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent)
     {
         connect(pPane, &CTextControl::FileDropped, this,
                 [this](const QString& path)
-                {
-                    if (m_pDoc != nullptr)
-                        m_pDoc->OnOpenDocument(QFile::encodeName(path).toStdString());
-                });
+                { m_pDoc->OnOpenDocument(QFile::encodeName(path).toStdString()); });
     }
 }
 
@@ -79,19 +76,11 @@ void CCorvaleView::LayoutPanes()
     update();
 }
 
-void CCorvaleView::SetUpOnce()
+void CCorvaleView::SetUp()
 {
     if (!m_bFirstSize)
         return;
-    m_editPane.m_pSummaryPane = &m_summaryPane;
-    m_editPane.SetUpFormats();
-    m_editPane.LimitText(2000000);
-    m_editPane.m_pDoc = m_pDoc;
-    if (m_pDoc != nullptr)
-    {
-        m_pDoc->m_pEdit = &m_editPane;
-        m_pDoc->m_pView = this;
-    }
+    m_editPane.AttachTo(*m_pDoc, m_summaryPane, *this);
     m_editPane.LoadHelpFiles(m_config.help);
     m_bFirstSize = false;
 }
@@ -100,7 +89,27 @@ void CCorvaleView::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     LayoutPanes();
-    SetUpOnce();
+}
+
+CPrintSettings CCorvaleView::PrintSettings() const
+{
+    return {m_nTopMargin, m_nLeftMargin, m_nBottomMargin, m_nLineGap};
+}
+
+void CCorvaleView::SetPrintSettings(const CPrintSettings& settings)
+{
+    m_nTopMargin = settings.nTopMargin;
+    m_nLeftMargin = settings.nLeftMargin;
+    m_nBottomMargin = settings.nBottomMargin;
+    m_nLineGap = settings.nLineGap;
+}
+
+// Redo syntax highlighting: the whole script, with the focus left in the pane.
+void CCorvaleView::RecolourAll()
+{
+    setFocus();
+    m_editPane.FontifyAll();
+    m_editPane.setFocus();
 }
 
 void CCorvaleView::paintEvent(QPaintEvent*)

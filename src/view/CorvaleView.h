@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "editor/ScriptEdit.h"
+#include "platform/PrintSettings.h"
 #include "platform/TextControl.h"
 
 #include <QWidget>
@@ -28,9 +29,18 @@ public:
 
     // Places both panes from the size and the split ratio, and repaints the bar.
     void LayoutPanes();
-    // The one-time set-up of the first sizing: links, formats, text limit and
-    // the help library. Runs at most once; the first resize runs it.
-    void SetUpOnce();
+    // The one-time set-up, which the main frame runs as soon as it has built
+    // the views: the editing pane joined to the document and the summary pane
+    // (formats, text limit, links), then the help library. Runs at most once.
+    void SetUp();
+
+    const CConfiguration& Configuration() const { return m_config; }
+    CScriptEdit& EditPane() { return m_editPane; }
+    bool IsHelpOn() const { return m_editPane.m_bHelpOn == 1; }
+    CPrintSettings PrintSettings() const;
+    void SetPrintSettings(const CPrintSettings& settings);
+    // Redo syntax highlighting of the whole script.
+    void RecolourAll();
 
     // The help switch: folds the summary pane away, or unfolds it and shows the
     // help of the word at the caret.

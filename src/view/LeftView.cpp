@@ -4,6 +4,7 @@
 #include "editor/ScriptEdit.h"
 #include "platform/Latin1.h"
 
+#include <QApplication>
 #include <QResizeEvent>
 #include <unordered_map>
 
@@ -17,6 +18,17 @@ void CLeftView::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     m_tree.setGeometry(0, 0, width(), height());
+}
+
+bool CLeftView::HasFocus() const
+{
+    const QWidget* pFocus = QApplication::focusWidget();
+    return pFocus != nullptr && (pFocus == this || isAncestorOf(pFocus));
+}
+
+void CLeftView::FocusTree()
+{
+    m_tree.setFocus(Qt::OtherFocusReason);
 }
 
 void CLeftView::OnInitialUpdate()

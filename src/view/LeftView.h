@@ -20,6 +20,9 @@ public:
     // The view's initial update: fills the tree the first time only.
     void OnInitialUpdate();
     void FillCommandTree();
+    // True when the tree, or anything in the pane, has the keyboard focus.
+    bool HasFocus() const;
+    void FocusTree();
 
     CCommandTreeCtrl m_tree;
     std::vector<QTreeWidgetItem*> m_items; // the root first, then one per record

@@ -63,8 +63,8 @@ TEST_F(DocumentTest, OpeningColoursTheScriptFillsTheListsAndNamesTheDocument)
     EXPECT_EQ(m_edit.GetWindowText(), "model -dims 2\r\nset nodes 4\r\nsource loads.tcl\r\n");
     EXPECT_EQ(ColourOf(0, 5), kGreen);
     EXPECT_EQ(ColourOf(6, 11), kBlue);
-    EXPECT_EQ(Entries(m_variables), QStringList{"nodes"});
-    EXPECT_EQ(Entries(m_sources), QStringList{"loads.tcl"});
+    EXPECT_EQ(Entries(m_doc.Variables()), QStringList{"nodes"});
+    EXPECT_EQ(Entries(m_doc.Sources()), QStringList{"loads.tcl"});
     EXPECT_FALSE(m_doc.m_bChanged);
     EXPECT_FALSE(m_doc.m_bRecolourPending);
     EXPECT_EQ(m_doc.GetTitle(), "frame.tcl");

@@ -5,13 +5,12 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
 
-#include <QComboBox>
 #include <QStringList>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-// An editing pane wired as the view wires it: summary pane, formats, document
-// with its two lists, and a small help library.
+// An editing pane joined to its document and summary pane as the view joins
+// them, with a small help library.
 class EditorFixture : public ::testing::Test
 {
 protected:
@@ -30,12 +29,8 @@ protected:
         m_dir.Write("elements.txt", "element:command\nelement <type> <tag> ...\n#\n"
                                     "Truss:element\nelement Truss <tag> <i> <j> <A> <mat>\n#\n"
                                     "lin:element Truss\nthird word help\n#\n");
-        m_edit.m_pSummaryPane = &m_summary;
-        m_edit.m_pDoc = &m_doc;
-        m_doc.m_pEdit = &m_edit;
-        m_doc.SetLists(&m_variables, &m_sources);
+        m_edit.AttachTo(m_doc, m_summary, m_edit);
         m_edit.resize(600, 300);
-        m_edit.SetUpFormats();
         m_edit.LoadHelpFiles(m_dir.Prefix());
     }
 
@@ -70,11 +65,11 @@ protected:
         return nEnd;
     }
 
-    static QStringList Entries(const QComboBox& list)
+    static QStringList Entries(const CEntryList& list)
     {
         QStringList entries;
-        for (int i = 0; i < list.count(); ++i)
-            entries << list.itemText(i);
+        for (const std::string& entry : list.Entries())
+            entries << QString::fromLatin1(entry.c_str());
         return entries;
     }
 
@@ -83,6 +78,4 @@ protected:
     CTextControl m_summary;
     CScriptEdit m_edit;
     CCorvaleDoc m_doc;
-    QComboBox m_variables;
-    QComboBox m_sources;
 };

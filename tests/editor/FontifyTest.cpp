@@ -53,10 +53,7 @@ struct CReferencePane
 {
     explicit CReferencePane(const std::string& helpDirectory)
     {
-        doc.SetLists(&variables, &sources);
-        edit.m_pSummaryPane = &summary;
-        edit.m_pDoc = &doc;
-        edit.SetUpFormats();
+        edit.AttachTo(doc, summary, edit);
         edit.LoadHelpFiles(helpDirectory);
         edit.m_bHelpOn = 0;
     }
@@ -76,8 +73,6 @@ struct CReferencePane
 
     CTextControl summary;
     CCorvaleDoc doc;
-    QComboBox variables;
-    QComboBox sources;
     CScriptEdit edit;
 };
 
@@ -141,7 +136,7 @@ TEST_F(FontifyTest, EachWordClassGetsItsFormat)
 
 TEST_F(FontifyTest, TheWholeTextPassFillsTheListsOnlyFromSetAndSourceLines)
 {
-    m_variables.addItem("stale");
+    m_doc.AddVariable("stale");
     Recolour("set x 5\n"
              "  set   count 0\n"
              "source model.tcl\n"
@@ -153,12 +148,12 @@ TEST_F(FontifyTest, TheWholeTextPassFillsTheListsOnlyFromSetAndSourceLines)
              "set X 3\n"
              "set Abc 1\n"
              "source my file.tcl\n");
-    EXPECT_EQ(Entries(m_variables), (QStringList{"Abc", "count", "x", "xmax"}));
-    EXPECT_EQ(Entries(m_sources), (QStringList{"$dir/a.tcl", "model.tcl", "my"}));
+    EXPECT_EQ(Entries(m_doc.Variables()), (QStringList{"Abc", "count", "x", "xmax"}));
+    EXPECT_EQ(Entries(m_doc.Sources()), (QStringList{"$dir/a.tcl", "model.tcl", "my"}));
 
     // After xmax, x is not added; after x, X is not added either.
     Recolour("set xmax 1\nset x 2\n");
-    EXPECT_EQ(Entries(m_variables), (QStringList{"xmax"}));
+    EXPECT_EQ(Entries(m_doc.Variables()), (QStringList{"xmax"}));
 }
 
 TEST_F(FontifyTest, TheWholeTextPassRestoresWhatItChanges)
@@ -223,8 +218,8 @@ TEST_F(FontifyTest, RecolouringAtOnceGivesWhatTheWordByWordPassGives)
     CReferencePane reference(m_dir.Prefix());
     reference.RecolourAll(text);
     ExpectSameFormats(m_edit, reference.edit, "random lines");
-    EXPECT_EQ(Entries(m_variables), Entries(reference.variables));
-    EXPECT_EQ(Entries(m_sources), Entries(reference.sources));
+    EXPECT_EQ(Entries(m_doc.Variables()), Entries(reference.doc.Variables()));
+    EXPECT_EQ(Entries(m_doc.Sources()), Entries(reference.doc.Sources()));
 }
 
 // Lines made of delimiters, as tab-separated data or a file of NULs gives:
@@ -247,8 +242,8 @@ TEST_F(FontifyTest, LinesFullOfDelimitersColourAsTheWordByWordPassDoes)
     CReferencePane reference(m_dir.Prefix());
     reference.RecolourAll(text);
     ExpectSameFormats(m_edit, reference.edit, "lines of delimiters");
-    EXPECT_EQ(Entries(m_variables), Entries(reference.variables));
-    EXPECT_EQ(Entries(m_sources), Entries(reference.sources));
+    EXPECT_EQ(Entries(m_doc.Variables()), Entries(reference.doc.Variables()));
+    EXPECT_EQ(Entries(m_doc.Sources()), Entries(reference.doc.Sources()));
 }
 
 // A line's recolouring visits its words up to the first 0xFF byte (the old

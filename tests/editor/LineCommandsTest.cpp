@@ -123,7 +123,7 @@ TEST_F(LineCommandsTest, TheFontCommandTakesOnlyTheFaceAndRecoloursEverything)
     EXPECT_EQ(m_edit.GetCharFormatAt(0).szFaceName, "DejaVu Sans Mono");
     EXPECT_EQ(m_edit.GetCharFormatAt(0).yHeight, 210);
     EXPECT_EQ(ColourOf(0, 3), kPurple);
-    EXPECT_EQ(Entries(m_variables), QStringList{"x"});
+    EXPECT_EQ(Entries(m_doc.Variables()), QStringList{"x"});
     long nStart = 0;
     long nEnd = 0;
     m_edit.GetSel(nStart, nEnd);

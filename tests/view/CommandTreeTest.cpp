@@ -15,12 +15,7 @@ namespace
 class CommandTreeTest : public ::testing::Test
 {
 protected:
-    CommandTreeTest()
-    {
-        m_edit.m_pSummaryPane = &m_summary;
-        m_edit.SetUpFormats();
-        m_doc.m_pEdit = &m_edit;
-    }
+    CommandTreeTest() { m_edit.AttachTo(m_doc, m_summary, m_edit); }
 
     void Load(const std::string& first, const std::string& second)
     {

@@ -35,6 +35,7 @@ protected:
     std::unique_ptr<CCorvaleView> MakeView(int nWidth = 400, int nHeight = 400)
     {
         auto pView = std::make_unique<CCorvaleView>(&m_doc);
+        pView->SetUp();
         pView->resize(nWidth, nHeight);
         pView->show();
         QApplication::processEvents();

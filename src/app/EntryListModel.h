@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+class CEntryList;
+
+// Shows one of the document's entry lists in a drop-down list, without a copy.
+class CEntryListModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    explicit CEntryListModel(const CEntryList& list, QObject* pParent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int nRole = Qt::DisplayRole) const override;
+
+    // The list was filled anew.
+    void Refresh();
+
+private:
+    const CEntryList& m_list;
+};
