@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "CloseUpComboBox.h"
+#include "CommandTable.h"
 #include "DialogBar.h"
 #include "UserInfoDlg.h"
 #include "config/Configuration.h"
@@ -79,8 +80,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
     CreateLockIndicators();
-    CreateMenus();
-    CreateToolBar();
+    CreateCommands();
     CreateFrameCommands();
     setAcceptDrops(true);
     connect(&doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
@@ -95,119 +95,49 @@ QAction* CMainFrame::ActionOf(int nId) const
     return found == m_actions.end() ? nullptr : found->second;
 }
 
-QAction* CMainFrame::AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
-                                const QList<QKeySequence>& shortcuts)
+// The action of a described command: its text, prompt, accelerators, and
+// where it has one, its tool bar picture and tooltip. A command without a
+// menu item still takes its accelerators from the window.
+QAction* CMainFrame::AddCommand(const CCommandInfo& info)
 {
-    auto* pAction = new QAction(QString::fromLatin1(text), this);
-    pAction->setStatusTip(QString::fromLatin1(prompt));
-    pAction->setShortcuts(shortcuts);
+    auto* pAction = new QAction(QString::fromLatin1(info.menuText != nullptr  ? info.menuText
+                                                    : info.tooltip != nullptr ? info.tooltip
+                                                                              : info.prompt),
+                                this);
+    pAction->setStatusTip(QString::fromLatin1(info.prompt));
+    pAction->setShortcuts(info.Shortcuts());
     pAction->setShortcutContext(Qt::WindowShortcut);
-    if (pMenu != nullptr)
-        pMenu->addAction(pAction);
-    else
-        addAction(pAction);
-    m_router.Bind(nId, pAction);
-    m_actions[nId] = pAction;
+    if (info.tooltip != nullptr)
+        pAction->setToolTip(QString::fromLatin1(info.tooltip));
+    if (info.icon != nullptr)
+        pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(info.icon))));
+    addAction(pAction);
+    m_router.Bind(info.nId, pAction);
+    m_actions[info.nId] = pAction;
     return pAction;
 }
 
-void CMainFrame::CreateMenus()
+void CMainFrame::CreateCommands()
 {
-    QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
-    AddCommand(pFile, ID_FILE_NEW, "&New\tCtrl+N", "Create a new document",
-               {QKeySequence(Qt::CTRL | Qt::Key_N)});
-    AddCommand(pFile, ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document",
-               {QKeySequence(Qt::CTRL | Qt::Key_O)});
-    AddCommand(pFile, ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document",
-               {QKeySequence(Qt::CTRL | Qt::Key_S)});
-    AddCommand(pFile, ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name");
-    pFile->addSeparator();
-    AddCommand(pFile, ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document",
-               {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    AddCommand(pFile, ID_FILE_PRINT_SETUP, "P&rint Setup...",
-               "Change the printer and printing options");
-    AddCommand(pFile, ID_PRINT_PREVIEW, "Print Pre&view", "Print Preview");
-    AddCommand(pFile, ID_ADVANCED_PRINT_SETUP, "Advanced Print Setup..", "Print Options");
-    pFile->addSeparator();
-    AddCommand(pFile, ID_RECENT_FILE, "Recent File", "Open this document");
-    pFile->addSeparator();
-    AddCommand(pFile, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
-
-    QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    AddCommand(pEdit, ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action",
-               {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    pEdit->addSeparator();
-    AddCommand(pEdit, ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard",
-               {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    AddCommand(pEdit, ID_EDIT_COPY, "&Copy\tCtrl+C",
-               "Copy the selection and put it on the Clipboard",
-               {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    AddCommand(pEdit, ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents",
-               {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    pEdit->addSeparator();
-
-    QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
-    AddCommand(pView, ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
-    AddCommand(pView, ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
-
-    QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    AddCommand(pHelp, ID_APP_ABOUT, "&About Corvale...",
-               "Display program information, version number and copyright");
-    AddCommand(pHelp, ID_USER_DEVELOPER_INFORMATION, "User/Developer &Information",
-               "User Information");
-
-    // The pane accelerators carry no menu item.
-    AddCommand(nullptr, ID_NEXT_PANE, "Next Pane", "Switch to the next window pane",
-               {QKeySequence(Qt::Key_F6)});
-    AddCommand(nullptr, ID_PREV_PANE, "Previous Pane", "Switch back to the previous window pane",
-               {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
-}
-
-// The sixteen buttons, with their prompts and tooltips as the resources have
-// them (leading blanks and spellings included). Buttons whose command also
-// has a menu item share its action.
-void CMainFrame::CreateToolBar()
-{
-    struct CButton
+    for (const CCommandInfo& info : CommandTable())
+        AddCommand(info);
+    for (const CMenuLayout& layout : MenuLayout())
     {
-        int nId;
-        const char* icon;
-        const char* prompt;
-        const char* tooltip;
-        bool bSeparatorBefore;
-    };
-    static const CButton kButtons[] = {
-        {ID_FILE_NEW, "new", "Create a new document", "New", false},
-        {ID_FILE_OPEN, "open", "Open an existing document", "Open", false},
-        {ID_FILE_SAVE, "save", "Save the active document", "Save", false},
-        {ID_EDIT_CUT, "cut", "Cut the selection and put it on the Clipboard", "Cut", true},
-        {ID_EDIT_COPY, "copy", "Copy the selection and put it on the Clipboard", "Copy", false},
-        {ID_EDIT_PASTE, "paste", "Insert Clipboard contents", "Paste", false},
-        {ID_PRINT, "print", "Print the active document", " Print", true},
-        {ID_PRINT_PREVIEW, "preview", "Print Preview", " Print Preview", false},
-        {ID_REDO_SYNTAX_HIGHLIGHTING, "redo_syntax", "Redo syntax highlighting",
-         " Redo sytax highlighting", true},
-        {ID_FONTIFY_CURRENT_LINE, "fontify_line", "Redo syntax highlighting for the current line",
-         " Sytax highlight current line", false},
-        {ID_COMMENT_SELECTION, "comment", "Comment Selection", "Comment Selection", true},
-        {ID_UNCOMMENT_SELECTION, "uncomment", "Uncomment Selection", " Uncomment Selection", false},
-        {ID_START_ANALYSIS, "run", "Start Analysis", " Run Vorsa", true},
-        {ID_HELP_ON_OFF, "help_toggle", "Turn On - Off help", " Turn on or off help", true},
-        {ID_APP_ABOUT, "about", "Display program information, version number and copyright",
-         "About", false},
-        {ID_USER_INFORMATION, "user_info", "User Information", "User information", false},
-    };
-    for (const CButton& button : kButtons)
+        QMenu* pMenu = menuBar()->addMenu(QString::fromLatin1(layout.title));
+        for (const int nId : layout.ids)
+        {
+            if (nId == kSeparator)
+                pMenu->addSeparator();
+            else
+                pMenu->addAction(ActionOf(nId));
+        }
+    }
+    for (const int nId : ToolBarLayout())
     {
-        if (button.bSeparatorBefore)
+        if (nId == kSeparator)
             m_pToolBar->addSeparator();
-        QAction* pAction = ActionOf(button.nId);
-        if (pAction == nullptr)
-            pAction = AddCommand(nullptr, button.nId, button.tooltip, button.prompt);
-        pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.icon))));
-        pAction->setToolTip(QString::fromLatin1(button.tooltip));
-        pAction->setStatusTip(QString::fromLatin1(button.prompt));
-        m_pToolBar->addAction(pAction);
+        else
+            m_pToolBar->addAction(ActionOf(nId));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 class CCommandRouter;
+struct CCommandInfo;
 class CCorvaleDoc;
 class CCorvaleView;
 class CDialogBar;
@@ -87,14 +88,13 @@ protected:
 private:
     // Writes exec.bat into the working directory; false when it could not.
     static bool WriteBatchFile(const std::string& batch);
-    void CreateMenus();
-    void CreateToolBar();
+    // The menus, the tool bar and the accelerators, from the command table.
+    void CreateCommands();
     void CreateLockIndicators();
     static bool UsePdfWithoutPrinters(QPrinter& printer);
     void UpdateLockIndicators();
     void CreateFrameCommands();
-    QAction* AddCommand(QMenu* pMenu, int nId, const char* text, const char* prompt,
-                        const QList<QKeySequence>& shortcuts = {});
+    QAction* AddCommand(const CCommandInfo& info);
     void MovePaneFocus();
 
     CCorvaleDoc& m_doc;

@@ -19,6 +19,18 @@ bool CCommandRouter::RouteCommand(int nId) const
     return false;
 }
 
+bool CCommandRouter::Handles(int nId) const
+{
+    if (!m_route)
+        return false;
+    for (const CCommandTarget* pTarget : m_route())
+    {
+        if (pTarget != nullptr && pTarget->Handles(nId))
+            return true;
+    }
+    return false;
+}
+
 CCmdUI CCommandRouter::StateOf(int nId) const
 {
     CCmdUI ui;

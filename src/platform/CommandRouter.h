@@ -30,6 +30,8 @@ public:
 
     // True when some target ran the command.
     bool RouteCommand(int nId) const;
+    // True when some target on the route answers the command.
+    bool Handles(int nId) const;
     CCmdUI StateOf(int nId) const;
 
     // Triggering the item or clicking the button routes the command.

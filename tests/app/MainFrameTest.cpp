@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/CloseUpComboBox.h"
 #include "app/CommandLineInfo.h"
+#include "app/CommandTable.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
 #include "app/UserInfoDlg.h"
@@ -725,4 +726,24 @@ TEST_F(MainFrameTest, StartAnalysisRunsOnlyWhatTheUserConfigured)
     EXPECT_EQ(QDir(QString::fromStdString(m_dir.PathOf("run"))).entryList({"exec.bat*"}),
               QStringList{"exec.bat"});
     ASSERT_EQ(m_ui.m_startedPrograms.size(), 1u);
+}
+
+TEST_F(MainFrameTest, EveryCommandInAMenuOrOnTheToolBarReachesAHandler)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    std::vector<int> ids = ToolBarLayout();
+    for (const CMenuLayout& menu : MenuLayout())
+        ids.insert(ids.end(), menu.ids.begin(), menu.ids.end());
+    for (const CCommandInfo& info : CommandTable())
+        ids.push_back(info.nId);
+    for (const int nId : ids)
+    {
+        if (nId == kSeparator)
+            continue;
+        ASSERT_NE(CommandInfo(nId), nullptr) << nId;
+        // "Recent File" has no command behind it and stands disabled by design.
+        EXPECT_EQ(app.m_router.Handles(nId), nId != ID_RECENT_FILE) << nId;
+        EXPECT_NE(app.MainFrame()->ActionOf(nId), nullptr) << nId;
+    }
 }

@@ -1,0 +1,127 @@
+#include "CommandTable.h"
+
+#include "platform/CommandIds.h"
+
+#include <QString>
+
+using namespace CommandId;
+
+QList<QKeySequence> CCommandInfo::Shortcuts() const
+{
+    QList<QKeySequence> shortcuts;
+    if (keys == nullptr)
+        return shortcuts;
+    for (const QString& key : QString::fromLatin1(keys).split(QLatin1Char('|')))
+        shortcuts << QKeySequence::fromString(key, QKeySequence::PortableText);
+    return shortcuts;
+}
+
+// Texts as the resources have them: leading blanks and spellings included.
+const std::vector<CCommandInfo>& CommandTable()
+{
+    static const std::vector<CCommandInfo> s_table = {
+        {ID_FILE_NEW, "&New\tCtrl+N", "Create a new document", "New", "new", "Ctrl+N"},
+        {ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document", "Open", "open", "Ctrl+O"},
+        {ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document", "Save", "save", "Ctrl+S"},
+        {ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name", nullptr,
+         nullptr, nullptr},
+        {ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active document", nullptr, nullptr,
+         "Ctrl+P"},
+        {ID_FILE_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options", nullptr,
+         nullptr, nullptr},
+        {ID_PRINT_PREVIEW, "Print Pre&view", "Print Preview", " Print Preview", "preview", nullptr},
+        {ID_ADVANCED_PRINT_SETUP, "Advanced Print Setup..", "Print Options", nullptr, nullptr,
+         nullptr},
+        {ID_RECENT_FILE, "Recent File", "Open this document", nullptr, nullptr, nullptr},
+        {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents", nullptr, nullptr,
+         nullptr},
+        {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", nullptr, nullptr,
+         "Ctrl+Z|Alt+Backspace"},
+        {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard", "Cut", "cut",
+         "Ctrl+X|Shift+Del"},
+        {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Copy",
+         "copy", "Ctrl+C|Ctrl+Ins"},
+        {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents", "Paste", "paste",
+         "Ctrl+V|Shift+Ins"},
+        {ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr, nullptr},
+        {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", nullptr, nullptr,
+         nullptr},
+        {ID_APP_ABOUT, "&About Corvale...",
+         "Display program information, version number and copyright", "About", "about", nullptr},
+        {ID_USER_DEVELOPER_INFORMATION, "User/Developer &Information", "User Information", nullptr,
+         nullptr, nullptr},
+        {ID_PRINT, nullptr, "Print the active document", " Print", "print", nullptr},
+        {ID_REDO_SYNTAX_HIGHLIGHTING, nullptr, "Redo syntax highlighting",
+         " Redo sytax highlighting", "redo_syntax", nullptr},
+        {ID_FONTIFY_CURRENT_LINE, nullptr, "Redo syntax highlighting for the current line",
+         " Sytax highlight current line", "fontify_line", nullptr},
+        {ID_COMMENT_SELECTION, nullptr, "Comment Selection", "Comment Selection", "comment",
+         nullptr},
+        {ID_UNCOMMENT_SELECTION, nullptr, "Uncomment Selection", " Uncomment Selection",
+         "uncomment", nullptr},
+        {ID_START_ANALYSIS, nullptr, "Start Analysis", " Run Vorsa", "run", nullptr},
+        {ID_HELP_ON_OFF, nullptr, "Turn On - Off help", " Turn on or off help", "help_toggle",
+         nullptr},
+        {ID_USER_INFORMATION, nullptr, "User Information", "User information", "user_info",
+         nullptr},
+        // The pane accelerators carry no menu item and no button.
+        {ID_NEXT_PANE, nullptr, "Switch to the next window pane", nullptr, nullptr, "F6"},
+        {ID_PREV_PANE, nullptr, "Switch back to the previous window pane", nullptr, nullptr,
+         "Shift+F6"},
+    };
+    return s_table;
+}
+
+const CCommandInfo* CommandInfo(int nId)
+{
+    for (const CCommandInfo& info : CommandTable())
+    {
+        if (info.nId == nId)
+            return &info;
+    }
+    return nullptr;
+}
+
+const std::vector<CMenuLayout>& MenuLayout()
+{
+    static const std::vector<CMenuLayout> s_menus = {
+        {"&File",
+         {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_FILE_PRINT,
+          ID_FILE_PRINT_SETUP, ID_PRINT_PREVIEW, ID_ADVANCED_PRINT_SETUP, kSeparator,
+          ID_RECENT_FILE, kSeparator, ID_APP_EXIT}},
+        {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator}},
+        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+        {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
+    };
+    return s_menus;
+}
+
+// The sixteen buttons.
+const std::vector<int>& ToolBarLayout()
+{
+    static const std::vector<int> s_buttons = {
+        ID_FILE_NEW,
+        ID_FILE_OPEN,
+        ID_FILE_SAVE,
+        kSeparator,
+        ID_EDIT_CUT,
+        ID_EDIT_COPY,
+        ID_EDIT_PASTE,
+        kSeparator,
+        ID_PRINT,
+        ID_PRINT_PREVIEW,
+        kSeparator,
+        ID_REDO_SYNTAX_HIGHLIGHTING,
+        ID_FONTIFY_CURRENT_LINE,
+        kSeparator,
+        ID_COMMENT_SELECTION,
+        ID_UNCOMMENT_SELECTION,
+        kSeparator,
+        ID_START_ANALYSIS,
+        kSeparator,
+        ID_HELP_ON_OFF,
+        ID_APP_ABOUT,
+        ID_USER_INFORMATION,
+    };
+    return s_buttons;
+}
