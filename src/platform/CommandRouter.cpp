@@ -7,42 +7,37 @@
 
 CCommandRouter::CCommandRouter(QObject* pParent) : QObject(pParent) {}
 
-bool CCommandRouter::RouteCommand(int nId) const
+const CCommandTarget* CCommandRouter::TargetOf(int nId) const
 {
     if (!m_route)
-        return false;
+        return nullptr;
     for (const CCommandTarget* pTarget : m_route())
     {
-        if (pTarget != nullptr && pTarget->Execute(nId))
-            return true;
+        if (pTarget != nullptr && pTarget->Handles(nId))
+            return pTarget;
     }
-    return false;
+    return nullptr;
+}
+
+bool CCommandRouter::RouteCommand(int nId) const
+{
+    const CCommandTarget* pTarget = TargetOf(nId);
+    return pTarget != nullptr && pTarget->Execute(nId);
 }
 
 bool CCommandRouter::Handles(int nId) const
 {
-    if (!m_route)
-        return false;
-    for (const CCommandTarget* pTarget : m_route())
-    {
-        if (pTarget != nullptr && pTarget->Handles(nId))
-            return true;
-    }
-    return false;
+    return TargetOf(nId) != nullptr;
 }
 
 CCmdUI CCommandRouter::StateOf(int nId) const
 {
     CCmdUI ui;
-    if (m_route)
-    {
-        for (const CCommandTarget* pTarget : m_route())
-        {
-            if (pTarget != nullptr && pTarget->Update(nId, ui))
-                return ui;
-        }
-    }
-    ui.bEnabled = false;
+    const CCommandTarget* pTarget = TargetOf(nId);
+    if (pTarget == nullptr)
+        ui.bEnabled = false;
+    else
+        pTarget->Update(nId, ui);
     return ui;
 }
 

@@ -42,6 +42,9 @@ public:
     void UpdateWhenIdle();
 
 private:
+    // The first target on the route that answers the command, or nullptr.
+    const CCommandTarget* TargetOf(int nId) const;
+
     Route m_route;
     std::multimap<int, QPointer<QAction>> m_actions;
     std::multimap<int, QPointer<QAbstractButton>> m_buttons;
