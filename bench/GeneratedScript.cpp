@@ -72,3 +72,22 @@ std::string GeneratedScript(size_t nChars)
     script.resize(nChars);
     return script;
 }
+
+std::string GeneratedScriptCrLf(size_t nChars)
+{
+    const std::string lf = GeneratedScript(nChars);
+    std::string crlf;
+    crlf.reserve(nChars + nChars / 20);
+    for (const char c : lf)
+    {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+        if (crlf.size() >= nChars)
+            break;
+    }
+    crlf.resize(nChars);
+    if (crlf.back() == '\r')
+        crlf.back() = ' ';
+    return crlf;
+}

@@ -7,3 +7,8 @@
 // procedures, commands of the generated library, and now and then a line of
 // more than 5,000 characters.
 std::string GeneratedScript(size_t nChars);
+
+// The same script with every line break as CR LF, as the editing pane holds
+// it, cut to exactly nChars characters without splitting a break: the text
+// both a benchmark and its anchor are given.
+std::string GeneratedScriptCrLf(size_t nChars);

@@ -2,7 +2,9 @@
 
 #include "Latin1.h"
 #include "LineBreakNormaliser.h"
+#include "TextControlAccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -75,6 +77,7 @@ CTextControl::CTextControl(QWidget* pParent, int nControlId)
 
     UnbindEditingKeys();
     RefreshAllStyles();
+    CTextControlAccessible::InstallFactory();
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTextControl::OnModified);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextControl::OnUpdateUi);
@@ -284,6 +287,23 @@ QPoint CTextControl::PosFromChar(long nChar) const
     const auto nPos = static_cast<unsigned long>(ClampPosition(nChar));
     return QPoint(static_cast<int>(Sci(SCI_POINTXFROMPOSITION, 0, static_cast<long>(nPos))),
                   static_cast<int>(Sci(SCI_POINTYFROMPOSITION, 0, static_cast<long>(nPos))));
+}
+
+long CTextControl::CharFromPos(const QPoint& point) const
+{
+    return Sci(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(std::max(0, point.x())),
+               std::max(0, point.y()));
+}
+
+QRect CTextControl::CharacterRect(long nChar) const
+{
+    const long nPos = ClampPosition(nChar);
+    const QPoint topLeft = PosFromChar(nPos);
+    const long nNext = std::min(GetTextLength(), nPos + 1);
+    const int nWidth = std::max(1, PosFromChar(nNext).x() - topLeft.x());
+    const int nHeight =
+        static_cast<int>(Sci(SCI_TEXTHEIGHT, static_cast<unsigned long>(LineFromChar(nPos))));
+    return QRect(topLeft, QSize(nWidth, nHeight));
 }
 
 void CTextControl::ScrollCaret()
@@ -567,13 +587,19 @@ void CTextControl::OnUpdateUi(int nUpdated)
     // edit operation runs, its end does this.
     if (m_nEditDepth == 0)
         FormatInsertions();
-    if (!(nUpdated & SC_UPDATE_SELECTION) || m_nPendingPos < 0)
+    if (!(nUpdated & (SC_UPDATE_SELECTION | SC_UPDATE_CONTENT)))
         return;
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);
-    if (nStart != nEnd || nStart != m_nPendingPos)
+    if (m_nPendingPos >= 0 && (nStart != nEnd || nStart != m_nPendingPos))
         m_nPendingPos = -1;
+    // A screen reader follows the caret; the offset is the position itself.
+    if (QAccessible::isActive())
+    {
+        QAccessibleTextCursorEvent event(this, static_cast<int>(nEnd));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // ---- events --------------------------------------------------------------

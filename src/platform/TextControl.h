@@ -79,6 +79,9 @@ public:
     long GetFirstVisibleLine() const;
     // The top-left corner of a character in the viewport (EM_POSFROMCHAR).
     QPoint PosFromChar(long nChar) const;
+    // The character nearest a point of the viewport, and a character's box there.
+    long CharFromPos(const QPoint& point) const;
+    QRect CharacterRect(long nChar) const;
     void ScrollCaret();
 
     // Replaces the selection; the caret ends after the new text, scrolled into

@@ -1,5 +1,7 @@
 #include "platform/TextControl.h"
+#include "platform/TextControlAccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -284,4 +286,38 @@ TEST(TextControlEdit, DroppedFilesAreHandedOnAndDroppedTextGoesInAsPlainText)
     QApplication::sendEvent(control.viewport(), &textDrop);
     EXPECT_EQ(control.GetWindowText(), "node 1\r\nnode");
     EXPECT_EQ(texts.count(), 1);
+}
+
+TEST(TextControlEdit, AScreenReaderReadsTheTextTheCaretAndTheSelection)
+{
+    CTextControl control;
+    control.SetWindowText("set x 1\nnode 2");
+    control.SetSel(4, 5);
+    QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(&control);
+    ASSERT_NE(pInterface, nullptr);
+    // Ours, whose offsets cost nothing, and not QScintilla's, which counts from the start.
+    EXPECT_NE(dynamic_cast<CTextControlAccessible*>(pInterface), nullptr);
+    EXPECT_EQ(pInterface->role(), QAccessible::EditableText);
+    EXPECT_EQ(pInterface->text(QAccessible::Value).toStdString(), "set x 1\r\nnode 2");
+    QAccessibleTextInterface* pText = pInterface->textInterface();
+    ASSERT_NE(pText, nullptr);
+    EXPECT_EQ(pText->characterCount(), 15);
+    EXPECT_EQ(pText->text(4, 5).toStdString(), "x");
+    EXPECT_EQ(pText->cursorPosition(), 5);
+    int nStart = 0;
+    int nEnd = 0;
+    pText->selection(0, &nStart, &nEnd);
+    EXPECT_EQ(nStart, 4);
+    EXPECT_EQ(nEnd, 5);
+    EXPECT_EQ(pText->selectionCount(), 1);
+
+    // A reader moves the caret, and reads by lines.
+    pText->setCursorPosition(11);
+    long nSelStart = 0;
+    long nSelEnd = 0;
+    control.GetSel(nSelStart, nSelEnd);
+    EXPECT_EQ(nSelStart, 11);
+    EXPECT_EQ(pText->selectionCount(), 0);
+    EXPECT_EQ(pText->textAtOffset(11, QAccessible::LineBoundary, &nStart, &nEnd).toStdString(),
+              "node 2");
 }

@@ -1,0 +1,293 @@
+// What the user feels, in shown windows on a real X server: a key and its
+// repaint, Replace All, Comment over many lines, the command tree of a large
+// library, and start-up to a coloured window. bench.sh runs this program on a
+// private Xvfb server; anchors are plain QScintilla windows in the same run.
+#include "BenchFigures.h"
+#include "GeneratedLibrary.h"
+#include "GeneratedScript.h"
+#include "app/CorvaleApp.h"
+#include "app/MainFrame.h"
+#include "editor/CorvaleDoc.h"
+#include "editor/ScriptEdit.h"
+#include "platform/ScriptedUserInteraction.h"
+#include "view/LeftView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <Qsci/qscilexertcl.h>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fstream>
+#include <malloc.h>
+#include <map>
+
+namespace
+{
+constexpr size_t kScriptChars = 2000000;
+
+const std::string& Script()
+{
+    static const std::string s_script = GeneratedScriptCrLf(kScriptChars);
+    return s_script;
+}
+
+CGeneratedLibrary& Library()
+{
+    static CGeneratedLibrary s_library(10, 1000);
+    return s_library;
+}
+
+// Whatever the last action left to paint is painted and has reached the X server.
+void Flush()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QApplication::sync();
+}
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> samples)
+{
+    std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2),
+                     samples.end());
+    return samples[samples.size() / 2];
+}
+
+// The editing pane as the view sets it up, shown in a window of its own.
+struct CShownEditor
+{
+    CShownEditor()
+    {
+        edit.AttachTo(doc, summary, edit);
+        edit.LoadHelpFiles(Library().Directory());
+        edit.resize(1000, 700);
+        edit.show();
+        (void)QTest::qWaitForWindowExposed(&edit);
+        Flush();
+    }
+
+    CScriptedUserInteraction ui;
+    CTextControl summary;
+    CCorvaleDoc doc;
+    CScriptEdit edit;
+};
+
+// A plain QScintilla with Scintilla's Tcl lexer, shown: the anchor.
+struct CShownScintilla
+{
+    CShownScintilla()
+    {
+        control.setUtf8(false);
+        control.SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, QsciScintillaBase::SC_EOL_CRLF);
+        // Scintilla's own work only: no modification notices, for which
+        // QScintilla counts characters from the start for its accessibility events.
+        control.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
+        control.setLexer(&lexer);
+        control.resize(1000, 700);
+        control.show();
+        (void)QTest::qWaitForWindowExposed(&control);
+    }
+
+    void SetText(const std::string& text)
+    {
+        control.setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        Flush();
+    }
+
+    QsciLexerTCL lexer;
+    QsciScintilla control;
+};
+
+std::map<long, double>& KeystrokeMedians()
+{
+    static std::map<long, double> s_medians;
+    return s_medians;
+}
+
+// A character typed at the end of a line of the coloured script, to the
+// painted frame; taken back with Backspace (not timed).
+void BM_WindowKeystroke(benchmark::State& state)
+{
+    CShownEditor editor;
+    editor.edit.SetWindowText(Script());
+    editor.edit.FontifyAll();
+    const long nLine = state.range(0);
+    std::vector<double> samples;
+    for (auto _ : state)
+    {
+        const long nEnd =
+            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
+        editor.edit.SetSel(nEnd, nEnd);
+        editor.edit.ScrollCaret();
+        Flush();
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(&editor.edit, Qt::Key_T);
+        Flush();
+        const double seconds = Seconds(start);
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+        Flush();
+    }
+    KeystrokeMedians()[nLine] = Median(samples);
+    if (KeystrokeMedians().count(10) != 0 && KeystrokeMedians().count(50000) != 0)
+    {
+        ReportFigure("window_keystroke_line50k_vs_line10",
+                     KeystrokeMedians()[50000] / KeystrokeMedians()[10], "ratio");
+        ReportFigure("window_keystroke_line50k_us", KeystrokeMedians()[50000] * 1e6, "us");
+    }
+}
+BENCHMARK(BM_WindowKeystroke)
+    ->Arg(10)
+    ->Arg(50000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200);
+
+// Replace All of every " 1" in the script, to the painted window.
+void BM_WindowReplaceAll(benchmark::State& state)
+{
+    CShownEditor editor;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        editor.edit.SetWindowText(Script());
+        Flush();
+        state.ResumeTiming();
+        editor.edit.ReplaceAll(" 1", " 9", 0);
+        Flush();
+    }
+}
+BENCHMARK(BM_WindowReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The anchor: Scintilla's own search and target replace over the same text.
+void BM_WindowScintillaReplaceLoop(benchmark::State& state)
+{
+    CShownScintilla anchor;
+    QsciScintilla& control = anchor.control;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        anchor.SetText(Script());
+        state.ResumeTiming();
+        long nPos = 0;
+        for (;;)
+        {
+            const long nLength = control.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+            control.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE,
+                                  static_cast<unsigned long>(nPos), nLength);
+            control.SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, 0UL);
+            if (control.SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET,
+                                      static_cast<uintptr_t>(2), " 1") < 0)
+                break;
+            control.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<uintptr_t>(2),
+                                  " 9");
+            nPos = control.SendScintilla(QsciScintillaBase::SCI_GETTARGETEND);
+        }
+        Flush();
+    }
+}
+BENCHMARK(BM_WindowScintillaReplaceLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Comment on the first 10,000 lines, selected, to the painted window.
+void BM_WindowComment10kLines(benchmark::State& state)
+{
+    CShownEditor editor;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        editor.edit.SetWindowText(Script());
+        editor.edit.SetSel(0, editor.edit.LineIndex(9999) + 1);
+        Flush();
+        state.ResumeTiming();
+        editor.edit.CommentLines();
+        Flush();
+    }
+}
+BENCHMARK(BM_WindowComment10kLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+size_t HeapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+// The command tree from a library of 100,000 records, shown.
+void BM_TreeFill100k(benchmark::State& state)
+{
+    CGeneratedLibrary library(100, 1000);
+    CScriptedUserInteraction ui;
+    CTextControl summary;
+    CCorvaleDoc doc;
+    CScriptEdit edit;
+    edit.AttachTo(doc, summary, edit);
+    edit.LoadHelpFiles(library.Directory());
+    CLeftView tree(&doc);
+    tree.resize(250, 700);
+    tree.show();
+    (void)QTest::qWaitForWindowExposed(&tree);
+    size_t nBytes = 0;
+    for (auto _ : state)
+    {
+        const size_t nBefore = HeapInUse();
+        tree.FillCommandTree();
+        Flush();
+        nBytes = HeapInUse() - nBefore;
+    }
+    ReportFigure("tree_bytes_per_record", static_cast<double>(nBytes) / 100000.0, "bytes");
+}
+BENCHMARK(BM_TreeFill100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The program started on the demo script with a library of the given number
+// of records, to its window shown and painted.
+void BM_StartupToColouredWindow(benchmark::State& state)
+{
+    CGeneratedLibrary library(static_cast<int>(state.range(0)) / 1000 + 1,
+                              state.range(0) >= 1000 ? 1000 : static_cast<int>(state.range(0)));
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("corvale"));
+    std::ofstream(home.path().toStdString() + "/corvale/corvale.conf")
+        << "help " << library.Directory() << "\n";
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    CScriptedUserInteraction ui;
+    for (auto _ : state)
+    {
+        CCorvaleApp app;
+        if (!app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}))
+        {
+            state.SkipWithError("the program did not start");
+            break;
+        }
+        (void)QTest::qWaitForWindowExposed(app.MainFrame());
+        Flush();
+        state.PauseTiming();
+        app.MainFrame()->hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupToColouredWindow)
+    ->Arg(10)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarksAndPrintFigures(
+        argc, argv,
+        {{"window_replace_all_vs_scintilla", "BM_WindowReplaceAll/iterations:3",
+          "BM_WindowScintillaReplaceLoop/iterations:3"},
+         {"startup_100k_vs_10_records", "BM_StartupToColouredWindow/100000/iterations:3",
+          "BM_StartupToColouredWindow/10/iterations:3"}},
+        {{"window_comment_10k_lines_ms", "BM_WindowComment10kLines/iterations:3", "ms"},
+         {"tree_fill_100k_ms", "BM_TreeFill100k/iterations:5", "ms"},
+         {"startup_100k_to_coloured_ms", "BM_StartupToColouredWindow/100000/iterations:3", "ms"}});
+}
