@@ -3,6 +3,8 @@
 #include "ScriptEdit.h"
 #include "platform/UserInteraction.h"
 
+#include <algorithm>
+
 int CScriptEdit::FindNext(const std::string& message, const std::string& findWhat,
                           std::uint32_t nFlags)
 {
@@ -50,8 +52,9 @@ void CScriptEdit::ReplaceOne(const std::string& findWhat, const std::string& rep
 
 // One Undo takes the whole of it back. Each search starts behind the last
 // replacement, so a replacement holding the search text ends too. The matches
-// are not scrolled to one by one: laying out a long line again for every
-// match costs more than the replacing; the caret is brought into view once.
+// are neither selected nor scrolled to one by one: laying out a long line
+// again, or claiming the X11 selection, for every match costs more than the
+// replacing; the caret is placed and brought into view once.
 void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& replaceWith,
                              std::uint32_t nFlags)
 {
@@ -65,13 +68,14 @@ void CScriptEdit::ReplaceAll(const std::string& findWhat, const std::string& rep
         const long nMatch = FindTextEx(nFlags, nFrom, GetTextLength(), findWhat, &nMatchEnd);
         if (nMatch < 0)
             break;
-        SetSel(nMatch, nMatchEnd);
-        nFrom = nMatch + ReplaceSel(replaceWith, true, false);
+        nFrom = nMatch + std::max(0L, ReplaceRange(nMatch, nMatchEnd, replaceWith, true));
         bReplaced = true;
     }
     EndUndoGroup();
     if (bReplaced)
         MarkChanged();
+    // The caret ends after the last replacement, or at 0 with none.
+    SetSel(nFrom, nFrom);
     TakeFocus();
     ScrollCaret();
     UserInteraction().ShowMessage("All occurences of <" + findWhat + "> \nhave been changed");

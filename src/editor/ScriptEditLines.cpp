@@ -5,7 +5,8 @@
 
 // Both line commands: act on every line the selection touches (a selection
 // ending at the start of a line takes that line too), recolour those lines,
-// and leave the caret at the old selection end as a number.
+// and leave the caret at the old selection end as a number. The lines are
+// changed in place, without a selection or a scroll for each.
 void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>& action)
 {
     long nStart = 0;
@@ -21,12 +22,8 @@ void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>
 
 void CScriptEdit::CommentLines()
 {
-    ForEachSelectedLine(
-        [this](long nLineStart)
-        {
-            SetSel(nLineStart, nLineStart);
-            ReplaceSel("#", true);
-        });
+    ForEachSelectedLine([this](long nLineStart)
+                        { ReplaceRange(nLineStart, nLineStart, "#", true); });
 }
 
 void CScriptEdit::UncommentLines()
@@ -34,11 +31,9 @@ void CScriptEdit::UncommentLines()
     ForEachSelectedLine(
         [this](long nLineStart)
         {
+            // Without undo: the history before is discarded.
             if (LineLength(nLineStart) > 0 && GetTextRange(nLineStart, nLineStart + 1) == "#")
-            {
-                SetSel(nLineStart, nLineStart + 1);
-                ReplaceSel(std::string(), false); // without undo: the history before is discarded
-            }
+                ReplaceRange(nLineStart, nLineStart + 1, std::string(), false);
         });
 }
 

@@ -330,13 +330,29 @@ std::string CTextControl::FitToLimit(std::string text, long nRemoved) const
 
 long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo, bool bScrollCaret)
 {
-    const CEditOperation operation(*this);
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);
+    const long nInserted = ReplaceRange(nStart, nEnd, text, bCanUndo);
+    if (nInserted < 0)
+        return 0;
+    Sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(nStart + nInserted));
+    if (bScrollCaret)
+        ScrollCaret();
+    return nInserted;
+}
+
+// The selection is left alone: under X11 every selection made claims the
+// PRIMARY selection with a round trip to the server, which thousands of
+// replacements would pay for one by one.
+long CTextControl::ReplaceRange(long nStart, long nEnd, const std::string& text, bool bCanUndo)
+{
+    const CEditOperation operation(*this);
+    nStart = ClampPosition(nStart);
+    nEnd = std::max(nStart, ClampPosition(nEnd));
     const std::string fitted = FitToLimit(NormaliseLineBreaks(text), nEnd - nStart);
     if (nStart == nEnd && fitted.empty())
-        return 0;
+        return -1;
 
     if (bCanUndo)
         Sci(SCI_BEGINUNDOACTION);
@@ -355,10 +371,6 @@ long CTextControl::ReplaceSel(const std::string& text, bool bCanUndo, bool bScro
         Sci(SCI_EMPTYUNDOBUFFER);
         Sci(SCI_SETUNDOCOLLECTION, 1);
     }
-    const long nCaret = nStart + static_cast<long>(fitted.size());
-    Sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(nCaret));
-    if (bScrollCaret)
-        ScrollCaret();
     return static_cast<long>(fitted.size());
 }
 

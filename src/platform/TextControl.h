@@ -88,6 +88,10 @@ public:
     // view unless told otherwise. Text that would pass the limit is cut to fit.
     // Returns the number of characters inserted.
     long ReplaceSel(const std::string& text, bool bCanUndo = false, bool bScrollCaret = true);
+    // Replaces [nStart, nEnd) as ReplaceSel would, without touching the
+    // selection or scrolling. The characters inserted, or -1 when there was
+    // nothing to do (an empty range and no text).
+    long ReplaceRange(long nStart, long nEnd, const std::string& text, bool bCanUndo);
     // Start of the first match in [cpMin, cpMax) (cpMax -1: the end), or -1.
     // Flags: 2 whole word, 4 match case.
     long FindTextEx(std::uint32_t nFlags, long cpMin, long cpMax, const std::string& text,
