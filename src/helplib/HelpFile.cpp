@@ -162,21 +162,23 @@ void CHelpFile::Load(const std::string& path)
 
     int nSeparators = 0;
     bool bAtBlockStart = true;
-    std::string piece;
-    while (m_file.ReadPiece(piece, kMaxPiece))
-    {
-        const bool bSeparator = piece[0] == '#';
-        nSeparators += bSeparator ? 1 : 0;
-        if (bSeparator && !bAtBlockStart)
-        {
-            finishBlock();
-            bAtBlockStart = true;
-            continue;
-        }
-        bAtBlockStart = false;
-        if (!header && !IsBlank(piece))
-            header = std::string(Trim(piece));
-    }
+    std::string storage;
+    m_file.ForEachPiece(kMaxPiece, storage,
+                        [&](std::string_view piece)
+                        {
+                            const bool bSeparator = piece[0] == '#';
+                            nSeparators += bSeparator ? 1 : 0;
+                            if (bSeparator && !bAtBlockStart)
+                            {
+                                finishBlock();
+                                bAtBlockStart = true;
+                                return true;
+                            }
+                            bAtBlockStart = false;
+                            if (!header && !IsBlank(piece))
+                                header = std::string(Trim(piece));
+                            return true;
+                        });
     if (!bAtBlockStart && static_cast<int>(m_keywords.size()) < nSeparators)
         finishBlock();
 
@@ -223,14 +225,15 @@ bool CHelpFile::ScanForHelp(const std::string& keyword, const std::string& paren
                             std::string& text)
 {
     m_file.Rewind();
-    std::string piece;
+    std::string_view piece;
+    std::string storage;
     for (int nBlock = 0; nBlock < m_nRecords; ++nBlock)
     {
         std::string collected = " ";
         std::optional<std::string> header;
         bool bAtBlockStart = true;
         bool bEndedBySeparator = false;
-        while (m_file.ReadPiece(piece, kMaxPiece))
+        while (m_file.ReadPiece(piece, storage, kMaxPiece))
         {
             if (!bAtBlockStart && piece[0] == '#')
             {

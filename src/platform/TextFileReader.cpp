@@ -153,6 +153,20 @@ bool CTextFileReader::ReadPiece(std::string& piece, size_t nMax)
     return !piece.empty();
 }
 
+bool CTextFileReader::ReadPiece(std::string_view& piece, std::string& storage, size_t nMax)
+{
+    if (Fill())
+    {
+        piece = BufferedPiece(nMax);
+        if (!piece.empty())
+            return true;
+    }
+    // The piece runs past what the buffer holds: put it together.
+    const bool bRead = ReadPiece(storage, nMax);
+    piece = storage;
+    return bRead;
+}
+
 bool CTextFileReader::ReadLine(std::string& line, size_t nMax)
 {
     line.clear();

@@ -9,10 +9,10 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeWidget(pParent)
+CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeView(pParent), m_model(this)
 {
+    setModel(&m_model);
     setHeaderHidden(true);
-    setColumnCount(1);
     setRootIsDecorated(true);
     setItemsExpandable(true);
     setUniformRowHeights(true);
@@ -20,6 +20,9 @@ CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeWidget(pParent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The column's width comes from the rows in view: measuring every row of
+    // a large library would lay out thousands of texts at each change.
+    header()->setResizeContentsPrecision(0);
     header()->setStretchLastSection(false);
 }
 
@@ -34,15 +37,15 @@ void CCommandTreeCtrl::CopyToClipboard(const std::string& text)
 // an empty parent, which no record has, and "command" is copied like any item.
 void CCommandTreeCtrl::mousePressEvent(QMouseEvent* pEvent)
 {
-    QTreeWidget::mousePressEvent(pEvent);
+    QTreeView::mousePressEvent(pEvent);
     if (pEvent->button() != Qt::LeftButton)
         return;
-    const QTreeWidgetItem* pItem = currentItem();
-    if (pItem == nullptr)
+    const int nItem = m_model.ItemOf(currentIndex());
+    if (nItem < 0)
         return;
-    const std::string keyword = FromQString(pItem->text(0));
-    const std::string parent =
-        pItem->parent() != nullptr ? FromQString(pItem->parent()->text(0)) : std::string();
+    const std::string& keyword = m_model.TextOf(nItem);
+    const int nParent = m_model.ParentOf(nItem);
+    const std::string parent = nParent >= 0 ? m_model.TextOf(nParent) : std::string();
     if (m_pDoc != nullptr && m_pDoc->m_pEdit != nullptr)
         m_pDoc->m_pEdit->ShowTreeCommandHelp(keyword, parent);
     CopyToClipboard(keyword);

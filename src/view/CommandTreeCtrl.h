@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QTreeWidget>
+#include "CommandTreeModel.h"
+
+#include <QTreeView>
 #include <string>
 
 class CCorvaleDoc;
@@ -8,7 +10,7 @@ class CCorvaleDoc;
 // The tree the user sees in the command tree pane. A left-button press shows
 // the selected command's help (even with help off) and puts its keyword on the
 // clipboard.
-class CCommandTreeCtrl : public QTreeWidget
+class CCommandTreeCtrl : public QTreeView
 {
     Q_OBJECT
 
@@ -18,6 +20,7 @@ public:
     // The keyword, exactly, as plain text.
     static void CopyToClipboard(const std::string& text);
 
+    CCommandTreeModel m_model;
     CCorvaleDoc* m_pDoc = nullptr;
 
 protected:

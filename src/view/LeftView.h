@@ -6,7 +6,6 @@
 #include <vector>
 
 class CCorvaleDoc;
-class QTreeWidgetItem;
 
 // The command tree pane, left of the editor view: every record of the command
 // library under its parent, filled once.
@@ -24,8 +23,11 @@ public:
     bool HasFocus() const;
     void FocusTree();
 
+    // The items, the root first, then one per record in list order.
+    int ItemCount() const { return m_tree.m_model.ItemCount(); }
+    QModelIndex ItemIndex(int nItem) const { return m_tree.m_model.IndexOfItem(nItem); }
+
     CCommandTreeCtrl m_tree;
-    std::vector<QTreeWidgetItem*> m_items; // the root first, then one per record
     bool m_bFilled = false;
     CCorvaleDoc* m_pDoc;
 

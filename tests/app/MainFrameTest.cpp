@@ -102,7 +102,7 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     CMainFrame* pFrame = app.MainFrame();
     EXPECT_EQ(pFrame->windowTitle(), "Untitled - Corvale - VORSA");
     EXPECT_TRUE(m_ui.m_messages.empty());
-    EXPECT_GE(pFrame->GetLeftPane()->m_items.size(), 41u);
+    EXPECT_GE(pFrame->GetLeftPane()->ItemCount(), 41);
     EXPECT_EQ(pFrame->GetLeftPane()->width() > 0, true);
     EXPECT_EQ(app.m_doc.m_pEdit, &pFrame->GetRightPane()->m_editPane);
 

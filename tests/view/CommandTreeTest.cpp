@@ -25,14 +25,15 @@ protected:
         m_edit.LoadHelpFiles(m_dir.Prefix());
     }
 
-    // "parent/child" for every item below the root, in tree order.
-    static void Describe(const QTreeWidgetItem* pItem, QStringList& out)
+    // "parent/child" for every item below the given one, in tree order.
+    static void Describe(const QModelIndex& item, QStringList& out)
     {
-        for (int i = 0; i < pItem->childCount(); ++i)
+        const QAbstractItemModel* pModel = item.model();
+        for (int i = 0; i < pModel->rowCount(item); ++i)
         {
-            const QTreeWidgetItem* pChild = pItem->child(i);
-            out << pItem->text(0) + "/" + pChild->text(0);
-            Describe(pChild, out);
+            const QModelIndex child = pModel->index(i, 0, item);
+            out << item.data().toString() + "/" + child.data().toString();
+            Describe(child, out);
         }
     }
 
@@ -52,31 +53,31 @@ TEST_F(CommandTreeTest, RecordsHangUnderTheFirstItemWithTheirParentsText)
          "Quad:element\nx\n#\norphan:nowhere\nx\n#\n");
     CLeftView view(&m_doc);
     view.OnInitialUpdate();
-    ASSERT_EQ(view.m_items.size(), 11u);
-    const QTreeWidgetItem* pRoot = view.m_items[0];
-    EXPECT_EQ(pRoot->text(0), "command");
-    EXPECT_TRUE(pRoot->isExpanded());
+    ASSERT_EQ(view.ItemCount(), 11);
+    const QModelIndex root = view.ItemIndex(0);
+    EXPECT_EQ(root.data().toString(), "command");
+    EXPECT_TRUE(view.m_tree.isExpanded(root));
     QStringList tree;
-    Describe(pRoot, tree);
+    Describe(root, tree);
     // Depth first: "orphan" names no item, so it goes under the one just before, Quad.
     EXPECT_EQ(tree.join(' ').toStdString(),
               "command/element element/Truss element/Beam element/Quad Quad/orphan command/node "
               "node/element node/-mass -mass/later command/notyet");
-    EXPECT_FALSE(view.m_items[1]->isExpanded());
+    EXPECT_FALSE(view.m_tree.isExpanded(view.ItemIndex(1)));
 
     // Filled once, however often the view is initialised again.
     view.OnInitialUpdate();
-    EXPECT_EQ(view.m_tree.topLevelItemCount(), 1);
-    EXPECT_EQ(view.m_items.size(), 11u);
+    EXPECT_EQ(view.m_tree.model()->rowCount(), 1);
+    EXPECT_EQ(view.ItemCount(), 11);
 }
 
 TEST_F(CommandTreeTest, AnEmptyLibraryGivesTheRootAlone)
 {
     CLeftView view(&m_doc);
     view.OnInitialUpdate();
-    ASSERT_EQ(view.m_items.size(), 1u);
-    EXPECT_EQ(view.m_items[0]->childCount(), 0);
-    EXPECT_TRUE(view.m_items[0]->isExpanded());
+    ASSERT_EQ(view.ItemCount(), 1);
+    EXPECT_EQ(view.m_tree.model()->rowCount(view.ItemIndex(0)), 0);
+    EXPECT_TRUE(view.m_tree.isExpanded(view.ItemIndex(0)));
 }
 
 TEST_F(CommandTreeTest, AClickShowsTheHelpEvenWithHelpOffAndCopiesTheKeyword)
@@ -86,25 +87,25 @@ TEST_F(CommandTreeTest, AClickShowsTheHelpEvenWithHelpOffAndCopiesTheKeyword)
     view.resize(200, 300);
     view.show();
     view.OnInitialUpdate();
-    view.m_items[1]->setExpanded(true);
+    view.m_tree.expand(view.ItemIndex(1));
     QApplication::processEvents();
     m_edit.m_bHelpOn = 0;
     m_summary.SetWindowText(" ");
 
-    const QRect truss = view.m_tree.visualItemRect(view.m_items[2]);
+    const QRect truss = view.m_tree.visualRect(view.ItemIndex(2));
     QTest::mouseClick(view.m_tree.viewport(), Qt::LeftButton, Qt::NoModifier, truss.center());
     EXPECT_EQ(m_summary.GetWindowText(), " Truss:element\r\nelement Truss ...\r\n");
     EXPECT_EQ(m_edit.m_bHelpOn, 0);
     EXPECT_EQ(QApplication::clipboard()->text(), "Truss");
 
     // A top-level command is looked up under "command".
-    const QRect element = view.m_tree.visualItemRect(view.m_items[1]);
+    const QRect element = view.m_tree.visualRect(view.ItemIndex(1));
     QTest::mouseClick(view.m_tree.viewport(), Qt::LeftButton, Qt::NoModifier, element.center());
     EXPECT_EQ(m_summary.GetWindowText(), " element:command\r\nelement <type> ...\r\n");
     EXPECT_EQ(QApplication::clipboard()->text(), "element");
 
     // The root matches no record and leaves the pane alone.
-    const QRect root = view.m_tree.visualItemRect(view.m_items[0]);
+    const QRect root = view.m_tree.visualRect(view.ItemIndex(0));
     QTest::mouseClick(view.m_tree.viewport(), Qt::LeftButton, Qt::NoModifier, root.center());
     EXPECT_EQ(m_summary.GetWindowText(), " element:command\r\nelement <type> ...\r\n");
     EXPECT_EQ(QApplication::clipboard()->text(), "command");
