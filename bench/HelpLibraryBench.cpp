@@ -104,33 +104,37 @@ const std::vector<CQuery>& Queries()
     return s_queries;
 }
 
-void BM_HasCommand(benchmark::State& state)
+// The lookup colouring makes for every word: one index over the whole library.
+void BM_LibraryLookup(benchmark::State& state)
 {
     CScriptEdit& edit = LoadedEdit();
+    edit.m_bHelpOn = 0;
     const std::vector<CQuery>& queries = Queries();
     size_t i = 0;
     for (auto _ : state)
     {
         const CQuery& query = queries[i++ & (kQueries - 1)];
-        benchmark::DoNotOptimize(edit.m_helpFiles[static_cast<size_t>(query.nFile)]->HasCommand(
-            query.keyword, query.parent));
+        benchmark::DoNotOptimize(edit.ShowCommandHelp(query.keyword, query.parent));
     }
 }
-BENCHMARK(BM_HasCommand);
+BENCHMARK(BM_LibraryLookup);
 
-// The anchor: the same answer from an in-order scan of the same index.
-bool ScanIndex(const CHelpFile& file, const std::string& keyword, const std::string& parent)
+// The anchor: the same answer from an in-order scan of all 10,000 records.
+bool ScanLibrary(const CScriptEdit& edit, const std::string& keyword, const std::string& parent)
 {
-    for (int k = 0; k < file.m_nRecords; ++k)
+    for (const auto& pFile : edit.m_helpFiles)
     {
-        if (file.m_keywords[static_cast<size_t>(k)] == keyword &&
-            file.m_parents[static_cast<size_t>(k)] == parent)
-            return true;
+        for (int k = 0; k < pFile->m_nRecords; ++k)
+        {
+            if (pFile->m_keywords[static_cast<size_t>(k)] == keyword &&
+                pFile->m_parents[static_cast<size_t>(k)] == parent)
+                return true;
+        }
     }
     return false;
 }
 
-void BM_ScanIndex(benchmark::State& state)
+void BM_ScanLibrary(benchmark::State& state)
 {
     CScriptEdit& edit = LoadedEdit();
     const std::vector<CQuery>& queries = Queries();
@@ -138,11 +142,10 @@ void BM_ScanIndex(benchmark::State& state)
     for (auto _ : state)
     {
         const CQuery& query = queries[i++ & (kQueries - 1)];
-        benchmark::DoNotOptimize(ScanIndex(*edit.m_helpFiles[static_cast<size_t>(query.nFile)],
-                                           query.keyword, query.parent));
+        benchmark::DoNotOptimize(ScanLibrary(edit, query.keyword, query.parent));
     }
 }
-BENCHMARK(BM_ScanIndex);
+BENCHMARK(BM_ScanLibrary);
 
 void BM_ShowHelpCached(benchmark::State& state)
 {
@@ -225,6 +228,6 @@ int main(int argc, char** argv)
     return RunBenchmarksAndPrintFigures(
         argc, argv,
         {{"help_load_vs_read", "BM_LoadLibrary", "BM_ReadLibraryLines"},
-         {"help_lookup_vs_linear", "BM_HasCommand", "BM_ScanIndex"},
+         {"help_lookup_vs_linear", "BM_LibraryLookup", "BM_ScanLibrary"},
          {"help_show_cached_vs_scan", "BM_ShowHelpCached", "BM_ShowHelpScan"}});
 }

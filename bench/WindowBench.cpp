@@ -14,9 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QProcess>
 #include <Qsci/qscilexertcl.h>
 #include <X11/Xlib.h>
 #include <algorithm>
@@ -317,10 +317,11 @@ int main(int argc, char** argv)
         argc, argv,
         {{"window_replace_all_vs_scintilla", "BM_WindowReplaceAll/iterations:3",
           "BM_WindowScintillaReplaceLoop/iterations:3"},
-         {"startup_100k_vs_10_records", "BM_StartupToColouredWindow/100000/iterations:3/manual_time",
+         {"startup_100k_vs_10_records",
+          "BM_StartupToColouredWindow/100000/iterations:3/manual_time",
           "BM_StartupToColouredWindow/10/iterations:3/manual_time"}},
         {{"window_comment_10k_lines_ms", "BM_WindowComment10kLines/iterations:3", "ms"},
          {"tree_fill_100k_ms", "BM_TreeFill100k/iterations:5", "ms"},
-         {"startup_100k_to_coloured_ms", "BM_StartupToColouredWindow/100000/iterations:3/manual_time",
-          "ms"}});
+         {"startup_100k_to_coloured_ms",
+          "BM_StartupToColouredWindow/100000/iterations:3/manual_time", "ms"}});
 }

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // One of the dialog bar's lists as data: entries in the order a sorted list
@@ -21,4 +22,7 @@ public:
 private:
     std::vector<std::string> m_entries;
     QStringList m_folded; // the entries case-folded, for the binary searches
+    // Every word offered since the list was cleared. Offering one again
+    // changes nothing: it is in the list, or an entry that begins with it is.
+    std::unordered_set<std::string> m_offered;
 };

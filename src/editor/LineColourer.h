@@ -2,6 +2,7 @@
 
 #include "WordColour.h"
 
+#include <bitset>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,10 +28,10 @@ public:
     using ListEntry = std::function<void(bool bSource, const std::string& word)>;
 
     CLineColourer(const std::vector<std::string>& keywords, CommandLookup lookup,
-                  const ListEntry* pListEntry)
-        : m_keywords(keywords), m_lookup(std::move(lookup)), m_pListEntry(pListEntry)
-    {
-    }
+                  const ListEntry* pListEntry);
+
+    // Where a line's extent ends: its first line feed or 0xFF byte; npos for none.
+    static size_t FirstBreak(std::string_view line);
 
     // The word around a column: from after the last space, "{" or "[" before the
     // column to the first space at or after it.
@@ -63,6 +64,11 @@ private:
     int Classify(std::string_view trimmed, std::string_view context) const;
 
     const std::vector<std::string>& m_keywords;
+    // What the keywords have in common, to turn most words away at once.
+    size_t m_nShortestKeyword = static_cast<size_t>(-1);
+    size_t m_nLongestKeyword = 0;
+    std::bitset<256> m_keywordStarts;
+    bool m_bEmptyKeyword = false;
     CommandLookup m_lookup;
     const ListEntry* m_pListEntry;
 };

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <optional>
 
 namespace
@@ -314,22 +315,54 @@ void CScriptEdit::FontifyAll()
     const CLineColourer colourer = Colourer();
 
     // Everything plain first, then each line as its word-by-word pass leaves it.
-    const std::string text = GetWindowText();
+    const std::string_view text = TextView();
     std::string formatOfChar(text.size(), static_cast<char>(EWordColour::Plain));
     std::vector<CLineColourer::CSpan> spans;
     const long nLines = GetLineCount();
+    // The lines are taken from the text itself: each ends after its line feed.
+    // Only a lone CR, which the pane never holds, would make the count differ;
+    // then the control is asked.
+    long nLineFeeds = 0;
+    for (const char* p = text.data();
+         (p = static_cast<const char*>(
+              std::memchr(p, '\n', static_cast<size_t>(text.data() + text.size() - p)))) != nullptr;
+         ++p)
+        ++nLineFeeds;
+    const bool bLineFeedsEndLines = nLineFeeds + 1 == nLines;
+    long nNextStart = 0;
     for (long i = 0; i < nLines; ++i)
     {
-        if (AdvanceProgress(progress, i))
+        // The text grows by the rule every few lines; the clock is read for a
+        // repaint only every 250 lines.
+        if (AdvanceProgress(progress, i) && i % 250 == 0)
             ShowProgress(progress, false);
-        const long nLineStart = LineIndex(i);
-        const long nLineEnd = i + 1 < nLines ? LineIndex(i + 1) : static_cast<long>(text.size());
+        long nLineStart = nNextStart;
+        long nLineEnd = static_cast<long>(text.size());
+        if (bLineFeedsEndLines)
+        {
+            const void* pLineFeed = std::memchr(text.data() + nLineStart, '\n',
+                                                text.size() - static_cast<size_t>(nLineStart));
+            if (pLineFeed != nullptr)
+                nLineEnd = static_cast<long>(static_cast<const char*>(pLineFeed) - text.data()) + 1;
+        }
+        else
+        {
+            nLineStart = LineIndex(i);
+            if (i + 1 < nLines)
+                nLineEnd = LineIndex(i + 1);
+        }
+        nNextStart = nLineEnd;
         const std::string_view line(text.data() + nLineStart,
                                     static_cast<size_t>(nLineEnd - nLineStart));
         if (!colourer.ColourLine(line, spans))
             continue;
         for (const CLineColourer::CSpan& span : spans)
         {
+            // The whole text starts plain: the line's first, plain span
+            // changes nothing. (Later plain spans may cover part of a word
+            // coloured before them, so they stay.)
+            if (&span == &spans.front() && span.colour == EWordColour::Plain)
+                continue;
             const long nFrom = std::min(nLineStart + span.nStart, static_cast<long>(text.size()));
             const long nTo = std::min(nLineStart + span.nEnd, static_cast<long>(text.size()));
             std::fill(formatOfChar.begin() + nFrom, formatOfChar.begin() + nTo,

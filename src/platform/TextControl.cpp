@@ -427,6 +427,13 @@ void CTextControl::SetWindowText(const std::string& text)
     ReplaceAllText(FitToLimit(NormaliseLineBreaks(text), GetTextLength()));
 }
 
+std::string_view CTextControl::TextView() const
+{
+    const auto* pText =
+        reinterpret_cast<const char*>(static_cast<std::intptr_t>(Sci(SCI_GETCHARACTERPOINTER)));
+    return std::string_view(pText, static_cast<size_t>(GetTextLength()));
+}
+
 std::string CTextControl::GetWindowText() const
 {
     return GetTextRange(0, GetTextLength());
@@ -469,10 +476,7 @@ CTextControl::CTextSpan CTextControl::Undo()
     // notices, which cost far more than comparing the text before and after.
     const std::string before = GetWindowText();
     Sci(SCI_UNDO);
-    const long nLength = GetTextLength();
-    const auto* pAfter =
-        reinterpret_cast<const char*>(static_cast<std::intptr_t>(Sci(SCI_GETCHARACTERPOINTER)));
-    const std::string_view after(pAfter, static_cast<size_t>(nLength));
+    const std::string_view after = TextView();
     const size_t nCommon = std::min(before.size(), after.size());
     const size_t nPrefix = static_cast<size_t>(
         std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(nCommon),

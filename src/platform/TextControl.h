@@ -105,6 +105,8 @@ public:
 
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
+    // The whole text without a copy; valid until the text next changes.
+    std::string_view TextView() const;
 
     void Cut();
     void Copy() const;

@@ -306,12 +306,26 @@ void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
     for (size_t i = 0; i < formats.size(); ++i)
         styleOf[i] = InternLook(MergeFormat(m_styles.Look(CStyleTable::kDefaultStyle), formats[i]));
     const bool bKeepSome = formatOfChar.find(kKeepFormat) < static_cast<size_t>(nLength);
-    std::string styles = bKeepSome ? StyleBytes(nStart, nStart + nLength)
-                                   : std::string(static_cast<size_t>(nLength), '\0');
-    for (size_t i = 0; i < styles.size(); ++i)
+    std::string styles;
+    if (bKeepSome)
     {
-        if (formatOfChar[i] != kKeepFormat)
-            styles[i] = static_cast<char>(styleOf[static_cast<unsigned char>(formatOfChar[i])]);
+        styles = StyleBytes(nStart, nStart + nLength);
+        for (size_t i = 0; i < styles.size(); ++i)
+        {
+            if (formatOfChar[i] != kKeepFormat)
+                styles[i] = static_cast<char>(styleOf[static_cast<unsigned char>(formatOfChar[i])]);
+        }
+    }
+    else
+    {
+        // One table lookup a character, without a branch: a whole script is
+        // formatted this way.
+        std::array<char, 256> styleOfFormat{};
+        for (size_t i = 0; i < formats.size(); ++i)
+            styleOfFormat[i] = static_cast<char>(styleOf[i]);
+        styles.assign(formatOfChar.data(), static_cast<size_t>(nLength));
+        for (char& c : styles)
+            c = styleOfFormat[static_cast<unsigned char>(c)];
     }
     Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
     SciText(SCI_SETSTYLINGEX, styles.size(), styles.data());
