@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release, runs them, and ends with one line per figure:
 #   figure <name> <value> <unit>
+# The window figures (window_bench) run in shown windows on a private Xvfb
+# server, the others offscreen.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVALE_BUILD_TESTS=OFF -DCORVALE_BUILD_BENCH=ON
 cmake --build build-bench
-export QT_QPA_PLATFORM=offscreen
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 for program in build-bench/bench/*_bench; do
-  "$program" --benchmark_color=false "$@" | tee -a "$log"
+  if [ "$(basename "$program")" = window_bench ]; then
+    scripts/run-under-xvfb.sh "$program" --benchmark_color=false "$@" | tee -a "$log"
+  else
+    QT_QPA_PLATFORM=offscreen "$program" --benchmark_color=false "$@" | tee -a "$log"
+  fi
 done
 echo
 grep '^figure ' "$log"

@@ -147,17 +147,48 @@ void CHelpFile::Load(const std::string& path)
     }
     m_bLoaded = true;
 
+    // A block's header is split as soon as it is read, straight into the
+    // record's keyword and parent; only a header without a colon waits for
+    // the end of its block, where parseKey_Parent reports it.
     std::vector<bool> usable;
-    std::optional<std::string> header;
+    enum class EHeader
+    {
+        None,
+        Split,
+        NoColon
+    } headerState = EHeader::None;
+    std::string keyword;
+    std::string parent;
+    std::string badHeader;
+    const auto readHeader = [&](std::string_view header)
+    {
+        const size_t nColon = header.find(':');
+        if (nColon == std::string_view::npos)
+        {
+            badHeader.assign(header);
+            headerState = EHeader::NoColon;
+            return;
+        }
+        keyword.assign(header.substr(0, nColon));
+        parent.assign(header.substr(nColon + 1));
+        headerState = EHeader::Split;
+    };
     auto finishBlock = [&]()
     {
-        std::string keyword;
-        std::string parent;
-        const bool bUsable = header && parseKey_Parent(*header, parent, keyword) == 0;
+        bool bUsable = headerState == EHeader::Split;
+        if (headerState == EHeader::NoColon)
+            bUsable = parseKey_Parent(badHeader, parent, keyword) == 0;
+        if (!bUsable)
+        {
+            keyword.clear();
+            parent.clear();
+        }
         m_keywords.push_back(std::move(keyword));
         m_parents.push_back(std::move(parent));
         usable.push_back(bUsable);
-        header.reset();
+        keyword.clear();
+        parent.clear();
+        headerState = EHeader::None;
     };
 
     int nSeparators = 0;
@@ -175,8 +206,8 @@ void CHelpFile::Load(const std::string& path)
                                 return true;
                             }
                             bAtBlockStart = false;
-                            if (!header && !IsBlank(piece))
-                                header = std::string(Trim(piece));
+                            if (headerState == EHeader::None && !IsBlank(piece))
+                                readHeader(Trim(piece));
                             return true;
                         });
     if (!bAtBlockStart && static_cast<int>(m_keywords.size()) < nSeparators)
@@ -187,8 +218,8 @@ void CHelpFile::Load(const std::string& path)
     m_keywords.resize(static_cast<size_t>(m_nRecords));
     m_parents.resize(static_cast<size_t>(m_nRecords));
     usable.resize(static_cast<size_t>(m_nRecords), false);
-    m_index.Build(m_keywords, m_parents, usable);
     m_usable = std::move(usable);
+    m_bIndexBuilt = false;
     if (HeldOpenFiles() < kHeldOpenFiles)
     {
         Hold();
@@ -200,6 +231,13 @@ void CHelpFile::Load(const std::string& path)
 
 bool CHelpFile::HasCommand(std::string_view keyword, std::string_view parent) const
 {
+    // Built when first asked: colouring asks the library's own index, so a
+    // large library need not build one per file at start-up.
+    if (!m_bIndexBuilt)
+    {
+        m_index.Build(m_keywords, m_parents, m_usable);
+        m_bIndexBuilt = true;
+    }
     return m_index.Find(keyword, parent) >= 0;
 }
 

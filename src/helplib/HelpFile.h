@@ -91,6 +91,7 @@ private:
 
     // Over m_keywords and m_parents; records without a usable header are left
     // out, so nothing finds them.
-    CCommandIndex m_index;
+    mutable CCommandIndex m_index;
+    mutable bool m_bIndexBuilt = false;
     std::vector<bool> m_usable;
 };
