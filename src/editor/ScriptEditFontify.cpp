@@ -197,7 +197,11 @@ CLineColourer CScriptEdit::Colourer()
     return CLineColourer(
         m_tclKeywords,
         [this](std::string_view keyword, std::string_view parent)
-        { return ShowCommandHelp(keyword, parent); },
+        {
+            // With help off, which file holds the record does not matter.
+            return m_bHelpOn != 0 ? ShowCommandHelp(keyword, parent)
+                                  : m_libraryIndex.Find(keyword, parent) >= 0;
+        },
         m_bFillLists == 1 && m_pDoc != nullptr ? &m_addListEntry : nullptr);
 }
 
@@ -242,7 +246,7 @@ void CScriptEdit::FontifyLines(long nFirst, long nLast)
         }
         bWordLine = bWordLine || TrimLeft(line)[0] != '#';
     }
-    SetCharFormats(nRangeStart, formatOfChar, AllFormats());
+    SetCharFormats(nRangeStart, std::move(formatOfChar), AllFormats());
     // A comment line keeps the selection; any other line leaves the caret at
     // the selection's end.
     if (bWordLine)
@@ -369,7 +373,7 @@ void CScriptEdit::FontifyAll()
                       static_cast<char>(span.colour));
         }
     }
-    SetCharFormats(0, formatOfChar, AllFormats());
+    SetCharFormats(0, std::move(formatOfChar), AllFormats());
     fillingLists.reset();
     if (m_pDoc != nullptr)
         m_pDoc->ListsFilled();

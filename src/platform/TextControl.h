@@ -54,7 +54,7 @@ public:
     // formats[formatOfChar[i]], or keeps its format where that is kKeepFormat.
     // Characters past the end of the text are ignored.
     static constexpr char kKeepFormat = '\x7F';
-    void SetCharFormats(long nStart, const std::string& formatOfChar,
+    void SetCharFormats(long nStart, std::string formatOfChar,
                         const std::vector<CCharFormat>& formats);
 
     // Selection: (0, -1) selects everything; an end of -1 means the end of the

@@ -295,7 +295,7 @@ bool CTextControl::SetWordCharFormat(const CCharFormat& format)
     return true;
 }
 
-void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
+void CTextControl::SetCharFormats(long nStart, std::string formatOfChar,
                                   const std::vector<CCharFormat>& formats)
 {
     nStart = std::max(0L, nStart);
@@ -306,6 +306,11 @@ void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
     for (size_t i = 0; i < formats.size(); ++i)
         styleOf[i] = InternLook(MergeFormat(m_styles.Look(CStyleTable::kDefaultStyle), formats[i]));
     const bool bKeepSome = formatOfChar.find(kKeepFormat) < static_cast<size_t>(nLength);
+    const bool bStrikePass = m_bAnyStrike || std::any_of(formats.begin(), formats.end(),
+                                                         [](const CCharFormat& f) {
+                                                             return (f.dwMask & CFM_STRIKEOUT) &&
+                                                                    (f.dwEffects & CFE_STRIKEOUT);
+                                                         });
     std::string styles;
     if (bKeepSome)
     {
@@ -323,17 +328,20 @@ void CTextControl::SetCharFormats(long nStart, const std::string& formatOfChar,
         std::array<char, 256> styleOfFormat{};
         for (size_t i = 0; i < formats.size(); ++i)
             styleOfFormat[i] = static_cast<char>(styleOf[i]);
-        styles.assign(formatOfChar.data(), static_cast<size_t>(nLength));
+        // The formats become the styles in place, unless the strike-out
+        // pass below still needs them.
+        if (bStrikePass)
+            styles.assign(formatOfChar, 0, static_cast<size_t>(nLength));
+        else
+            styles = std::move(formatOfChar);
+        styles.resize(static_cast<size_t>(nLength));
         for (char& c : styles)
             c = styleOfFormat[static_cast<unsigned char>(c)];
     }
     Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
     SciText(SCI_SETSTYLINGEX, styles.size(), styles.data());
 
-    if (!m_bAnyStrike &&
-        std::none_of(formats.begin(), formats.end(),
-                     [](const CCharFormat& f)
-                     { return (f.dwMask & CFM_STRIKEOUT) && (f.dwEffects & CFE_STRIKEOUT); }))
+    if (!bStrikePass)
         return;
     size_t nRun = 0;
     while (nRun < styles.size())
