@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
   tcl
-  xvfb xauth
+  xvfb xauth libxtst-dev
   "$@"
 )
 
