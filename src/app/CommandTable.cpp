@@ -37,6 +37,8 @@ const std::vector<CCommandInfo>& CommandTable()
          nullptr},
         {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", nullptr, nullptr,
          "Ctrl+Z|Alt+Backspace"},
+        {ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the previously undone action", nullptr, nullptr,
+         "Ctrl+Y|Ctrl+Shift+Z"},
         {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard", "Cut", "cut",
          "Ctrl+X|Shift+Del"},
         {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Copy",
@@ -68,6 +70,11 @@ const std::vector<CCommandInfo>& CommandTable()
         {ID_NEXT_PANE, nullptr, "Switch to the next window pane", nullptr, nullptr, "F6"},
         {ID_PREV_PANE, nullptr, "Switch back to the previous window pane", nullptr, nullptr,
          "Shift+F6"},
+        // So are the search keys every editor has.
+        {ID_EDIT_FIND, nullptr, "Find the specified text", nullptr, nullptr, "Ctrl+F"},
+        {ID_EDIT_REPEAT, nullptr, "Find the next occurrence of the last search text", nullptr,
+         nullptr, "F3"},
+        {ID_GO_TO_LINE_BOX, nullptr, "Type a line number to go to", nullptr, nullptr, "Ctrl+G"},
     };
     return s_table;
 }
@@ -89,7 +96,7 @@ const std::vector<CMenuLayout>& MenuLayout()
          {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_FILE_PRINT,
           ID_FILE_PRINT_SETUP, ID_PRINT_PREVIEW, ID_ADVANCED_PRINT_SETUP, kSeparator,
           ID_RECENT_FILE, kSeparator, ID_APP_EXIT}},
-        {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator}},
+        {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator}},
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };

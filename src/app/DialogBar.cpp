@@ -71,6 +71,11 @@ CDialogBar::CDialogBar(CCommandRouter& router, QWidget* pParent) : QToolBar(pPar
     m_pSources->setMinimumWidth(DialogUnits(117));
     addWidget(m_pSources);
     addWidget(m_pOpen = Button(router, IDC_OPEN_SOURCE, "Open", 25, this));
+    // Enter in a box presses the button beside it.
+    connect(m_pFindText, &QLineEdit::returnPressed, this,
+            [&router] { router.RouteCommand(IDC_FIND); });
+    connect(m_pLineNumber, &QLineEdit::returnPressed, this,
+            [&router] { router.RouteCommand(IDC_GO); });
     // The lists send their command when their drop-down closes.
     connect(m_pVariables, &CCloseUpComboBox::ClosedUp, this,
             [&router] { router.RouteCommand(IDC_VARIABLES); });
@@ -103,6 +108,12 @@ void CDialogBar::ShowLists(const CEntryList& variables, const CEntryList& source
     m_pVariables->setModel(m_pVariablesModel);
     m_pSources->setModel(m_pSourcesModel);
     RefreshLists();
+}
+
+void CDialogBar::FocusLineNumber()
+{
+    m_pLineNumber->setFocus(Qt::ShortcutFocusReason);
+    m_pLineNumber->selectAll();
 }
 
 // Filling the lists picks no entry.

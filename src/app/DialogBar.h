@@ -27,6 +27,8 @@ public:
     // The lists show the document's entries; Refresh after they were filled.
     void ShowLists(const CEntryList& variables, const CEntryList& sources);
     void RefreshLists();
+    // Puts the focus in the Line No. box with its text selected, to be typed over.
+    void FocusLineNumber();
 
     QLineEdit* m_pFindText;         // 1000
     QPushButton* m_pFind;           // 1001

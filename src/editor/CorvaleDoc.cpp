@@ -289,6 +289,12 @@ void CCorvaleDoc::OnEditUndo()
     m_bChanged = true;
 }
 
+void CCorvaleDoc::OnEditRedo()
+{
+    m_pEdit->RedoAndFontify();
+    m_bChanged = true;
+}
+
 void CCorvaleDoc::ClearVariables()
 {
     m_variables.Clear();

@@ -54,6 +54,7 @@ public:
     void OnEditCopy();
     void OnEditPaste();
     void OnEditUndo();
+    void OnEditRedo();
 
     // ---- line commands and the dialog bar ----
     void OnCommentSelection();

@@ -17,6 +17,7 @@ void CCorvaleDoc::DefineCommands(CDocumentHost& host)
     m_commands.OnCommand(ID_EDIT_COPY, [this] { OnEditCopy(); });
     m_commands.OnCommand(ID_EDIT_PASTE, [this] { OnEditPaste(); });
     m_commands.OnCommand(ID_EDIT_UNDO, [this] { OnEditUndo(); });
+    m_commands.OnCommand(ID_EDIT_REDO, [this] { OnEditRedo(); });
     m_commands.OnCommand(ID_FONTIFY_CURRENT_LINE, [this] { m_pEdit->FontifyCurrentLine(); });
     m_commands.OnCommand(ID_FONTIFY_LINE, [this] { m_pEdit->FontifyCurrentLine(); });
     m_commands.OnCommand(ID_COMMENT_SELECTION, [this] { OnCommentSelection(); });

@@ -20,6 +20,10 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
                     m_pDoc->m_bChanged = true;
                 FontifyCurrentLine();
             });
+    // The analysis program reports errors by line; Tcl is built on braces.
+    ShowLineNumbers(true);
+    HighlightCaretLine(true);
+    SetBraceMatching(true);
 }
 
 CScriptEdit::~CScriptEdit() = default;

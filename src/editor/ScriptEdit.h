@@ -43,6 +43,8 @@ public:
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
     void SetUpFormats();
+    // The system's fixed-pitch face, which the summary pane shows help in.
+    static std::string FixedPitchFace();
     std::string WordAtColumn(const std::string& line, long nLength, long nColumn) const;
     bool IsKeyword(const std::string& word) const;
     // Classifies, colours and looks up the word around a column of the caret's
@@ -57,6 +59,8 @@ public:
     // Undo, then recolour every line the undone step touched: the text comes
     // back without its colours.
     void UndoAndFontify();
+    // Redo, recolouring in the same way.
+    void RedoAndFontify();
     void FontifyCurrentLine();
     // Recolours the whole text and refills the Variables and Source lists.
     void FontifyAll();
@@ -83,6 +87,10 @@ public:
     void GoToKeywordLine(const std::string& name, const std::string& keyword);
 
     // ---- find and replace (forward from the selection's end, never wrapping) ----
+    // What a search started here looks for: the selection up to its first line
+    // break, or else the word at the caret (letters, digits and _ - . : and
+    // every byte past ASCII).
+    std::string SearchText() const;
     // 0 when found (the match selected and in view), -1 with the message when not.
     int FindNext(const std::string& message, const std::string& findWhat, std::uint32_t nFlags);
     void ReplaceOne(const std::string& findWhat, const std::string& replaceWith,

@@ -4,6 +4,36 @@
 #include "platform/UserInteraction.h"
 
 #include <algorithm>
+#include <cctype>
+
+namespace
+{
+bool IsSearchWordByte(unsigned char c)
+{
+    return std::isalnum(c) != 0 || c == '_' || c == '-' || c == '.' || c == ':' || c >= 0x80;
+}
+} // namespace
+
+std::string CScriptEdit::SearchText() const
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    if (nStart != nEnd)
+    {
+        const std::string selected = GetSelText();
+        return selected.substr(0, selected.find_first_of("\r\n"));
+    }
+    const std::string_view text = TextView();
+    long nWordStart = nEnd;
+    while (nWordStart > 0 && IsSearchWordByte(static_cast<unsigned char>(text[nWordStart - 1])))
+        --nWordStart;
+    long nWordEnd = nEnd;
+    while (static_cast<size_t>(nWordEnd) < text.size() &&
+           IsSearchWordByte(static_cast<unsigned char>(text[nWordEnd])))
+        ++nWordEnd;
+    return std::string(text.substr(nWordStart, nWordEnd - nWordStart));
+}
 
 int CScriptEdit::FindNext(const std::string& message, const std::string& findWhat,
                           std::uint32_t nFlags)

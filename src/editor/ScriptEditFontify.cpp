@@ -4,11 +4,13 @@
 // applies it at once, so the selection does not wander and nothing flickers.
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
+#include "platform/Latin1.h"
 #include "platform/ScopedValue.h"
 #include "platform/WaitCursor.h"
 #include "platform/WhiteSpace.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -26,6 +28,12 @@ long long NowMs()
         .count();
 }
 } // namespace
+
+// The face as a format holds it: at most 31 characters.
+std::string CScriptEdit::FixedPitchFace()
+{
+    return FromQString(QFontDatabase::systemFont(QFontDatabase::FixedFont).family()).substr(0, 31);
+}
 
 void CScriptEdit::SetUpFormats()
 {
@@ -49,7 +57,9 @@ void CScriptEdit::SetUpFormats()
         summary.yHeight = m_nFontHeight * kSummaryHeightPercent / 100;
         summary.crTextColor = Rgb(100, 50, 50);
         summary.bCharSet = 0;
-        summary.bPitchAndFamily = FF_SWISS;
+        // Help files line their argument tables up with spaces.
+        summary.bPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        summary.szFaceName = FixedPitchFace();
         m_pSummaryPane->SetDefaultCharFormat(summary);
     }
 
@@ -261,6 +271,13 @@ void CScriptEdit::FontifyLines(long nFirst, long nLast)
 void CScriptEdit::UndoAndFontify()
 {
     const CTextSpan changed = Undo();
+    if (changed.nStart >= 0)
+        FontifyLines(LineFromChar(changed.nStart), LineFromChar(changed.nEnd));
+}
+
+void CScriptEdit::RedoAndFontify()
+{
+    const CTextSpan changed = Redo();
     if (changed.nStart >= 0)
         FontifyLines(LineFromChar(changed.nStart), LineFromChar(changed.nEnd));
 }

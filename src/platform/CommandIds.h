@@ -14,12 +14,15 @@ inline constexpr int ID_FILE_PRINT_DIRECT = 57608;
 inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_CUT = 57635;
+inline constexpr int ID_EDIT_FIND = 57636;
 inline constexpr int ID_EDIT_PASTE = 57637;
 inline constexpr int ID_EDIT_UNDO = 57643;
+inline constexpr int ID_EDIT_REDO = 57644;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_NEXT_PANE = 57680;
 inline constexpr int ID_PREV_PANE = 57681;
+inline constexpr int ID_EDIT_REPEAT = 57682;
 inline constexpr int ID_VIEW_TOOLBAR = 59392;
 inline constexpr int ID_VIEW_STATUS_BAR = 59393;
 
@@ -37,6 +40,7 @@ inline constexpr int ID_COMMENT_SELECTION = 32784;
 inline constexpr int ID_UNCOMMENT_SELECTION = 32786;
 inline constexpr int ID_HELP_ON_OFF = 32787;
 inline constexpr int ID_FONTIFY_LINE = 32788;
+inline constexpr int ID_GO_TO_LINE_BOX = 32789;
 
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;

@@ -468,14 +468,24 @@ bool CTextControl::PasteSpecial()
 
 CTextControl::CTextSpan CTextControl::Undo()
 {
-    // Text that undo puts back comes in the default format.
+    return StepHistory(SCI_UNDO);
+}
+
+CTextControl::CTextSpan CTextControl::Redo()
+{
+    return StepHistory(SCI_REDO);
+}
+
+CTextControl::CTextSpan CTextControl::StepHistory(unsigned int nMessage)
+{
+    // Text that undo or redo puts back comes in the default format.
     m_nPendingPos = -1;
-    if (!CanUndo())
+    if (Sci(nMessage == SCI_UNDO ? SCI_CANUNDO : SCI_CANREDO) == 0)
         return {};
     // Scintilla tells nothing of where an undo step lies without modification
     // notices, which cost far more than comparing the text before and after.
     const std::string before = GetWindowText();
-    Sci(SCI_UNDO);
+    Sci(nMessage);
     const std::string_view after = TextView();
     const size_t nCommon = std::min(before.size(), after.size());
     const size_t nPrefix = static_cast<size_t>(
@@ -505,6 +515,11 @@ void CTextControl::EndUndoGroup()
 bool CTextControl::CanUndo() const
 {
     return Sci(SCI_CANUNDO) != 0;
+}
+
+bool CTextControl::CanRedo() const
+{
+    return Sci(SCI_CANREDO) != 0;
 }
 
 // ---- streams -------------------------------------------------------------
@@ -605,6 +620,10 @@ void CTextControl::OnUpdateUi(int nUpdated)
         FormatInsertions();
     if (!(nUpdated & (SC_UPDATE_SELECTION | SC_UPDATE_CONTENT)))
         return;
+    if (nUpdated & SC_UPDATE_CONTENT)
+        UpdateLineNumberWidth();
+    if (m_bBraceMatching)
+        UpdateBraceHighlight();
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);

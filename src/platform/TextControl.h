@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The multi-line text control behind the editing pane and the command summary
@@ -122,9 +123,23 @@ public:
     };
     CTextSpan Undo();
     bool CanUndo() const;
+    // Takes back the last undo, with the same kind of result.
+    CTextSpan Redo();
+    bool CanRedo() const;
     // Changes between these two calls are undone as one step; they nest.
     void BeginUndoGroup();
     void EndUndoGroup();
+
+    // Aids drawn over the text, never part of it: line numbers in the left
+    // margin (as wide as the line count needs), a tint on the caret's line,
+    // and the brace next to the caret marked with its partner, or as
+    // unmatched when it has none.
+    void ShowLineNumbers(bool bShow);
+    int LineNumberWidth() const;
+    void HighlightCaretLine(bool bOn);
+    void SetBraceMatching(bool bOn);
+    // The brace marked and its partner; -1 for none.
+    std::pair<long, long> HighlightedBraces() const { return m_highlightedBraces; }
 
     // Plain-text streams. The reader fills a buffer and returns the bytes read,
     // 0 at the end; the writer returns the bytes it wrote. An exception thrown
@@ -197,6 +212,10 @@ private:
     int m_nEditDepth = 0;
     void OnUpdateUi(int nUpdated);
 
+    CTextSpan StepHistory(unsigned int nMessage);
+    void StyleLineNumbers();
+    void UpdateLineNumberWidth();
+    void UpdateBraceHighlight();
     void UnbindEditingKeys();
     int StyleAt(long nPos) const;
     // The style numbers of [nStart, nEnd), one byte each.
@@ -253,4 +272,9 @@ private:
         bool bStrike;
     };
     std::vector<CInsertion> m_insertions;
+
+    bool m_bLineNumbers = false;
+    int m_nLineNumberDigits = 0;
+    bool m_bBraceMatching = false;
+    std::pair<long, long> m_highlightedBraces{-1, -1};
 };

@@ -86,6 +86,7 @@ void CTextControl::RefreshAllStyles()
         if (m_styles.IsAllocated(nStyle))
             DefineStyle(nStyle, m_styles.Look(nStyle));
     }
+    StyleLineNumbers();
 }
 
 void CTextControl::ReleaseUnusedStyles()
@@ -230,6 +231,7 @@ bool CTextControl::SetDefaultCharFormat(const CCharFormat& format)
     m_styles.SetDefaultLook(newDefault);
     DefineStyle(STYLE_DEFAULT, newDefault);
     DefineStyle(CStyleTable::kDefaultStyle, newDefault);
+    StyleLineNumbers();
     if (format.dwMask & CFM_STRIKEOUT)
         m_bDefaultStrike = (format.dwEffects & CFE_STRIKEOUT) != 0;
 

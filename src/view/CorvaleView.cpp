@@ -2,8 +2,10 @@
 
 #include "FindReplaceDlg.h"
 #include "editor/CorvaleDoc.h"
+#include "platform/Latin1.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -213,6 +215,7 @@ std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
     QAction* pCopy = pMenu->addAction(QStringLiteral("Copy"));
     QAction* pPaste = pMenu->addAction(QStringLiteral("Paste"));
     QAction* pUndo = pMenu->addAction(QStringLiteral("Undo"));
+    QAction* pRedo = pMenu->addAction(QStringLiteral("Redo"));
     if (m_pDoc == nullptr)
     {
         for (QAction* pAction : pMenu->actions())
@@ -227,6 +230,7 @@ std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
     connect(pCopy, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCopy);
     connect(pPaste, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditPaste);
     connect(pUndo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditUndo);
+    connect(pRedo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditRedo);
     return pMenu;
 }
 
@@ -287,6 +291,28 @@ void CCorvaleView::OpenFindReplace(const std::string& text)
     m_pFindReplaceDlg->show();
 }
 
+void CCorvaleView::FindWithText(const std::string& text)
+{
+    if (m_pFindReplaceDlg == nullptr)
+    {
+        OpenFindReplace(text);
+        return;
+    }
+    m_pFindReplaceDlg->m_pFindWhat->setText(ToQString(text));
+    m_pFindReplaceDlg->raise();
+    m_pFindReplaceDlg->activateWindow();
+    m_pFindReplaceDlg->m_pFindWhat->setFocus();
+    m_pFindReplaceDlg->m_pFindWhat->selectAll();
+}
+
+void CCorvaleView::FindAgain()
+{
+    if (m_lastFindWhat.empty())
+        FindWithText(m_editPane.SearchText());
+    else
+        m_editPane.FindNext("String not found", m_lastFindWhat, m_nLastFindOptions);
+}
+
 long CCorvaleView::OnFindReplace()
 {
     if (m_pFindReplaceDlg == nullptr)
@@ -302,6 +328,8 @@ long CCorvaleView::OnFindReplace()
         nFlags & (CFindReplaceDlg::FR_WHOLEWORD | CFindReplaceDlg::FR_MATCHCASE);
     const std::string findWhat = m_pFindReplaceDlg->GetFindString();
     const std::string replaceWith = m_pFindReplaceDlg->GetReplaceString();
+    m_lastFindWhat = findWhat;
+    m_nLastFindOptions = nOptions;
     if (nFlags & CFindReplaceDlg::FR_FINDNEXT)
         m_editPane.FindNext("String not found", findWhat, nOptions);
     if (nFlags & CFindReplaceDlg::FR_REPLACE)

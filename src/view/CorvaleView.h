@@ -53,6 +53,12 @@ public:
     void OpenFindReplace(const std::string& text);
     // A request from the dialog; always 0.
     long OnFindReplace();
+    // Ctrl+F: the dialog with this text in Find what, brought forward when
+    // it is already open.
+    void FindWithText(const std::string& text);
+    // F3: the last search again, from the selection's end; the dialog when
+    // there was none yet.
+    void FindAgain();
 
     // The editing pane's popup menu at a screen point.
     void ShowPopupMenu(const QPoint& globalPos);
@@ -71,6 +77,8 @@ public:
     CTextControl m_summaryPane;
     bool m_bFirstSize = true;
     CFindReplaceDlg* m_pFindReplaceDlg = nullptr;
+    std::string m_lastFindWhat;
+    std::uint32_t m_nLastFindOptions = 0;
     float m_fSplitRatio = 0.75f;
     int m_nBorder = 15;
     int m_nBarHeight = 16;

@@ -183,7 +183,7 @@ TEST_F(CorvaleViewTest, ThePopupMenuHasTheEditingCommands)
     for (const QAction* pAction : pMenu->actions())
         texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
     EXPECT_EQ(texts, (QStringList{"Fontify line", "-", "Comment", "Uncomment", "-", "Cut", "Copy",
-                                  "Paste", "Undo"}));
+                                  "Paste", "Undo", "Redo"}));
 
     pView->m_editPane.SetWindowText("model");
     pView->m_editPane.SetSel(0, 5);
