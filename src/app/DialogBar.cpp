@@ -2,6 +2,7 @@
 
 #include "CloseUpComboBox.h"
 #include "EntryListModel.h"
+#include "editor/EntryList.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/Latin1.h"
@@ -97,14 +98,22 @@ int CDialogBar::SelectedEntry(bool bSources, std::string& entry) const
 {
     const QComboBox* pList = bSources ? static_cast<QComboBox*>(m_pSources) : m_pVariables;
     const int nSelected = pList->currentIndex();
-    entry = nSelected >= 0 ? FromQString(pList->itemText(nSelected)) : std::string();
+    // The entry's own bytes: its text is only how the script shows them.
+    const CEntryList* pEntries = bSources ? m_pSourceEntries : m_pVariableEntries;
+    if (pEntries != nullptr && nSelected >= 0 && nSelected < pEntries->Count())
+        entry = pEntries->Entries()[static_cast<size_t>(nSelected)];
+    else
+        entry = nSelected >= 0 ? FromQString(pList->itemText(nSelected)) : std::string();
     return nSelected;
 }
 
-void CDialogBar::ShowLists(const CEntryList& variables, const CEntryList& sources)
+void CDialogBar::ShowLists(const CEntryList& variables, const CEntryList& sources,
+                           const CTextControl& shownAs)
 {
-    m_pVariablesModel = new CEntryListModel(variables, this);
-    m_pSourcesModel = new CEntryListModel(sources, this);
+    m_pVariableEntries = &variables;
+    m_pSourceEntries = &sources;
+    m_pVariablesModel = new CEntryListModel(variables, shownAs, this);
+    m_pSourcesModel = new CEntryListModel(sources, shownAs, this);
     m_pVariables->setModel(m_pVariablesModel);
     m_pSources->setModel(m_pSourcesModel);
     RefreshLists();

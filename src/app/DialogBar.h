@@ -6,6 +6,7 @@
 class CCloseUpComboBox;
 class CEntryList;
 class CEntryListModel;
+class CTextControl;
 class QLineEdit;
 class QPushButton;
 class CCommandRouter;
@@ -25,7 +26,8 @@ public:
     // The entry picked in the Variables or Source list: its row, or -1.
     int SelectedEntry(bool bSources, std::string& entry) const;
     // The lists show the document's entries; Refresh after they were filled.
-    void ShowLists(const CEntryList& variables, const CEntryList& sources);
+    void ShowLists(const CEntryList& variables, const CEntryList& sources,
+                   const CTextControl& shownAs);
     void RefreshLists();
     // Puts the focus in the Line No. box with its text selected, to be typed over.
     void FocusLineNumber();
@@ -42,6 +44,8 @@ public:
     QPushButton* m_pOpen;           // 1019
 
 private:
+    const CEntryList* m_pVariableEntries = nullptr;
+    const CEntryList* m_pSourceEntries = nullptr;
     CEntryListModel* m_pVariablesModel = nullptr;
     CEntryListModel* m_pSourcesModel = nullptr;
 };

@@ -1,10 +1,11 @@
 #include "EntryListModel.h"
 
 #include "editor/EntryList.h"
-#include "platform/Latin1.h"
+#include "platform/TextControl.h"
 
-CEntryListModel::CEntryListModel(const CEntryList& list, QObject* pParent)
-    : QAbstractListModel(pParent), m_list(list)
+CEntryListModel::CEntryListModel(const CEntryList& list, const CTextControl& shownAs,
+                                 QObject* pParent)
+    : QAbstractListModel(pParent), m_list(list), m_shownAs(shownAs)
 {
 }
 
@@ -18,7 +19,7 @@ QVariant CEntryListModel::data(const QModelIndex& index, int nRole) const
     if (!index.isValid() || index.row() >= m_list.Count() ||
         (nRole != Qt::DisplayRole && nRole != Qt::EditRole))
         return {};
-    return ToQString(m_list.Entries()[static_cast<size_t>(index.row())]);
+    return m_shownAs.ToDisplay(m_list.Entries()[static_cast<size_t>(index.row())]);
 }
 
 void CEntryListModel::Refresh()

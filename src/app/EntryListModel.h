@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 
 class CEntryList;
+class CTextControl;
 
 // Shows one of the document's entry lists in a drop-down list, without a copy.
 class CEntryListModel : public QAbstractListModel
@@ -10,7 +11,9 @@ class CEntryListModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    explicit CEntryListModel(const CEntryList& list, QObject* pParent = nullptr);
+    // The entries are bytes of the script, shown as the pane shows the script.
+    CEntryListModel(const CEntryList& list, const CTextControl& shownAs,
+                    QObject* pParent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int nRole = Qt::DisplayRole) const override;
@@ -20,4 +23,5 @@ public:
 
 private:
     const CEntryList& m_list;
+    const CTextControl& m_shownAs;
 };

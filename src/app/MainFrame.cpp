@@ -26,6 +26,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPaintEngine>
@@ -75,7 +76,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     // they exist: before the first script is created or opened.
     m_pRightView->SetUp();
     doc.DefineCommands(*this);
-    m_pDialogBar->ShowLists(doc.Variables(), doc.Sources());
+    m_pDialogBar->ShowLists(doc.Variables(), doc.Sources(), m_pRightView->EditPane());
     connect(&doc, &CCorvaleDoc::ListsChanged, m_pDialogBar, &CDialogBar::RefreshLists);
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
@@ -338,9 +339,10 @@ void CMainFrame::OnPrintOptions()
         m_pRightView->SetPrintSettings(dialog.Settings());
 }
 
+// Typed text becomes the script's bytes as the editing pane shows them.
 std::string CMainFrame::FindText() const
 {
-    return m_pDialogBar->FindText();
+    return m_pRightView->EditPane().FromDisplay(m_pDialogBar->m_pFindText->text());
 }
 
 std::string CMainFrame::LineNumberText() const

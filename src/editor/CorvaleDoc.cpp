@@ -3,6 +3,7 @@
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
+#include "platform/Utf8Detector.h"
 #include "platform/WhiteSpace.h"
 
 #include <QDir>
@@ -103,6 +104,7 @@ bool CCorvaleDoc::OnNewDocument()
     m_bLineFeedsOnly = false;
     SetPathName(std::string());
     m_pEdit->SetWindowText(std::string());
+    m_pEdit->SetUtf8Text(false);
     return true;
 }
 
@@ -145,6 +147,8 @@ bool CCorvaleDoc::Serialize(QIODevice& file, bool bStoring)
             });
         m_bLineFeedsOnly = result.bLineFeedsOnly;
         m_bTruncated = result.bTruncated;
+        // Text that is UTF-8 shows as UTF-8; anything else one byte a character.
+        m_pEdit->SetUtf8Text(CUtf8Detector::IsUtf8(m_pEdit->TextView()));
     }
     m_bChanged = false;
     return true;

@@ -2,6 +2,7 @@
 
 #include "platform/TextControl.h"
 #include "platform/UserInteraction.h"
+#include "platform/Utf8Detector.h"
 #include "platform/WhiteSpace.h"
 
 #include <cerrno>
@@ -194,9 +195,11 @@ void CHelpFile::Load(const std::string& path)
     int nSeparators = 0;
     bool bAtBlockStart = true;
     std::string storage;
+    CUtf8Detector utf8;
     m_file.ForEachPiece(kMaxPiece, storage,
                         [&](std::string_view piece)
                         {
+                            utf8.Feed(piece);
                             const bool bSeparator = piece[0] == '#';
                             nSeparators += bSeparator ? 1 : 0;
                             if (bSeparator && !bAtBlockStart)
@@ -219,6 +222,7 @@ void CHelpFile::Load(const std::string& path)
     m_parents.resize(static_cast<size_t>(m_nRecords));
     usable.resize(static_cast<size_t>(m_nRecords), false);
     m_usable = std::move(usable);
+    m_bUtf8 = utf8.IsUtf8();
     m_bIndexBuilt = false;
     if (HeldOpenFiles() < kHeldOpenFiles)
     {
@@ -324,5 +328,8 @@ void CHelpFile::ShowHelp(const std::string& keyword, const std::string& parent, 
 {
     std::string text;
     if (FetchHelp(keyword, parent, text))
+    {
+        pane.SetUtf8Text(m_bUtf8);
         pane.SetWindowText(text);
+    }
 }

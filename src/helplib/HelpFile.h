@@ -39,6 +39,10 @@ public:
     // Opens and indexes the file; problems are reported in message boxes.
     void Load(const std::string& path);
 
+    // The file's bytes are UTF-8 with some character past ASCII: its texts and
+    // keywords are shown as UTF-8.
+    bool IsUtf8() const { return m_bUtf8; }
+
     // True when a record has exactly this keyword and parent. Never reads the file.
     bool HasCommand(std::string_view keyword, std::string_view parent) const;
     // The usable records, as the index sees them.
@@ -92,6 +96,7 @@ private:
     // Over m_keywords and m_parents; records without a usable header are left
     // out, so nothing finds them.
     mutable CCommandIndex m_index;
+    bool m_bUtf8 = false;
     mutable bool m_bIndexBuilt = false;
     std::vector<bool> m_usable;
 };

@@ -1,6 +1,5 @@
 #include "TextControl.h"
 
-#include "Latin1.h"
 #include "LineBreakNormaliser.h"
 #include "TextControlAccessible.h"
 
@@ -439,11 +438,30 @@ std::string CTextControl::GetWindowText() const
     return GetTextRange(0, GetTextLength());
 }
 
+void CTextControl::SetUtf8Text(bool bUtf8)
+{
+    if (bUtf8 != isUtf8())
+        setUtf8(bUtf8);
+}
+
+QString CTextControl::ToDisplay(std::string_view bytes) const
+{
+    const auto nSize = static_cast<qsizetype>(bytes.size());
+    return isUtf8() ? QString::fromUtf8(bytes.data(), nSize)
+                    : QString::fromLatin1(bytes.data(), nSize);
+}
+
+std::string CTextControl::FromDisplay(const QString& text) const
+{
+    const QByteArray bytes = isUtf8() ? text.toUtf8() : text.toLatin1();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 void CTextControl::Copy() const
 {
     const std::string selected = GetSelText();
     if (!selected.empty())
-        QApplication::clipboard()->setText(ToQString(selected));
+        QApplication::clipboard()->setText(ToDisplay(selected));
 }
 
 void CTextControl::Cut()
@@ -459,7 +477,7 @@ void CTextControl::Cut()
 
 bool CTextControl::PasteSpecial()
 {
-    const std::string text = FromQString(QApplication::clipboard()->text());
+    const std::string text = FromDisplay(QApplication::clipboard()->text());
     if (text.empty())
         return true;
     const long nWanted = static_cast<long>(NormaliseLineBreaks(text).size());
@@ -728,7 +746,7 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
     const QPoint point = pEvent->position().toPoint();
     const long nPos = Sci(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(point.x()), point.y());
     SetSel(nPos, nPos);
-    if (ReplaceSel(FromQString(pData->text()), true) > 0)
+    if (ReplaceSel(FromDisplay(pData->text()), true) > 0)
         emit TextDropped();
     pEvent->acceptProposedAction();
 }

@@ -13,7 +13,8 @@
 // The multi-line text control behind the editing pane and the command summary
 // pane. Its operations keep the names and meaning of the rich-text control the
 // program was designed against:
-// - text is 8-bit, a byte is a character, and text round-trips byte for byte;
+// - text is bytes, a byte is a position, and text round-trips byte for byte;
+//   it is shown one Latin-1 character per byte, or as UTF-8 when asked;
 // - positions are 0-based offsets into the whole text and a line break is
 //   stored as CR LF (two positions), whichever way it came in;
 // - formats are applied through the selection and kept per character;
@@ -103,6 +104,15 @@ public:
     // change would wait for that window's next activation, and until then the
     // selection stays hidden and keys go elsewhere.
     void TakeFocus();
+
+    // How the bytes are shown: as UTF-8, or one Latin-1 character per byte.
+    // Either way the text is the same bytes and positions are byte offsets;
+    // only what a byte sequence looks like changes.
+    void SetUtf8Text(bool bUtf8);
+    bool IsUtf8Text() const { return isUtf8(); }
+    // Bytes to what the control shows, and what a user typed to bytes.
+    QString ToDisplay(std::string_view bytes) const;
+    std::string FromDisplay(const QString& text) const;
 
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;

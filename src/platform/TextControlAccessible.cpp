@@ -107,7 +107,7 @@ void CTextControlAccessible::setCursorPosition(int position)
 
 QString CTextControlAccessible::text(int startOffset, int endOffset) const
 {
-    return ToQString(Control()->GetTextRange(startOffset, endOffset));
+    return Control()->ToDisplay(Control()->GetTextRange(startOffset, endOffset));
 }
 
 int CTextControlAccessible::characterCount() const

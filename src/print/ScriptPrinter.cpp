@@ -1,6 +1,5 @@
 #include "ScriptPrinter.h"
 
-#include "platform/Latin1.h"
 #include "platform/TextControl.h"
 #include "platform/UserInteraction.h"
 #include "platform/WhiteSpace.h"
@@ -103,7 +102,7 @@ void CScriptPrinter::DrawPage(QPainter& painter, int nPage)
         if (!trimmed.empty())
             colour = trimmed[0] == '#' ? QColor(75, 75, 75) : QColor(0, 0, 0);
         painter.setPen(colour);
-        painter.drawText(m_settings.nLeftMargin, y + nAscent, ToQString(line));
+        painter.drawText(m_settings.nLeftMargin, y + nAscent, m_pane.ToDisplay(line));
         y += m_settings.nLineGap + m_nLineHeight;
     }
 }

@@ -26,11 +26,6 @@ CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeView(pParent), m_mod
     header()->setStretchLastSection(false);
 }
 
-void CCommandTreeCtrl::CopyToClipboard(const std::string& text)
-{
-    QApplication::clipboard()->setText(ToQString(text));
-}
-
 // The control handles the press first (it may select, expand or collapse);
 // then the selected item is looked up and copied. With no item selected there
 // is nothing to look up or copy. The root has no parent: it is looked up with
@@ -48,5 +43,5 @@ void CCommandTreeCtrl::mousePressEvent(QMouseEvent* pEvent)
     const std::string parent = nParent >= 0 ? m_model.TextOf(nParent) : std::string();
     if (m_pDoc != nullptr && m_pDoc->m_pEdit != nullptr)
         m_pDoc->m_pEdit->ShowTreeCommandHelp(keyword, parent);
-    CopyToClipboard(keyword);
+    QApplication::clipboard()->setText(m_model.DisplayTextOf(nItem));
 }

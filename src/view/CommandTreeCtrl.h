@@ -18,7 +18,6 @@ public:
     explicit CCommandTreeCtrl(QWidget* pParent = nullptr);
 
     // The keyword, exactly, as plain text.
-    static void CopyToClipboard(const std::string& text);
 
     CCommandTreeModel m_model;
     CCorvaleDoc* m_pDoc = nullptr;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <functional>
 #include <string_view>
 
@@ -22,6 +23,7 @@ void CCommandTreeModel::Fill(const std::vector<std::unique_ptr<CHelpFile>>& help
     beginResetModel();
     m_textOf.clear();
     m_parentOf.clear();
+    m_utf8Items.clear();
     size_t nRecords = 0;
     for (const auto& pFile : helpFiles)
         nRecords += static_cast<size_t>(pFile->m_nRecords);
@@ -47,6 +49,9 @@ void CCommandTreeModel::Fill(const std::vector<std::unique_ptr<CHelpFile>>& help
     slotOf(kRootText) = 0;
     for (const auto& pFile : helpFiles)
     {
+        if (pFile->IsUtf8())
+            m_utf8Items.emplace_back(static_cast<int>(m_textOf.size()),
+                                     static_cast<int>(m_textOf.size()) + pFile->m_nRecords);
         for (size_t k = 0; k < static_cast<size_t>(pFile->m_nRecords); ++k)
         {
             const int nItem = static_cast<int>(m_textOf.size());
@@ -100,6 +105,16 @@ const std::string& CCommandTreeModel::TextOf(int nItem) const
     return *m_textOf[static_cast<size_t>(nItem)];
 }
 
+QString CCommandTreeModel::DisplayTextOf(int nItem) const
+{
+    const std::string& text = TextOf(nItem);
+    const auto inUtf8File = std::upper_bound(m_utf8Items.begin(), m_utf8Items.end(),
+                                             std::pair<int, int>{nItem, INT_MAX});
+    if (inUtf8File != m_utf8Items.begin() && nItem < std::prev(inUtf8File)->second)
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return ToQString(text);
+}
+
 int CCommandTreeModel::ParentOf(int nItem) const
 {
     return m_parentOf[static_cast<size_t>(nItem)];
@@ -141,5 +156,5 @@ QVariant CCommandTreeModel::data(const QModelIndex& index, int nRole) const
 {
     if (!index.isValid() || nRole != Qt::DisplayRole)
         return {};
-    return ToQString(TextOf(ItemOf(index)));
+    return DisplayTextOf(ItemOf(index));
 }

@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CHelpFile;
@@ -27,6 +28,8 @@ public:
     QModelIndex IndexOfItem(int nItem) const;
     int ItemOf(const QModelIndex& index) const;
     const std::string& TextOf(int nItem) const;
+    // The text as shown: UTF-8 where the item's help file is UTF-8.
+    QString DisplayTextOf(int nItem) const;
     // The parent item, or -1 for the root.
     int ParentOf(int nItem) const;
 
@@ -45,4 +48,6 @@ private:
     std::vector<int> m_rowOf;      // place among its parent's children
     std::vector<int> m_firstChild; // into m_children; one more entry than items
     std::vector<int> m_children;   // every item's children, item by item, in order
+    // Items of UTF-8 help files: [first, end) item numbers, one pair per file.
+    std::vector<std::pair<int, int>> m_utf8Items;
 };

@@ -2,7 +2,6 @@
 
 #include "FindReplaceDlg.h"
 #include "editor/CorvaleDoc.h"
-#include "platform/Latin1.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -285,7 +284,7 @@ void CCorvaleView::OpenFindReplace(const std::string& text)
 {
     if (m_pFindReplaceDlg != nullptr)
         return; // the open dialog is neither brought forward nor given the new text
-    m_pFindReplaceDlg = new CFindReplaceDlg(text, window());
+    m_pFindReplaceDlg = new CFindReplaceDlg(text, window(), &m_editPane);
     m_pFindReplaceDlg->setAttribute(Qt::WA_DeleteOnClose, false);
     connect(m_pFindReplaceDlg, &CFindReplaceDlg::FindReplace, this, [this] { OnFindReplace(); });
     m_pFindReplaceDlg->show();
@@ -298,7 +297,7 @@ void CCorvaleView::FindWithText(const std::string& text)
         OpenFindReplace(text);
         return;
     }
-    m_pFindReplaceDlg->m_pFindWhat->setText(ToQString(text));
+    m_pFindReplaceDlg->SetFindString(text);
     m_pFindReplaceDlg->raise();
     m_pFindReplaceDlg->activateWindow();
     m_pFindReplaceDlg->m_pFindWhat->setFocus();

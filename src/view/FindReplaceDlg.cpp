@@ -1,6 +1,7 @@
 #include "FindReplaceDlg.h"
 
 #include "platform/Latin1.h"
+#include "platform/TextControl.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,11 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CFindReplaceDlg::CFindReplaceDlg(const std::string& findWhat, QWidget* pParent) : QDialog(pParent)
+CFindReplaceDlg::CFindReplaceDlg(const std::string& findWhat, QWidget* pParent,
+                                 const CTextControl* pTarget)
+    : QDialog(pParent), m_pTarget(pTarget)
 {
     setWindowTitle(QStringLiteral("Replace"));
     setModal(false);
-    m_pFindWhat = new QLineEdit(ToQString(findWhat), this);
+    m_pFindWhat = new QLineEdit(ToDisplay(findWhat), this);
     m_pReplaceWith = new QLineEdit(this);
     m_pWholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
     m_pMatchCase = new QCheckBox(QStringLiteral("Match &case"), this);
@@ -49,12 +52,27 @@ CFindReplaceDlg::CFindReplaceDlg(const std::string& findWhat, QWidget* pParent) 
 
 std::string CFindReplaceDlg::GetFindString() const
 {
-    return FromQString(m_pFindWhat->text());
+    return FromDisplay(m_pFindWhat->text());
 }
 
 std::string CFindReplaceDlg::GetReplaceString() const
 {
-    return FromQString(m_pReplaceWith->text());
+    return FromDisplay(m_pReplaceWith->text());
+}
+
+void CFindReplaceDlg::SetFindString(const std::string& findWhat)
+{
+    m_pFindWhat->setText(ToDisplay(findWhat));
+}
+
+QString CFindReplaceDlg::ToDisplay(const std::string& bytes) const
+{
+    return m_pTarget != nullptr ? m_pTarget->ToDisplay(bytes) : ToQString(bytes);
+}
+
+std::string CFindReplaceDlg::FromDisplay(const QString& text) const
+{
+    return m_pTarget != nullptr ? m_pTarget->FromDisplay(text) : FromQString(text);
 }
 
 void CFindReplaceDlg::Report(std::uint32_t nAction)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+class CTextControl;
 class QCheckBox;
 class QLineEdit;
 
@@ -22,11 +23,14 @@ public:
     static constexpr std::uint32_t FR_REPLACEALL = 0x20;
     static constexpr std::uint32_t FR_DIALOGTERM = 0x40;
 
-    explicit CFindReplaceDlg(const std::string& findWhat, QWidget* pParent = nullptr);
+    // The texts are bytes of the target's script, shown as the target shows them.
+    explicit CFindReplaceDlg(const std::string& findWhat, QWidget* pParent = nullptr,
+                             const CTextControl* pTarget = nullptr);
 
     std::uint32_t GetFlags() const { return m_nFlags; }
     std::string GetFindString() const;
     std::string GetReplaceString() const;
+    void SetFindString(const std::string& findWhat);
 
     QLineEdit* m_pFindWhat;
     QLineEdit* m_pReplaceWith;
@@ -43,5 +47,9 @@ protected:
 private:
     void Report(std::uint32_t nAction);
 
+    QString ToDisplay(const std::string& bytes) const;
+    std::string FromDisplay(const QString& text) const;
+
     std::uint32_t m_nFlags = FR_DOWN;
+    const CTextControl* m_pTarget;
 };

@@ -1,6 +1,7 @@
 // What every editor has, on the real window: redo, line numbers, the caret's
 // line, brace matching, the search keys, and the summary pane's face.
 
+#include "AppWindowTest.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
 #include "app/MainFrame.h"
@@ -28,58 +29,7 @@ namespace
 constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
 constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
 
-class EditingAidsTest : public ::testing::Test
-{
-protected:
-    EditingAidsTest()
-    {
-        m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
-    }
-
-    // The program on a script (or an empty one), its window active as a
-    // window manager leaves it, the caret in the editing pane.
-    CMainFrame* Start(const std::string& script = std::string())
-    {
-        std::vector<std::string> arguments{"corvale"};
-        if (!script.empty())
-            arguments.push_back(m_dir.Write("script.tcl", script));
-        if (!m_app.InitInstance(arguments))
-            return nullptr;
-        CMainFrame* pFrame = m_app.MainFrame();
-        pFrame->activateWindow();
-        if (!QTest::qWaitForWindowActive(pFrame))
-            return nullptr;
-        Edit(pFrame).setFocus();
-        return pFrame;
-    }
-
-    static CScriptEdit& Edit(CMainFrame* pFrame) { return pFrame->GetRightPane()->m_editPane; }
-
-    static void PutCaret(CScriptEdit& edit, long nPos)
-    {
-        edit.SetSel(nPos, nPos);
-        QCoreApplication::processEvents();
-    }
-
-    // Pixels of exactly this colour in the pane as painted.
-    static int PixelsOf(QWidget& widget, QColor colour, QRect area = QRect())
-    {
-        const QImage image = widget.grab().toImage();
-        if (area.isNull())
-            area = image.rect();
-        int nCount = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-        {
-            for (int x = area.left(); x <= area.right(); ++x)
-                nCount += image.pixelColor(x, y) == colour ? 1 : 0;
-        }
-        return nCount;
-    }
-
-    CTempDir m_dir;
-    CScriptedUserInteraction m_ui;
-    CCorvaleApp m_app;
-};
+using EditingAidsTest = AppWindowTest;
 } // namespace
 
 TEST_F(EditingAidsTest, RedoByEitherKeyMenuOrPopupBringsTheChangeBackInColour)
