@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineColourer.h"
+#include "helplib/CompletionIndex.h"
 #include "WordColour.h"
 #include "helplib/HelpFile.h"
 #include "platform/TextControl.h"
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class CCompletionModel;
+class CCompletionPopup;
 class CCorvaleDoc;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
@@ -39,6 +42,28 @@ public:
     bool ShowCommandHelp(std::string_view keyword, std::string_view parent);
     // The same, but shows the text even while help is off.
     bool ShowTreeCommandHelp(const std::string& keyword, const std::string& parent);
+
+    // ---- completion from the library (Ctrl+Space) ----
+    // The word being typed at the caret: where it starts, what of it is typed,
+    // and the parent its records have: "command" for a line's first word,
+    // else the words before it, as colouring looks them up.
+    struct CCompletionContext
+    {
+        long nWordStart = 0; // position in the text
+        std::string prefix;
+        std::string parent;
+    };
+    CCompletionContext CompletionContextAtCaret() const;
+    // The library's records for that place whose keyword begins with the prefix.
+    std::vector<int> Completions(const CCompletionContext& context) const;
+    std::string_view CompletionKeyword(int nRecord) const;
+    // The first line of the record's help below its header.
+    std::string CompletionTip(int nRecord);
+    // Ctrl+Space: the list at the caret, or nothing when the library has no entry.
+    void ShowCompletions();
+    // Puts in the rest of the record's keyword as typing would.
+    void CompleteWith(int nRecord);
+    CCompletionPopup* CompletionPopup() const { return m_pCompletionPopup; }
 
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
@@ -137,6 +162,11 @@ private:
 
     // Sets the document's changed flag.
     void MarkChanged();
+    // Colours what the character just put in touched, as typing does.
+    void ColourTyped(char ch);
+    // After a key the list passed on: the list narrowed, or closed once the
+    // caret has left the word.
+    void RefreshCompletions();
 
     // Where set and source words go while the lists are filled.
     const CLineColourer::ListEntry m_addListEntry;
@@ -148,4 +178,9 @@ private:
     // number of file f's first record.
     CCommandIndex m_libraryIndex;
     std::vector<int> m_fileFirstRecord;
+    // Built when completion is first asked for.
+    mutable CCompletionIndex m_completionIndex;
+    CCompletionModel* m_pCompletionModel = nullptr;
+    CCompletionPopup* m_pCompletionPopup = nullptr;
+    long m_nCompletionWordStart = -1;
 };

@@ -18,6 +18,7 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
 
     // Loaded once per pane; a second load replaces the first rather than adding to it.
     m_libraryIndex.Clear();
+    m_completionIndex.Clear();
     m_fileFirstRecord.clear();
     m_nHelpFiles = 0;
     m_helpFiles.clear();

@@ -41,6 +41,11 @@ char CharacterOf(const QKeyEvent* pEvent)
 
 void CScriptEdit::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (pEvent->key() == Qt::Key_Space && pEvent->modifiers() == Qt::ControlModifier)
+    {
+        ShowCompletions();
+        return;
+    }
     if (pEvent->key() == Qt::Key_Delete && pEvent->modifiers() == Qt::NoModifier)
     {
         OnKeyDown(pEvent);
@@ -58,6 +63,11 @@ void CScriptEdit::OnChar(char ch, QKeyEvent* pEvent)
     if (m_pDoc != nullptr)
         m_pDoc->m_bChanged = true;
     CTextControl::keyPressEvent(pEvent);
+    ColourTyped(ch);
+}
+
+void CScriptEdit::ColourTyped(char ch)
+{
     if (ch == '\r')
     {
         ApplyToSelection(EWordColour::Plain);
