@@ -1,8 +1,26 @@
 #include "CompletionModel.h"
 
-CCompletionModel::CCompletionModel(RecordText keyword, RecordText tip, QObject* pParent)
-    : QAbstractListModel(pParent), m_keyword(std::move(keyword)), m_tip(std::move(tip))
+CCompletionModel::CCompletionModel(RecordText keyword, RecordLength keywordLength, RecordText tip,
+                                   QObject* pParent)
+    : QAbstractListModel(pParent), m_keyword(std::move(keyword)),
+      m_keywordLength(std::move(keywordLength)), m_tip(std::move(tip))
 {
+}
+
+int CCompletionModel::LongestRow() const
+{
+    int nLongest = -1;
+    size_t nLongestLength = 0;
+    for (size_t nRow = 0; nRow < m_records.size(); ++nRow)
+    {
+        const size_t nLength = m_keywordLength(m_records[nRow]);
+        if (nLongest < 0 || nLength > nLongestLength)
+        {
+            nLongest = static_cast<int>(nRow);
+            nLongestLength = nLength;
+        }
+    }
+    return nLongest;
 }
 
 void CCompletionModel::SetRecords(std::vector<int> records)

@@ -35,7 +35,9 @@ void CCompletionPopup::Refit()
     const int nRows = std::min(kVisibleRows, m_model.rowCount());
     const int nRowHeight = std::max(1, sizeHintForRow(0));
     const int nFrame = 2 * frameWidth();
-    const int nWidth = std::max(kMinimumWidth, sizeHintForColumn(0) + nFrame +
+    const int nLongest = m_model.LongestRow();
+    const int nTextWidth = nLongest >= 0 ? sizeHintForIndex(m_model.index(nLongest, 0)).width() : 0;
+    const int nWidth = std::max(kMinimumWidth, nTextWidth + nFrame +
                                                    verticalScrollBar()->sizeHint().width());
     resize(nWidth, nRows * nRowHeight + nFrame);
     if (m_model.rowCount() > 0)

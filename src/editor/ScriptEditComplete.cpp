@@ -95,6 +95,7 @@ void CScriptEdit::ShowCompletions()
     {
         m_pCompletionModel = new CCompletionModel(
             [this](int nRecord) { return ToDisplay(CompletionKeyword(nRecord)); },
+            [this](int nRecord) { return CompletionKeyword(nRecord).size(); },
             [this](int nRecord) { return ToDisplay(CompletionTip(nRecord)); }, this);
         m_pCompletionPopup = new CCompletionPopup(*m_pCompletionModel, this);
         connect(m_pCompletionPopup, &CCompletionPopup::Chosen, this,
