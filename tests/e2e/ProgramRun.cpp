@@ -217,6 +217,42 @@ bool CProgramRun::SaveAndWait(const std::string& path, double nLimitSeconds)
     return false;
 }
 
+void CProgramRun::Press(unsigned long keysym, bool bControl)
+{
+    if (m_mainWindow != 0)
+        PressKey(m_mainWindow, keysym, bControl);
+    XSync(m_pDisplay, False);
+    usleep(50000);
+}
+
+void CProgramRun::Type(const std::string& text)
+{
+    for (const char c : text)
+        Press(static_cast<unsigned long>(static_cast<unsigned char>(c)));
+}
+
+std::vector<unsigned> CProgramRun::GrabMainWindow(int& nWidth, int& nHeight)
+{
+    std::vector<unsigned> pixels;
+    XWindowAttributes attributes{};
+    if (m_mainWindow == 0 || XGetWindowAttributes(m_pDisplay, m_mainWindow, &attributes) == 0)
+        return pixels;
+    nWidth = attributes.width;
+    nHeight = attributes.height;
+    XImage* pImage = XGetImage(m_pDisplay, m_mainWindow, 0, 0, static_cast<unsigned>(nWidth),
+                               static_cast<unsigned>(nHeight), AllPlanes, ZPixmap);
+    if (pImage == nullptr)
+        return pixels;
+    pixels.reserve(static_cast<size_t>(nWidth) * static_cast<size_t>(nHeight));
+    for (int y = 0; y < nHeight; ++y)
+    {
+        for (int x = 0; x < nWidth; ++x)
+            pixels.push_back(static_cast<unsigned>(XGetPixel(pImage, x, y) & 0xFFFFFF));
+    }
+    XDestroyImage(pImage);
+    return pixels;
+}
+
 void CProgramRun::Finish(COutcome& outcome)
 {
     if (m_pid <= 0 || m_bReaped)

@@ -37,6 +37,13 @@ public:
     // Ctrl+S in the main window; true once the file on disk has been
     // replaced or rewritten, within the given time.
     bool SaveAndWait(const std::string& path, double nLimitSeconds);
+    // A key (an X keysym), or ASCII text key by key, typed into the main window.
+    void Press(unsigned long keysym, bool bControl = false);
+    void Type(const std::string& text);
+    // The main window's pixels as the X server has them, 0xRRGGBB by rows;
+    // empty when there is no main window.
+    std::vector<unsigned> GrabMainWindow(int& nWidth, int& nHeight);
+
     // Ends the program (if it still runs) and fills in its peak memory.
     void Finish(COutcome& outcome);
 
