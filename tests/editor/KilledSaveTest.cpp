@@ -5,10 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <random>
 
 namespace
@@ -53,8 +55,9 @@ TEST_F(KilledSaveTest, DISABLED_SaveUntilKilled)
             std::printf("failed\n");
             return;
         }
+        std::printf("saved\n");
+        std::fflush(stdout);
     }
-    std::printf("saved\n");
 }
 
 TEST_F(KilledSaveTest, AKilledSaveLeavesTheOldOrTheNewScript)
@@ -66,14 +69,36 @@ TEST_F(KilledSaveTest, AKilledSaveLeavesTheOldOrTheNewScript)
     const unsigned nSeed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(nSeed));
     std::mt19937 random(nSeed);
-    // A save of 2 MB takes some milliseconds, and the loop sets the text
-    // between saves: kills spread over a few rounds fall in every part.
-    std::uniform_int_distribution<int> delayMs(0, 60);
-
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("CORVALE_SAVE_PATH", QString::fromStdString(path));
     const QStringList arguments{"--gtest_also_run_disabled_tests",
                                 "--gtest_filter=KilledSaveTest.DISABLED_SaveUntilKilled"};
+
+    // One round (set the text, save 2 MB) takes milliseconds here and far
+    // longer under a sanitizer: it is timed first, and the kills spread over
+    // two rounds, so that they fall in every part of one.
+    long long nRoundMs = 0;
+    {
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), arguments);
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QByteArray output;
+        QElapsedTimer timer;
+        while (child.state() == QProcess::Running && output.count("saved\n") < 3)
+        {
+            child.waitForReadyRead(100);
+            output += child.readAllStandardOutput();
+            if (output.contains("saving") && !timer.isValid())
+                timer.start();
+        }
+        ASSERT_EQ(output.count("saved\n"), 3) << child.readAllStandardError().toStdString();
+        nRoundMs = std::max(1LL, timer.elapsed() / 3);
+        child.kill();
+        child.waitForFinished();
+        m_dir.Write("scripts/model.tcl", oldScript);
+    }
+    std::uniform_int_distribution<long long> delayMs(0, 2 * nRoundMs);
     int nFoundOld = 0;
     int nFoundNew = 0;
     for (int nKill = 0; nKill < 24; ++nKill)
@@ -112,6 +137,6 @@ TEST_F(KilledSaveTest, AKilledSaveLeavesTheOldOrTheNewScript)
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), arguments);
     ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_TRUE(child.readAllStandardOutput().contains("saved\n"));
+    EXPECT_EQ(child.readAllStandardOutput().count("saved\n"), 1);
     EXPECT_EQ(ReadFileBytes(path), newScript);
 }
