@@ -35,10 +35,10 @@ bool CanOpenForReading(const std::string& path)
 
 void CConfiguration::ReadConfiguration()
 {
-    ReadConfiguration(ConfigurationFilePath());
+    ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath());
 }
 
-void CConfiguration::ReadConfiguration(const std::string& path)
+void CConfiguration::ReadConfiguration(const std::string& path, const std::string& shownPath)
 {
     exe = bin = editor = help = kNotFound;
 
@@ -48,7 +48,7 @@ void CConfiguration::ReadConfiguration(const std::string& path)
         UserInteraction().ShowMessage(
             "corvale configuration file not found - sytax highlighting and help will not work\n"
             "Location of corvale.conf is required to be " +
-            path);
+            shownPath);
         return;
     }
 

@@ -9,11 +9,13 @@ class CConfiguration
 public:
     static constexpr const char* kNotFound = "not found";
 
-    // Reads the configuration file at its fixed location (ConfigurationFilePath)
-    // and reports problems in message boxes.
+    // Reads the configuration file (ConfigurationFileToRead: the user's, or
+    // the system-wide default) and reports problems in message boxes, which
+    // name the user's path: that is where a user puts their own file.
     void ReadConfiguration();
-    // The same, from a named file.
-    void ReadConfiguration(const std::string& path);
+    // The same, from a named file; a missing file is reported under shownPath.
+    void ReadConfiguration(const std::string& path, const std::string& shownPath);
+    void ReadConfiguration(const std::string& path) { ReadConfiguration(path, path); }
 
     std::string exe = kNotFound;    // the Vorsa executable
     std::string editor = kNotFound; // external program that opens sourced files

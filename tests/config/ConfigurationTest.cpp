@@ -4,6 +4,7 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <cstdlib>
 #include <gmock/gmock.h>
 
@@ -231,4 +232,37 @@ TEST_F(ConfigurationTest, BytesArePassedOnUnchanged)
 {
     const CConfiguration config = Read(std::string("help /h\0elp/\xE9\n", 13));
     EXPECT_EQ(config.help, std::string("/h\0elp/\xE9", 8));
+}
+
+// Where the user has no file of their own, the system-wide default (as a
+// package installs it in /etc/xdg) is read; the user's own file wins, and a
+// missing file is reported under the user's path.
+TEST_F(ConfigurationTest, TheSystemDefaultStandsInForAMissingUserFile)
+{
+    const std::string user = m_dir.MakeDirectory("user");
+    m_dir.MakeDirectory("first");
+    m_dir.MakeDirectory("second/corvale");
+    m_dir.Write("second/corvale/corvale.conf", "help /usr/share/corvale/help/\n");
+    setenv("XDG_CONFIG_HOME", user.c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (m_dir.PathOf("first") + ":" + m_dir.PathOf("second")).c_str(), 1);
+    {
+        CConfiguration config;
+        config.ReadConfiguration();
+        EXPECT_EQ(config.help, "/usr/share/corvale/help/");
+        EXPECT_THAT(m_ui.m_messages, IsEmpty());
+    }
+    m_dir.MakeDirectory("user/corvale");
+    m_dir.Write("user/corvale/corvale.conf", "help /home/me/help/\n");
+    {
+        CConfiguration config;
+        config.ReadConfiguration();
+        EXPECT_EQ(config.help, "/home/me/help/");
+    }
+    setenv("XDG_CONFIG_DIRS", m_dir.PathOf("first").c_str(), 1);
+    QFile::remove(QString::fromStdString(m_dir.PathOf("user/corvale/corvale.conf")));
+    CConfiguration config;
+    config.ReadConfiguration();
+    ExpectAllNotFound(config);
+    EXPECT_THAT(m_ui.m_messages, ElementsAre(MissingFileMessage(user + "/corvale/corvale.conf")));
+    setenv("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests", 1);
 }

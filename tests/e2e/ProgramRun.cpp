@@ -76,6 +76,9 @@ CProgramRun::CProgramRun(const std::vector<std::string>& arguments,
             environmentStore.push_back(std::string(pVariable) + "=" + pValue);
     }
     environmentStore.push_back("QT_QPA_PLATFORM=xcb");
+    // An installed package's system-wide configuration stays out of the cases.
+    if (environment.count("XDG_CONFIG_DIRS") == 0)
+        environmentStore.push_back("XDG_CONFIG_DIRS=/nonexistent/corvale-tests");
     for (const auto& [name, value] : environment)
         environmentStore.push_back(name + "=" + value);
     std::vector<char*> envp;

@@ -21,6 +21,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A system-wide configuration (an installed package's /etc/xdg) stays out
+    // of the tests; a test that wants one names its own folders.
+    if (qEnvironmentVariableIsEmpty("CORVALE_TEST_KEEP_XDG_CONFIG_DIRS"))
+        qputenv("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests");
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new CWorkingDirectoryRestorer);
