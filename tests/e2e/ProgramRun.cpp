@@ -54,7 +54,8 @@ std::string FileBytes(const std::string& path)
 }
 
 CProgramRun::CProgramRun(const std::vector<std::string>& arguments,
-                         const std::map<std::string, std::string>& environment, bool bAsNobody)
+                         const std::map<std::string, std::string>& environment, bool bAsNobody,
+                         const std::string& program)
 {
     m_pDisplay = XOpenDisplay(nullptr);
     if (m_pDisplay != nullptr)
@@ -63,7 +64,7 @@ CProgramRun::CProgramRun(const std::vector<std::string>& arguments,
         XSync(m_pDisplay, False);
     }
     // Everything the child needs is made before the fork.
-    std::vector<std::string> argumentStore{CORVALE_PROGRAM};
+    std::vector<std::string> argumentStore{program};
     argumentStore.insert(argumentStore.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : argumentStore)
@@ -169,6 +170,7 @@ COutcome CProgramRun::WaitForWindowOrEnd(double nLimitSeconds)
             if (title.find("Corvale - VORSA") != std::string::npos)
             {
                 outcome.bWindow = true;
+                outcome.title = title;
                 m_mainWindow = event.xmap.window;
             }
             else if (title == "Corvale")

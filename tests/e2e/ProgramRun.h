@@ -11,6 +11,7 @@ typedef struct _XDisplay Display;
 struct COutcome
 {
     bool bWindow = false;  // the main window came up
+    std::string title;     // the main window's title
     int nMessages = 0;     // message boxes it showed, each answered with Enter
     bool bExited = false;  // it ended by itself
     int nExitStatus = -1;
@@ -25,8 +26,10 @@ struct COutcome
 class CProgramRun
 {
 public:
+    // The program is the one built here unless another is named.
     CProgramRun(const std::vector<std::string>& arguments,
-                const std::map<std::string, std::string>& environment, bool bAsNobody = false);
+                const std::map<std::string, std::string>& environment, bool bAsNobody = false,
+                const std::string& program = CORVALE_PROGRAM);
     ~CProgramRun();
     CProgramRun(const CProgramRun&) = delete;
     CProgramRun& operator=(const CProgramRun&) = delete;
