@@ -96,7 +96,9 @@ const std::vector<CMenuLayout>& MenuLayout()
          {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_FILE_PRINT,
           ID_FILE_PRINT_SETUP, ID_PRINT_PREVIEW, ID_ADVANCED_PRINT_SETUP, kSeparator,
           ID_RECENT_FILE, kSeparator, ID_APP_EXIT}},
-        {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator}},
+        {"&Edit",
+         {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+          kSeparator}},
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };

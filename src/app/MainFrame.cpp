@@ -410,8 +410,9 @@ void CMainFrame::CreateFrameCommands()
         [this](CCmdUI& ui) { ui.checked = statusBar()->isVisible(); });
     m_frameCommands.OnCommand(ID_NEXT_PANE, [this] { MovePaneFocus(); });
     m_frameCommands.OnCommand(ID_PREV_PANE, [this] { MovePaneFocus(); });
-    m_frameCommands.OnCommand(ID_EDIT_FIND, [this]
-                              { m_pRightView->FindWithText(m_pRightView->m_editPane.SearchText()); });
+    m_frameCommands.OnCommand(
+        ID_EDIT_FIND,
+        [this] { m_pRightView->FindWithText(m_pRightView->m_editPane.SearchText()); });
     m_frameCommands.OnCommand(ID_EDIT_REPEAT, [this] { m_pRightView->FindAgain(); });
     m_frameCommands.OnCommand(ID_GO_TO_LINE_BOX, [this] { m_pDialogBar->FocusLineNumber(); });
 }

@@ -37,8 +37,8 @@ void CCompletionPopup::Refit()
     const int nFrame = 2 * frameWidth();
     const int nLongest = m_model.LongestRow();
     const int nTextWidth = nLongest >= 0 ? sizeHintForIndex(m_model.index(nLongest, 0)).width() : 0;
-    const int nWidth = std::max(kMinimumWidth, nTextWidth + nFrame +
-                                                   verticalScrollBar()->sizeHint().width());
+    const int nWidth =
+        std::max(kMinimumWidth, nTextWidth + nFrame + verticalScrollBar()->sizeHint().width());
     resize(nWidth, nRows * nRowHeight + nFrame);
     if (m_model.rowCount() > 0)
         setCurrentIndex(m_model.index(0, 0));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "LineColourer.h"
-#include "helplib/CompletionIndex.h"
 #include "WordColour.h"
+#include "helplib/CompletionIndex.h"
 #include "helplib/HelpFile.h"
 #include "platform/TextControl.h"
 

@@ -26,8 +26,8 @@ CScriptEdit::CCompletionContext CScriptEdit::CompletionContextAtCaret() const
     while (nWordStart < nColumn && IsWhiteSpace(line[static_cast<size_t>(nWordStart)]))
         ++nWordStart;
     context.nWordStart = nLineStart + nWordStart;
-    context.prefix = line.substr(static_cast<size_t>(nWordStart),
-                                 static_cast<size_t>(nColumn - nWordStart));
+    context.prefix =
+        line.substr(static_cast<size_t>(nWordStart), static_cast<size_t>(nColumn - nWordStart));
     context.parent = std::string(CLineColourer::ContextOf(line, nWordStart));
     return context;
 }
@@ -74,10 +74,8 @@ std::string CScriptEdit::CompletionTip(int nRecord)
     while (nPos != std::string::npos)
     {
         const size_t nNext = text.find('\n', nPos + 1);
-        const std::string_view line =
-            Trim(std::string_view(text).substr(nPos + 1, nNext == std::string::npos
-                                                             ? std::string::npos
-                                                             : nNext - nPos - 1));
+        const std::string_view line = Trim(std::string_view(text).substr(
+            nPos + 1, nNext == std::string::npos ? std::string::npos : nNext - nPos - 1));
         if (!line.empty())
             return std::string(line);
         nPos = nNext;
@@ -109,8 +107,8 @@ void CScriptEdit::ShowCompletions()
     }
     m_nCompletionWordStart = context.nWordStart;
     m_pCompletionModel->SetRecords(std::move(records));
-    const QPoint below = PosFromChar(context.nWordStart) +
-                         QPoint(0, CharacterRect(context.nWordStart).height());
+    const QPoint below =
+        PosFromChar(context.nWordStart) + QPoint(0, CharacterRect(context.nWordStart).height());
     m_pCompletionPopup->Popup(viewport()->mapToGlobal(below));
 }
 

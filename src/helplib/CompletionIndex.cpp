@@ -16,9 +16,10 @@ void CCompletionIndex::Build(const std::vector<std::string_view>& keywords,
     for (auto& [parent, records] : m_byParent)
     {
         // Stable, so the first record of a keyword leads its run.
-        std::stable_sort(records.begin(), records.end(), [this](int nA, int nB)
-                         { return KeywordOf(nA) < KeywordOf(nB); });
-        records.erase(std::unique(records.begin(), records.end(), [this](int nA, int nB)
+        std::stable_sort(records.begin(), records.end(),
+                         [this](int nA, int nB) { return KeywordOf(nA) < KeywordOf(nB); });
+        records.erase(std::unique(records.begin(), records.end(),
+                                  [this](int nA, int nB)
                                   { return KeywordOf(nA) == KeywordOf(nB); }),
                       records.end());
     }

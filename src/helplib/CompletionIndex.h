@@ -22,7 +22,10 @@ public:
     // keyword in byte order.
     std::vector<int> Complete(std::string_view parent, std::string_view prefix) const;
 
-    std::string_view KeywordOf(int nRecord) const { return m_keywords[static_cast<size_t>(nRecord)]; }
+    std::string_view KeywordOf(int nRecord) const
+    {
+        return m_keywords[static_cast<size_t>(nRecord)];
+    }
 
 private:
     std::vector<std::string_view> m_keywords;

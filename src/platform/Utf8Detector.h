@@ -23,7 +23,7 @@ public:
 private:
     bool m_bInvalid = false;
     bool m_bNonAscii = false;
-    int m_nPending = 0;        // continuation bytes still owed
+    int m_nPending = 0;         // continuation bytes still owed
     std::uint8_t m_nLow = 0x80; // the range the next continuation byte must lie in
     std::uint8_t m_nHigh = 0xBF;
 };

@@ -16,10 +16,7 @@
 class AppWindowTest : public ::testing::Test
 {
 protected:
-    AppWindowTest()
-    {
-        m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
-    }
+    AppWindowTest() { m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n"); }
 
     // The program on a script (or an empty one), its window active as a
     // window manager leaves it, the caret in the editing pane.

@@ -138,8 +138,8 @@ TEST_F(CompletionTest, ALaterWordListsTheRecordsUnderTheWordsBeforeIt)
     Press(Qt::Key_Space, Qt::ControlModifier);
     CCompletionPopup* pPopup = edit.CompletionPopup();
     ASSERT_TRUE(pPopup->isVisible());
-    const QModelIndex concrete = pPopup->model()->index(
-        static_cast<int>(Listed(edit).indexOf("Concrete")), 0);
+    const QModelIndex concrete =
+        pPopup->model()->index(static_cast<int>(Listed(edit).indexOf("Concrete")), 0);
     QTest::mouseClick(pPopup->viewport(), Qt::LeftButton, {},
                       pPopup->visualRect(concrete).center());
     EXPECT_FALSE(pPopup->isVisible());

@@ -113,8 +113,9 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
               (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
                            "&Print...\tCtrl+P", "P&rint Setup...", "Print Pre&view",
                            "Advanced Print Setup..", "-", "Recent File", "-", "E&xit"}));
-    EXPECT_EQ(MenuTexts(menus[1]->menu()), (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X",
-                                                        "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-"}));
+    EXPECT_EQ(MenuTexts(menus[1]->menu()),
+              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+                           "&Paste\tCtrl+V", "-"}));
     EXPECT_EQ(MenuTexts(menus[2]->menu()), (QStringList{"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(MenuTexts(menus[3]->menu()),
               (QStringList{"&About Corvale...", "User/Developer &Information"}));

@@ -112,7 +112,8 @@ protected:
 
 TEST_F(Utf8TextTest, AUtf8ScriptShowsAsUtf8AndKeepsItsBytes)
 {
-    const std::string bytes = "# L\xC3\xA4nge in \xC2\xB5m\nset l\xC3\xA4nge 3.5\nnode 1 0.0 $l\xC3\xA4nge\n";
+    const std::string bytes =
+        "# L\xC3\xA4nge in \xC2\xB5m\nset l\xC3\xA4nge 3.5\nnode 1 0.0 $l\xC3\xA4nge\n";
     CMainFrame* pFrame = Start(bytes);
     ASSERT_NE(pFrame, nullptr);
     CScriptEdit& edit = Edit(pFrame);
@@ -122,7 +123,8 @@ TEST_F(Utf8TextTest, AUtf8ScriptShowsAsUtf8AndKeepsItsBytes)
     EXPECT_EQ(edit.text(0), QString::fromUtf8("# Länge in µm\r\n"));
     QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(&edit);
     ASSERT_NE(pAccessible, nullptr);
-    EXPECT_TRUE(pAccessible->textInterface()->text(0, 16).startsWith(QString::fromUtf8("# Länge in µm")));
+    EXPECT_TRUE(
+        pAccessible->textInterface()->text(0, 16).startsWith(QString::fromUtf8("# Länge in µm")));
 
     // Positions stay byte offsets, and colouring goes by the bytes.
     EXPECT_EQ(edit.LineIndex(1), 17);
@@ -187,9 +189,13 @@ TEST_F(Utf8TextTest, HelpFilesShowInTheirOwnEncodingInTheTreeAndThePane)
 {
     m_dir.MakeDirectory("help");
     m_dir.Write("help/list.txt", "utf8.txt latin1.txt");
-    m_dir.Write("help/utf8.txt", "gr\xC3\xB6\xC3\x9F""e:command\ngr\xC3\xB6\xC3\x9F""e <n>\n"
+    m_dir.Write("help/utf8.txt", "gr\xC3\xB6\xC3\x9F"
+                                 "e:command\ngr\xC3\xB6\xC3\x9F"
+                                 "e <n>\n"
                                  "    <n>   Bema\xC3\x9Fung in \xC2\xB5m\n#\n");
-    m_dir.Write("help/latin1.txt", "f\xFC""r:command\nf\xFC""r <n>\n    <n>   Ma\xDF in \xB5m\n#\n");
+    m_dir.Write("help/latin1.txt", "f\xFC"
+                                   "r:command\nf\xFC"
+                                   "r <n>\n    <n>   Ma\xDF in \xB5m\n#\n");
     m_dir.UseAsConfigurationHome("help " + m_dir.PathOf("help/") + "\n");
     CMainFrame* pFrame = Start();
     ASSERT_NE(pFrame, nullptr);
@@ -215,7 +221,9 @@ TEST_F(Utf8TextTest, HelpFilesShowInTheirOwnEncodingInTheTreeAndThePane)
     }
     // Typed into a script, both keywords are found in the library by their bytes.
     CScriptEdit& edit = Edit(pFrame);
-    edit.SetWindowText("gr\xC3\xB6\xC3\x9F""e 1\r\nf\xFC""r 2\r\n");
+    edit.SetWindowText("gr\xC3\xB6\xC3\x9F"
+                       "e 1\r\nf\xFC"
+                       "r 2\r\n");
     edit.FontifyAll();
     EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kGreen);
     EXPECT_EQ(edit.GetCharFormatAt(edit.LineIndex(1)).crTextColor, kGreen);

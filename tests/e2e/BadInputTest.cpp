@@ -6,9 +6,8 @@
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,7 +93,9 @@ protected:
     {
         m_pRun->Finish(outcome);
         std::printf("case %s: %s, %d message(s), %.0f ms, peak %.1f MB\n", name.c_str(),
-                    outcome.bWindow ? "window" : outcome.bExited ? "ended" : "neither",
+                    outcome.bWindow   ? "window"
+                    : outcome.bExited ? "ended"
+                                      : "neither",
                     outcome.nMessages, outcome.seconds * 1000, outcome.nPeakKb / 1024.0);
         return outcome;
     }
@@ -172,8 +173,7 @@ TEST_F(BadInputTest, MillionCharacterLineOpensAndSavesUnchanged)
 TEST_F(BadInputTest, CarriageReturnOnlyFileComesBackWithCrLf)
 {
     const std::string bytes = Repeated("set a 1\rnode 1 0 0\r# comment\r", 30000);
-    ExpectOpensAndSavesAs("CR-only", m_dir.Write("mac.tcl", bytes),
-                          Replaced(bytes, "\r", "\r\n"));
+    ExpectOpensAndSavesAs("CR-only", m_dir.Write("mac.tcl", bytes), Replaced(bytes, "\r", "\r\n"));
 }
 
 // 2,000,001 characters: the first 2,000,000 open, with a message that says

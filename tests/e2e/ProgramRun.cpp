@@ -13,8 +13,8 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <tuple>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -40,7 +40,9 @@ using FileStamp = std::tuple<ino_t, long, long, off_t>;
 
 FileStamp StampOf(const std::string& path)
 {
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (stat(path.c_str(), &status) != 0)
         return {};
     return {status.st_ino, status.st_mtim.tv_sec, status.st_mtim.tv_nsec, status.st_size};
@@ -71,7 +73,8 @@ CProgramRun::CProgramRun(const std::vector<std::string>& arguments,
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     std::vector<std::string> environmentStore;
-    for (const char* pVariable : {"DISPLAY", "PATH", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+    for (const char* pVariable :
+         {"DISPLAY", "PATH", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
     {
         if (const char* pValue = std::getenv(pVariable); pValue != nullptr)
             environmentStore.push_back(std::string(pVariable) + "=" + pValue);

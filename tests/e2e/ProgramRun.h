@@ -10,14 +10,14 @@ typedef struct _XDisplay Display;
 // What became of one start of the real program.
 struct COutcome
 {
-    bool bWindow = false;  // the main window came up
-    std::string title;     // the main window's title
-    int nMessages = 0;     // message boxes it showed, each answered with Enter
-    bool bExited = false;  // it ended by itself
+    bool bWindow = false; // the main window came up
+    std::string title;    // the main window's title
+    int nMessages = 0;    // message boxes it showed, each answered with Enter
+    bool bExited = false; // it ended by itself
     int nExitStatus = -1;
-    int nSignal = 0;       // the signal that ended it, if one did
-    double seconds = 0;    // to the window, or to its end
-    long nPeakKb = 0;      // peak resident memory, once it has ended
+    int nSignal = 0;    // the signal that ended it, if one did
+    double seconds = 0; // to the window, or to its end
+    long nPeakKb = 0;   // peak resident memory, once it has ended
 };
 
 // The real program, started on this test's own X server with the given

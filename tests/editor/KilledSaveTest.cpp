@@ -8,9 +8,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <random>
 
 namespace
@@ -24,7 +24,8 @@ protected:
     // unchanged; each of the two versions has its own line.
     static std::string Script(char cVersion)
     {
-        const std::string line = std::string("node 1 0.0 3.5 # version ") + cVersion + " ......\r\n";
+        const std::string line =
+            std::string("node 1 0.0 3.5 # version ") + cVersion + " ......\r\n";
         std::string text;
         while (text.size() + line.size() <= 2000000)
             text += line;
@@ -120,8 +121,7 @@ TEST_F(KilledSaveTest, AKilledSaveLeavesTheOldOrTheNewScript)
         ASSERT_TRUE(onDisk == oldScript || onDisk == newScript)
             << "kill " << nKill << ": a mix of " << onDisk.size() << " bytes";
         ++(onDisk == oldScript ? nFoundOld : nFoundNew);
-        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).join(' ').toStdString(),
-                  "model.tcl")
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).join(' ').toStdString(), "model.tcl")
             << "kill " << nKill << ": a temporary file was left behind";
         // The next start begins from the version it finds.
         if (onDisk == newScript)

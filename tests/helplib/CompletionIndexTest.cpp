@@ -9,10 +9,10 @@ using ::testing::IsEmpty;
 TEST(CompletionIndex, ListsEachKeywordOnceUnderItsParentByPrefix)
 {
     const std::vector<std::string_view> keywords = {"node", "element", "Truss", "nodeDisp", "node",
-                                                    "Beam", "hidden", "", "Truss"};
-    const std::vector<std::string_view> parents = {"command", "command", "element", "command",
-                                                   "command", "element", "command", "command",
-                                                   "element"};
+                                                    "Beam", "hidden",  "",      "Truss"};
+    const std::vector<std::string_view> parents = {"command", "command", "element",
+                                                   "command", "command", "element",
+                                                   "command", "command", "element"};
     const std::vector<bool> usable = {true, true, true, true, true, true, false, false, true};
     CCompletionIndex index;
     EXPECT_FALSE(index.IsBuilt());

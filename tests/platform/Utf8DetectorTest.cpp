@@ -16,15 +16,15 @@ TEST(Utf8Detector, TakesWellFormedTextWithACharacterPastAscii)
 TEST(Utf8Detector, TurnsAwayEveryMalformedSequence)
 {
     for (const std::string& bad : std::initializer_list<std::string>{
-             "L\xE4nge",                // Latin-1
-             "\xC0\xAF",             // overlong "/"
-             "\xE0\x80\xAF",         // overlong, three bytes
-             "\xED\xA0\x80",         // a surrogate
-             "\xF4\x90\x80\x80",     // past U+10FFFF
-             "\xF5\x80\x80\x80",     // no such lead byte
-             "\xC3",                 // cut off at the end
-             "\xC3\xA4\xA4",         // a stray continuation byte
-             "\xE2\x82 \xAC",        // interrupted
+             "L\xE4nge",         // Latin-1
+             "\xC0\xAF",         // overlong "/"
+             "\xE0\x80\xAF",     // overlong, three bytes
+             "\xED\xA0\x80",     // a surrogate
+             "\xF4\x90\x80\x80", // past U+10FFFF
+             "\xF5\x80\x80\x80", // no such lead byte
+             "\xC3",             // cut off at the end
+             "\xC3\xA4\xA4",     // a stray continuation byte
+             "\xE2\x82 \xAC",    // interrupted
              std::string("\xC3\0\xA4", 3),
          })
         EXPECT_FALSE(CUtf8Detector::IsUtf8(bad)) << bad;
