@@ -1,6 +1,6 @@
 #include "Utf8Detector.h"
 
-#include <algorithm>
+#include <cstring>
 
 void CUtf8Detector::Feed(std::string_view bytes)
 {
@@ -10,14 +10,16 @@ void CUtf8Detector::Feed(std::string_view bytes)
     {
         if (m_nPending == 0)
         {
-            // Runs of ASCII are the common case: skip them eight at a time.
-            while (pEnd - p >= 8)
+            // Runs of ASCII are the common case: skip them sixteen at a time.
+            while (pEnd - p >= 16)
             {
-                std::uint64_t nWord = 0;
-                std::copy(p, p + 8, reinterpret_cast<unsigned char*>(&nWord));
-                if (nWord & 0x8080808080808080ULL)
+                std::uint64_t nFirst = 0;
+                std::uint64_t nSecond = 0;
+                std::memcpy(&nFirst, p, 8);
+                std::memcpy(&nSecond, p + 8, 8);
+                if ((nFirst | nSecond) & 0x8080808080808080ULL)
                     break;
-                p += 8;
+                p += 16;
             }
             if (p == pEnd)
                 break;
