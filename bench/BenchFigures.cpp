@@ -12,7 +12,24 @@ std::vector<std::string>& DirectFigures()
     return s_figures;
 }
 
-// Google Benchmark's own table, plus the mean seconds per iteration of each run.
+// A benchmark's name without its "/min_time:" and "/repeats:" parts, so a
+// figure names it the same however long or often it runs.
+std::string FigureKey(std::string name)
+{
+    for (const char* pPart : {"/min_time:", "/repeats:"})
+    {
+        const auto at = name.find(pPart);
+        if (at == std::string::npos)
+            continue;
+        const auto end = name.find('/', at + 1);
+        name.erase(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    return name;
+}
+
+// Google Benchmark's own table, plus the seconds per iteration of each
+// benchmark: the mean of a single run, or the median over repetitions, which
+// a moment of load on the machine does not move.
 class CCollectingReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -22,8 +39,10 @@ public:
     {
         for (const Run& run : runs)
         {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                m_seconds[run.benchmark_name()] =
+            const bool bMedian =
+                run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type == Run::RT_Iteration || bMedian) && run.iterations > 0)
+                m_seconds[FigureKey(run.run_name.str())] =
                     run.real_accumulated_time / static_cast<double>(run.iterations);
         }
         ConsoleReporter::ReportRuns(runs);

@@ -14,6 +14,10 @@ struct CBenchFigure
     std::string anchor;
 };
 
+// Benchmarks behind a ratio run this often and give their median, so a
+// moment of load on the two cores moves neither side of it.
+constexpr int kFigureRepetitions = 5;
+
 // A figure measured directly by a benchmark (a median, say), printed with the rest.
 void ReportFigure(const std::string& name, double value, const std::string& unit);
 

@@ -69,7 +69,11 @@ void BM_FontifyAll(benchmark::State& state)
         editor.edit.FontifyAll();
     state.counters["lines"] = static_cast<double>(editor.edit.GetLineCount());
 }
-BENCHMARK(BM_FontifyAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FontifyAll)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // The anchor: Scintilla's Tcl lexer colouring the whole of the same text.
 void BM_LexerTclColouriseAll(benchmark::State& state)
@@ -81,7 +85,11 @@ void BM_LexerTclColouriseAll(benchmark::State& state)
     for (auto _ : state)
         control.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
 }
-BENCHMARK(BM_LexerTclColouriseAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LexerTclColouriseAll)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // Opening a script file: the file read, streamed into the pane, and the whole
 // text coloured with the lists filled, as File Open does.
@@ -97,7 +105,11 @@ void BM_Open2Mb(benchmark::State& state)
             state.SkipWithError("the script did not open");
     }
 }
-BENCHMARK(BM_Open2Mb)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open2Mb)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // A character typed at the end of line 50,000, through the pane's key handling,
 // until its word is coloured; then taken back with Backspace (not timed).
@@ -138,7 +150,11 @@ void BM_ReplaceAll(benchmark::State& state)
         editor.edit.ReplaceAll(" 1", " 9", 0);
     }
 }
-BENCHMARK(BM_ReplaceAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceAll)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // The anchor: Scintilla's own search and replace, in a plain loop over the same text.
 void BM_ScintillaReplaceLoop(benchmark::State& state)
@@ -172,7 +188,11 @@ void BM_ScintillaReplaceLoop(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScintillaReplaceLoop)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // Recolouring one long line of state.range(0) characters made of a repeated
 // piece: the time should grow with the length, not its square.
@@ -192,21 +212,39 @@ void BM_FontifyLongLine(benchmark::State& state)
 {
     FontifyLongLine(state, "node 1 ");
 }
-BENCHMARK(BM_FontifyLongLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FontifyLongLine)
+    ->Arg(80000)
+    ->Arg(320000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // A file of NULs: every character is a delimiter inside one word.
 void BM_FontifyNulLine(benchmark::State& state)
 {
     FontifyLongLine(state, std::string(1, '\0'));
 }
-BENCHMARK(BM_FontifyNulLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FontifyNulLine)
+    ->Arg(80000)
+    ->Arg(320000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // Tab-separated values, as exported data pasted into a script gives.
 void BM_FontifyTabSeparatedLine(benchmark::State& state)
 {
     FontifyLongLine(state, "node\t1.25\t");
 }
-BENCHMARK(BM_FontifyTabSeparatedLine)->Arg(80000)->Arg(320000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FontifyTabSeparatedLine)
+    ->Arg(80000)
+    ->Arg(320000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2)
+    ->Repetitions(kFigureRepetitions)
+    ->ReportAggregatesOnly(true);
 
 // To a variable set only on the script's last line, from the top: every line
 // is read on the way.

@@ -169,7 +169,11 @@ void BM_WindowReplaceAll(benchmark::State& state)
         Flush();
     }
 }
-BENCHMARK(BM_WindowReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowReplaceAll)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2 * kFigureRepetitions + 1)
+    ->ReportAggregatesOnly(true);
 
 // The anchor: Scintilla's own search and target replace over the same text.
 void BM_WindowScintillaReplaceLoop(benchmark::State& state)
@@ -198,7 +202,11 @@ void BM_WindowScintillaReplaceLoop(benchmark::State& state)
         Flush();
     }
 }
-BENCHMARK(BM_WindowScintillaReplaceLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowScintillaReplaceLoop)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2 * kFigureRepetitions + 1)
+    ->ReportAggregatesOnly(true);
 
 // Comment on the first 10,000 lines, selected, to the painted window.
 void BM_WindowComment10kLines(benchmark::State& state)
@@ -215,7 +223,11 @@ void BM_WindowComment10kLines(benchmark::State& state)
         Flush();
     }
 }
-BENCHMARK(BM_WindowComment10kLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowComment10kLines)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2 * kFigureRepetitions + 1)
+    ->ReportAggregatesOnly(true);
 
 // Ctrl+Space on an empty line of a library whose 10,000 records are all
 // top-level commands: the longest list a 10,000-record library gives, to the
@@ -349,20 +361,22 @@ BENCHMARK(BM_StartupToColouredWindow)
     ->Arg(100000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+    ->Iterations(1)
+    ->Repetitions(2 * kFigureRepetitions + 1)
+    ->ReportAggregatesOnly(true);
 } // namespace
 
 int main(int argc, char** argv)
 {
     return RunBenchmarksAndPrintFigures(
         argc, argv,
-        {{"window_replace_all_vs_scintilla", "BM_WindowReplaceAll/iterations:3",
-          "BM_WindowScintillaReplaceLoop/iterations:3"},
+        {{"window_replace_all_vs_scintilla", "BM_WindowReplaceAll/iterations:1",
+          "BM_WindowScintillaReplaceLoop/iterations:1"},
          {"startup_100k_vs_10_records",
-          "BM_StartupToColouredWindow/100000/iterations:3/manual_time",
-          "BM_StartupToColouredWindow/10/iterations:3/manual_time"}},
-        {{"window_comment_10k_lines_ms", "BM_WindowComment10kLines/iterations:3", "ms"},
+          "BM_StartupToColouredWindow/100000/iterations:1/manual_time",
+          "BM_StartupToColouredWindow/10/iterations:1/manual_time"}},
+        {{"window_comment_10k_lines_ms", "BM_WindowComment10kLines/iterations:1", "ms"},
          {"tree_fill_100k_ms", "BM_TreeFill100k/iterations:5", "ms"},
          {"startup_100k_to_coloured_ms",
-          "BM_StartupToColouredWindow/100000/iterations:3/manual_time", "ms"}});
+          "BM_StartupToColouredWindow/100000/iterations:1/manual_time", "ms"}});
 }

@@ -43,9 +43,16 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
     for (int i = 0; i < m_nHelpFiles; ++i)
         m_helpFiles[static_cast<size_t>(i)]->Load(m_helpPaths[static_cast<size_t>(i)]);
 
+    size_t nRecords = 0;
+    for (const auto& pHelpFile : m_helpFiles)
+        nRecords += static_cast<size_t>(pHelpFile->m_nRecords);
     std::vector<std::string_view> keywords;
     std::vector<std::string_view> parents;
     std::vector<bool> usable;
+    keywords.reserve(nRecords);
+    parents.reserve(nRecords);
+    usable.reserve(nRecords);
+    m_fileFirstRecord.reserve(m_helpFiles.size());
     for (const auto& pHelpFile : m_helpFiles)
     {
         m_fileFirstRecord.push_back(static_cast<int>(keywords.size()));

@@ -196,10 +196,10 @@ void CHelpFile::Load(const std::string& path)
     bool bAtBlockStart = true;
     std::string storage;
     CUtf8Detector utf8;
+    m_file.WatchBytes(&utf8);
     m_file.ForEachPiece(kMaxPiece, storage,
                         [&](std::string_view piece)
                         {
-                            utf8.Feed(piece);
                             const bool bSeparator = piece[0] == '#';
                             nSeparators += bSeparator ? 1 : 0;
                             if (bSeparator && !bAtBlockStart)
@@ -213,6 +213,7 @@ void CHelpFile::Load(const std::string& path)
                                 readHeader(Trim(piece));
                             return true;
                         });
+    m_file.WatchBytes(nullptr);
     if (!bAtBlockStart && static_cast<int>(m_keywords.size()) < nSeparators)
         finishBlock();
 

@@ -1,5 +1,6 @@
 #include "TextFileReader.h"
 
+#include "Utf8Detector.h"
 #include "WhiteSpace.h"
 
 #include <algorithm>
@@ -127,6 +128,8 @@ bool CTextFileReader::Fill()
             pIn = pCr + 1;
         }
         m_nEnd = static_cast<size_t>(pOut - m_buffer.data());
+        if (m_pUtf8Detector != nullptr)
+            m_pUtf8Detector->Feed(std::string_view(m_buffer.data(), m_nEnd));
         if (m_nEnd > 0)
             return true;
     }

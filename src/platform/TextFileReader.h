@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+class CUtf8Detector;
+
 // Reads a file the way a Windows program reads it in text mode: a carriage
 // return directly before a line feed is dropped, every other byte is passed on
 // unchanged (NUL and 0xFF included). The same file therefore reads the same on
@@ -38,6 +40,10 @@ public:
     // found in one loop, without a call for each: a help library of a hundred
     // thousand records is read line by line at start-up.
     template <class Visit> void ForEachPiece(size_t nMax, std::string& storage, Visit visit);
+
+    // Every byte read from now on, as the reads give it, is also fed to the
+    // detector (none: nullptr). Once per read rather than once per line.
+    void WatchBytes(CUtf8Detector* pDetector) { m_pUtf8Detector = pDetector; }
 
     // Like istream::getline with a buffer of nMax + 1: up to nMax characters
     // before the line feed; the line feed is consumed when it comes next and is
@@ -76,6 +82,7 @@ private:
     bool m_bHeldCarriageReturn = false;
     bool m_bEndOfFile = false;
     int m_nOpenError = 0;
+    CUtf8Detector* m_pUtf8Detector = nullptr;
 };
 
 template <class Visit>

@@ -162,6 +162,27 @@ TEST_F(HelpFileTest, BytesOfAnyValueAreKept)
               std::string(" k\0w:command\ntext \xFF\x01\n", 21));
 }
 
+// The file's bytes are judged as a whole, across the reader's 64 KiB reads
+// and its CR LF translation.
+TEST_F(HelpFileTest, AFileIsUtf8WhenAllItsBytesAre)
+{
+    std::string filler;
+    while (filler.size() < 70000)
+        filler += "  <node>  node tag\r\n";
+    const std::string start = "len:command\r\n" + filler;
+    for (const size_t nAt : {size_t{65534}, size_t{65535}, size_t{65536}})
+    {
+        // The micro sign "\xC2\xB5" starts nAt bytes into the file.
+        std::string contents = start.substr(0, nAt) + "\xC2\xB5m\r\n" + filler + "#\r\n";
+        EXPECT_TRUE(Load(contents).IsUtf8()) << nAt;
+        contents[nAt] = 'x';
+        EXPECT_FALSE(Load(contents).IsUtf8()) << nAt << ": a lone continuation byte";
+    }
+    EXPECT_FALSE(Load("ascii:command\r\nplain\r\n#\r\n").IsUtf8());
+    EXPECT_FALSE(Load("latin:command\r\nL\xE4nge\r\n#\r\n").IsUtf8());
+    EXPECT_TRUE(Load("utf:command\r\nL\xC3\xA4nge\r\n#\r\n").IsUtf8());
+}
+
 TEST_F(HelpFileTest, LongLinesAreReadInPiecesThatCountAsLines)
 {
     const std::string longLine(100000, 'x');
