@@ -49,18 +49,6 @@ struct CEditor
     CScriptEdit edit;
 };
 
-CTextControl::StreamReader ReaderOf(const std::string& bytes)
-{
-    auto pPos = std::make_shared<size_t>(0);
-    return [&bytes, pPos](char* pBuffer, long nWanted) -> long
-    {
-        const size_t nTake = std::min(bytes.size() - *pPos, static_cast<size_t>(nWanted));
-        std::copy_n(bytes.data() + *pPos, nTake, pBuffer);
-        *pPos += nTake;
-        return static_cast<long>(nTake);
-    };
-}
-
 void BM_FontifyAll(benchmark::State& state)
 {
     CEditor editor;

@@ -1,6 +1,6 @@
 // The text file reader: the first byte chooses the piece size, the rest is
-// the file. Pieces, views and the whole-file walk must agree with each other
-// and with the file read as Windows text mode reads it.
+// the file. Pieces, views and the whole-file walks, skipping or not, must
+// agree with each other and with the file read as Windows text mode reads it.
 #include "FuzzSupport.h"
 #include "platform/TextFileReader.h"
 
@@ -64,6 +64,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                             return true;
                         });
     Require(i == pieces.size(), "the walk reaches the end");
+
+    // A walk that passes over the pieces not beginning with c passes over
+    // whole pieces only, and sees every piece that begins with c.
+    const char c = expected.empty() ? '#' : expected[expected.size() / 2];
+    reader.Rewind();
+    i = 0;
+    reader.ForEachPiece(nMax, storage,
+                        [&](std::string_view walked)
+                        {
+                            Require(i < pieces.size() && walked == pieces[i++],
+                                    "the skipping walk gives the same pieces");
+                            size_t nSkipped = reader.SkipPiecesNotStartingWith(c, nMax);
+                            while (nSkipped > 0)
+                            {
+                                Require(i < pieces.size() && pieces[i].size() <= nSkipped &&
+                                            pieces[i][0] != c,
+                                        "only whole pieces not beginning with c are passed over");
+                                nSkipped -= pieces[i++].size();
+                            }
+                            return true;
+                        });
+    Require(i == pieces.size(), "the skipping walk reaches the end");
 
     reader.Rewind();
     std::string line;

@@ -211,6 +211,9 @@ void CHelpFile::Load(const std::string& path)
                             bAtBlockStart = false;
                             if (headerState == EHeader::None && !IsBlank(piece))
                                 readHeader(Trim(piece));
+                            // Past the header, only the next separator matters.
+                            if (headerState != EHeader::None)
+                                m_file.SkipPiecesNotStartingWith('#', kMaxPiece);
                             return true;
                         });
     m_file.WatchBytes(nullptr);

@@ -135,6 +135,50 @@ bool CTextFileReader::Fill()
     }
 }
 
+// Pieces begin at each line start and every nMax characters after it within a
+// longer line, so a c found in the buffer begins a piece only where its
+// distance from the last line feed before it is a multiple of nMax.
+size_t CTextFileReader::SkipPiecesNotStartingWith(char c, size_t nMax)
+{
+    const char* const pBuffer = m_buffer.data();
+    const size_t nStart = m_nPos;
+    size_t nLineStart = m_nPos; // pieces begin here and every nMax after, up to a line feed
+    size_t nScanned = m_nPos;   // no line feed lies between nLineStart and here
+    size_t nFrom = m_nPos;
+    while (nFrom < m_nEnd)
+    {
+        const void* pFound = std::memchr(pBuffer + nFrom, c, m_nEnd - nFrom);
+        if (pFound == nullptr)
+            break;
+        const auto nAt = static_cast<size_t>(static_cast<const char*>(pFound) - pBuffer);
+        for (size_t n = nAt; n > nScanned; --n)
+        {
+            if (pBuffer[n - 1] == '\n')
+            {
+                nLineStart = n;
+                break;
+            }
+        }
+        nScanned = nAt;
+        if ((nAt - nLineStart) % nMax == 0)
+        {
+            m_nPos = nAt;
+            return nAt - nStart;
+        }
+        nFrom = nAt + 1;
+    }
+    // No piece left in the buffer begins with c: pass over its whole lines.
+    for (size_t n = m_nEnd; n > m_nPos; --n)
+    {
+        if (pBuffer[n - 1] == '\n')
+        {
+            m_nPos = n;
+            break;
+        }
+    }
+    return m_nPos - nStart;
+}
+
 bool CTextFileReader::ReadPiece(std::string& piece, size_t nMax)
 {
     piece.clear();

@@ -39,7 +39,14 @@ public:
     // returns false or the file ends. The pieces lying whole in the buffer are
     // found in one loop, without a call for each: a help library of a hundred
     // thousand records is read line by line at start-up.
+    // visit may call SkipPiecesNotStartingWith to pass over pieces it need not see.
     template <class Visit> void ForEachPiece(size_t nMax, std::string& storage, Visit visit);
+    // Passes over the pieces that lie whole in the read buffer and do not begin
+    // with c, as if they had been read, up to the first piece that begins with
+    // c or the last line feed in the buffer. Returns the characters passed
+    // over. A help file's record body is skipped this way with one search for
+    // c instead of a step per line.
+    size_t SkipPiecesNotStartingWith(char c, size_t nMax);
 
     // Every byte read from now on, as the reads give it, is also fed to the
     // detector (none: nullptr). Once per read rather than once per line.

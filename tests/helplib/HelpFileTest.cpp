@@ -162,6 +162,27 @@ TEST_F(HelpFileTest, BytesOfAnyValueAreKept)
               std::string(" k\0w:command\ntext \xFF\x01\n", 21));
 }
 
+TEST_F(HelpFileTest, EveryRecordOfAFileLargerThanOneReadIsFound)
+{
+    std::string contents;
+    for (int n = 0; n < 5000; ++n)
+    {
+        const std::string keyword = "kw" + std::to_string(n);
+        contents += (n % 7 == 0 ? "\r\n" : "") + keyword + ":command\r\n" + keyword +
+                    " <a> # not a separator\r\n\r\n    <a>  #1 either\r\n#\r\n";
+    }
+    CHelpFile& file = Load(contents);
+    ASSERT_EQ(file.m_nRecords, 5000);
+    for (const int n : {0, 1, 1234, 4321, 4999})
+    {
+        const std::string keyword = "kw" + std::to_string(n);
+        EXPECT_EQ(file.m_keywords[static_cast<size_t>(n)], keyword);
+        EXPECT_EQ(Fetch(keyword, "command"), " " + keyword + ":command\n" + keyword +
+                                                 " <a> # not a separator\n    <a>  #1 either\n");
+    }
+    EXPECT_THAT(m_ui.m_messages, IsEmpty());
+}
+
 // The file's bytes are judged as a whole, across the reader's 64 KiB reads
 // and its CR LF translation.
 TEST_F(HelpFileTest, AFileIsUtf8WhenAllItsBytesAre)

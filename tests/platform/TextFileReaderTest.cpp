@@ -18,6 +18,24 @@ std::vector<std::string> Pieces(const std::string& path, size_t nMax)
     return pieces;
 }
 
+// The pieces a walk sees when it passes over those not beginning with c after
+// each piece it is given.
+std::vector<std::string> PiecesSeenSkipping(const std::string& path, size_t nMax, char c)
+{
+    CTextFileReader reader;
+    EXPECT_TRUE(reader.Open(path));
+    std::vector<std::string> seen;
+    std::string storage;
+    reader.ForEachPiece(nMax, storage,
+                        [&](std::string_view piece)
+                        {
+                            seen.emplace_back(piece);
+                            reader.SkipPiecesNotStartingWith(c, nMax);
+                            return true;
+                        });
+    return seen;
+}
+
 std::vector<std::string> Lines(const std::string& path, size_t nMax)
 {
     CTextFileReader reader;
@@ -98,4 +116,26 @@ TEST(TextFileReader, OnlyRegularFilesOpen)
     EXPECT_TRUE(reader.IsOpen());
     EXPECT_TRUE(reader.Close());
     EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(TextFileReader, SkippingStopsOnlyWhereAPieceBeginsWithTheCharacter)
+{
+    CTempDir dir;
+    // Pieces of 4: "ab#d" "#f\n" "#x\n" "abcd" "#fg\n" "zz\n" "#end" "\n".
+    const std::string path = dir.Write("t.txt", "ab#d#f\n#x\nabcd#fg\nzz\n#end\n");
+    const std::vector<std::string> expected = {"ab#d", "#f\n", "#x\n", "#fg\n", "#end"};
+    EXPECT_EQ(PiecesSeenSkipping(path, 4, '#'), expected);
+
+    // Across reads of 64 KiB, with CR LF line ends: every "#" line is seen.
+    std::string bytes;
+    std::vector<std::string> separators;
+    for (int n = 0; bytes.size() < 200000; ++n)
+    {
+        bytes += "body line with a # inside\r\n\r\n";
+        separators.push_back("#" + std::to_string(n) + "\n");
+        bytes += separators.back().substr(0, separators.back().size() - 1) + "\r\n";
+    }
+    std::vector<std::string> seen = PiecesSeenSkipping(dir.Write("big.txt", bytes), 100, '#');
+    std::erase_if(seen, [](const std::string& piece) { return piece[0] != '#'; });
+    EXPECT_EQ(seen, separators);
 }
