@@ -52,6 +52,11 @@ public:
 };
 } // namespace
 
+void RepeatedForFigure(benchmark::internal::Benchmark* pBenchmark)
+{
+    pBenchmark->MinTime(0.2)->Repetitions(kFigureRepetitions)->ReportAggregatesOnly(true);
+}
+
 void ReportFigure(const std::string& name, double value, const std::string& unit)
 {
     char line[256];

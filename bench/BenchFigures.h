@@ -1,5 +1,6 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ struct CBenchFigure
 // Benchmarks behind a ratio run this often and give their median, so a
 // moment of load on the two cores moves neither side of it.
 constexpr int kFigureRepetitions = 5;
+
+// Applied to such a benchmark: 0.2 s a run, kFigureRepetitions runs, medians.
+void RepeatedForFigure(benchmark::internal::Benchmark* pBenchmark);
 
 // A figure measured directly by a benchmark (a median, say), printed with the rest.
 void ReportFigure(const std::string& name, double value, const std::string& unit);

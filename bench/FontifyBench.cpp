@@ -57,11 +57,7 @@ void BM_FontifyAll(benchmark::State& state)
         editor.edit.FontifyAll();
     state.counters["lines"] = static_cast<double>(editor.edit.GetLineCount());
 }
-BENCHMARK(BM_FontifyAll)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FontifyAll)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // The anchor: Scintilla's Tcl lexer colouring the whole of the same text.
 void BM_LexerTclColouriseAll(benchmark::State& state)
@@ -73,11 +69,7 @@ void BM_LexerTclColouriseAll(benchmark::State& state)
     for (auto _ : state)
         control.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
 }
-BENCHMARK(BM_LexerTclColouriseAll)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LexerTclColouriseAll)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // Opening a script file: the file read, streamed into the pane, and the whole
 // text coloured with the lists filled, as File Open does.
@@ -93,11 +85,7 @@ void BM_Open2Mb(benchmark::State& state)
             state.SkipWithError("the script did not open");
     }
 }
-BENCHMARK(BM_Open2Mb)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Open2Mb)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // A character typed at the end of line 50,000, through the pane's key handling,
 // until its word is coloured; then taken back with Backspace (not timed).
@@ -138,11 +126,7 @@ void BM_ReplaceAll(benchmark::State& state)
         editor.edit.ReplaceAll(" 1", " 9", 0);
     }
 }
-BENCHMARK(BM_ReplaceAll)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReplaceAll)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // The anchor: Scintilla's own search and replace, in a plain loop over the same text.
 void BM_ScintillaReplaceLoop(benchmark::State& state)
@@ -176,11 +160,7 @@ void BM_ScintillaReplaceLoop(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_ScintillaReplaceLoop)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // Recolouring one long line of state.range(0) characters made of a repeated
 // piece: the time should grow with the length, not its square.
@@ -204,9 +184,7 @@ BENCHMARK(BM_FontifyLongLine)
     ->Arg(80000)
     ->Arg(320000)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+    ->Apply(RepeatedForFigure);
 
 // A file of NULs: every character is a delimiter inside one word.
 void BM_FontifyNulLine(benchmark::State& state)
@@ -217,9 +195,7 @@ BENCHMARK(BM_FontifyNulLine)
     ->Arg(80000)
     ->Arg(320000)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+    ->Apply(RepeatedForFigure);
 
 // Tab-separated values, as exported data pasted into a script gives.
 void BM_FontifyTabSeparatedLine(benchmark::State& state)
@@ -230,9 +206,7 @@ BENCHMARK(BM_FontifyTabSeparatedLine)
     ->Arg(80000)
     ->Arg(320000)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+    ->Apply(RepeatedForFigure);
 
 // To a variable set only on the script's last line, from the top: every line
 // is read on the way.

@@ -39,11 +39,7 @@ void BM_LoadLibrary(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(edit.LoadHelpFiles(Library().Directory()));
 }
-BENCHMARK(BM_LoadLibrary)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadLibrary)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // The anchor: a plain sequential line read of the same files.
 void BM_ReadLibraryLines(benchmark::State& state)
@@ -63,11 +59,7 @@ void BM_ReadLibraryLines(benchmark::State& state)
         benchmark::DoNotOptimize(nLines);
     }
 }
-BENCHMARK(BM_ReadLibraryLines)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(0.2)
-    ->Repetitions(kFigureRepetitions)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadLibraryLines)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // A power of two, so that picking the next query costs a mask, not a division.
 constexpr size_t kQueries = 4096;
