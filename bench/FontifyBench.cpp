@@ -3,6 +3,7 @@
 #include "BenchFigures.h"
 #include "GeneratedLibrary.h"
 #include "GeneratedScript.h"
+#include "ScintillaReplaceLoop.h"
 #include "editor/CorvaleDoc.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
@@ -17,29 +18,13 @@
 
 namespace
 {
-constexpr size_t kScriptChars = 2000000;
-
-// With CR LF breaks, as the pane holds it: ours and the anchors colour, and
-// replace in, the very same 2,000,000 characters.
-const std::string& Script()
-{
-    static const std::string s_script = GeneratedScriptCrLf(kScriptChars);
-    return s_script;
-}
-
-CGeneratedLibrary& Library()
-{
-    static CGeneratedLibrary s_library(10, 1000);
-    return s_library;
-}
-
 // The editing pane as the view sets it up, with its document.
 struct CEditor
 {
     CEditor()
     {
         edit.AttachTo(doc, summary, edit);
-        edit.LoadHelpFiles(Library().Directory());
+        edit.LoadHelpFiles(BenchLibrary().Directory());
         edit.resize(800, 600);
     }
 
@@ -52,7 +37,7 @@ struct CEditor
 void BM_FontifyAll(benchmark::State& state)
 {
     CEditor editor;
-    editor.edit.SetWindowText(Script());
+    editor.edit.SetWindowText(BenchScript());
     for (auto _ : state)
         editor.edit.FontifyAll();
     state.counters["lines"] = static_cast<double>(editor.edit.GetLineCount());
@@ -65,7 +50,7 @@ void BM_LexerTclColouriseAll(benchmark::State& state)
     CTextControl control;
     QsciLexerTCL lexer;
     control.setLexer(&lexer);
-    control.SetWindowText(Script());
+    control.SetWindowText(BenchScript());
     for (auto _ : state)
         control.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
 }
@@ -78,7 +63,7 @@ void BM_Open2Mb(benchmark::State& state)
     CEditor editor;
     QTemporaryDir folder;
     const std::string path = folder.path().toStdString() + "/model.tcl";
-    std::ofstream(path, std::ios::binary) << Script();
+    std::ofstream(path, std::ios::binary) << BenchScript();
     for (auto _ : state)
     {
         if (!editor.doc.OnOpenDocument(path))
@@ -92,7 +77,7 @@ BENCHMARK(BM_Open2Mb)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 void BM_KeystrokeEndOfLine(benchmark::State& state)
 {
     CEditor editor;
-    editor.edit.SetWindowText(Script());
+    editor.edit.SetWindowText(BenchScript());
     editor.edit.FontifyAll();
     const long nLine = 50000;
     std::vector<double> samples;
@@ -121,7 +106,7 @@ void BM_ReplaceAll(benchmark::State& state)
     for (auto _ : state)
     {
         state.PauseTiming();
-        editor.edit.SetWindowText(Script());
+        editor.edit.SetWindowText(BenchScript());
         state.ResumeTiming();
         editor.edit.ReplaceAll(" 1", " 9", 0);
     }
@@ -138,26 +123,13 @@ void BM_ScintillaReplaceLoop(benchmark::State& state)
     // count characters for its accessibility events on every change.
     control.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
     const QString text =
-        QString::fromLatin1(Script().data(), static_cast<qsizetype>(Script().size()));
+        QString::fromLatin1(BenchScript().data(), static_cast<qsizetype>(BenchScript().size()));
     for (auto _ : state)
     {
         state.PauseTiming();
         control.setText(text);
         state.ResumeTiming();
-        long nPos = 0;
-        for (;;)
-        {
-            const long nLength = control.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-            control.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE,
-                                  static_cast<unsigned long>(nPos), nLength);
-            control.SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, 0UL);
-            if (control.SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET,
-                                      static_cast<uintptr_t>(2), " 1") < 0)
-                break;
-            control.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<uintptr_t>(2),
-                                  " 9");
-            nPos = control.SendScintilla(QsciScintillaBase::SCI_GETTARGETEND);
-        }
+        ScintillaReplaceLoop(control, " 1", " 9");
     }
 }
 BENCHMARK(BM_ScintillaReplaceLoop)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
@@ -214,7 +186,7 @@ void BM_GoToKeywordLine(benchmark::State& state)
 {
     CEditor editor;
     // Within the 2,000,000 characters the pane holds.
-    std::string text = Script().substr(0, kScriptChars - 32);
+    std::string text = BenchScript().substr(0, kBenchScriptChars - 32);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
         text.pop_back();
     editor.edit.SetWindowText(text + "\r\nset lastOfAll 1");

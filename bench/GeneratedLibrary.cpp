@@ -50,3 +50,9 @@ std::string CGeneratedLibrary::Parent(int nFile, int k)
 {
     return k % 10 == 0 ? std::string("command") : Keyword(nFile, k - k % 10);
 }
+
+CGeneratedLibrary& BenchLibrary()
+{
+    static CGeneratedLibrary s_library(10, 1000);
+    return s_library;
+}

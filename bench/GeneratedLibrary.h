@@ -22,3 +22,6 @@ private:
     QTemporaryDir m_dir;
     int m_nFiles;
 };
+
+// The library the benchmarks share: 10 files of 1,000 records, made once.
+CGeneratedLibrary& BenchLibrary();

@@ -91,3 +91,9 @@ std::string GeneratedScriptCrLf(size_t nChars)
         crlf.back() = ' ';
     return crlf;
 }
+
+const std::string& BenchScript()
+{
+    static const std::string s_script = GeneratedScriptCrLf(kBenchScriptChars);
+    return s_script;
+}

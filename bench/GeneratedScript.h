@@ -12,3 +12,8 @@ std::string GeneratedScript(size_t nChars);
 // it, cut to exactly nChars characters without splitting a break: the text
 // both a benchmark and its anchor are given.
 std::string GeneratedScriptCrLf(size_t nChars);
+
+// The script the benchmarks and their anchors share: 2,000,000 characters
+// with CR LF breaks, made once.
+constexpr size_t kBenchScriptChars = 2000000;
+const std::string& BenchScript();

@@ -5,6 +5,7 @@
 #include "BenchFigures.h"
 #include "GeneratedLibrary.h"
 #include "GeneratedScript.h"
+#include "ScintillaReplaceLoop.h"
 #include "app/CorvaleApp.h"
 #include "app/MainFrame.h"
 #include "editor/CompletionPopup.h"
@@ -29,20 +30,6 @@
 
 namespace
 {
-constexpr size_t kScriptChars = 2000000;
-
-const std::string& Script()
-{
-    static const std::string s_script = GeneratedScriptCrLf(kScriptChars);
-    return s_script;
-}
-
-CGeneratedLibrary& Library()
-{
-    static CGeneratedLibrary s_library(10, 1000);
-    return s_library;
-}
-
 // Whatever the last action left to paint is painted and has reached the X server.
 void Flush()
 {
@@ -70,7 +57,7 @@ struct CShownEditor
     CShownEditor()
     {
         edit.AttachTo(doc, summary, edit);
-        edit.LoadHelpFiles(Library().Directory());
+        edit.LoadHelpFiles(BenchLibrary().Directory());
         edit.resize(1000, 700);
         edit.show();
         (void)QTest::qWaitForWindowExposed(&edit);
@@ -120,7 +107,7 @@ std::map<long, double>& KeystrokeMedians()
 void BM_WindowKeystroke(benchmark::State& state)
 {
     CShownEditor editor;
-    editor.edit.SetWindowText(Script());
+    editor.edit.SetWindowText(BenchScript());
     editor.edit.FontifyAll();
     const long nLine = state.range(0);
     std::vector<double> samples;
@@ -162,7 +149,7 @@ void BM_WindowReplaceAll(benchmark::State& state)
     for (auto _ : state)
     {
         state.PauseTiming();
-        editor.edit.SetWindowText(Script());
+        editor.edit.SetWindowText(BenchScript());
         Flush();
         state.ResumeTiming();
         editor.edit.ReplaceAll(" 1", " 9", 0);
@@ -183,22 +170,9 @@ void BM_WindowScintillaReplaceLoop(benchmark::State& state)
     for (auto _ : state)
     {
         state.PauseTiming();
-        anchor.SetText(Script());
+        anchor.SetText(BenchScript());
         state.ResumeTiming();
-        long nPos = 0;
-        for (;;)
-        {
-            const long nLength = control.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-            control.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE,
-                                  static_cast<unsigned long>(nPos), nLength);
-            control.SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, 0UL);
-            if (control.SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET,
-                                      static_cast<uintptr_t>(2), " 1") < 0)
-                break;
-            control.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<uintptr_t>(2),
-                                  " 9");
-            nPos = control.SendScintilla(QsciScintillaBase::SCI_GETTARGETEND);
-        }
+        ScintillaReplaceLoop(control, " 1", " 9");
         Flush();
     }
 }
@@ -215,7 +189,7 @@ void BM_WindowComment10kLines(benchmark::State& state)
     for (auto _ : state)
     {
         state.PauseTiming();
-        editor.edit.SetWindowText(Script());
+        editor.edit.SetWindowText(BenchScript());
         editor.edit.SetSel(0, editor.edit.LineIndex(9999) + 1);
         Flush();
         state.ResumeTiming();

@@ -144,6 +144,18 @@ int CLineColourer::Classify(std::string_view trimmed, std::string_view context) 
 
 namespace
 {
+// The words before a word's delimiter at nContextEnd, trimmed: the line from
+// its first non-white character through nLastNonWhite, or "command" where
+// only white space comes before the delimiter.
+std::string_view ContextView(std::string_view line, long nFirstNonWhite, long nContextEnd,
+                             long nLastNonWhite)
+{
+    if (nContextEnd <= 0 || nFirstNonWhite >= nContextEnd)
+        return "command";
+    return line.substr(static_cast<size_t>(nFirstNonWhite),
+                       static_cast<size_t>(nLastNonWhite + 1 - nFirstNonWhite));
+}
+
 // Answers, for each delimiter of a line in turn, what WordViewAtColumn,
 // HasLetter, Trim and ContextOf answer for the word there, without scanning
 // the line again for each: every boundary they look for only moves forward as
@@ -217,12 +229,7 @@ public:
             if (!IsWhiteSpace(At(m_nContextScanned)))
                 m_nContextLast = m_nContextScanned;
         }
-        if (nContextEnd <= 0 || m_nFirstNonWhite >= nContextEnd)
-            word.context = "command";
-        else
-            word.context =
-                m_line.substr(static_cast<size_t>(m_nFirstNonWhite),
-                              static_cast<size_t>(m_nContextLast + 1 - m_nFirstNonWhite));
+        word.context = ContextView(m_line, m_nFirstNonWhite, nContextEnd, m_nContextLast);
     }
 
 private:
@@ -329,13 +336,7 @@ public:
         }
         word.trimmed = m_line.substr(static_cast<size_t>(m_nWordLeft),
                                      static_cast<size_t>(m_nLastNonWhite + 1 - m_nWordLeft));
-        const long nContextEnd = m_nLastBound;
-        if (nContextEnd <= 0 || m_nFirstNonWhite >= nContextEnd)
-            word.context = "command";
-        else
-            word.context =
-                m_line.substr(static_cast<size_t>(m_nFirstNonWhite),
-                              static_cast<size_t>(m_nContextLast + 1 - m_nFirstNonWhite));
+        word.context = ContextView(m_line, m_nFirstNonWhite, m_nLastBound, m_nContextLast);
     }
 
 private:
