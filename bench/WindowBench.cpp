@@ -142,6 +142,51 @@ BENCHMARK(BM_WindowKeystroke)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(200);
 
+// 10,000 presses of Down through the coloured script, each to its painted
+// frame, with the summary pane shown beside the editing pane: with help on,
+// the help follows the caret; with help off, the pane stays as it is. The two
+// take turns in blocks of 1,000 presses, so a change of load falls on both.
+void BM_WindowArrowDown10k(benchmark::State& state)
+{
+    constexpr int kBlocks = 10;
+    constexpr int kPressesPerBlock = 1000;
+    CShownEditor editor;
+    editor.summary.resize(1000, 200);
+    editor.summary.show();
+    (void)QTest::qWaitForWindowExposed(&editor.summary);
+    editor.edit.SetWindowText(BenchScript());
+    editor.edit.FontifyAll();
+    editor.edit.setFocus();
+    double seconds[2] = {0, 0};
+    for (auto _ : state)
+    {
+        for (int nBlock = 0; nBlock < kBlocks; ++nBlock)
+        {
+            for (const int bHelpOn : {0, 1})
+            {
+                editor.edit.m_bHelpOn = bHelpOn;
+                const long nFrom = editor.edit.LineIndex(nBlock * kPressesPerBlock);
+                editor.edit.SetSel(nFrom, nFrom);
+                editor.edit.ScrollCaret();
+                Flush();
+                const auto start = std::chrono::steady_clock::now();
+                for (int n = 0; n < kPressesPerBlock; ++n)
+                {
+                    QTest::keyClick(&editor.edit, Qt::Key_Down);
+                    Flush();
+                }
+                seconds[bHelpOn] += Seconds(start);
+            }
+        }
+        state.SetIterationTime(seconds[0] + seconds[1]);
+    }
+    // Help on against help off.
+    ReportFigure("window_arrow_down_10k_lines_ms", seconds[1] / seconds[0], "ratio");
+    ReportFigure("window_arrow_down_10k_lines_help_on_ms", seconds[1] * 1e3, "ms");
+    ReportFigure("window_arrow_down_10k_lines_help_off_ms", seconds[0] * 1e3, "ms");
+}
+BENCHMARK(BM_WindowArrowDown10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // Replace All of every " 1" in the script, to the painted window.
 void BM_WindowReplaceAll(benchmark::State& state)
 {

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++
   qt6-base-dev libqscintilla2-qt6-dev libqt6svg6 libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation fonts-noto-mono
   tcl
   xvfb xauth libxtst-dev
   "$@"

@@ -17,6 +17,7 @@
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -48,6 +49,12 @@
 
 using namespace CommandId;
 
+namespace
+{
+// How long a passing message stands in the status bar before "Ready" returns.
+constexpr int kStatusMessageMs = 10000;
+} // namespace
+
 CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParent)
     : QMainWindow(pParent), m_doc(doc), m_router(router)
 {
@@ -78,8 +85,14 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     doc.DefineCommands(*this);
     m_pDialogBar->ShowLists(doc.Variables(), doc.Sources(), m_pRightView->EditPane());
     connect(&doc, &CCorvaleDoc::ListsChanged, m_pDialogBar, &CDialogBar::RefreshLists);
+    // A click in the tree, or Enter on it, says what it put on the clipboard.
+    connect(
+        &m_pLeftView->m_tree, &CCommandTreeCtrl::KeywordCopied, this,
+        [this](const QString& keyword)
+        { statusBar()->showMessage(QStringLiteral("Copied %1").arg(keyword), kStatusMessageMs); });
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    CreateStatusPanes();
     CreateLockIndicators();
     CreateCommands();
     CreateFrameCommands();
@@ -140,6 +153,47 @@ void CMainFrame::CreateCommands()
         else
             m_pToolBar->addAction(ActionOf(nId));
     }
+}
+
+// Where the caret is and whether the script is changed, before the lock
+// indicators. They follow the caret as it moves and are looked at again
+// whenever the program goes idle, since the changed flag is set in many places.
+void CMainFrame::CreateStatusPanes()
+{
+    m_pCaretPane = new QLabel(this);
+    m_pCaretPane->setObjectName(QStringLiteral("CaretPosition"));
+    m_pCaretPane->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999, Col 999")) + 8);
+    m_pModifiedPane = new QLabel(this);
+    m_pModifiedPane->setObjectName(QStringLiteral("Modified"));
+    m_pModifiedPane->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Modified")) +
+                                     8);
+    m_pModifiedPane->setAlignment(Qt::AlignCenter);
+    statusBar()->addPermanentWidget(m_pCaretPane);
+    statusBar()->addPermanentWidget(m_pModifiedPane);
+    connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this,
+            &CMainFrame::UpdateStatusPanes);
+    connect(&m_doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateStatusPanes);
+    if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
+        connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &CMainFrame::UpdateStatusPanes);
+    UpdateStatusPanes();
+}
+
+void CMainFrame::UpdateStatusPanes()
+{
+    const CScriptEdit& edit = m_pRightView->EditPane();
+    long nStart = 0;
+    long nEnd = 0;
+    edit.GetSel(nStart, nEnd);
+    const QString caret = QStringLiteral("Ln %1, Col %2")
+                              .arg(edit.LineFromChar(nEnd) + 1)
+                              .arg(edit.DisplayColumn(nEnd) + 1);
+    if (m_pCaretPane->text() != caret)
+        m_pCaretPane->setText(caret);
+    const QString modified = m_doc.m_bChanged ? QStringLiteral("Modified") : QString();
+    if (m_pModifiedPane->text() != modified)
+        m_pModifiedPane->setText(modified);
 }
 
 // CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
@@ -216,7 +270,16 @@ void CMainFrame::OnStartAnalysis()
         break;
     }
     if (!UserInteraction().StartProgram(program, arguments))
+    {
         UserInteraction().ShowMessage("Error opening file");
+        return;
+    }
+    // The run takes the file as last saved; say so, or an edit that had no
+    // effect would puzzle the user.
+    if (m_doc.m_bChanged)
+        statusBar()->showMessage(
+            QStringLiteral("Started the saved script; unsaved changes are not in this run"),
+            kStatusMessageMs);
 }
 
 // exec.bat is written beside itself and renamed over the old one: a symlink
@@ -415,6 +478,10 @@ void CMainFrame::CreateFrameCommands()
         [this] { m_pRightView->FindWithText(m_pRightView->m_editPane.SearchText()); });
     m_frameCommands.OnCommand(ID_EDIT_REPEAT, [this] { m_pRightView->FindAgain(); });
     m_frameCommands.OnCommand(ID_GO_TO_LINE_BOX, [this] { m_pDialogBar->FocusLineNumber(); });
+    // With the focus in the summary pane, Copy copies what is selected there;
+    // everything else goes where it goes from the editor view.
+    m_summaryPaneCommands = m_editorViewCommands;
+    m_summaryPaneCommands.OnCommand(ID_EDIT_COPY, [this] { m_pRightView->m_summaryPane.Copy(); });
 }
 
 // F6 and Shift+F6 move between the splitter's two panes: the command tree and
@@ -432,6 +499,8 @@ const CCommandTarget* CMainFrame::ActiveViewTarget() const
 {
     if (m_pLeftView->HasFocus())
         return &m_treeViewCommands;
+    if (m_pRightView->m_summaryPane.hasFocus())
+        return &m_summaryPaneCommands;
     return &m_editorViewCommands;
 }
 

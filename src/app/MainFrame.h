@@ -91,6 +91,8 @@ private:
     // The menus, the tool bar and the accelerators, from the command table.
     void CreateCommands();
     void CreateLockIndicators();
+    void CreateStatusPanes();
+    void UpdateStatusPanes();
     static bool UsePdfWithoutPrinters(QPrinter& printer);
     void UpdateLockIndicators();
     void CreateFrameCommands();
@@ -107,7 +109,10 @@ private:
     CCommandTarget m_frameCommands;
     CCommandTarget m_editorViewCommands;
     CCommandTarget m_treeViewCommands;
+    CCommandTarget m_summaryPaneCommands;
     std::map<int, QAction*> m_actions;
     QLabel* m_lockIndicators[3] = {};
+    QLabel* m_pCaretPane = nullptr;
+    QLabel* m_pModifiedPane = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
 };

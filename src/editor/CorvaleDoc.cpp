@@ -2,6 +2,7 @@
 
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
+#include "platform/SystemEncoding.h"
 #include "platform/UserInteraction.h"
 #include "platform/Utf8Detector.h"
 #include "platform/WhiteSpace.h"
@@ -104,7 +105,8 @@ bool CCorvaleDoc::OnNewDocument()
     m_bLineFeedsOnly = false;
     SetPathName(std::string());
     m_pEdit->SetWindowText(std::string());
-    m_pEdit->SetUtf8Text(false);
+    // What the user types into a new script is stored in the system's encoding.
+    m_pEdit->SetUtf8Text(SystemEncodingIsUtf8());
     return true;
 }
 
@@ -147,8 +149,12 @@ bool CCorvaleDoc::Serialize(QIODevice& file, bool bStoring)
             });
         m_bLineFeedsOnly = result.bLineFeedsOnly;
         m_bTruncated = result.bTruncated;
-        // Text that is UTF-8 shows as UTF-8; anything else one byte a character.
-        m_pEdit->SetUtf8Text(CUtf8Detector::IsUtf8(m_pEdit->TextView()));
+        // Text that is UTF-8 shows as UTF-8, and so does plain ASCII on a
+        // UTF-8 system, so that what is typed into it is stored as every
+        // other program there reads it; anything else one byte a character.
+        const std::string_view text = m_pEdit->TextView();
+        m_pEdit->SetUtf8Text(CUtf8Detector::IsUtf8(text) ||
+                             (SystemEncodingIsUtf8() && CUtf8Detector::IsAscii(text)));
     }
     m_bChanged = false;
     return true;

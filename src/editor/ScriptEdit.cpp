@@ -1,6 +1,8 @@
 #include "ScriptEdit.h"
 
+#include "BlockFolding.h"
 #include "CorvaleDoc.h"
+#include "OccurrenceMarker.h"
 
 CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
     : CTextControl(pParent, nControlId), m_addListEntry(
@@ -24,6 +26,8 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
     ShowLineNumbers(true);
     HighlightCaretLine(true);
     SetBraceMatching(true);
+    m_pFolding = new CBlockFolding(*this);
+    m_pOccurrences = new COccurrenceMarker(*this);
 }
 
 CScriptEdit::~CScriptEdit() = default;

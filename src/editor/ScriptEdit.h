@@ -13,7 +13,10 @@
 
 class CCompletionModel;
 class CCompletionPopup;
+class CBlockFolding;
 class CCorvaleDoc;
+class COccurrenceMarker;
+class QTimer;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
 // owns the command library: the help files named by the help directory's
@@ -65,6 +68,10 @@ public:
     void CompleteWith(int nRecord);
     CCompletionPopup* CompletionPopup() const { return m_pCompletionPopup; }
 
+    // ---- aids every editor has ----
+    CBlockFolding& Folding() const { return *m_pFolding; }
+    COccurrenceMarker& Occurrences() const { return *m_pOccurrences; }
+
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
     void SetUpFormats();
@@ -78,6 +85,11 @@ public:
                      bool bLookUpOnly);
     // Handles the caret's line for the character just typed or met (0: none).
     void FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly);
+    // While help is on, shows the help of the word at the caret, as a click
+    // does, without colouring anything; the Soon form once the keys queued
+    // now are handled.
+    void LookUpAtCaret();
+    void LookUpAtCaretSoon();
     void FontifyLine(long nLine);
     // Recolours lines nFirst to nLast, as FontifyLine does each of them.
     void FontifyLines(long nFirst, long nLast);
@@ -101,10 +113,11 @@ public:
     void OnKeyDown(QKeyEvent* pEvent);
 
     // ---- line commands ----
-    // Puts "#" in front of every line the selection touches; each insertion can be undone.
+    // Puts "#" in front of every line the selection touches; one Undo takes
+    // them all back.
     void CommentLines();
-    // Removes a "#" in the first column of every line the selection touches;
-    // this cannot be undone.
+    // Removes a "#" in the first column of every line the selection touches,
+    // as one undo step.
     void UncommentLines();
     // Scrolls to the 1-based line n and selects it (without its break).
     void GoToLine(long n);
@@ -164,6 +177,12 @@ private:
     void MarkChanged();
     // Colours what the character just put in touched, as typing does.
     void ColourTyped(char ch);
+    // Auto-indent: Enter keeps the line's indent (one level more after "{"),
+    // a "}" opening a line takes one level off.
+    void BreakLineIndented(QKeyEvent* pEvent);
+    void Outdent();
+    std::string IndentUnit(long nLine) const;
+    static constexpr long kIndentLookBack = 200;
     // After a key the list passed on: the list narrowed, or closed once the
     // caret has left the word.
     void RefreshCompletions();
@@ -183,4 +202,7 @@ private:
     CCompletionModel* m_pCompletionModel = nullptr;
     CCompletionPopup* m_pCompletionPopup = nullptr;
     long m_nCompletionWordStart = -1;
+    QTimer* m_pLookUpTimer = nullptr;
+    CBlockFolding* m_pFolding = nullptr;
+    COccurrenceMarker* m_pOccurrences = nullptr;
 };

@@ -1,5 +1,6 @@
 // Find and replace in the editing pane.
 #include "CorvaleDoc.h"
+#include "OccurrenceMarker.h"
 #include "ScriptEdit.h"
 #include "platform/UserInteraction.h"
 
@@ -54,6 +55,7 @@ int CScriptEdit::FindNext(const std::string& message, const std::string& findWha
     TakeFocus();
     SetSel(nMatch, nMatchEnd);
     ScrollCaret();
+    m_pOccurrences->MarkSearch(findWhat, nFlags, nMatch, nMatchEnd);
     return 0;
 }
 

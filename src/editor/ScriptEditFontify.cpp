@@ -199,6 +199,27 @@ void CScriptEdit::FontifyAtCaret(char ch, bool bRecolour, bool bLookUpOnly)
     }
 }
 
+// As a click looks the word up, but nothing is coloured: not even the
+// selection a Shift+arrow leaves, nor a comment line.
+void CScriptEdit::LookUpAtCaret()
+{
+    if (m_bHelpOn == 0)
+        return;
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nLineStart = LineIndex(-1);
+    const long nLength = LineLength(nStart);
+    const std::string line = GetTextRange(nLineStart, nLineStart + nLength);
+    const std::string_view trimmed = TrimLeft(line);
+    if (trimmed.empty() || trimmed[0] == '#')
+        return;
+    long nWordStart = 0;
+    long nWordEnd = 0;
+    const CScopedValue<int> noLists(m_bFillLists, 0);
+    Colourer().ClassifyWord(line, nLength, nStart - nLineStart, nWordStart, nWordEnd);
+}
+
 // The word rules with this pane's keywords and library. A command found shows
 // its help while help is on (recolouring turns it off); while the lists are
 // being filled, set and source words go to the document.

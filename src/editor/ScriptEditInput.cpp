@@ -1,12 +1,15 @@
 // Keyboard and mouse in the editing pane: the control edits, the pane colours
 // what was typed, marks the script changed and looks up a clicked word.
+#include "BlockFolding.h"
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
+#include "platform/WhiteSpace.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace
 {
@@ -46,6 +49,18 @@ void CScriptEdit::keyPressEvent(QKeyEvent* pEvent)
         ShowCompletions();
         return;
     }
+    // Ctrl+Shift+[ folds the block at the caret, Ctrl+Shift+] unfolds it (with
+    // Shift the keys read as braces on most layouts).
+    if ((pEvent->modifiers() & ~Qt::KeypadModifier) == (Qt::ControlModifier | Qt::ShiftModifier))
+    {
+        const int nKey = pEvent->key();
+        if (nKey == Qt::Key_BracketLeft || nKey == Qt::Key_BraceLeft ||
+            nKey == Qt::Key_BracketRight || nKey == Qt::Key_BraceRight)
+        {
+            m_pFolding->FoldAtCaret(nKey == Qt::Key_BracketLeft || nKey == Qt::Key_BraceLeft);
+            return;
+        }
+    }
     if (pEvent->key() == Qt::Key_Delete && pEvent->modifiers() == Qt::NoModifier)
     {
         OnKeyDown(pEvent);
@@ -53,26 +68,136 @@ void CScriptEdit::keyPressEvent(QKeyEvent* pEvent)
     }
     const char ch = CharacterOf(pEvent);
     if (ch != 0)
+    {
         OnChar(ch, pEvent);
-    else
-        CTextControl::keyPressEvent(pEvent);
+        return;
+    }
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nLength = GetTextLength();
+    CTextControl::keyPressEvent(pEvent);
+    long nNewStart = 0;
+    long nNewEnd = 0;
+    GetSel(nNewStart, nNewEnd);
+    // The caret moved without an edit: the help follows it, as a click's does.
+    if ((nNewStart != nStart || nNewEnd != nEnd) && GetTextLength() == nLength)
+        LookUpAtCaretSoon();
+}
+
+// A held key sends its moves faster than they are shown; the look-up waits
+// until the queued keys are handled, so there is one per frame.
+void CScriptEdit::LookUpAtCaretSoon()
+{
+    if (m_bHelpOn == 0)
+        return;
+    if (m_pLookUpTimer == nullptr)
+    {
+        m_pLookUpTimer = new QTimer(this);
+        m_pLookUpTimer->setSingleShot(true);
+        m_pLookUpTimer->setInterval(0);
+        connect(m_pLookUpTimer, &QTimer::timeout, this, &CScriptEdit::LookUpAtCaret);
+    }
+    if (!m_pLookUpTimer->isActive())
+        m_pLookUpTimer->start();
 }
 
 void CScriptEdit::OnChar(char ch, QKeyEvent* pEvent)
 {
     if (m_pDoc != nullptr)
         m_pDoc->m_bChanged = true;
+    if (ch == '\r')
+    {
+        BreakLineIndented(pEvent);
+        return;
+    }
+    if (ch == '}')
+    {
+        // A "}" that opens its line closes a block: the line moves out one
+        // level, in the same undo step as the brace.
+        BeginUndoGroup();
+        CTextControl::keyPressEvent(pEvent);
+        Outdent();
+        EndUndoGroup();
+        ColourTyped(ch);
+        return;
+    }
     CTextControl::keyPressEvent(pEvent);
     ColourTyped(ch);
 }
 
+// The unit of one indent level: a tab in a script indented with tabs, else
+// four spaces. The nearest indented line at or above the caret's decides.
+std::string CScriptEdit::IndentUnit(long nLine) const
+{
+    for (long i = nLine, nLooked = 0; i >= 0 && nLooked < kIndentLookBack; --i, ++nLooked)
+    {
+        const long nStart = LineIndex(i);
+        const std::string first = GetTextRange(nStart, nStart + 1);
+        if (first == "\t")
+            return "\t";
+        if (first == " ")
+            return "    ";
+    }
+    return "    ";
+}
+
+// Enter: the new line starts with the blanks the line left behind starts
+// with, one level more after a line that ends in an open brace. The break and
+// the blanks are one undo step, and both come plain, as Enter always left the
+// caret.
+void CScriptEdit::BreakLineIndented(QKeyEvent* pEvent)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nLine = LineFromChar(nStart);
+    const long nLineStart = LineIndex(nLine);
+    const std::string before = GetTextRange(nLineStart, nStart);
+    const size_t nBlanks = before.find_first_not_of(" \t");
+    std::string indent = before.substr(0, nBlanks);
+    const std::string_view left = TrimRight(before);
+    if (!left.empty() && left.back() == '{' && (left.size() < 2 || left[left.size() - 2] != '\\'))
+        indent += IndentUnit(nLine);
+
+    BeginUndoGroup();
+    CTextControl::keyPressEvent(pEvent);
+    ApplyToSelection(EWordColour::Plain);
+    if (!indent.empty())
+    {
+        ReplaceSel(indent, true);
+        ApplyToSelection(EWordColour::Plain);
+    }
+    EndUndoGroup();
+}
+
+// Takes one level off the caret's line when only blanks stand before the
+// character just typed: a tab, or up to four spaces.
+void CScriptEdit::Outdent()
+{
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    const long nLineStart = LineIndex(LineFromChar(nEnd));
+    if (nEnd - 1 <= nLineStart)
+        return;
+    const std::string blanks = GetTextRange(nLineStart, nEnd - 1);
+    if (blanks.find_first_not_of(" \t") != std::string::npos)
+        return;
+    long nRemove = 0;
+    if (blanks.back() == '\t')
+        nRemove = 1;
+    else
+        while (nRemove < 4 && nRemove < static_cast<long>(blanks.size()) &&
+               blanks[blanks.size() - 1 - static_cast<size_t>(nRemove)] == ' ')
+            ++nRemove;
+    const long nBraceAt = nEnd - 1;
+    ReplaceRange(nBraceAt - nRemove, nBraceAt, std::string(), true);
+    SetSel(nEnd - nRemove, nEnd - nRemove);
+}
+
 void CScriptEdit::ColourTyped(char ch)
 {
-    if (ch == '\r')
-    {
-        ApplyToSelection(EWordColour::Plain);
-        return;
-    }
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);

@@ -6,7 +6,8 @@
 // Both line commands: act on every line the selection touches (a selection
 // ending at the start of a line takes that line too), recolour those lines,
 // and leave the caret at the old selection end as a number. The lines are
-// changed in place, without a selection or a scroll for each.
+// changed in place, without a selection or a scroll for each, and one Undo
+// takes the whole command back.
 void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>& action)
 {
     long nStart = 0;
@@ -14,8 +15,10 @@ void CScriptEdit::ForEachSelectedLine(const std::function<void(long nLineStart)>
     GetSel(nStart, nEnd);
     const long nFirst = LineFromChar(nStart);
     const long nLast = LineFromChar(nEnd);
+    BeginUndoGroup();
     for (long i = nFirst; i <= nLast; ++i)
         action(LineIndex(i));
+    EndUndoGroup();
     FontifyLines(nFirst, nLast);
     SetSel(nEnd, nEnd);
 }
@@ -31,9 +34,8 @@ void CScriptEdit::UncommentLines()
     ForEachSelectedLine(
         [this](long nLineStart)
         {
-            // Without undo: the history before is discarded.
             if (LineLength(nLineStart) > 0 && GetTextRange(nLineStart, nLineStart + 1) == "#")
-                ReplaceRange(nLineStart, nLineStart + 1, std::string(), false);
+                ReplaceRange(nLineStart, nLineStart + 1, std::string(), true);
         });
 }
 
@@ -57,6 +59,7 @@ void CScriptEdit::GoToLine(long n)
     SetSel(nPos, nPos + LineLength(-1) + 1);
     // The caret may have been out of sight, so the scroll alone may miss the line.
     ScrollCaret();
+    LookUpAtCaret();
 }
 
 void CScriptEdit::GoToKeywordLine(const std::string& name, const std::string& keyword)

@@ -1,5 +1,6 @@
 #include "HelpFile.h"
 
+#include "platform/LineBreakNormaliser.h"
 #include "platform/TextControl.h"
 #include "platform/UserInteraction.h"
 #include "platform/Utf8Detector.h"
@@ -333,6 +334,9 @@ void CHelpFile::ShowHelp(const std::string& keyword, const std::string& parent, 
     std::string text;
     if (FetchHelp(keyword, parent, text))
     {
+        // The help already shown stays as it is, scrolled where the user left it.
+        if (pane.IsUtf8Text() == m_bUtf8 && pane.TextView() == NormaliseLineBreaks(text))
+            return;
         pane.SetUtf8Text(m_bUtf8);
         pane.SetWindowText(text);
     }

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -69,10 +70,24 @@ CTextControl::CTextControl(QWidget* pParent, int nControlId)
     // milliseconds per keystroke in a long script.
     Sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTCHECK);
 
-    Sci(SCI_INDICSETSTYLE, INDIC_CONTAINER, INDIC_STRIKE);
-    Sci(SCI_INDICSETFORE, INDIC_CONTAINER, static_cast<long>(Rgb(0, 0, 0)));
-    Sci(SCI_INDICSETUNDER, INDIC_CONTAINER, 0);
-    Sci(SCI_SETINDICATORCURRENT, INDIC_CONTAINER);
+    Sci(SCI_INDICSETSTYLE, kStrikeIndicator, INDIC_STRIKE);
+    Sci(SCI_INDICSETFORE, kStrikeIndicator, static_cast<long>(Rgb(0, 0, 0)));
+    Sci(SCI_INDICSETUNDER, kStrikeIndicator, 0);
+    // The editor's marks: other occurrences in a light box, problems in
+    // squiggles, all under the text.
+    Sci(SCI_INDICSETSTYLE, kOccurrenceIndicator, INDIC_STRAIGHTBOX);
+    Sci(SCI_INDICSETFORE, kOccurrenceIndicator, static_cast<long>(Rgb(120, 150, 230)));
+    Sci(SCI_INDICSETALPHA, kOccurrenceIndicator, 60);
+    Sci(SCI_INDICSETOUTLINEALPHA, kOccurrenceIndicator, 160);
+    Sci(SCI_INDICSETUNDER, kOccurrenceIndicator, 1);
+    Sci(SCI_INDICSETSTYLE, kErrorIndicator, INDIC_SQUIGGLE);
+    Sci(SCI_INDICSETFORE, kErrorIndicator, static_cast<long>(Rgb(230, 0, 0)));
+    Sci(SCI_INDICSETSTYLE, kWarningIndicator, INDIC_SQUIGGLE);
+    Sci(SCI_INDICSETFORE, kWarningIndicator, static_cast<long>(Rgb(240, 140, 0)));
+    Sci(SCI_INDICSETSTYLE, kUnderlineIndicator, INDIC_COMPOSITIONTHIN);
+    Sci(SCI_INDICSETFLAGS, kUnderlineIndicator, SC_INDICFLAG_VALUEBEFORE);
+    Sci(SCI_INDICSETUNDER, kUnderlineIndicator, 0);
+    Sci(SCI_SETINDICATORCURRENT, kStrikeIndicator);
 
     UnbindEditingKeys();
     RefreshAllStyles();
@@ -305,9 +320,56 @@ QRect CTextControl::CharacterRect(long nChar) const
     return QRect(topLeft, QSize(nWidth, nHeight));
 }
 
+long CTextControl::DisplayColumn(long nPos) const
+{
+    nPos = ClampPosition(nPos);
+    const long nLineStart = LineIndex(LineFromChar(nPos));
+    const std::string_view text = TextView();
+    const bool bUtf8 = isUtf8();
+    long nColumn = 0;
+    for (long i = nLineStart; i < nPos; ++i)
+    {
+        const auto c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+        if (c == '\t')
+            nColumn = (nColumn / 8 + 1) * 8;
+        else if (!bUtf8 || (c & 0xC0) != 0x80)
+            ++nColumn;
+    }
+    return nColumn;
+}
+
 void CTextControl::ScrollCaret()
 {
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    // What is selected is shown, whatever fold hid it.
+    for (long nLine = LineFromChar(nStart); nLine <= LineFromChar(nEnd); ++nLine)
+        EnsureLineVisible(nLine);
     Sci(SCI_SCROLLCARET);
+}
+
+void CTextControl::NoteChange(long nFrom, long nTo)
+{
+    m_nChangedFrom = m_nChangedFrom < 0 ? nFrom : std::min(m_nChangedFrom, nFrom);
+    m_nChangedTo = std::max(m_nChangedTo, nTo);
+    if (m_bChangesQueued)
+        return;
+    m_bChangesQueued = true;
+    QTimer::singleShot(0, this, &CTextControl::TellChanges);
+}
+
+void CTextControl::TellChanges()
+{
+    m_bChangesQueued = false;
+    if (m_nChangedFrom < 0)
+        return;
+    const long nLength = GetTextLength();
+    const long nFrom = std::min(m_nChangedFrom, nLength);
+    const long nTo = std::clamp(m_nChangedTo, nFrom, nLength);
+    m_nChangedFrom = -1;
+    m_nChangedTo = -1;
+    emit TextEdited(nFrom, nTo);
 }
 
 // ---- editing -------------------------------------------------------------
@@ -359,6 +421,7 @@ long CTextControl::ReplaceRange(long nStart, long nEnd, const std::string& text,
         Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(nStart), nEnd);
     SciText(SCI_REPLACETARGET, fitted.size(), fitted.data());
+    NoteChange(nStart, nStart + static_cast<long>(fitted.size()));
     m_nPendingPos = -1;
     if (bCanUndo)
     {
@@ -409,6 +472,7 @@ void CTextControl::ReplaceAllText(const std::string& normalisedText)
     }
     Sci(SCI_EMPTYUNDOBUFFER);
     Sci(SCI_SETUNDOCOLLECTION, 1);
+    NoteChange(0, GetTextLength());
     m_bInsertDefault = false;
     Sci(SCI_SETEMPTYSELECTION, 0);
     Sci(SCI_SETFIRSTVISIBLELINE, 0);
@@ -517,6 +581,7 @@ CTextControl::CTextSpan CTextControl::StepHistory(unsigned int nMessage)
     while (nSuffix < nCommon - nPrefix &&
            before[before.size() - 1 - nSuffix] == after[after.size() - 1 - nSuffix])
         ++nSuffix;
+    NoteChange(static_cast<long>(nPrefix), static_cast<long>(after.size() - nSuffix));
     return {static_cast<long>(nPrefix), static_cast<long>(after.size() - nSuffix)};
 }
 
@@ -600,6 +665,7 @@ void CTextControl::OnModified(int nPosition, int nType, const char*, int nLength
         SciText(SCI_CHANGEINSERTION, 0, "");
         return;
     }
+    NoteChange(nPosition, nPosition + nLength);
     CInsertion insertion{nPosition, nLength, CStyleTable::kDefaultStyle, m_bDefaultStrike};
     if (!m_bInsertDefault)
     {
@@ -636,6 +702,8 @@ void CTextControl::OnUpdateUi(int nUpdated)
     // edit operation runs, its end does this.
     if (m_nEditDepth == 0)
         FormatInsertions();
+    if (nUpdated & SC_UPDATE_V_SCROLL)
+        emit Scrolled();
     if (!(nUpdated & (SC_UPDATE_SELECTION | SC_UPDATE_CONTENT)))
         return;
     if (nUpdated & SC_UPDATE_CONTENT)
@@ -647,6 +715,7 @@ void CTextControl::OnUpdateUi(int nUpdated)
     GetSel(nStart, nEnd);
     if (m_nPendingPos >= 0 && (nStart != nEnd || nStart != m_nPendingPos))
         m_nPendingPos = -1;
+    emit SelectionChanged();
     // A screen reader follows the caret; the offset is the position itself.
     if (QAccessible::isActive())
     {
@@ -733,7 +802,11 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
         // Moving text inside the control: Scintilla's own move keeps the breaks.
         {
             const CEditOperation operation(*this);
+            long nStart = 0;
+            long nEnd = 0;
+            GetSel(nStart, nEnd);
             QsciScintilla::dropEvent(pEvent);
+            NoteChange(std::min(nStart, GetTextLength()), std::min(nEnd, GetTextLength()));
         }
         emit TextDropped();
         return;
@@ -751,21 +824,63 @@ void CTextControl::dropEvent(QDropEvent* pEvent)
     pEvent->acceptProposedAction();
 }
 
+// A key held with Ctrl, Alt or Meta that no editing command of the control
+// takes. AltGr, which X11 reports as a group switch and Windows as Ctrl+Alt,
+// still types its character.
+bool CTextControl::IsUnboundChord(const QKeyEvent* pEvent) const
+{
+    const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
+    const Qt::KeyboardModifiers chord =
+        modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!chord || (modifiers & Qt::GroupSwitchModifier) ||
+        chord == (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const QString text = pEvent->text();
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    const int nKey = pEvent->key() | static_cast<int>(modifiers & (Qt::ShiftModifier | chord));
+    return const_cast<CTextControl*>(this)->standardCommands()->boundTo(nKey) == nullptr;
+}
+
 // Typing: what the key put in takes the format at its place. A key that only
 // deleted drops the format kept for the caret.
 void CTextControl::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (IsUnboundChord(pEvent))
+    {
+        // Scintilla would type the key's character; a chord is a command or nothing.
+        pEvent->accept();
+        return;
+    }
     const CEditOperation operation(*this);
     const long nLengthBefore = GetTextLength();
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
     QsciScintilla::keyPressEvent(pEvent);
-    if (m_insertions.empty() && GetTextLength() != nLengthBefore)
-        m_nPendingPos = -1;
+    if (GetTextLength() != nLengthBefore)
+    {
+        // A deletion tells nothing of itself: it lay about the caret.
+        long nNewStart = 0;
+        long nNewEnd = 0;
+        GetSel(nNewStart, nNewEnd);
+        NoteChange(std::min(nStart, nNewStart), std::max(nNewEnd, nNewStart));
+        if (m_insertions.empty())
+            m_nPendingPos = -1;
+    }
 }
 
 void CTextControl::inputMethodEvent(QInputMethodEvent* pEvent)
 {
     const CEditOperation operation(*this);
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
     QsciScintilla::inputMethodEvent(pEvent);
+    long nNewStart = 0;
+    long nNewEnd = 0;
+    GetSel(nNewStart, nNewEnd);
+    NoteChange(std::min(nStart, nNewStart), std::max(nNewEnd, nEnd));
 }
 
 // Without the focus the control shows no selection, as the original control did.

@@ -85,6 +85,10 @@ public:
     long CharFromPos(const QPoint& point) const;
     QRect CharacterRect(long nChar) const;
     void ScrollCaret();
+    // The 0-based column of a position as the user counts it: characters
+    // (UTF-8 sequences as one where the text shows as UTF-8), a tab reaching
+    // to the next multiple of 8.
+    long DisplayColumn(long nPos) const;
 
     // Replaces the selection; the caret ends after the new text, scrolled into
     // view unless told otherwise. Text that would pass the limit is cut to fit.
@@ -151,6 +155,54 @@ public:
     // The brace marked and its partner; -1 for none.
     std::pair<long, long> HighlightedBraces() const { return m_highlightedBraces; }
 
+    // ---- folding ----
+    // A fold margin right of the line numbers, with a box to fold or unfold
+    // every line whose level is a header; a click there folds. Folding hides
+    // lines on screen only: the text and every position stay as they are.
+    void ShowFoldMargin(bool bShow);
+    int FoldMarginWidth() const;
+    // A line's level: the depth it stands at, and whether a block opens on it.
+    struct CFoldLevel
+    {
+        int nDepth = 0;
+        bool bHeader = false;
+        friend bool operator==(const CFoldLevel&, const CFoldLevel&) = default;
+    };
+    CFoldLevel FoldLevel(long nLine) const;
+    void SetFoldLevel(long nLine, const CFoldLevel& level);
+    // Folds (or unfolds) the block whose header is nLine; false when none opens there.
+    bool FoldLine(long nLine, bool bFold);
+    bool IsFolded(long nLine) const;
+    bool IsLineVisible(long nLine) const;
+    // The header of the innermost block holding nLine (nLine itself when it is
+    // one), or -1.
+    long FoldHeaderOf(long nLine) const;
+    // A number kept with each line, which moves with the line as lines come and go.
+    int LineState(long nLine) const;
+    void SetLineState(long nLine, int nState);
+    // Unfolds whatever hides the line.
+    void EnsureLineVisible(long nLine);
+    // The first and last lines of the text shown on screen now.
+    void VisibleLines(long& nFirst, long& nLast) const;
+
+    // ---- indicators: marks drawn over or under the text, never part of it ----
+    enum EIndicator : int
+    {
+        kStrikeIndicator = 8, // the strike-out of formats
+        kBraceIndicator,
+        kBadBraceIndicator,
+        kUnderlineIndicator,
+        kOccurrenceIndicator,
+        kErrorIndicator,
+        kWarningIndicator,
+    };
+    void FillIndicator(int nIndicator, long nStart, long nLength);
+    void ClearIndicator(int nIndicator, long nStart = 0, long nLength = -1);
+    bool IndicatorAt(int nIndicator, long nPos) const;
+    // The ranges [start, end) the indicator covers within [nFrom, nTo).
+    std::vector<std::pair<long, long>> IndicatorRanges(int nIndicator, long nFrom = 0,
+                                                       long nTo = -1) const;
+
     // Plain-text streams. The reader fills a buffer and returns the bytes read,
     // 0 at the end; the writer returns the bytes it wrote. An exception thrown
     // by either passes through, and a failed stream-in leaves the text as it was.
@@ -172,6 +224,14 @@ signals:
     void TextDropped();
     // The context menu was asked for; the control shows none of its own.
     void ContextMenuRequested(const QPoint& globalPos);
+    // The caret or the selection moved, or the text changed, as last shown.
+    void SelectionChanged();
+    // The text changed somewhere in [nFrom, nTo) of the text as it stands now
+    // (as far as the control can tell): sent once the edits queued now are
+    // handled, one signal for a burst of them.
+    void TextEdited(long nFrom, long nTo);
+    // Other lines came into view.
+    void Scrolled();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -189,6 +249,7 @@ protected:
 private:
     // The middle button does nothing: no paste of the X11 selection, no caret move.
     static bool SwallowMiddleButton(QMouseEvent* pEvent);
+    bool IsUnboundChord(const QKeyEvent* pEvent) const;
     // The one way into Scintilla.
     long Sci(unsigned int nMessage, unsigned long wParam = 0, long lParam = 0) const;
     long SciText(unsigned int nMessage, unsigned long wParam, const char* pText) const;
@@ -221,6 +282,13 @@ private:
     };
     int m_nEditDepth = 0;
     void OnUpdateUi(int nUpdated);
+    // Widens the span of changes not yet told, and sees that they are told.
+    void NoteChange(long nFrom, long nTo);
+    void TellChanges();
+    long m_nChangedFrom = -1;
+    long m_nChangedTo = -1;
+    bool m_bChangesQueued = false;
+    bool m_bFoldMargin = false;
 
     CTextSpan StepHistory(unsigned int nMessage);
     void StyleLineNumbers();
@@ -247,6 +315,8 @@ private:
     void MergeIntoRuns(long nStart, const std::string& styles, const CCharFormat& format,
                        const CStyleLook& defaultLook);
     void SetStrikeRange(long nStart, long nLength, bool bStrike);
+    void SetUnderlineRange(long nStart, long nLength, bool bUnderline, std::uint32_t crColour);
+    void SetUnderlineRuns(long nStart, std::string_view styles);
     // The format text inserted at nPos takes: that of the character before it,
     // else that of the character after the nInserted characters just inserted.
     void InsertionStyle(long nPos, long nInserted, int& nStyle, bool& bStrike) const;
@@ -262,6 +332,7 @@ private:
     CStyleTable m_styles;
     bool m_bDefaultStrike = false;
     bool m_bAnyStrike = false;
+    bool m_bAnyUnderline = false;
 
     // The format kept for an empty selection, valid until the caret moves or
     // the text changes.

@@ -70,7 +70,9 @@ void CTextControl::DefineStyle(int nStyle, const CStyleLook& look)
         static_cast<long>(look.yHeight) * SC_FONT_SIZE_MULTIPLIER / 20);
     Sci(SCI_STYLESETBOLD, nId, 0);
     Sci(SCI_STYLESETITALIC, nId, look.bItalic ? 1 : 0);
-    Sci(SCI_STYLESETUNDERLINE, nId, look.bUnderline ? 1 : 0);
+    // Scintilla's underline runs through the underscores; an indicator draws it
+    // below them (see SetUnderlineRange).
+    Sci(SCI_STYLESETUNDERLINE, nId, 0);
     Sci(SCI_STYLESETCHARACTERSET, nId, SC_CHARSET_ANSI);
 }
 
@@ -131,6 +133,48 @@ void CTextControl::SetStyleRange(long nStart, long nLength, int nStyle)
         return;
     Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
     Sci(SCI_SETSTYLING, static_cast<unsigned long>(nLength), nStyle);
+    const CStyleLook& look = m_styles.Look(nStyle);
+    SetUnderlineRange(nStart, nLength, look.bUnderline, look.crColor);
+}
+
+// Underlined text is drawn with a thin line at the bottom of its line, in
+// the text's colour, so that an underscore in a name stays visible.
+void CTextControl::SetUnderlineRange(long nStart, long nLength, bool bUnderline,
+                                     std::uint32_t crColour)
+{
+    if (nLength <= 0 || (!bUnderline && !m_bAnyUnderline))
+        return;
+    Sci(SCI_SETINDICATORCURRENT, kUnderlineIndicator);
+    if (bUnderline)
+    {
+        m_bAnyUnderline = true;
+        Sci(SCI_SETINDICATORVALUE, static_cast<unsigned long>(crColour | SC_INDICVALUEBIT));
+        Sci(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(nStart), nLength);
+    }
+    else
+        Sci(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(nStart), nLength);
+    Sci(SCI_SETINDICATORCURRENT, INDIC_CONTAINER);
+}
+
+// The underline of every run of [nStart, nStart + styles' length) from its style.
+void CTextControl::SetUnderlineRuns(long nStart, std::string_view styles)
+{
+    bool bAny = m_bAnyUnderline;
+    for (int nStyle = 0; !bAny && nStyle < CStyleTable::kStyleCount; ++nStyle)
+        bAny = m_styles.IsAllocated(nStyle) && m_styles.Look(nStyle).bUnderline;
+    if (!bAny)
+        return;
+    size_t nRun = 0;
+    while (nRun < styles.size())
+    {
+        size_t nRunEnd = nRun + 1;
+        while (nRunEnd < styles.size() && styles[nRunEnd] == styles[nRun])
+            ++nRunEnd;
+        const CStyleLook& look = m_styles.Look(static_cast<unsigned char>(styles[nRun]));
+        SetUnderlineRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
+                          look.bUnderline, look.crColor);
+        nRun = nRunEnd;
+    }
 }
 
 void CTextControl::SetStrikeRange(long nStart, long nLength, bool bStrike)
@@ -342,6 +386,7 @@ void CTextControl::SetCharFormats(long nStart, std::string formatOfChar,
     }
     Sci(SCI_STARTSTYLING, static_cast<unsigned long>(nStart), 0xFF);
     SciText(SCI_SETSTYLINGEX, styles.size(), styles.data());
+    SetUnderlineRuns(nStart, styles);
 
     if (!bStrikePass)
         return;

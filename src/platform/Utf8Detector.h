@@ -12,12 +12,20 @@ class CUtf8Detector
 public:
     void Feed(std::string_view bytes);
     bool IsUtf8() const { return !m_bInvalid && m_bNonAscii && m_nPending == 0; }
+    // No byte past ASCII: the text reads the same in every 8-bit encoding and in UTF-8.
+    bool IsAscii() const { return !m_bNonAscii; }
 
     static bool IsUtf8(std::string_view bytes)
     {
         CUtf8Detector detector;
         detector.Feed(bytes);
         return detector.IsUtf8();
+    }
+    static bool IsAscii(std::string_view bytes)
+    {
+        CUtf8Detector detector;
+        detector.Feed(bytes);
+        return detector.IsAscii();
     }
 
 private:

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeView(pParent), m_model(this)
@@ -33,15 +34,54 @@ CCommandTreeCtrl::CCommandTreeCtrl(QWidget* pParent) : QTreeView(pParent), m_mod
 void CCommandTreeCtrl::mousePressEvent(QMouseEvent* pEvent)
 {
     QTreeView::mousePressEvent(pEvent);
-    if (pEvent->button() != Qt::LeftButton)
+    if (pEvent->button() == Qt::LeftButton)
+        ShowAndCopySelected();
+}
+
+void CCommandTreeCtrl::keyPressEvent(QKeyEvent* pEvent)
+{
+    const int nKey = pEvent->key();
+    if ((nKey == Qt::Key_Return || nKey == Qt::Key_Enter || nKey == Qt::Key_Space) &&
+        !(pEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    {
+        pEvent->accept();
+        ShowAndCopySelected();
         return;
-    const int nItem = m_model.ItemOf(currentIndex());
+    }
+    QTreeView::keyPressEvent(pEvent);
+}
+
+void CCommandTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTreeView::currentChanged(current, previous);
+    int nItem = -1;
+    std::string keyword;
+    std::string parent;
+    if (m_pDoc != nullptr && m_pDoc->m_pEdit != nullptr && SelectedCommand(nItem, keyword, parent))
+        m_pDoc->m_pEdit->ShowCommandHelp(keyword, parent);
+}
+
+bool CCommandTreeCtrl::SelectedCommand(int& nItem, std::string& keyword, std::string& parent) const
+{
+    nItem = m_model.ItemOf(currentIndex());
     if (nItem < 0)
-        return;
-    const std::string& keyword = m_model.TextOf(nItem);
+        return false;
+    keyword = m_model.TextOf(nItem);
     const int nParent = m_model.ParentOf(nItem);
-    const std::string parent = nParent >= 0 ? m_model.TextOf(nParent) : std::string();
+    parent = nParent >= 0 ? m_model.TextOf(nParent) : std::string();
+    return true;
+}
+
+void CCommandTreeCtrl::ShowAndCopySelected()
+{
+    int nItem = -1;
+    std::string keyword;
+    std::string parent;
+    if (!SelectedCommand(nItem, keyword, parent))
+        return;
     if (m_pDoc != nullptr && m_pDoc->m_pEdit != nullptr)
         m_pDoc->m_pEdit->ShowTreeCommandHelp(keyword, parent);
-    QApplication::clipboard()->setText(m_model.DisplayTextOf(nItem));
+    const QString text = m_model.DisplayTextOf(nItem);
+    QApplication::clipboard()->setText(text);
+    emit KeywordCopied(text);
 }

@@ -48,6 +48,8 @@ CCorvaleView::CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent)
     m_config.ReadConfiguration();
     setMouseTracking(true);
     connect(&m_editPane, &CTextControl::ContextMenuRequested, this, &CCorvaleView::ShowPopupMenu);
+    connect(&m_summaryPane, &CTextControl::ContextMenuRequested, this,
+            [this](const QPoint& globalPos) { CreateSummaryMenu()->exec(globalPos); });
     // A file dropped on either pane opens like a file chosen in the Open dialog.
     for (CTextControl* pPane : {static_cast<CTextControl*>(&m_editPane), &m_summaryPane})
     {
@@ -230,6 +232,18 @@ std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
     connect(pPaste, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditPaste);
     connect(pUndo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditUndo);
     connect(pRedo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditRedo);
+    return pMenu;
+}
+
+// The summary pane's own menu: its help text can be copied, a usage line say.
+std::unique_ptr<QMenu> CCorvaleView::CreateSummaryMenu()
+{
+    auto pMenu = std::make_unique<QMenu>(this);
+    QAction* pCopy = pMenu->addAction(QStringLiteral("Copy"));
+    pCopy->setEnabled(!m_summaryPane.GetSelText().empty());
+    connect(pCopy, &QAction::triggered, this, [this] { m_summaryPane.Copy(); });
+    QAction* pSelectAll = pMenu->addAction(QStringLiteral("Select All"));
+    connect(pSelectAll, &QAction::triggered, this, [this] { m_summaryPane.SetSel(0, -1); });
     return pMenu;
 }
 

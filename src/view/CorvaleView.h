@@ -64,6 +64,8 @@ public:
     void ShowPopupMenu(const QPoint& globalPos);
     // The popup menu itself, for ShowPopupMenu (and a look in tests).
     std::unique_ptr<QMenu> CreatePopupMenu();
+    // The summary pane's menu: Copy and Select All.
+    std::unique_ptr<QMenu> CreateSummaryMenu();
 
     // Geometry of the last layout, in view coordinates.
     int SplitY() const; // the row just below the bar

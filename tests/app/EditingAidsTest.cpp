@@ -13,7 +13,7 @@
 #include "view/CorvaleView.h"
 #include "view/FindReplaceDlg.h"
 
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -230,7 +230,13 @@ TEST_F(EditingAidsTest, TheSummaryPaneShowsHelpInAFixedPitchFace)
     ASSERT_NE(pFrame, nullptr);
     const CCharFormat format = pFrame->GetRightPane()->m_summaryPane.GetDefaultCharFormat();
     EXPECT_EQ(format.szFaceName, CScriptEdit::FixedPitchFace());
-    EXPECT_TRUE(QFontInfo(QFont(QString::fromStdString(format.szFaceName))).fixedPitch());
+    // What the user sees: every character as wide as the next. (Some fixed-pitch
+    // faces, Noto Sans Mono among them, do not call themselves fixed pitch.)
+    const QFontMetrics metrics(QFont(QString::fromStdString(format.szFaceName)));
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
+              metrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char(' ')),
+              metrics.horizontalAdvance(QLatin1Char('W')));
     // At the height the pane always had: three quarters of the script's.
     EXPECT_EQ(format.yHeight, 157);
 }

@@ -18,8 +18,12 @@ TEST_F(LineCommandsTest, CommentingPutsAHashBeforeEveryTouchedLineAndCanBeUndone
     EXPECT_EQ(ColourOf(0, 3), kPurple);
     EXPECT_TRUE(m_doc.m_bChanged);
 
+    // One step takes the whole command back, and one step brings it again.
     m_edit.Undo();
-    EXPECT_EQ(m_edit.GetWindowText(), "set a 1\r\nset b 2\r\n#set c 3\r\n#set d 4\r\nset e 5\r\n");
+    EXPECT_EQ(m_edit.GetWindowText(), "set a 1\r\nset b 2\r\nset c 3\r\nset d 4\r\nset e 5\r\n");
+    m_edit.Redo();
+    EXPECT_EQ(m_edit.GetWindowText(), "set a 1\r\nset b 2\r\n#set c 3\r\n#set d 4\r\n#set e 5\r\n");
+    m_edit.Undo();
 
     // A selection ending at the start of a line takes that line too; an empty one the caret's.
     m_edit.SetSel(0, m_edit.LineIndex(1));
@@ -31,7 +35,7 @@ TEST_F(LineCommandsTest, CommentingPutsAHashBeforeEveryTouchedLineAndCanBeUndone
     EXPECT_EQ(m_edit.GetLine(0), "##set a 1\r\n");
 }
 
-TEST_F(LineCommandsTest, UncommentingRemovesOneHashInColumnZeroAndCannotBeUndone)
+TEST_F(LineCommandsTest, UncommentingRemovesOneHashInColumnZeroAsOneUndoStep)
 {
     m_edit.SetWindowText("##set a 1\n  # x\nputs a\n");
     m_edit.SetSel(0, 0);
@@ -43,10 +47,14 @@ TEST_F(LineCommandsTest, UncommentingRemovesOneHashInColumnZeroAndCannotBeUndone
     EXPECT_EQ(m_edit.GetWindowText(), "#set a 1\r\n  # x\r\nputs a\r\n");
     EXPECT_EQ(ColourOf(m_edit.LineIndex(1), m_edit.LineIndex(2)), kGrey); // recoloured, not changed
     EXPECT_TRUE(m_doc.m_bChanged);
-    // The history before is gone, so Undo cannot replay it onto the changed text.
-    EXPECT_FALSE(m_edit.CanUndo());
+    // One Undo brings every removed "#" back; the history before stays.
     m_edit.Undo();
+    EXPECT_EQ(m_edit.GetWindowText(), "##set a 1\r\n  # x\r\nputs a\r\n");
+    m_edit.Redo();
     EXPECT_EQ(m_edit.GetWindowText(), "#set a 1\r\n  # x\r\nputs a\r\n");
+    m_edit.Undo();
+    m_edit.Undo();
+    EXPECT_EQ(m_edit.GetWindowText(), "keep ##set a 1\r\n  # x\r\nputs a\r\n");
 }
 
 TEST_F(LineCommandsTest, GoToLineSelectsTheLineOrSaysWhyNot)

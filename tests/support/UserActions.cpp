@@ -50,3 +50,20 @@ int PagesInPdf(const std::string& pdf)
     }
     return nPages;
 }
+
+void TypeText(QWidget* pWidget, const QString& text)
+{
+    for (const QChar c : text)
+    {
+        if (c.unicode() < 0x80)
+        {
+            QTest::keyClicks(pWidget, QString(c));
+            continue;
+        }
+        // Qt names a Latin-1 letter's key after its capital.
+        const QChar upper = c.toUpper();
+        const int nKey = upper.unicode() <= 0xFF ? upper.unicode() : c.unicode();
+        QTest::sendKeyEvent(QTest::Click, pWidget, static_cast<Qt::Key>(nKey), QString(c),
+                            Qt::NoModifier);
+    }
+}

@@ -20,5 +20,9 @@ QPushButton* ButtonWithText(const QWidget& dialog, const QString& text);
 // Replaces a line edit's text as the keyboard does.
 void TypeOver(QLineEdit& edit, const QString& text);
 
+// Types the text key by key, characters past ASCII included, as a keyboard
+// that has them does.
+void TypeText(QWidget* pWidget, const QString& text);
+
 // The pages of a PDF file's text.
 int PagesInPdf(const std::string& pdf);
