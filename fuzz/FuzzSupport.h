@@ -17,3 +17,14 @@ inline std::string_view BytesOf(const uint8_t* pData, size_t nSize)
 {
     return {reinterpret_cast<const char*>(pData), nSize};
 }
+
+#include "text/MessageSink.h"
+
+// Keeps what the parts under test report, installed as the default sink.
+class CFuzzMessages : public CMessageSink
+{
+public:
+    CFuzzMessages() { SetDefaultMessageSink(this); }
+    void ShowMessage(const std::string& text) override { m_nMessages += text.empty() ? 0 : 1; }
+    long m_nMessages = 0;
+};

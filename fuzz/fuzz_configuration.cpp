@@ -1,11 +1,10 @@
 // The configuration reader on arbitrary file bytes.
 #include "FuzzSupport.h"
 #include "config/Configuration.h"
-#include "platform/ScriptedUserInteraction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    static CScriptedUserInteraction s_ui;
+    static CFuzzMessages s_messages;
     const std::string path = WriteScratchFile("corvale.conf", BytesOf(pData, nSize));
     CConfiguration configuration;
     configuration.ReadConfiguration(path);
@@ -14,6 +13,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
          {&configuration.exe, &configuration.bin, &configuration.editor, &configuration.help})
         Require(*pValue == CConfiguration::kNotFound || pValue->size() <= nSize,
                 "a value comes from the file");
-    s_ui.m_messages.clear();
     return 0;
 }

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 #include "helplib/HelpFile.h"
 #include "platform/ScriptedUserInteraction.h"
-#include "platform/TextFileReader.h"
+#include "text/TextFileReader.h"
 
 #include <memory>
 #include <vector>

@@ -2,7 +2,7 @@
 // the file. Pieces, views and the whole-file walks, skipping or not, must
 // agree with each other and with the file read as Windows text mode reads it.
 #include "FuzzSupport.h"
-#include "platform/TextFileReader.h"
+#include "text/TextFileReader.h"
 
 #include <vector>
 

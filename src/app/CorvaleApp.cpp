@@ -8,6 +8,7 @@
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/Latin1.h"
+#include "platform/UserInteraction.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
@@ -91,6 +92,8 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvale.svg")));
+    // The configuration and the library report in the program's message boxes.
+    SetDefaultMessageSink(&UserInteraction());
 
     const CCommandLineInfo commandLine(arguments);
     // /Unregister removes what the program keeps (its settings store; the file

@@ -1,9 +1,8 @@
 #include "Configuration.h"
 
-#include "platform/ConfigurationLocation.h"
-#include "platform/TextFileReader.h"
-#include "platform/UserInteraction.h"
-#include "platform/WhiteSpace.h"
+#include "ConfigurationLocation.h"
+#include "text/TextFileReader.h"
+#include "text/WhiteSpace.h"
 
 #include <algorithm>
 #include <string_view>
@@ -38,14 +37,15 @@ void CConfiguration::ReadConfiguration()
     ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath());
 }
 
-void CConfiguration::ReadConfiguration(const std::string& path, const std::string& shownPath)
+void CConfiguration::ReadConfiguration(const std::string& path, const std::string& shownPath,
+                                       CMessageSink& messages)
 {
     exe = bin = editor = help = kNotFound;
 
     CTextFileReader file;
     if (!file.Open(path))
     {
-        UserInteraction().ShowMessage(
+        messages.ShowMessage(
             "corvale configuration file not found - sytax highlighting and help will not work\n"
             "Location of corvale.conf is required to be " +
             shownPath);
@@ -69,7 +69,7 @@ void CConfiguration::ReadConfiguration(const std::string& path, const std::strin
             exe = line;
             if (!CanOpenForReading(exe))
             {
-                UserInteraction().ShowMessage(
+                messages.ShowMessage(
                     "Path to vorsa.exe not found - will not be able to run scripts through the "
                     "editor\n"
                     "Correct path to vorsa.exe should be specified in " +

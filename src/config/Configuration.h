@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/MessageSink.h"
+
 #include <string>
 
 // The four settings of the configuration file. A value that no line sets
@@ -9,12 +11,14 @@ class CConfiguration
 public:
     static constexpr const char* kNotFound = "not found";
 
-    // Reads the configuration file (ConfigurationFileToRead: the user's, or
-    // the system-wide default) and reports problems in message boxes, which
-    // name the user's path: that is where a user puts their own file.
+    // Reads the configuration file of the platform's place (ConfigurationFileToRead:
+    // the user's, or the system-wide default) and reports problems to the
+    // default message sink, naming the user's path: that is where a user puts
+    // their own file.
     void ReadConfiguration();
     // The same, from a named file; a missing file is reported under shownPath.
-    void ReadConfiguration(const std::string& path, const std::string& shownPath);
+    void ReadConfiguration(const std::string& path, const std::string& shownPath,
+                           CMessageSink& messages = DefaultMessageSink());
     void ReadConfiguration(const std::string& path) { ReadConfiguration(path, path); }
 
     std::string exe = kNotFound;    // the Vorsa executable

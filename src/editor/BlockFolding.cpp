@@ -1,6 +1,6 @@
 #include "BlockFolding.h"
 
-#include "BlockScanner.h"
+#include "text/BlockScanner.h"
 #include "platform/TextControl.h"
 
 #include <algorithm>

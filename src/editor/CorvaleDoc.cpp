@@ -2,10 +2,10 @@
 
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
-#include "platform/SystemEncoding.h"
+#include "text/SystemEncoding.h"
 #include "platform/UserInteraction.h"
-#include "platform/Utf8Detector.h"
-#include "platform/WhiteSpace.h"
+#include "text/Utf8Detector.h"
+#include "text/WhiteSpace.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "LineColourer.h"
 
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include "CompletionModel.h"
 #include "CompletionPopup.h"
 #include "ScriptEdit.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <QKeyEvent>
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "platform/Latin1.h"
 #include "platform/ScopedValue.h"
 #include "platform/WaitCursor.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -2,7 +2,7 @@
 #include "ScriptEdit.h"
 #include "config/Configuration.h"
 #include "platform/ScopedValue.h"
-#include "platform/TextFileReader.h"
+#include "text/TextFileReader.h"
 #include "platform/UserInteraction.h"
 
 #include <algorithm>

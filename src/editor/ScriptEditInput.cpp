@@ -4,7 +4,7 @@
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

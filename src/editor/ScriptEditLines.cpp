@@ -1,7 +1,7 @@
 // Commands on whole lines of the editing pane.
 #include "ScriptEdit.h"
 #include "platform/UserInteraction.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 // Both line commands: act on every line the selection touches (a selection
 // ending at the start of a line takes that line too), recolour those lines,

@@ -1,10 +1,10 @@
 #include "HelpFile.h"
 
-#include "platform/LineBreakNormaliser.h"
+#include "text/LineBreakNormaliser.h"
 #include "platform/TextControl.h"
 #include "platform/UserInteraction.h"
-#include "platform/Utf8Detector.h"
-#include "platform/WhiteSpace.h"
+#include "text/Utf8Detector.h"
+#include "text/WhiteSpace.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 
 #include "CommandIndex.h"
 #include "HelpCacheEntry.h"
-#include "platform/TextFileReader.h"
+#include "text/TextFileReader.h"
 
 #include <memory>
 #include <set>

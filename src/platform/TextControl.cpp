@@ -1,6 +1,6 @@
 #include "TextControl.h"
 
-#include "LineBreakNormaliser.h"
+#include "text/LineBreakNormaliser.h"
 #include "TextControlAccessible.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 // Aids drawn over the text without touching it or its formats: line numbers
 // in the margin, the caret's line, and braces that pair.
-#include "Braces.h"
+#include "text/Braces.h"
 #include "TextControl.h"
 
 #include <algorithm>

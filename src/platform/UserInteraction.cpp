@@ -18,4 +18,6 @@ CUserInteraction& UserInteraction()
 void SetUserInteraction(CUserInteraction* pService)
 {
     g_pInstalled = pService;
+    // What the plain-C++ parts report goes where the service shows its messages.
+    SetDefaultMessageSink(&UserInteraction());
 }

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "text/MessageSink.h"
+
 #include <string>
 #include <vector>
 
 // Everything the program asks of the user goes through this service, so that
-// tests can replace the real dialogs with a scripted stand-in.
-class CUserInteraction
+// tests can replace the real dialogs with a scripted stand-in. Its messages
+// are where the plain-C++ parts report theirs (a CMessageSink).
+class CUserInteraction : public CMessageSink
 {
 public:
-    virtual ~CUserInteraction() = default;
-
     // A modal message box with an OK button, captioned with the application title.
-    virtual void ShowMessage(const std::string& text) = 0;
+    void ShowMessage(const std::string& text) override = 0;
 
     // A modal Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
@@ -37,7 +38,8 @@ public:
 // The service in use: the one installed last, otherwise the Qt dialogs.
 CUserInteraction& UserInteraction();
 
-// Installs a service (not owned); nullptr returns to the Qt dialogs.
+// Installs a service (not owned), also as the default message sink; nullptr
+// returns to the Qt dialogs.
 void SetUserInteraction(CUserInteraction* pService);
 
 // The caption of every message box.

@@ -2,7 +2,7 @@
 
 #include "platform/TextControl.h"
 #include "platform/UserInteraction.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "BatchRunner.h"
 
 #include "WindowsCommandLine.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,9 @@
 #include "CorvaleView.h"
 
 #include "FindReplaceDlg.h"
+#include "config/ConfigurationLocation.h"
 #include "editor/CorvaleDoc.h"
+#include "platform/UserInteraction.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -45,7 +47,8 @@ void Draw3dRect(QPainter& painter, int x, int y, int cx, int cy, const QColor& t
 CCorvaleView::CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent)
     : QWidget(pParent), m_editPane(this, 1), m_summaryPane(this, 2), m_pDoc(pDoc)
 {
-    m_config.ReadConfiguration();
+    // The configuration's place is the platform's; its messages are message boxes.
+    m_config.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(), UserInteraction());
     setMouseTracking(true);
     connect(&m_editPane, &CTextControl::ContextMenuRequested, this, &CCorvaleView::ShowPopupMenu);
     connect(&m_summaryPane, &CTextControl::ContextMenuRequested, this,

@@ -1,11 +1,11 @@
 #include "config/Configuration.h"
 
-#include "platform/ConfigurationLocation.h"
-#include "platform/ScriptedUserInteraction.h"
+#include "config/ConfigurationLocation.h"
+#include "support/RecordedMessages.h"
 #include "support/TempDir.h"
 
-#include <QFile>
 #include <cstdlib>
+#include <filesystem>
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
@@ -40,7 +40,7 @@ protected:
     }
 
     CTempDir m_dir;
-    CScriptedUserInteraction m_ui;
+    CRecordedMessages m_ui;
     std::string m_confPath;
 };
 
@@ -53,15 +53,17 @@ void ExpectAllNotFound(const CConfiguration& config)
 }
 } // namespace
 
+// Where the file lives on Linux and other systems; Windows has its fixed path.
+#ifndef _WIN32
 TEST_F(ConfigurationTest, LocationFollowsXdgConfigHomeThenHome)
 {
     const std::string xdg = m_dir.MakeDirectory("xdg");
-    setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+    SetEnvironment("XDG_CONFIG_HOME", xdg);
     EXPECT_EQ(ConfigurationFilePath(), xdg + "/corvale/corvale.conf");
 
-    unsetenv("XDG_CONFIG_HOME");
+    SetEnvironment("XDG_CONFIG_HOME", "");
     const std::string home = m_dir.MakeDirectory("home");
-    setenv("HOME", home.c_str(), 1);
+    SetEnvironment("HOME", home);
     EXPECT_EQ(ConfigurationFilePath(), home + "/.config/corvale/corvale.conf");
 }
 
@@ -69,7 +71,7 @@ TEST_F(ConfigurationTest, ReadsTheFileAtItsLocation)
 {
     const std::string xdg = m_dir.MakeDirectory("xdg/corvale");
     m_dir.Write("xdg/corvale/corvale.conf", "help /opt/vorsa/help/\n");
-    setenv("XDG_CONFIG_HOME", m_dir.PathOf("xdg").c_str(), 1);
+    SetEnvironment("XDG_CONFIG_HOME", m_dir.PathOf("xdg"));
 
     CConfiguration config;
     config.ReadConfiguration();
@@ -79,7 +81,7 @@ TEST_F(ConfigurationTest, ReadsTheFileAtItsLocation)
 
 TEST_F(ConfigurationTest, MissingOrUnreadableFileNamesTheRealLocation)
 {
-    setenv("XDG_CONFIG_HOME", m_dir.Prefix().c_str(), 1);
+    SetEnvironment("XDG_CONFIG_HOME", m_dir.Prefix());
     const std::string path = ConfigurationFilePath();
     {
         CConfiguration config;
@@ -95,6 +97,8 @@ TEST_F(ConfigurationTest, MissingOrUnreadableFileNamesTheRealLocation)
     ExpectAllNotFound(config);
     EXPECT_THAT(m_ui.m_messages, ElementsAre(MissingFileMessage(path)));
 }
+
+#endif
 
 TEST_F(ConfigurationTest, KeyWordsAreCaseSensitiveWithTwoSpellingsEach)
 {
@@ -234,6 +238,7 @@ TEST_F(ConfigurationTest, BytesArePassedOnUnchanged)
     EXPECT_EQ(config.help, std::string("/h\0elp/\xE9", 8));
 }
 
+#ifndef _WIN32
 // Where the user has no file of their own, the system-wide default (as a
 // package installs it in /etc/xdg) is read; the user's own file wins, and a
 // missing file is reported under the user's path.
@@ -243,8 +248,8 @@ TEST_F(ConfigurationTest, TheSystemDefaultStandsInForAMissingUserFile)
     m_dir.MakeDirectory("first");
     m_dir.MakeDirectory("second/corvale");
     m_dir.Write("second/corvale/corvale.conf", "help /usr/share/corvale/help/\n");
-    setenv("XDG_CONFIG_HOME", user.c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (m_dir.PathOf("first") + ":" + m_dir.PathOf("second")).c_str(), 1);
+    SetEnvironment("XDG_CONFIG_HOME", user);
+    SetEnvironment("XDG_CONFIG_DIRS", (m_dir.PathOf("first") + ":" + m_dir.PathOf("second")));
     {
         CConfiguration config;
         config.ReadConfiguration();
@@ -258,11 +263,12 @@ TEST_F(ConfigurationTest, TheSystemDefaultStandsInForAMissingUserFile)
         config.ReadConfiguration();
         EXPECT_EQ(config.help, "/home/me/help/");
     }
-    setenv("XDG_CONFIG_DIRS", m_dir.PathOf("first").c_str(), 1);
-    QFile::remove(QString::fromStdString(m_dir.PathOf("user/corvale/corvale.conf")));
+    SetEnvironment("XDG_CONFIG_DIRS", m_dir.PathOf("first"));
+    std::filesystem::remove(m_dir.PathOf("user/corvale/corvale.conf"));
     CConfiguration config;
     config.ReadConfiguration();
     ExpectAllNotFound(config);
     EXPECT_THAT(m_ui.m_messages, ElementsAre(MissingFileMessage(user + "/corvale/corvale.conf")));
-    setenv("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests", 1);
+    SetEnvironment("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests");
 }
+#endif

@@ -1,5 +1,5 @@
 #include "EditorFixture.h"
-#include "platform/WhiteSpace.h"
+#include "text/WhiteSpace.h"
 
 #include <QTest>
 #include <random>

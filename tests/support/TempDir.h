@@ -1,13 +1,16 @@
 #pragma once
 
-#include <QTemporaryDir>
 #include <string>
 
-// A scratch folder that disappears with the test.
+// A scratch folder that disappears with the test. Plain C++, so the tests of
+// the Qt-free core (on Windows too) use it as well.
 class CTempDir
 {
 public:
     CTempDir();
+    ~CTempDir();
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
 
     // The folder's path with a trailing separator, ready to be used as a prefix.
     std::string Prefix() const;
@@ -20,8 +23,11 @@ public:
     void UseAsConfigurationHome(const std::string& configuration) const;
 
 private:
-    QTemporaryDir m_dir;
+    std::string m_path;
 };
 
 // The whole file, byte for byte.
 std::string ReadFileBytes(const std::string& path);
+
+// Sets an environment variable for the rest of the process.
+void SetEnvironment(const std::string& name, const std::string& value);

@@ -1,4 +1,4 @@
-#include "platform/Utf8Detector.h"
+#include "text/Utf8Detector.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/LineBreakNormaliser.h"
+#include "text/LineBreakNormaliser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/TextFileReader.h"
+#include "text/TextFileReader.h"
 
 #include "support/TempDir.h"
 

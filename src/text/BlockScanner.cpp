@@ -1,4 +1,4 @@
-#include "BlockScanner.h"
+#include "text/BlockScanner.h"
 
 #include <algorithm>
 
