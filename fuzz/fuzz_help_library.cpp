@@ -4,7 +4,6 @@
 // then help files f0.txt, f1.txt, ... The list names files of the folder.
 #include "FuzzSupport.h"
 #include "helplib/HelpFile.h"
-#include "platform/ScriptedUserInteraction.h"
 #include "text/TextFileReader.h"
 
 #include <memory>
@@ -30,7 +29,7 @@ std::vector<std::string_view> Split(std::string_view bytes, char separator)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    static CScriptedUserInteraction s_ui;
+    static CFuzzMessages s_messages;
     const std::string_view input = BytesOf(pData, nSize);
     const std::vector<std::string_view> parts = Split(input, '\x1e');
     const std::string listPath = WriteScratchFile("list.txt", parts[0]);
@@ -67,6 +66,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             Require(pFile->m_nCacheUsed <= pFile->m_nCacheSize, "the cache stays in bounds");
         }
     }
-    s_ui.m_messages.clear();
     return 0;
 }

@@ -2,8 +2,7 @@
 
 #include "LineColourer.h"
 #include "WordColour.h"
-#include "helplib/CompletionIndex.h"
-#include "helplib/HelpFile.h"
+#include "helplib/CommandLibrary.h"
 #include "platform/TextControl.h"
 
 #include <functional>
@@ -45,6 +44,8 @@ public:
     bool ShowCommandHelp(std::string_view keyword, std::string_view parent);
     // The same, but shows the text even while help is off.
     bool ShowTreeCommandHelp(const std::string& keyword, const std::string& parent);
+    // The library the pane colours and looks up with.
+    const CCommandLibrary& Library() const { return m_library; }
 
     // ---- completion from the library (Ctrl+Space) ----
     // The word being typed at the caret: where it starts, what of it is typed,
@@ -152,10 +153,17 @@ public:
     std::uint32_t m_crText = Rgb(0, 0, 0);
     std::uint32_t m_crComment = Rgb(150, 150, 150);
     int m_nTclKeywords = 14;
-    int m_nHelpFiles = 0;
     std::vector<std::string> m_tclKeywords = std::vector<std::string>(14);
-    std::vector<std::unique_ptr<CHelpFile>> m_helpFiles;
-    std::vector<std::string> m_helpPaths;
+
+private:
+    // The command library; the members below are its own, by the names the
+    // pane has always given them.
+    CCommandLibrary m_library;
+
+public:
+    const int& m_nHelpFiles = m_library.m_nHelpFiles;
+    const std::vector<std::unique_ptr<CHelpFile>>& m_helpFiles = m_library.m_helpFiles;
+    const std::vector<std::string>& m_helpPaths = m_library.m_helpPaths;
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -166,8 +174,8 @@ private:
     // Applies a format to [nStart, nEnd) through the selection, and restores it.
     void ColourRange(long nStart, long nEnd, EWordColour colour, bool bWholeWords);
     void ApplyToSelection(EWordColour colour);
-    // The first help file in list order with this record, or -1.
-    int FindHelpFile(std::string_view keyword, std::string_view parent) const;
+    // Shows the record's help in the summary pane.
+    void ShowRecordHelp(int nRecord);
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
     CLineColourer Colourer();
@@ -192,13 +200,6 @@ private:
 
     long long m_nLastProgressMs = 0;
 
-    // Every record of the library in list order, so that a lookup asks one
-    // index instead of each help file in turn; m_fileFirstRecord[f] is the
-    // number of file f's first record.
-    CCommandIndex m_libraryIndex;
-    std::vector<int> m_fileFirstRecord;
-    // Built when completion is first asked for.
-    mutable CCompletionIndex m_completionIndex;
     CCompletionModel* m_pCompletionModel = nullptr;
     CCompletionPopup* m_pCompletionPopup = nullptr;
     long m_nCompletionWordStart = -1;

@@ -34,39 +34,18 @@ CScriptEdit::CCompletionContext CScriptEdit::CompletionContextAtCaret() const
 
 std::vector<int> CScriptEdit::Completions(const CCompletionContext& context) const
 {
-    if (!m_completionIndex.IsBuilt())
-    {
-        std::vector<std::string_view> keywords;
-        std::vector<std::string_view> parents;
-        std::vector<bool> usable;
-        for (const auto& pHelpFile : m_helpFiles)
-        {
-            for (int k = 0; k < pHelpFile->m_nRecords; ++k)
-            {
-                keywords.push_back(pHelpFile->m_keywords[static_cast<size_t>(k)]);
-                parents.push_back(pHelpFile->m_parents[static_cast<size_t>(k)]);
-                usable.push_back(pHelpFile->IsUsable(k));
-            }
-        }
-        m_completionIndex.Build(keywords, parents, usable);
-    }
-    return m_completionIndex.Complete(context.parent, context.prefix);
+    return m_library.Complete(context.parent, context.prefix);
 }
 
 std::string_view CScriptEdit::CompletionKeyword(int nRecord) const
 {
-    return m_completionIndex.KeywordOf(nRecord);
+    return m_library.KeywordOf(nRecord);
 }
 
 std::string CScriptEdit::CompletionTip(int nRecord)
 {
-    const auto nFile = static_cast<size_t>(
-        std::upper_bound(m_fileFirstRecord.begin(), m_fileFirstRecord.end(), nRecord) -
-        m_fileFirstRecord.begin() - 1);
-    CHelpFile& file = *m_helpFiles[nFile];
-    const auto nLocal = static_cast<size_t>(nRecord - m_fileFirstRecord[nFile]);
     std::string text;
-    if (!file.FetchHelp(file.m_keywords[nLocal], file.m_parents[nLocal], text))
+    if (!m_library.FetchText(nRecord, text))
         return {};
     // The text starts with the record's header line; the tip is the next line
     // that holds something.

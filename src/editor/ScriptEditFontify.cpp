@@ -231,7 +231,7 @@ CLineColourer CScriptEdit::Colourer()
         {
             // With help off, which file holds the record does not matter.
             return m_bHelpOn != 0 ? ShowCommandHelp(keyword, parent)
-                                  : m_libraryIndex.Find(keyword, parent) >= 0;
+                                  : m_library.Find(keyword, parent) >= 0;
         },
         m_bFillLists == 1 && m_pDoc != nullptr ? &m_addListEntry : nullptr);
 }

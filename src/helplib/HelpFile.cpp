@@ -1,8 +1,5 @@
 #include "HelpFile.h"
 
-#include "text/LineBreakNormaliser.h"
-#include "platform/TextControl.h"
-#include "platform/UserInteraction.h"
 #include "text/Utf8Detector.h"
 #include "text/WhiteSpace.h"
 
@@ -36,17 +33,17 @@ std::set<CHelpFile*>& HeldFiles()
 
 // Whether the cache can be had is asked once, as its size is settled; its
 // slots are then allocated one by one as records are shown.
-CHelpFile::CHelpFile()
+CHelpFile::CHelpFile(CMessageSink& messages) : m_pMessages(&messages)
 {
     m_nCacheUsed = 0;
     m_nCacheSize = kCacheSize;
     if (!s_pfnAllocateCache(m_nCacheSize))
     {
-        UserInteraction().ShowMessage("Memory alloc problem - reducing cache");
+        m_pMessages->ShowMessage("Memory alloc problem - reducing cache");
         m_nCacheSize = kReducedCacheSize;
         if (!s_pfnAllocateCache(m_nCacheSize))
         {
-            UserInteraction().ShowMessage("Memory alloc problem - insufficient cache");
+            m_pMessages->ShowMessage("Memory alloc problem - insufficient cache");
             std::exit(1);
         }
     }
@@ -56,7 +53,7 @@ CHelpFile::~CHelpFile()
 {
     Release();
     if (m_file.IsOpen() && !m_file.Close())
-        UserInteraction().ShowMessage("Error");
+        m_pMessages->ShowMessage("Error");
 }
 
 int CHelpFile::HeldOpenFiles()
@@ -103,10 +100,16 @@ void CHelpFile::DoneReading()
 
 int CHelpFile::parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword)
 {
+    return parseKey_Parent(header, parent, keyword, DefaultMessageSink());
+}
+
+int CHelpFile::parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword,
+                               CMessageSink& messages)
+{
     const size_t nColon = header.find(':');
     if (nColon == std::string::npos)
     {
-        UserInteraction().ShowMessage("parseKey_Parent - Error, keyword:parent in help file ok?");
+        messages.ShowMessage("parseKey_Parent - Error, keyword:parent in help file ok?");
         return -1;
     }
     keyword = header.substr(0, nColon);
@@ -144,7 +147,7 @@ void CHelpFile::Load(const std::string& path)
     }
     if (!bOpen)
     {
-        UserInteraction().ShowMessage("File specified in lists.txt -> " + path + ", not found");
+        m_pMessages->ShowMessage("File specified in lists.txt -> " + path + ", not found");
         return;
     }
     m_bLoaded = true;
@@ -179,7 +182,7 @@ void CHelpFile::Load(const std::string& path)
     {
         bool bUsable = headerState == EHeader::Split;
         if (headerState == EHeader::NoColon)
-            bUsable = parseKey_Parent(badHeader, parent, keyword) == 0;
+            bUsable = parseKey_Parent(badHeader, parent, keyword, *m_pMessages) == 0;
         if (!bUsable)
         {
             keyword.clear();
@@ -300,7 +303,7 @@ bool CHelpFile::ScanForHelp(const std::string& keyword, const std::string& paren
 
         std::string foundKeyword;
         std::string foundParent;
-        if (header && parseKey_Parent(*header, foundParent, foundKeyword) == 0 &&
+        if (header && parseKey_Parent(*header, foundParent, foundKeyword, *m_pMessages) == 0 &&
             foundKeyword == keyword && foundParent == parent)
         {
             if (m_nCacheUsed < m_nCacheSize)
@@ -327,17 +330,4 @@ bool CHelpFile::ScanForHelp(const std::string& keyword, const std::string& paren
             break;
     }
     return false;
-}
-
-void CHelpFile::ShowHelp(const std::string& keyword, const std::string& parent, CTextControl& pane)
-{
-    std::string text;
-    if (FetchHelp(keyword, parent, text))
-    {
-        // The help already shown stays as it is, scrolled where the user left it.
-        if (pane.IsUtf8Text() == m_bUtf8 && pane.TextView() == NormaliseLineBreaks(text))
-            return;
-        pane.SetUtf8Text(m_bUtf8);
-        pane.SetWindowText(text);
-    }
 }

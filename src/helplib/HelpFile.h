@@ -2,6 +2,7 @@
 
 #include "CommandIndex.h"
 #include "HelpCacheEntry.h"
+#include "text/MessageSink.h"
 #include "text/TextFileReader.h"
 
 #include <memory>
@@ -9,8 +10,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CTextControl;
 
 // One help file of the command library. Only the index (keyword and parent of
 // every record) is held in memory; a record's text is read from the file, which
@@ -30,8 +29,9 @@ public:
     static constexpr int kHeldOpenFiles = 128;
 
     // Allocates the cache; on failure a smaller one, and ends the program when
-    // even that fails.
-    CHelpFile();
+    // even that fails. Problems are reported to the sink, which must outlive
+    // the file.
+    explicit CHelpFile(CMessageSink& messages = DefaultMessageSink());
     virtual ~CHelpFile();
     CHelpFile(const CHelpFile&) = delete;
     CHelpFile& operator=(const CHelpFile&) = delete;
@@ -48,10 +48,6 @@ public:
     // The usable records, as the index sees them.
     bool IsUsable(int nRecord) const { return m_usable[static_cast<size_t>(nRecord)]; }
 
-    // Replaces the pane's whole text with the record's text; leaves it alone when
-    // no record matches.
-    void ShowHelp(const std::string& keyword, const std::string& parent, CTextControl& pane);
-
     // The record's text, from the cache or from a scan of the file.
     bool FetchHelp(const std::string& keyword, const std::string& parent, std::string& text);
 
@@ -59,6 +55,8 @@ public:
     // header has no colon; the outputs are then left as they were.
     static int parseKey_Parent(const std::string& header, std::string& parent,
                                std::string& keyword);
+    static int parseKey_Parent(const std::string& header, std::string& parent,
+                               std::string& keyword, CMessageSink& messages);
 
     std::vector<std::string> m_keywords;
     std::vector<std::string> m_parents;
@@ -89,6 +87,7 @@ private:
     // Gives up every held descriptor: their files are opened on demand from now on.
     static void ReleaseAllHeld();
 
+    CMessageSink* m_pMessages;
     std::string m_path;
     bool m_bHeld = false;
     bool m_bLoaded = false;

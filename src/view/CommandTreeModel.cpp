@@ -1,6 +1,6 @@
 #include "CommandTreeModel.h"
 
-#include "helplib/HelpFile.h"
+#include "helplib/CommandLibrary.h"
 #include "platform/Latin1.h"
 
 #include <algorithm>
@@ -11,25 +11,23 @@
 
 namespace
 {
-const std::string kRootText = "command";
+constexpr std::string_view kRootText = "command";
 }
 
 CCommandTreeModel::CCommandTreeModel(QObject* pParent) : QAbstractItemModel(pParent) {}
 
 // The first item of each text is remembered, so finding a parent is a lookup,
 // not a pass over every item inserted so far.
-void CCommandTreeModel::Fill(const std::vector<std::unique_ptr<CHelpFile>>& helpFiles)
+void CCommandTreeModel::Fill(const CCommandLibrary& library)
 {
     beginResetModel();
+    m_pLibrary = &library;
     m_textOf.clear();
     m_parentOf.clear();
-    m_utf8Items.clear();
-    size_t nRecords = 0;
-    for (const auto& pFile : helpFiles)
-        nRecords += static_cast<size_t>(pFile->m_nRecords);
+    const auto nRecords = static_cast<size_t>(library.RecordCount());
     m_textOf.reserve(nRecords + 1);
     m_parentOf.reserve(nRecords + 1);
-    m_textOf.push_back(&kRootText);
+    m_textOf.push_back(kRootText);
     m_parentOf.push_back(-1);
 
     // The first item of each text, in a flat table of item numbers (-1: free),
@@ -42,26 +40,20 @@ void CCommandTreeModel::Fill(const std::vector<std::unique_ptr<CHelpFile>>& help
              i = (i + 1) & (nCapacity - 1))
         {
             int& slot = firstWithText[i];
-            if (slot < 0 || *m_textOf[static_cast<size_t>(slot)] == text)
+            if (slot < 0 || m_textOf[static_cast<size_t>(slot)] == text)
                 return slot;
         }
     };
     slotOf(kRootText) = 0;
-    for (const auto& pFile : helpFiles)
+    for (int k = 0; k < library.RecordCount(); ++k)
     {
-        if (pFile->IsUtf8())
-            m_utf8Items.emplace_back(static_cast<int>(m_textOf.size()),
-                                     static_cast<int>(m_textOf.size()) + pFile->m_nRecords);
-        for (size_t k = 0; k < static_cast<size_t>(pFile->m_nRecords); ++k)
-        {
-            const int nItem = static_cast<int>(m_textOf.size());
-            const int nParent = slotOf(pFile->m_parents[k]);
-            m_parentOf.push_back(nParent >= 0 ? nParent : nItem - 1);
-            m_textOf.push_back(&pFile->m_keywords[k]);
-            int& first = slotOf(pFile->m_keywords[k]);
-            if (first < 0)
-                first = nItem;
-        }
+        const int nItem = static_cast<int>(m_textOf.size());
+        const int nParent = slotOf(library.ParentOf(k));
+        m_parentOf.push_back(nParent >= 0 ? nParent : nItem - 1);
+        m_textOf.push_back(library.KeywordOf(k));
+        int& first = slotOf(library.KeywordOf(k));
+        if (first < 0)
+            first = nItem;
     }
 
     // Children in the order they were inserted, kept together item by item.
@@ -100,19 +92,19 @@ int CCommandTreeModel::ItemOf(const QModelIndex& index) const
     return index.isValid() ? static_cast<int>(index.internalId()) : -1;
 }
 
-const std::string& CCommandTreeModel::TextOf(int nItem) const
+std::string CCommandTreeModel::TextOf(int nItem) const
 {
-    return *m_textOf[static_cast<size_t>(nItem)];
+    return std::string(m_textOf[static_cast<size_t>(nItem)]);
 }
 
+// Item n is the library's record n - 1.
 QString CCommandTreeModel::DisplayTextOf(int nItem) const
 {
-    const std::string& text = TextOf(nItem);
-    const auto inUtf8File = std::upper_bound(m_utf8Items.begin(), m_utf8Items.end(),
-                                             std::pair<int, int>{nItem, INT_MAX});
-    if (inUtf8File != m_utf8Items.begin() && nItem < std::prev(inUtf8File)->second)
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return ToQString(text);
+    const std::string_view text = m_textOf[static_cast<size_t>(nItem)];
+    const auto nSize = static_cast<qsizetype>(text.size());
+    if (nItem > 0 && m_pLibrary != nullptr && m_pLibrary->IsUtf8(nItem - 1))
+        return QString::fromUtf8(text.data(), nSize);
+    return QString::fromLatin1(text.data(), nSize);
 }
 
 int CCommandTreeModel::ParentOf(int nItem) const

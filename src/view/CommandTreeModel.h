@@ -3,10 +3,11 @@
 #include <QAbstractItemModel>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-class CHelpFile;
+class CCommandLibrary;
 
 // The command tree as a model over the library's own records: the root
 // "command", then every record of every help file in list order, each under
@@ -20,14 +21,15 @@ class CCommandTreeModel : public QAbstractItemModel
 public:
     explicit CCommandTreeModel(QObject* pParent = nullptr);
 
-    // Builds the tree from the help files, which must outlive it unchanged.
-    void Fill(const std::vector<std::unique_ptr<CHelpFile>>& helpFiles);
+    // Builds the tree from the library's records, in list order; the library
+    // must outlive it unchanged.
+    void Fill(const CCommandLibrary& library);
 
     // Items are numbered in the order they were inserted: 0 is the root.
     int ItemCount() const { return static_cast<int>(m_parentOf.size()); }
     QModelIndex IndexOfItem(int nItem) const;
     int ItemOf(const QModelIndex& index) const;
-    const std::string& TextOf(int nItem) const;
+    std::string TextOf(int nItem) const;
     // The text as shown: UTF-8 where the item's help file is UTF-8.
     QString DisplayTextOf(int nItem) const;
     // The parent item, or -1 for the root.
@@ -43,11 +45,10 @@ public:
 private:
     int ChildCount(int nItem) const;
 
-    std::vector<const std::string*> m_textOf; // the root's text, then each record's keyword
+    const CCommandLibrary* m_pLibrary = nullptr;
+    std::vector<std::string_view> m_textOf; // the root's text, then each record's keyword
     std::vector<int> m_parentOf;
     std::vector<int> m_rowOf;      // place among its parent's children
     std::vector<int> m_firstChild; // into m_children; one more entry than items
     std::vector<int> m_children;   // every item's children, item by item, in order
-    // Items of UTF-8 help files: [first, end) item numbers, one pair per file.
-    std::vector<std::pair<int, int>> m_utf8Items;
 };

@@ -39,9 +39,9 @@ void CLeftView::OnInitialUpdate()
 
 void CLeftView::FillCommandTree()
 {
-    static const std::vector<std::unique_ptr<CHelpFile>> s_noLibrary;
+    static const CCommandLibrary s_noLibrary;
     const CScriptEdit* pEdit = m_pDoc != nullptr ? m_pDoc->m_pEdit : nullptr;
-    m_tree.m_model.Fill(pEdit != nullptr ? pEdit->m_helpFiles : s_noLibrary);
+    m_tree.m_model.Fill(pEdit != nullptr ? pEdit->Library() : s_noLibrary);
     m_tree.expand(ItemIndex(0));
     m_bFilled = true;
 }

@@ -1,5 +1,5 @@
 #include "helplib/HelpFile.h"
-#include "platform/ScriptedUserInteraction.h"
+#include "support/RecordedMessages.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -60,7 +60,7 @@ std::unique_ptr<CHelpCacheEntry[]> FailAlways(int)
 TEST(HelpFileCache, FillsItsSlotsInOrderAndNeverReplacesThem)
 {
     CTempDir dir;
-    CScriptedUserInteraction ui;
+    CRecordedMessages ui;
     const std::string path = dir.Write("big.txt", Library(310, "old"));
     CHelpFile file;
     file.Load(path);
@@ -86,7 +86,7 @@ TEST(HelpFileCache, FillsItsSlotsInOrderAndNeverReplacesThem)
 
 TEST(HelpFileCache, AFailedAllocationFallsBackToThirtySlots)
 {
-    CScriptedUserInteraction ui;
+    CRecordedMessages ui;
     CacheAllocatorOverride failing(&FailFullSize);
     CHelpFile file;
     EXPECT_EQ(file.m_nCacheSize, 30);
@@ -99,7 +99,7 @@ TEST(HelpFileCacheDeathTest, WithoutEvenThirtySlotsTheProgramEnds)
     ::testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(
         {
-            CScriptedUserInteraction ui;
+            CRecordedMessages ui;
             CacheAllocatorOverride failing(&FailAlways);
             CHelpFile file;
         },

@@ -1,7 +1,6 @@
 #include "helplib/HelpFile.h"
 
-#include "platform/ScriptedUserInteraction.h"
-#include "platform/TextControl.h"
+#include "support/RecordedMessages.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -32,7 +31,7 @@ protected:
     }
 
     CTempDir m_dir;
-    CScriptedUserInteraction m_ui;
+    CRecordedMessages m_ui;
     std::string m_path;
     std::unique_ptr<CHelpFile> m_pFile;
 };
@@ -231,13 +230,12 @@ TEST_F(HelpFileTest, AMissingFileOrADirectoryIsReportedAndHasNoRecords)
                     "File specified in lists.txt -> " + m_dir.PathOf("adir") + ", not found"));
 }
 
-TEST_F(HelpFileTest, ShowHelpReplacesThePaneOnlyWhenARecordMatches)
+TEST_F(HelpFileTest, FetchHelpGivesTheTextOnlyWhenARecordMatches)
 {
     Load("analysis:command\nanalysis Static|Transient\n#\n");
-    CTextControl pane;
-    pane.SetWindowText("previous help");
-    m_pFile->ShowHelp("analysis", "command", pane);
-    EXPECT_EQ(pane.GetWindowText(), " analysis:command\r\nanalysis Static|Transient\r\n");
-    m_pFile->ShowHelp("analyze", "command", pane);
-    EXPECT_EQ(pane.GetWindowText(), " analysis:command\r\nanalysis Static|Transient\r\n");
+    std::string text = "previous help";
+    EXPECT_TRUE(m_pFile->FetchHelp("analysis", "command", text));
+    EXPECT_EQ(text, " analysis:command\nanalysis Static|Transient\n");
+    EXPECT_FALSE(m_pFile->FetchHelp("analyze", "command", text));
+    EXPECT_EQ(text, " analysis:command\nanalysis Static|Transient\n");
 }
