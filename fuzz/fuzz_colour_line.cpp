@@ -1,9 +1,11 @@
-// The colouring of one line with a small library: the one-pass ColourLine
-// against the word-by-word rule it stands for (a delimiter at a time, through
-// ClassifyWord), and WordAtColumn at every column.
+// The colouring of one line with a small library: the one walk that
+// ColourLine is, against the word-by-word rule it stands for, written out
+// here apart from the walk (a delimiter at a time, the word around it found
+// afresh), and the walk's word at every column against the same rule.
 #include "FuzzSupport.h"
-#include "editor/LineColourer.h"
+#include "colour/LineColourer.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,31 +21,93 @@ bool LookUp(std::string_view keyword, std::string_view parent)
     return s_library.count({std::string(keyword), std::string(parent)}) != 0;
 }
 
+bool IsWhite(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 bool IsDelimiter(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '#';
 }
 
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsWhite(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsWhite(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// From after the last space, "{" or "[" before the column to the first space
+// at or after it.
+std::pair<long, long> WordAround(std::string_view line, long nLength, long nColumn)
+{
+    long p = nColumn - 1;
+    if (p >= nLength)
+        p = nLength - 1;
+    while (p >= 0 && line[static_cast<size_t>(p)] != ' ' && line[static_cast<size_t>(p)] != '{' &&
+           line[static_cast<size_t>(p)] != '[')
+        --p;
+    const long nStart = p + 1;
+    long nEnd = nLength;
+    for (long i = std::max(0L, nColumn); nColumn < nLength && i < nLength; ++i)
+    {
+        if (line[static_cast<size_t>(i)] == ' ')
+        {
+            nEnd = i;
+            break;
+        }
+    }
+    return {nStart, std::max(nStart, nEnd)};
+}
+
+std::string_view ContextBefore(std::string_view line, long nStart)
+{
+    const std::string_view context =
+        nStart - 1 > 0 ? Trimmed(line.substr(0, static_cast<size_t>(nStart - 1))) : "";
+    return context.empty() ? std::string_view("command") : context;
+}
+
+bool HasLetter(std::string_view word)
+{
+    return std::any_of(word.begin(), word.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+EWordColour ClassifyByRule(std::string_view word, std::string_view context)
+{
+    for (const char* keyword : CLineColourer::kTclKeywords)
+    {
+        if (word == keyword)
+            return EWordColour::Keyword;
+    }
+    if (context == "command" && LookUp(word, "command"))
+        return EWordColour::Command;
+    if (LookUp(word, context))
+        return EWordColour::SubCommand;
+    return context == "source" ? EWordColour::SourcedName : EWordColour::Plain;
+}
+
 // The rule as written: the extent, then the word before every delimiter.
-std::vector<CLineColourer::CSpan> WordByWord(const CLineColourer& colourer, std::string_view line)
+std::vector<CLineColourer::CSpan> WordByWord(std::string_view line,
+                                             std::vector<std::string>& listed)
 {
     std::vector<CLineColourer::CSpan> spans;
     size_t nFirst = 0;
-    while (nFirst < line.size() &&
-           (line[nFirst] == ' ' || line[nFirst] == '\t' || line[nFirst] == '\n' ||
-            line[nFirst] == '\v' || line[nFirst] == '\f' || line[nFirst] == '\r'))
+    while (nFirst < line.size() && IsWhite(line[nFirst]))
         ++nFirst;
     if (nFirst == line.size())
         return spans;
-    const size_t nBreak = CLineColourer::FirstBreak(line);
-    const long nExtent = nBreak == std::string_view::npos ? static_cast<long>(line.size()) + 1
-                                                          : static_cast<long>(nBreak) + 1;
+    size_t nBreak = std::min(line.find('\n'), line.size());
+    nBreak = std::min(nBreak, std::min(line.find('\xFF'), line.size()));
+    const long nExtent = static_cast<long>(nBreak) + 1;
     if (line[nFirst] == '#')
         return {{0, nExtent, EWordColour::Comment}};
     long nLength = static_cast<long>(line.size());
     if (nLength >= 2 && line.substr(static_cast<size_t>(nLength - 2)) == "\r\n")
         nLength -= 2;
-    const std::string_view text = line.substr(0, static_cast<size_t>(nLength));
     spans.push_back({0, nExtent, EWordColour::Plain});
     long nLastStart = -1;
     long nLastEnd = -1;
@@ -57,12 +121,17 @@ std::vector<CLineColourer::CSpan> WordByWord(const CLineColourer& colourer, std:
             spans.push_back({j, nLength, EWordColour::Comment});
             break;
         }
-        long nStart = 0;
-        long nEnd = 0;
-        const int nColour = colourer.ClassifyWord(text, nLength, j, nStart, nEnd);
+        const auto [nStart, nEnd] = WordAround(line, nLength, j);
+        const std::string_view word =
+            line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart));
         // A word visited again colours nothing new.
-        if (nColour >= 0 && nStart < nEnd && (nStart != nLastStart || nEnd != nLastEnd))
-            spans.push_back({nStart, nEnd, static_cast<EWordColour>(nColour)});
+        if (HasLetter(word) && (nStart != nLastStart || nEnd != nLastEnd))
+        {
+            const std::string_view context = ContextBefore(line.substr(0, nLength), nStart);
+            spans.push_back({nStart, nEnd, ClassifyByRule(Trimmed(word), context)});
+            if (context == "set" || context == "source")
+                listed.push_back(std::string(context) + " " + std::string(Trimmed(word)));
+        }
         nLastStart = nStart;
         nLastEnd = nEnd;
         if (c == '\n')
@@ -79,18 +148,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     const std::string_view line = BytesOf(pData, nSize);
     const std::vector<std::string> keywords(std::begin(CLineColourer::kTclKeywords),
                                             std::end(CLineColourer::kTclKeywords));
-    std::vector<std::string> entries;
-    std::vector<std::string> referenceEntries;
-    const CLineColourer::ListEntry toEntries = [&](bool bSource, const std::string& word)
-    { entries.push_back((bSource ? "source " : "set ") + word); };
-    const CLineColourer::ListEntry toReference = [&](bool bSource, const std::string& word)
-    { referenceEntries.push_back((bSource ? "source " : "set ") + word); };
-    const CLineColourer colourer(keywords, &LookUp, &toEntries);
-    const CLineColourer reference(keywords, &LookUp, &toReference);
+    const CLineColourer colourer(keywords, &LookUp);
+    std::vector<std::string> listed;
+    const CLineColourer::WordVisitor list = [&](const CLineWalk::CWord& word, EWordColour)
+    {
+        if (word.context == "set" || word.context == "source")
+            listed.push_back(std::string(word.context) + " " + std::string(word.trimmed));
+    };
 
     std::vector<CLineColourer::CSpan> spans;
-    const bool bColoured = colourer.ColourLine(line, spans);
-    const std::vector<CLineColourer::CSpan> expected = WordByWord(reference, line);
+    const bool bColoured = colourer.ColourLine(line, spans, &list);
+    std::vector<std::string> expectedListed;
+    const std::vector<CLineColourer::CSpan> expected = WordByWord(line, expectedListed);
     Require(bColoured == !expected.empty(), "a blank line is left alone");
     Require(spans.size() == expected.size(), "as many spans as the word-by-word rule gives");
     for (size_t i = 0; i < spans.size() && i < expected.size(); ++i)
@@ -103,23 +172,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                 "a span stays within the line and the NUL after it");
         Require(i < 2 || spans[i].nStart >= spans[i - 1].nStart, "word spans come in order");
     }
-    // The one-pass visit lists each word once; the rule may list it again.
-    for (const std::string& entry : entries)
-        Require(std::find(referenceEntries.begin(), referenceEntries.end(), entry) !=
-                    referenceEntries.end(),
-                "a listed word is one the rule lists");
+    Require(listed == expectedListed, "the walk lists what the rule lists");
 
     for (long nColumn = 0; nColumn <= static_cast<long>(nSize) + 1; ++nColumn)
     {
-        long nStart = 0;
-        long nEnd = 0;
-        const std::string word =
-            CLineColourer::WordAtColumn(line, static_cast<long>(nSize), nColumn, nStart, nEnd);
-        Require(0 <= nStart && nStart <= nEnd && nEnd <= static_cast<long>(nSize),
-                "a word lies within the line");
-        Require(word ==
-                    line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart)),
-                "the word is the text between its bounds");
+        CLineWalk walk(line, static_cast<long>(nSize));
+        CLineWalk::CWord word;
+        walk.WordAt(nColumn, word);
+        const auto [nStart, nEnd] = WordAround(line, static_cast<long>(nSize), nColumn);
+        Require(word.nStart == nStart && word.nEnd == nEnd, "the word at a column is the rule's");
+        const std::string_view text =
+            line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart));
+        Require(word.bHasLetter == HasLetter(text), "the letter test is the rule's");
+        if (word.bHasLetter)
+            Require(word.trimmed == Trimmed(text) && word.context == ContextBefore(line, nStart),
+                    "the word's text and context are the rule's");
     }
     return 0;
 }

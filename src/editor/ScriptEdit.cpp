@@ -4,15 +4,7 @@
 #include "CorvaleDoc.h"
 #include "OccurrenceMarker.h"
 
-CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId)
-    : CTextControl(pParent, nControlId), m_addListEntry(
-                                             [this](bool bSource, const std::string& word)
-                                             {
-                                                 if (bSource)
-                                                     m_pDoc->AddSource(word);
-                                                 else
-                                                     m_pDoc->AddVariable(word);
-                                             })
+CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
 {
     // Dropped text is an edit like any other: it changes the script and is coloured.
     connect(this, &CTextControl::TextDropped, this,

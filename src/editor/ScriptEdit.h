@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineColourer.h"
-#include "WordColour.h"
+#include "colour/LineColourer.h"
+#include "colour/WordColour.h"
 #include "helplib/CommandLibrary.h"
 #include "platform/TextControl.h"
 
@@ -178,7 +178,9 @@ private:
     void ShowRecordHelp(int nRecord);
     void ShowProgress(const std::string& text, bool bForce);
     std::vector<CCharFormat> AllFormats() const;
-    CLineColourer Colourer();
+    CLineColourer Colourer() const;
+    CLineColourer::WordVisitor ListFiller();
+    void ShowHelpOfWord(const CLineWalk::CWord& word, EWordColour colour);
     void ForEachSelectedLine(const std::function<void(long nLineStart)>& action);
 
     // Sets the document's changed flag.
@@ -194,9 +196,6 @@ private:
     // After a key the list passed on: the list narrowed, or closed once the
     // caret has left the word.
     void RefreshCompletions();
-
-    // Where set and source words go while the lists are filled.
-    const CLineColourer::ListEntry m_addListEntry;
 
     long long m_nLastProgressMs = 0;
 

@@ -17,18 +17,17 @@ CScriptEdit::CCompletionContext CScriptEdit::CompletionContextAtCaret() const
     const long nLineStart = LineIndex(LineFromChar(nCaret));
     const std::string line = GetTextRange(nLineStart, nLineStart + LineLength(nCaret));
     const long nColumn = nCaret - nLineStart;
-    long nWordStart = 0;
-    long nWordEnd = 0;
-    CLineColourer::WordViewAtColumn(line, static_cast<long>(line.size()), nColumn, nWordStart,
-                                    nWordEnd);
-    nWordStart = std::min(nWordStart, nColumn);
+    CLineWalk walk(line, static_cast<long>(line.size()));
+    CLineWalk::CWord word;
+    walk.WordAt(nColumn, word);
+    long nWordStart = std::min(word.nStart, nColumn);
     // Blanks before the word (a tab indent) are not part of what was typed.
     while (nWordStart < nColumn && IsWhiteSpace(line[static_cast<size_t>(nWordStart)]))
         ++nWordStart;
     context.nWordStart = nLineStart + nWordStart;
     context.prefix =
         line.substr(static_cast<size_t>(nWordStart), static_cast<size_t>(nColumn - nWordStart));
-    context.parent = std::string(CLineColourer::ContextOf(line, nWordStart));
+    context.parent = std::string(word.context);
     return context;
 }
 

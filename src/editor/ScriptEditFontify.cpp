@@ -108,9 +108,11 @@ std::vector<CCharFormat> CScriptEdit::AllFormats() const
 
 std::string CScriptEdit::WordAtColumn(const std::string& line, long nLength, long nColumn) const
 {
-    long nStart = 0;
-    long nEnd = 0;
-    return CLineColourer::WordAtColumn(line, nLength, nColumn, nStart, nEnd);
+    CLineWalk walk(line, nLength);
+    CLineWalk::CWord word;
+    walk.WordAt(nColumn, word);
+    return line.substr(static_cast<size_t>(word.nStart),
+                       static_cast<size_t>(word.nEnd - word.nStart));
 }
 
 bool CScriptEdit::IsKeyword(const std::string& word) const
@@ -142,19 +144,19 @@ void CScriptEdit::ColourRange(long nStart, long nEnd, EWordColour colour, bool b
 void CScriptEdit::FontifyWord(const std::string& line, long nLength, long nColumn, bool bRecolour,
                               bool bLookUpOnly)
 {
-    long nStart = 0;
-    long nEnd = 0;
-    const int nColour = Colourer().ClassifyWord(line, nLength, nColumn, nStart, nEnd);
+    CLineWalk::CWord word;
+    const int nColour = Colourer().ClassifyWordAt(line, nLength, nColumn, word);
     if (nColour < 0)
     {
         ApplyToSelection(EWordColour::Plain);
         return;
     }
+    ShowHelpOfWord(word, static_cast<EWordColour>(nColour));
     if (bLookUpOnly)
         return;
     const long nLineStart = LineIndex(-1);
-    const long nWordStart = nLineStart + nStart;
-    const long nWordEnd = nLineStart + nEnd;
+    const long nWordStart = nLineStart + word.nStart;
+    const long nWordEnd = nLineStart + word.nEnd;
     switch (const auto colour = static_cast<EWordColour>(nColour))
     {
     case EWordColour::Command:
@@ -214,26 +216,39 @@ void CScriptEdit::LookUpAtCaret()
     const std::string_view trimmed = TrimLeft(line);
     if (trimmed.empty() || trimmed[0] == '#')
         return;
-    long nWordStart = 0;
-    long nWordEnd = 0;
-    const CScopedValue<int> noLists(m_bFillLists, 0);
-    Colourer().ClassifyWord(line, nLength, nStart - nLineStart, nWordStart, nWordEnd);
+    CLineWalk::CWord word;
+    const int nColour = Colourer().ClassifyWordAt(line, nLength, nStart - nLineStart, word);
+    if (nColour >= 0)
+        ShowHelpOfWord(word, static_cast<EWordColour>(nColour));
 }
 
-// The word rules with this pane's keywords and library. A command found shows
-// its help while help is on (recolouring turns it off); while the lists are
-// being filled, set and source words go to the document.
-CLineColourer CScriptEdit::Colourer()
+// A word classified as a library command shows that command's help while
+// help is on: the record that classifying found.
+void CScriptEdit::ShowHelpOfWord(const CLineWalk::CWord& word, EWordColour colour)
 {
-    return CLineColourer(
-        m_tclKeywords,
-        [this](std::string_view keyword, std::string_view parent)
-        {
-            // With help off, which file holds the record does not matter.
-            return m_bHelpOn != 0 ? ShowCommandHelp(keyword, parent)
-                                  : m_library.Find(keyword, parent) >= 0;
-        },
-        m_bFillLists == 1 && m_pDoc != nullptr ? &m_addListEntry : nullptr);
+    if (colour == EWordColour::Command)
+        ShowCommandHelp(word.trimmed, "command");
+    else if (colour == EWordColour::SubCommand)
+        ShowCommandHelp(word.trimmed, word.context);
+}
+
+// The word rules with this pane's keywords and library.
+CLineColourer CScriptEdit::Colourer() const
+{
+    return CLineColourer(m_tclKeywords, [this](std::string_view keyword, std::string_view parent)
+                         { return m_library.Find(keyword, parent) >= 0; });
+}
+
+// While the lists are being filled, set and source words go to the document.
+CLineColourer::WordVisitor CScriptEdit::ListFiller()
+{
+    return [this](const CLineWalk::CWord& word, EWordColour)
+    {
+        if (word.context == "source")
+            m_pDoc->AddSource(std::string(word.trimmed));
+        else if (word.context == "set")
+            m_pDoc->AddVariable(std::string(word.trimmed));
+    };
 }
 
 void CScriptEdit::FontifyLine(long nLine)
@@ -355,6 +370,9 @@ void CScriptEdit::FontifyAll()
     GetSel(nStart, nEnd);
 
     const CLineColourer colourer = Colourer();
+    const CLineColourer::WordVisitor fillLists = ListFiller();
+    const CLineColourer::WordVisitor* pVisitor =
+        m_bFillLists == 1 && m_pDoc != nullptr ? &fillLists : nullptr;
 
     // Everything plain first, then each line as its word-by-word pass leaves it.
     const std::string_view text = TextView();
@@ -396,7 +414,7 @@ void CScriptEdit::FontifyAll()
         nNextStart = nLineEnd;
         const std::string_view line(text.data() + nLineStart,
                                     static_cast<size_t>(nLineEnd - nLineStart));
-        if (!colourer.ColourLine(line, spans))
+        if (!colourer.ColourLine(line, spans, pVisitor))
             continue;
         for (const CLineColourer::CSpan& span : spans)
         {

@@ -156,24 +156,39 @@ void CTextControl::SetUnderlineRange(long nStart, long nLength, bool bUnderline,
     Sci(SCI_SETINDICATORCURRENT, INDIC_CONTAINER);
 }
 
-// The underline of every run of [nStart, nStart + styles' length) from its style.
+// The underline of every run of [nStart, nStart + styles' length) from its
+// style: the range is cleared at once, then the underlined runs filled, so a
+// whole script costs a few calls, not some for every run.
 void CTextControl::SetUnderlineRuns(long nStart, std::string_view styles)
 {
-    bool bAny = m_bAnyUnderline;
-    for (int nStyle = 0; !bAny && nStyle < CStyleTable::kStyleCount; ++nStyle)
-        bAny = m_styles.IsAllocated(nStyle) && m_styles.Look(nStyle).bUnderline;
+    std::array<bool, CStyleTable::kStyleCount> underlined{};
+    bool bAny = false;
+    for (int nStyle = 0; nStyle < CStyleTable::kStyleCount; ++nStyle)
+    {
+        underlined[static_cast<size_t>(nStyle)] =
+            m_styles.IsAllocated(nStyle) && m_styles.Look(nStyle).bUnderline;
+        bAny = bAny || underlined[static_cast<size_t>(nStyle)];
+    }
+    if (m_bAnyUnderline)
+        SetUnderlineRange(nStart, static_cast<long>(styles.size()), false, 0);
     if (!bAny)
         return;
-    size_t nRun = 0;
-    while (nRun < styles.size())
+    // Few styles are underlined (a sourced name's): each one's runs are found
+    // with the library's byte search.
+    for (int nStyle = 0; nStyle < CStyleTable::kStyleCount; ++nStyle)
     {
-        size_t nRunEnd = nRun + 1;
-        while (nRunEnd < styles.size() && styles[nRunEnd] == styles[nRun])
-            ++nRunEnd;
-        const CStyleLook& look = m_styles.Look(static_cast<unsigned char>(styles[nRun]));
-        SetUnderlineRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
-                          look.bUnderline, look.crColor);
-        nRun = nRunEnd;
+        if (!underlined[static_cast<size_t>(nStyle)])
+            continue;
+        const char style = static_cast<char>(nStyle);
+        for (size_t nRun = styles.find(style); nRun != std::string_view::npos;)
+        {
+            size_t nRunEnd = nRun + 1;
+            while (nRunEnd < styles.size() && styles[nRunEnd] == style)
+                ++nRunEnd;
+            SetUnderlineRange(nStart + static_cast<long>(nRun), static_cast<long>(nRunEnd - nRun),
+                              true, m_styles.Look(nStyle).crColor);
+            nRun = styles.find(style, nRunEnd);
+        }
     }
 }
 

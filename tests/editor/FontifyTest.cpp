@@ -2,6 +2,8 @@
 #include "text/WhiteSpace.h"
 
 #include <QTest>
+#include <algorithm>
+#include <cctype>
 #include <random>
 
 namespace
@@ -16,9 +18,50 @@ protected:
     }
 };
 
-// The word-by-word pass as written: every delimiter of the line visited with
-// the caret, through the pane's own FontifyAtCaret.
-void RecolourLineWordByWord(CScriptEdit& edit, long nLine)
+// The word rules as written, apart from the walk the pane colours with: the
+// word around a column runs from after the last space, "{" or "[" before it
+// to the first space at or after it.
+std::pair<long, long> WordAround(const std::string& line, long nLength, long nColumn)
+{
+    long p = nColumn - 1;
+    if (p >= nLength)
+        p = nLength - 1;
+    while (p >= 0 && line[static_cast<size_t>(p)] != ' ' && line[static_cast<size_t>(p)] != '{' &&
+           line[static_cast<size_t>(p)] != '[')
+        --p;
+    const long nStart = p + 1;
+    long nEnd = nLength;
+    if (nColumn < nLength)
+    {
+        const size_t nSpace = line.substr(0, static_cast<size_t>(nLength))
+                                  .find(' ', static_cast<size_t>(std::max(0L, nColumn)));
+        if (nSpace != std::string::npos)
+            nEnd = static_cast<long>(nSpace);
+    }
+    return {nStart, std::max(nStart, nEnd)};
+}
+
+// Everything left of the delimiter before the word, trimmed; "command" when empty.
+std::string ContextBefore(const std::string& line, long nStart)
+{
+    const std::string_view context =
+        nStart - 1 > 0 ? Trim(std::string_view(line).substr(0, static_cast<size_t>(nStart - 1)))
+                       : std::string_view();
+    return context.empty() ? std::string("command") : std::string(context);
+}
+
+void ColourWith(CScriptEdit& edit, long nStart, long nEnd, EWordColour colour, bool bWholeWords)
+{
+    edit.SetSel(nStart, nEnd);
+    if (bWholeWords)
+        edit.SetWordCharFormat(edit.FormatOf(colour));
+    else
+        edit.SetSelectionCharFormat(edit.FormatOf(colour));
+}
+
+// The word-by-word pass as written: every delimiter of the line visited, the
+// word before it classified and coloured in recolour mode, the lists fed.
+void RecolourLineWordByWord(CScriptEdit& edit, long nLine, CCorvaleDoc* pLists = nullptr)
 {
     const long nLineStart = edit.LineIndex(nLine);
     const std::string line = edit.GetLine(nLine);
@@ -29,20 +72,46 @@ void RecolourLineWordByWord(CScriptEdit& edit, long nLine)
     const long nExtent = nBreak == std::string::npos ? static_cast<long>(line.size()) + 1
                                                      : static_cast<long>(nBreak) + 1;
     const long nEnd = std::min(nLineStart + nExtent, edit.GetTextLength());
-    edit.SetSel(nLineStart, nEnd);
-    edit.SetSelectionCharFormat(
-        edit.FormatOf(trimmed[0] == '#' ? EWordColour::Comment : EWordColour::Plain));
+    ColourWith(edit, nLineStart, nEnd,
+               trimmed[0] == '#' ? EWordColour::Comment : EWordColour::Plain, false);
     if (trimmed[0] == '#')
         return;
+    long nLength = static_cast<long>(line.size());
+    if (nLength >= 2 && line.compare(static_cast<size_t>(nLength - 2), 2, "\r\n") == 0)
+        nLength -= 2;
     for (long j = 0; j < nExtent; ++j)
     {
         const char c = j < static_cast<long>(line.size()) ? line[static_cast<size_t>(j)] : '\0';
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\0' && c != '#')
             continue;
-        const long nCaret = nLineStart + j + (c == '#' ? 1 : 0);
-        edit.SetSel(nCaret, nCaret);
-        edit.FontifyAtCaret(c, true, false);
-        if (c == '\n' || c == '#')
+        if (c == '#')
+        {
+            ColourWith(edit, nLineStart + j, nLineStart + nLength, EWordColour::Comment, false);
+            break;
+        }
+        const auto [nStart, nWordEnd] = WordAround(line, nLength, j);
+        const std::string word =
+            line.substr(static_cast<size_t>(nStart), static_cast<size_t>(nWordEnd - nStart));
+        if (std::none_of(word.begin(), word.end(), [](char ch) { return std::isalpha(ch) != 0; }))
+            continue;
+        const std::string bare(Trim(word));
+        const std::string context = ContextBefore(line, nStart);
+        if (pLists != nullptr && context == "source")
+            pLists->AddSource(bare);
+        else if (pLists != nullptr && context == "set")
+            pLists->AddVariable(bare);
+        const long nFrom = nLineStart + nStart;
+        const long nTo = nLineStart + nWordEnd;
+        if (edit.IsKeyword(bare))
+            ColourWith(edit, nFrom, nTo, EWordColour::Keyword, false);
+        else if (context == "command" && edit.Library().Find(bare, "command") >= 0)
+            ColourWith(edit, nFrom, nTo, EWordColour::Command, true);
+        else if (edit.Library().Find(bare, context) >= 0)
+            ColourWith(edit, nFrom, nTo, EWordColour::SubCommand, true);
+        else
+            ColourWith(edit, nFrom, nTo,
+                       context == "source" ? EWordColour::SourcedName : EWordColour::Plain, false);
+        if (c == '\n')
             break;
     }
 }
@@ -65,10 +134,8 @@ struct CReferencePane
         edit.SetWindowText(text);
         edit.SetSel(0, -1);
         edit.SetSelectionCharFormat(edit.FormatOf(EWordColour::Plain));
-        edit.m_bFillLists = 1;
         for (long nLine = 0; nLine < edit.GetLineCount(); ++nLine)
-            RecolourLineWordByWord(edit, nLine);
-        edit.m_bFillLists = 0;
+            RecolourLineWordByWord(edit, nLine, &doc);
     }
 
     CTextControl summary;
@@ -313,9 +380,6 @@ TEST_F(FontifyTest, WordsAndContextsFollowTheirBoundaries)
     EXPECT_EQ(m_edit.WordAtColumn("set", 3, 3), "set");
     EXPECT_EQ(m_edit.WordAtColumn("set", 3, 99), "set");
     EXPECT_EQ(m_edit.WordAtColumn(" ", 1, 0), "");
-    EXPECT_EQ(CLineColourer::ContextOf("element Truss 1", 8), "element");
-    EXPECT_EQ(CLineColourer::ContextOf("  element   Truss", 12), "element");
-    EXPECT_EQ(CLineColourer::ContextOf("element", 0), "command");
     EXPECT_TRUE(m_edit.IsKeyword("pow"));
     EXPECT_FALSE(m_edit.IsKeyword("Set"));
 
