@@ -1,7 +1,7 @@
 #include "BlockFolding.h"
 
-#include "text/BlockScanner.h"
 #include "platform/TextControl.h"
+#include "text/BlockScanner.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
-#include "text/SystemEncoding.h"
 #include "platform/UserInteraction.h"
+#include "text/SystemEncoding.h"
 #include "text/Utf8Detector.h"
 #include "text/WhiteSpace.h"
 

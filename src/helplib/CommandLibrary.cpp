@@ -72,9 +72,9 @@ int CCommandLibrary::Load(const std::string& helpDirectory, CMessageSink& messag
 
 int CCommandLibrary::FileOf(int nRecord) const
 {
-    return static_cast<int>(std::upper_bound(m_fileFirstRecord.begin(), m_fileFirstRecord.end(),
-                                             nRecord) -
-                            m_fileFirstRecord.begin()) -
+    return static_cast<int>(
+               std::upper_bound(m_fileFirstRecord.begin(), m_fileFirstRecord.end(), nRecord) -
+               m_fileFirstRecord.begin()) -
            1;
 }
 

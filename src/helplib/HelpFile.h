@@ -55,8 +55,8 @@ public:
     // header has no colon; the outputs are then left as they were.
     static int parseKey_Parent(const std::string& header, std::string& parent,
                                std::string& keyword);
-    static int parseKey_Parent(const std::string& header, std::string& parent,
-                               std::string& keyword, CMessageSink& messages);
+    static int parseKey_Parent(const std::string& header, std::string& parent, std::string& keyword,
+                               CMessageSink& messages);
 
     std::vector<std::string> m_keywords;
     std::vector<std::string> m_parents;

@@ -1,7 +1,7 @@
 #include "TextControl.h"
 
-#include "text/LineBreakNormaliser.h"
 #include "TextControlAccessible.h"
+#include "text/LineBreakNormaliser.h"
 
 #include <QAccessible>
 #include <QApplication>

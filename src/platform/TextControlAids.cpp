@@ -1,7 +1,7 @@
 // Aids drawn over the text without touching it or its formats: line numbers
 // in the margin, the caret's line, and braces that pair.
-#include "text/Braces.h"
 #include "TextControl.h"
+#include "text/Braces.h"
 
 #include <algorithm>
 

@@ -48,7 +48,8 @@ CCorvaleView::CCorvaleView(CCorvaleDoc* pDoc, QWidget* pParent)
     : QWidget(pParent), m_editPane(this, 1), m_summaryPane(this, 2), m_pDoc(pDoc)
 {
     // The configuration's place is the platform's; its messages are message boxes.
-    m_config.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(), UserInteraction());
+    m_config.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(),
+                               UserInteraction());
     setMouseTracking(true);
     connect(&m_editPane, &CTextControl::ContextMenuRequested, this, &CCorvaleView::ShowPopupMenu);
     connect(&m_summaryPane, &CTextControl::ContextMenuRequested, this,

@@ -1,5 +1,6 @@
-#include "colour/LineColourer.h"
 #include "colour/LineWalk.h"
+
+#include "colour/LineColourer.h"
 
 #include <gmock/gmock.h>
 #include <set>
@@ -16,9 +17,9 @@ std::vector<std::string> Visits(std::string_view lineWithBreak)
     CLineWalk walk = CLineWalk::OfLineWithBreak(lineWithBreak);
     CLineWalk::CWord word;
     while (walk.Next(word))
-        visits.push_back(word.delimiter == '#' ? std::string("#")
-                                               : std::string(word.trimmed) + "|" +
-                                                     std::string(word.context));
+        visits.push_back(word.delimiter == '#'
+                             ? std::string("#")
+                             : std::string(word.trimmed) + "|" + std::string(word.context));
     return visits;
 }
 
@@ -52,11 +53,13 @@ TEST(LineWalk, VisitsEachNewWordWithItsContext)
     // A tab joins two words; the tab's own visit and the space's bring one word.
     EXPECT_THAT(Visits("set\tx 5\r\n"), ::testing::ElementsAre("set\tx|command"));
     // A "#" ends the walk; a line whose first non-blank is "#" has no words.
-    EXPECT_THAT(Visits("puts $a ;# note x\r\n"), ::testing::ElementsAre("puts|command", "$a|puts", "#"));
+    EXPECT_THAT(Visits("puts $a ;# note x\r\n"),
+                ::testing::ElementsAre("puts|command", "$a|puts", "#"));
     EXPECT_THAT(Visits("  # comment\r\n"), ::testing::IsEmpty());
     EXPECT_THAT(Visits("   \r\n"), ::testing::IsEmpty());
     // Words without a letter are passed over; a last line ends in a NUL visit.
-    EXPECT_THAT(Visits("123 $1 -1.5e3 x"), ::testing::ElementsAre("-1.5e3|123 $1", "x|123 $1 -1.5e3"));
+    EXPECT_THAT(Visits("123 $1 -1.5e3 x"),
+                ::testing::ElementsAre("-1.5e3|123 $1", "x|123 $1 -1.5e3"));
     // The extent ends at the first 0xFF: words after it are never visited.
     EXPECT_THAT(Visits("set a\xFF b c\r\n"), ::testing::ElementsAre("set|command"));
 }
@@ -91,8 +94,10 @@ TEST(LineColourer, ClassifiesByKeywordsThenTheLibraryWithoutSideEffects)
 
     std::vector<CLineColourer::CSpan> spans;
     std::vector<std::string> visited;
-    const CLineColourer::WordVisitor visit = [&](const CLineWalk::CWord& word, EWordColour colour)
-    { visited.push_back(std::string(word.trimmed) + "=" + std::to_string(static_cast<int>(colour))); };
+    const CLineColourer::WordVisitor visit = [&](const CLineWalk::CWord& word, EWordColour colour) {
+        visited.push_back(std::string(word.trimmed) + "=" +
+                          std::to_string(static_cast<int>(colour)));
+    };
     ASSERT_TRUE(colourer.ColourLine("element Truss 1 # c\r\n", spans, &visit));
     ASSERT_EQ(spans.size(), 4u);
     EXPECT_EQ(spans[0].colour, EWordColour::Plain);

@@ -36,9 +36,9 @@ TEST_F(CommandLibraryTest, RecordsAreNumberedOnceInListOrderAndTheFirstFileWins)
     CCommandLibrary library;
     ASSERT_EQ(library.Load(m_dir.Prefix(), m_messages), 1);
     EXPECT_EQ(library.m_nHelpFiles, 3);
-    EXPECT_THAT(library.m_helpPaths, ElementsAre(m_dir.PathOf("model.txt"),
-                                                 m_dir.PathOf("missing.txt"),
-                                                 m_dir.PathOf("elements.txt")));
+    EXPECT_THAT(library.m_helpPaths,
+                ElementsAre(m_dir.PathOf("model.txt"), m_dir.PathOf("missing.txt"),
+                            m_dir.PathOf("elements.txt")));
     // The messages go to the sink, as the files load: a header without a
     // colon, then the missing file.
     EXPECT_THAT(m_messages.m_messages,

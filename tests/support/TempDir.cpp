@@ -14,11 +14,13 @@ namespace fs = std::filesystem;
 CTempDir::CTempDir()
 {
     std::random_device device;
-    std::mt19937_64 random(device() ^ static_cast<unsigned long long>(
-                                          std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937_64 random(device() ^
+                           static_cast<unsigned long long>(
+                               std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int nTry = 0; nTry < 100; ++nTry)
     {
-        const fs::path path = fs::temp_directory_path() / ("corvale-test-" + std::to_string(random()));
+        const fs::path path =
+            fs::temp_directory_path() / ("corvale-test-" + std::to_string(random()));
         std::error_code error;
         if (fs::create_directory(path, error))
         {
@@ -33,7 +35,8 @@ CTempDir::~CTempDir()
 {
     std::error_code error;
     // Folders a test made unreadable or unwritable come back first.
-    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
+    for (auto it = fs::recursive_directory_iterator(
+             m_path, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(m_path, error);
