@@ -13,7 +13,7 @@
 #include "platform/UserInteraction.h"
 #include "print/PrintOptionsDlg.h"
 #include "print/ScriptPrinter.h"
-#include "run/BatchFile.h"
+#include "run/AnalysisRun.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
@@ -38,14 +38,10 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <filesystem>
-#include <system_error>
 
 using namespace CommandId;
 
@@ -228,52 +224,11 @@ void CMainFrame::UpdateLockIndicators()
 // The document is not saved first: Vorsa reads the script as it was last saved.
 void CMainFrame::OnStartAnalysis()
 {
-    const CConfiguration& config = m_pRightView->Configuration();
-    if (config.exe == CConfiguration::kNotFound)
-    {
-        UserInteraction().ShowMessage("Error - corvale.conf");
+    if (!AnalysisRun().StartInTerminal(
+            UserInteraction(),
+            [](const std::string& program, const std::vector<std::string>& arguments)
+            { return UserInteraction().StartProgram(program, arguments); }))
         return;
-    }
-    // exec.bat is read line by line: a line break in the path would end the
-    // analysis call early and make the rest of the name a program line.
-    if (m_doc.GetPathName().find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-    {
-        UserInteraction().ShowMessage(
-            "The script's path holds a line break, which exec.bat cannot carry: rename the "
-            "script or its folder to run it.");
-        return;
-    }
-    if (!WriteBatchFile(ComposeBatchFile(config.exe, m_doc.GetPathName(), config.bin)))
-    {
-        UserInteraction().ShowMessage("Corvale: Unable to open temp file");
-        return;
-    }
-    // The runner lies beside the editor; it runs in the first terminal found,
-    // or without a console where there is none.
-    const std::string runner =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-batch"))
-            .toStdString();
-    std::string program = runner;
-    std::vector<std::string> arguments{"exec.bat"};
-    for (const char* terminal :
-         {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"})
-    {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(terminal));
-        if (found.isEmpty())
-            continue;
-        program = QFile::encodeName(found).toStdString();
-        const std::string name = terminal;
-        const char* const option = name == "gnome-terminal"   ? "--"
-                                   : name == "xfce4-terminal" ? "-x"
-                                                              : "-e";
-        arguments = {option, runner, "exec.bat"};
-        break;
-    }
-    if (!UserInteraction().StartProgram(program, arguments))
-    {
-        UserInteraction().ShowMessage("Error opening file");
-        return;
-    }
     // The run takes the file as last saved; say so, or an edit that had no
     // effect would puzzle the user.
     if (m_doc.m_bChanged)
@@ -282,24 +237,14 @@ void CMainFrame::OnStartAnalysis()
             kStatusMessageMs);
 }
 
-// exec.bat is written beside itself and renamed over the old one: a symlink
-// named exec.bat is replaced, never the file it points to.
-bool CMainFrame::WriteBatchFile(const std::string& batch)
+// A run of the saved script as the configuration has it; the runner lies beside the editor.
+CAnalysisRun CMainFrame::AnalysisRun() const
 {
-    QTemporaryFile file(QDir::current().filePath(QStringLiteral("exec.bat.XXXXXX")));
-    if (!file.open() ||
-        file.write(batch.data(), static_cast<qint64>(batch.size())) !=
-            static_cast<qint64>(batch.size()) ||
-        !file.flush())
-        return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(), "exec.bat", error);
-    if (error)
-        return false;
-    file.setAutoRemove(false);
-    return true;
+    const CConfiguration& config = m_pRightView->Configuration();
+    const std::string runner =
+        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-batch"))
+            .toStdString();
+    return CAnalysisRun(config.exe, config.bin, m_doc.GetPathName(), runner);
 }
 
 // The current printer is the default one; where none is installed, Qt's PDF

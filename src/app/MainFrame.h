@@ -3,6 +3,7 @@
 #include "editor/DocumentHost.h"
 #include "platform/CommandTarget.h"
 #include "print/ScriptPrinter.h"
+#include "run/AnalysisRun.h"
 
 #include <QMainWindow>
 #include <map>
@@ -86,8 +87,7 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
-    // Writes exec.bat into the working directory; false when it could not.
-    static bool WriteBatchFile(const std::string& batch);
+    CAnalysisRun AnalysisRun() const;
     // The menus, the tool bar and the accelerators, from the command table.
     void CreateCommands();
     void CreateLockIndicators();

@@ -17,8 +17,9 @@ std::string Lower(std::string_view text)
 }
 } // namespace
 
-CBatchRunner::CBatchRunner(RunProgram run, Print print, ClearScreen clear)
-    : m_run(std::move(run)), m_print(std::move(print)), m_clear(std::move(clear))
+CBatchRunner::CBatchRunner(RunProgram run, Print print, ClearScreen clear, Stopped stopped)
+    : m_run(std::move(run)), m_print(std::move(print)), m_clear(std::move(clear)),
+      m_stopped(std::move(stopped))
 {
 }
 
@@ -29,6 +30,8 @@ int CBatchRunner::Run(const std::string& batchText)
     size_t nPos = 0;
     while (nPos <= batchText.size())
     {
+        if (m_stopped && m_stopped())
+            break;
         size_t nEnd = batchText.find('\n', nPos);
         if (nEnd == std::string::npos)
             nEnd = batchText.size();

@@ -15,8 +15,10 @@ public:
     using RunProgram = std::function<int(const std::vector<std::string>& arguments)>;
     using Print = std::function<void(const std::string& line)>;
     using ClearScreen = std::function<void()>;
+    // True once the run was stopped: no further line is carried out.
+    using Stopped = std::function<bool()>;
 
-    CBatchRunner(RunProgram run, Print print, ClearScreen clear);
+    CBatchRunner(RunProgram run, Print print, ClearScreen clear, Stopped stopped = Stopped());
 
     // Returns the exit status of the last program run (0 when none ran).
     int Run(const std::string& batchText);
@@ -25,4 +27,5 @@ private:
     RunProgram m_run;
     Print m_print;
     ClearScreen m_clear;
+    Stopped m_stopped;
 };

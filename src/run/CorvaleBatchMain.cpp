@@ -1,42 +1,37 @@
-// corvale-batch: carries out the exec.bat that the run command writes.
+// corvale-batch: carries out the exec.bat that the run commands write. A
+// stop of the runner (SIGTERM) ends the program it runs and every line after.
 #include "BatchRunner.h"
+#include "ChildProcess.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    const QString path = argc > 1 ? QFile::decodeName(argv[1]) : QStringLiteral("exec.bat");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::string path = argc > 1 ? argv[1] : "exec.bat";
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
     {
-        std::fprintf(stderr, "corvale-batch: cannot read %s\n",
-                     QFile::encodeName(path).constData());
+        std::fprintf(stderr, "corvale-batch: cannot read %s\n", path.c_str());
         return 1;
     }
-    const QByteArray bytes = file.readAll();
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    ChildProcess::ForwardStopSignals();
 
     CBatchRunner runner(
         [](const std::vector<std::string>& arguments)
         {
-            QProcess process;
-            process.setProcessChannelMode(QProcess::ForwardedChannels);
-            process.setInputChannelMode(QProcess::ForwardedInputChannel);
-            QStringList rest;
-            for (size_t i = 1; i < arguments.size(); ++i)
-                rest << QFile::decodeName(QByteArray::fromStdString(arguments[i]));
-            process.start(QFile::decodeName(QByteArray::fromStdString(arguments[0])), rest);
-            if (!process.waitForStarted(-1))
+            std::fflush(stdout);
+            const int nStatus = ChildProcess::Run(arguments);
+            if (nStatus < 0 && !ChildProcess::WasStopped())
             {
                 std::printf("'%s' could not be run.\n", arguments[0].c_str());
                 std::fflush(stdout);
                 return 1;
             }
-            process.waitForFinished(-1);
-            return process.exitCode();
+            return nStatus;
         },
         [](const std::string& line)
         {
@@ -47,6 +42,8 @@ int main(int argc, char** argv)
         {
             std::printf("\033[2J\033[H");
             std::fflush(stdout);
-        });
-    return runner.Run(bytes.toStdString());
+        },
+        [] { return ChildProcess::WasStopped(); });
+    const int nStatus = runner.Run(bytes.str());
+    return ChildProcess::WasStopped() ? 143 : nStatus;
 }
