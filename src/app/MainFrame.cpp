@@ -12,7 +12,7 @@
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
 #include "print/PrintOptionsDlg.h"
-#include "print/ScriptPrinter.h"
+#include "print/PrintJobs.h"
 #include "run/AnalysisRun.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -30,12 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPaintEngine>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -52,7 +46,7 @@ constexpr int kStatusMessageMs = 10000;
 } // namespace
 
 CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParent)
-    : QMainWindow(pParent), m_doc(doc), m_router(router)
+    : QMainWindow(pParent), m_doc(doc), m_router(router), m_pPrintJobs(new CPrintJobs(*this))
 {
     setObjectName(QStringLiteral("CMainFrame"));
     m_pToolBar = new QToolBar(QStringLiteral("Tool Bar"), this);
@@ -247,104 +241,34 @@ CAnalysisRun CMainFrame::AnalysisRun() const
     return CAnalysisRun(config.exe, config.bin, m_doc.GetPathName(), runner);
 }
 
-// The current printer is the default one; where none is installed, Qt's PDF
-// output stands in. True when it does.
-bool CMainFrame::UsePdfWithoutPrinters(QPrinter& printer)
-{
-    if (!QPrinterInfo::availablePrinters().isEmpty())
-        return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    return true;
-}
-
 QPrinter& CMainFrame::CurrentPrinter()
 {
-    if (!m_pPrinter)
-    {
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        UsePdfWithoutPrinters(*m_pPrinter);
-    }
-    return *m_pPrinter;
+    return m_pPrintJobs->CurrentPrinter();
 }
 
-// Print Setup: the printer, its paper and its options, on the current printer,
-// for every print and preview that follow. Nothing is printed.
 void CMainFrame::OnFilePrintSetup()
 {
-    QPrintDialog dialog(&CurrentPrinter(), this);
-    dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    if (auto* pButtons = dialog.findChild<QDialogButtonBox*>())
-    {
-        if (QPushButton* pOk = pButtons->button(QDialogButtonBox::Ok))
-            pOk->setText(QStringLiteral("OK"));
-    }
-    dialog.exec();
+    m_pPrintJobs->PrintSetup();
 }
 
 void CMainFrame::PrintScript(bool bPreview)
 {
     m_pRightView->setFocus();
-    QPrinter& printer = CurrentPrinter();
-    // Every job starts on all pages, whatever range the last one printed.
-    printer.setPrintRange(QPrinter::AllPages);
-    CScriptPrinter scriptPrinter(m_pRightView->EditPane(), m_pRightView->PrintSettings());
-    if (!scriptPrinter.Prepare(printer))
-        return;
-    if (bPreview)
-    {
-        // The preview draws its pages again on every change of its view; the
-        // message comes with the first drawing only. Its Print button prints
-        // through the same signal, on the printer's own engine, page by page.
-        QPrintPreviewDialog preview(&printer, this);
-        bool bShown = false;
-        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [&](QPrinter* pPrinter)
-                {
-                    const bool bPreviewing =
-                        pPrinter->paintEngine() != nullptr &&
-                        pPrinter->paintEngine()->type() == QPaintEngine::Picture;
-                    if (!bPreviewing)
-                        scriptPrinter.Print(*pPrinter, CScriptPrinter::EMessage::BeforeEachPage);
-                    else
-                        scriptPrinter.Print(*pPrinter, bShown ? CScriptPrinter::EMessage::Never
-                                                              : CScriptPrinter::EMessage::Once);
-                    bShown = bShown || bPreviewing;
-                });
-        preview.exec();
-        return;
-    }
-    QPrintDialog dialog(&printer, this);
-    // The print loop prints pages; it has no selection or current page.
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setMinMax(1, scriptPrinter.m_nPageCount);
-    if (dialog.exec() == QDialog::Accepted)
-        scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
+    m_pPrintJobs->Print(m_pRightView->EditPane(), m_pRightView->m_printSettings, bPreview);
 }
 
 bool CMainFrame::PrintScriptDirect(const std::string& printerName)
 {
-    CScriptPrinter scriptPrinter(m_pRightView->EditPane(), m_pRightView->PrintSettings());
-    QPrinter& printer = CurrentPrinter();
-    if (!printerName.empty())
-        printer.setPrinterName(QString::fromStdString(printerName));
-    if (UsePdfWithoutPrinters(printer))
-        printer.setOutputFileName(
-            QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName() + ".pdf")));
-    if (!scriptPrinter.Prepare(printer))
-        return false;
-    scriptPrinter.Print(printer, CScriptPrinter::EMessage::BeforeEachPage);
-    return true;
+    return m_pPrintJobs->PrintDirect(m_pRightView->EditPane(), m_pRightView->m_printSettings,
+                                     printerName, m_doc.GetPathName() + ".pdf");
 }
 
 void CMainFrame::OnPrintOptions()
 {
     CPrintOptionsDlg dialog(this);
-    dialog.SetSettings(m_pRightView->PrintSettings());
+    dialog.SetSettings(m_pRightView->m_printSettings);
     if (dialog.exec() == QDialog::Accepted)
-        m_pRightView->SetPrintSettings(dialog.Settings());
+        m_pRightView->m_printSettings = dialog.Settings();
 }
 
 // Typed text becomes the script's bytes as the editing pane shows them.
@@ -400,15 +324,7 @@ void CMainFrame::CreateFrameCommands()
     m_editorViewCommands.OnCommand(ID_FILE_PRINT, [this] { PrintScript(false); });
     m_editorViewCommands.OnCommand(ID_FILE_PRINT_PREVIEW, [this] { PrintScript(true); });
     // The command tree prints what it draws: nothing, on one page.
-    m_treeViewCommands.OnCommand(ID_FILE_PRINT,
-                                 [this]
-                                 {
-                                     QPrintDialog dialog(&CurrentPrinter(), this);
-                                     if (dialog.exec() == QDialog::Accepted)
-                                     {
-                                         QPainter painter(&CurrentPrinter());
-                                     }
-                                 });
+    m_treeViewCommands.OnCommand(ID_FILE_PRINT, [this] { m_pPrintJobs->PrintNothing(); });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING, [this] { m_pRightView->RecolourAll(); });
     m_frameCommands.OnCommand(
         ID_VIEW_TOOLBAR, [this] { m_pToolBar->setVisible(!m_pToolBar->isVisible()); },

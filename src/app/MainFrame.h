@@ -2,7 +2,6 @@
 
 #include "editor/DocumentHost.h"
 #include "platform/CommandTarget.h"
-#include "print/ScriptPrinter.h"
 #include "run/AnalysisRun.h"
 
 #include <QMainWindow>
@@ -16,6 +15,7 @@ class CCorvaleDoc;
 class CCorvaleView;
 class CDialogBar;
 class CLeftView;
+class CPrintJobs;
 class QLabel;
 class QPrinter;
 class QSplitter;
@@ -47,9 +47,7 @@ public:
 
     // Print Setup: chooses the current printer and its page for what follows.
     void OnFilePrintSetup();
-    // The current printer, kept for the whole run: the default printer, or
-    // PDF output where none is installed, until Print Setup or a print dialog
-    // chooses another.
+    // The printer chosen for the run (CPrintJobs::CurrentPrinter).
     QPrinter& CurrentPrinter();
 
     // ---- what the document's commands ask of the window ----
@@ -93,7 +91,6 @@ private:
     void CreateLockIndicators();
     void CreateStatusPanes();
     void UpdateStatusPanes();
-    static bool UsePdfWithoutPrinters(QPrinter& printer);
     void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(const CCommandInfo& info);
@@ -114,5 +111,5 @@ private:
     QLabel* m_lockIndicators[3] = {};
     QLabel* m_pCaretPane = nullptr;
     QLabel* m_pModifiedPane = nullptr;
-    std::unique_ptr<QPrinter> m_pPrinter;
+    CPrintJobs* m_pPrintJobs;
 };

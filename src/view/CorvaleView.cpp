@@ -98,19 +98,6 @@ void CCorvaleView::resizeEvent(QResizeEvent* pEvent)
     LayoutPanes();
 }
 
-CPrintSettings CCorvaleView::PrintSettings() const
-{
-    return {m_nTopMargin, m_nLeftMargin, m_nBottomMargin, m_nLineGap};
-}
-
-void CCorvaleView::SetPrintSettings(const CPrintSettings& settings)
-{
-    m_nTopMargin = settings.nTopMargin;
-    m_nLeftMargin = settings.nLeftMargin;
-    m_nBottomMargin = settings.nBottomMargin;
-    m_nLineGap = settings.nLineGap;
-}
-
 // Redo syntax highlighting: the whole script, with the focus left in the pane.
 void CCorvaleView::RecolourAll()
 {

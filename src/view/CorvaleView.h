@@ -37,8 +37,6 @@ public:
     const CConfiguration& Configuration() const { return m_config; }
     CScriptEdit& EditPane() { return m_editPane; }
     bool IsHelpOn() const { return m_editPane.m_bHelpOn == 1; }
-    CPrintSettings PrintSettings() const;
-    void SetPrintSettings(const CPrintSettings& settings);
     // Redo syntax highlighting of the whole script.
     void RecolourAll();
 
@@ -71,9 +69,12 @@ public:
     int SplitY() const; // the row just below the bar
 
     std::uint32_t m_crBar = Rgb(128, 128, 128);
-    int m_nTopMargin = 150;
-    int m_nLeftMargin = 200;
-    int m_nBottomMargin = 50;
+    // The print settings, kept together; the names below are theirs.
+    CPrintSettings m_printSettings;
+    int& m_nTopMargin = m_printSettings.nTopMargin;
+    int& m_nLeftMargin = m_printSettings.nLeftMargin;
+    int& m_nBottomMargin = m_printSettings.nBottomMargin;
+    int& m_nLineGap = m_printSettings.nLineGap;
     CConfiguration m_config;
     CScriptEdit m_editPane;
     CTextControl m_summaryPane;
@@ -84,9 +85,6 @@ public:
     float m_fSplitRatio = 0.75f;
     int m_nBorder = 15;
     int m_nBarHeight = 16;
-    int m_nCurPage = 0;
-    int m_nLinesPerPage = 0;
-    int m_nLineGap = 80;
 
     CCorvaleDoc* m_pDoc;
 
