@@ -36,15 +36,15 @@ const std::vector<CCommandInfo>& CommandTable()
         {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents", nullptr, nullptr,
          nullptr},
         {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", nullptr, nullptr,
-         "Ctrl+Z|Alt+Backspace"},
+         "Ctrl+Z|Alt+Backspace", "Undo"},
         {ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the previously undone action", nullptr, nullptr,
-         "Ctrl+Y|Ctrl+Shift+Z"},
+         "Ctrl+Y|Ctrl+Shift+Z", "Redo"},
         {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard", "Cut", "cut",
-         "Ctrl+X|Shift+Del"},
+         "Ctrl+X|Shift+Del", "Cut"},
         {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Copy",
-         "copy", "Ctrl+C|Ctrl+Ins"},
+         "copy", "Ctrl+C|Ctrl+Ins", "Copy"},
         {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents", "Paste", "paste",
-         "Ctrl+V|Shift+Ins"},
+         "Ctrl+V|Shift+Ins", "Paste"},
         {ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr, nullptr},
         {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", nullptr, nullptr,
          nullptr},
@@ -58,9 +58,11 @@ const std::vector<CCommandInfo>& CommandTable()
         {ID_FONTIFY_CURRENT_LINE, nullptr, "Redo syntax highlighting for the current line",
          " Sytax highlight current line", "fontify_line", nullptr},
         {ID_COMMENT_SELECTION, nullptr, "Comment Selection", "Comment Selection", "comment",
-         nullptr},
+         nullptr, "Comment"},
         {ID_UNCOMMENT_SELECTION, nullptr, "Uncomment Selection", " Uncomment Selection",
-         "uncomment", nullptr},
+         "uncomment", nullptr, "Uncomment"},
+        // The popup menu's "Fontify line": the same as the tool bar's current-line button.
+        {ID_FONTIFY_LINE, nullptr, "", nullptr, nullptr, nullptr, "Fontify line"},
         {ID_START_ANALYSIS, nullptr, "Start Analysis", " Run Vorsa", "run", nullptr},
         {ID_HELP_ON_OFF, nullptr, "Turn On - Off help", " Turn on or off help", "help_toggle",
          nullptr},
@@ -103,6 +105,15 @@ const std::vector<CMenuLayout>& MenuLayout()
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;
+}
+
+const std::vector<int>& PopupLayout()
+{
+    static const std::vector<int> s_items = {
+        ID_FONTIFY_LINE, kSeparator,   ID_COMMENT_SELECTION, ID_UNCOMMENT_SELECTION, kSeparator,
+        ID_EDIT_CUT,     ID_EDIT_COPY, ID_EDIT_PASTE,        ID_EDIT_UNDO,           ID_EDIT_REDO,
+    };
+    return s_items;
 }
 
 // The sixteen buttons.

@@ -14,6 +14,7 @@ struct CCommandInfo
     const char* tooltip;  // nullptr: not on the tool bar
     const char* icon;     // the tool bar picture, res/icons/<icon>.svg
     const char* keys;     // accelerators, "|" between them, in Qt's portable text
+    const char* popupText = nullptr; // its text in the editing pane's popup menu
 
     QList<QKeySequence> Shortcuts() const;
 };
@@ -33,3 +34,5 @@ const CCommandInfo* CommandInfo(int nId);
 // The menus, left to right, and the tool bar's buttons, left to right.
 const std::vector<CMenuLayout>& MenuLayout();
 const std::vector<int>& ToolBarLayout();
+// The editing pane's popup menu, top to bottom.
+const std::vector<int>& PopupLayout();

@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
@@ -72,6 +73,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     // The views are wired to the document, and the library loaded, as soon as
     // they exist: before the first script is created or opened.
     m_pRightView->SetUp();
+    m_pRightView->SetPopupMenuFactory([this](QWidget* pParent) { return CreatePopupMenu(pParent); });
     doc.DefineCommands(*this);
     m_pDialogBar->ShowLists(doc.Variables(), doc.Sources(), m_pRightView->EditPane());
     connect(&doc, &CCorvaleDoc::ListsChanged, m_pDialogBar, &CDialogBar::RefreshLists);
@@ -184,6 +186,27 @@ void CMainFrame::UpdateStatusPanes()
     const QString modified = m_doc.m_bChanged ? QStringLiteral("Modified") : QString();
     if (m_pModifiedPane->text() != modified)
         m_pModifiedPane->setText(modified);
+}
+
+// The editing pane's popup menu from the command table; its items route
+// their commands as the menus do.
+std::unique_ptr<QMenu> CMainFrame::CreatePopupMenu(QWidget* pParent)
+{
+    auto pMenu = std::make_unique<QMenu>(pParent);
+    pMenu->setTitle(QStringLiteral("Popup"));
+    for (const int nId : PopupLayout())
+    {
+        if (nId == kSeparator)
+        {
+            pMenu->addSeparator();
+            continue;
+        }
+        const CCommandInfo* pInfo = CommandInfo(nId);
+        QAction* pItem = pMenu->addAction(QString::fromLatin1(pInfo->popupText));
+        pItem->setEnabled(m_router.StateOf(nId).bEnabled);
+        connect(pItem, &QAction::triggered, this, [this, nId] { m_router.RouteCommand(nId); });
+    }
+    return pMenu;
 }
 
 // CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
@@ -322,7 +345,6 @@ void CMainFrame::CreateFrameCommands()
     m_frameCommands.OnCommand(ID_PRINT, [this] { PrintScript(false); });
     m_frameCommands.OnCommand(ID_PRINT_PREVIEW, [this] { PrintScript(true); });
     m_editorViewCommands.OnCommand(ID_FILE_PRINT, [this] { PrintScript(false); });
-    m_editorViewCommands.OnCommand(ID_FILE_PRINT_PREVIEW, [this] { PrintScript(true); });
     // The command tree prints what it draws: nothing, on one page.
     m_treeViewCommands.OnCommand(ID_FILE_PRINT, [this] { m_pPrintJobs->PrintNothing(); });
     m_frameCommands.OnCommand(ID_REDO_SYNTAX_HIGHLIGHTING, [this] { m_pRightView->RecolourAll(); });

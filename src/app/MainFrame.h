@@ -17,6 +17,7 @@ class CDialogBar;
 class CLeftView;
 class CPrintJobs;
 class QLabel;
+class QMenu;
 class QPrinter;
 class QSplitter;
 class QToolBar;
@@ -59,7 +60,7 @@ public:
     void ToggleHelp() override;
     bool IsHelpOn() const override;
     // Print Options: the view's margins and line gap, changed only on OK.
-    void OnPrintOptions() override;
+    void OnPrintOptions();
     // The User/Developer Information dialog, with the given opening.
     void ShowUserInformation(const std::string& opening) override;
     // The menu item or accelerator of a command, for routing and tests.
@@ -94,6 +95,7 @@ private:
     void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(const CCommandInfo& info);
+    std::unique_ptr<QMenu> CreatePopupMenu(QWidget* pParent);
     void MovePaneFocus();
 
     CCorvaleDoc& m_doc;

@@ -81,11 +81,6 @@ void CCorvaleDoc::SetPathName(const std::string& path)
     emit TitleChanged();
 }
 
-void CCorvaleDoc::DeleteContents()
-{
-    m_bRecolourPending = true;
-}
-
 void CCorvaleDoc::OnFileNew()
 {
     if (m_bChanged)
@@ -101,7 +96,6 @@ bool CCorvaleDoc::OnNewDocument()
 {
     if (m_bChanged && !AskCloseAnyway())
         return false;
-    DeleteContents();
     m_bLineFeedsOnly = false;
     SetPathName(std::string());
     m_pEdit->SetWindowText(std::string());
@@ -172,7 +166,6 @@ bool CCorvaleDoc::LoadFile(const std::string& path)
                                                     : path + " was not found.");
         return false;
     }
-    DeleteContents();
     try
     {
         Serialize(file, false);
@@ -197,11 +190,8 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
     if (!LoadFile(path))
         return false;
     m_pView->setFocus();
-    if (m_bRecolourPending)
-    {
-        m_pEdit->FontifyAll();
-        m_bRecolourPending = false;
-    }
+    // Every open colours the whole text anew.
+    m_pEdit->FontifyAll();
     m_pEdit->setFocus();
     MakeFolderCurrent(path);
     SetPathName(path);
@@ -273,10 +263,17 @@ bool CCorvaleDoc::CanCloseFrame()
     return true;
 }
 
+// The edit commands count as changes even where they change nothing (Undo
+// with nothing to undo, Paste of an empty clipboard).
+void CCorvaleDoc::ChangeThroughPane(const std::function<void(CScriptEdit&)>& edit)
+{
+    edit(*m_pEdit);
+    m_bChanged = true;
+}
+
 void CCorvaleDoc::OnEditCut()
 {
-    m_pEdit->Cut();
-    m_bChanged = true;
+    ChangeThroughPane([](CScriptEdit& pane) { pane.Cut(); });
 }
 
 void CCorvaleDoc::OnEditCopy()
@@ -286,23 +283,24 @@ void CCorvaleDoc::OnEditCopy()
 
 void CCorvaleDoc::OnEditPaste()
 {
-    if (!m_pEdit->PasteSpecial())
-        UserInteraction().ShowMessage("The script cannot grow past 2,000,000 characters: only part "
-                                      "of the clipboard was pasted.");
-    m_pEdit->FontifyCurrentLine();
-    m_bChanged = true;
+    ChangeThroughPane(
+        [](CScriptEdit& pane)
+        {
+            if (!pane.PasteSpecial())
+                UserInteraction().ShowMessage("The script cannot grow past 2,000,000 characters: "
+                                              "only part of the clipboard was pasted.");
+            pane.FontifyCurrentLine();
+        });
 }
 
 void CCorvaleDoc::OnEditUndo()
 {
-    m_pEdit->UndoAndFontify();
-    m_bChanged = true;
+    ChangeThroughPane([](CScriptEdit& pane) { pane.UndoAndFontify(); });
 }
 
 void CCorvaleDoc::OnEditRedo()
 {
-    m_pEdit->RedoAndFontify();
-    m_bChanged = true;
+    ChangeThroughPane([](CScriptEdit& pane) { pane.RedoAndFontify(); });
 }
 
 void CCorvaleDoc::ClearVariables()
@@ -332,14 +330,12 @@ void CCorvaleDoc::ListsFilled()
 
 void CCorvaleDoc::OnCommentSelection()
 {
-    m_pEdit->CommentLines();
-    m_bChanged = true;
+    ChangeThroughPane([](CScriptEdit& pane) { pane.CommentLines(); });
 }
 
 void CCorvaleDoc::OnUncommentSelection()
 {
-    m_pEdit->UncommentLines();
-    m_bChanged = true;
+    ChangeThroughPane([](CScriptEdit& pane) { pane.UncommentLines(); });
 }
 
 long CCorvaleDoc::ParseLineNumber(const std::string& text)

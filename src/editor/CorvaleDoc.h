@@ -4,6 +4,7 @@
 #include "platform/CommandTarget.h"
 
 #include <QObject>
+#include <functional>
 #include <string>
 
 class QIODevice;
@@ -44,7 +45,6 @@ public:
     bool OnSaveDocument(const std::string& path);
     // Closing the main window: false keeps it open.
     bool CanCloseFrame();
-    void DeleteContents();
 
     const std::string& GetPathName() const { return m_pathName; }
     const std::string& GetTitle() const { return m_title; }
@@ -89,7 +89,6 @@ public:
 
     QWidget* m_pView = nullptr; // the editor view
     bool m_bChanged = false;
-    bool m_bRecolourPending = true;
     CScriptEdit* m_pEdit = nullptr;
 
 signals:
@@ -106,6 +105,8 @@ private:
     bool LoadFile(const std::string& path);
     void SetPathName(const std::string& path);
     bool AskCloseAnyway() const;
+    // Runs an edit on the pane; the script then counts as changed.
+    void ChangeThroughPane(const std::function<void(CScriptEdit&)>& edit);
 
     CEntryList m_variables;
     CEntryList m_sources;

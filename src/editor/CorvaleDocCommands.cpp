@@ -45,8 +45,6 @@ void CCorvaleDoc::DefineCommands(CDocumentHost& host)
     m_commands.OnCommand(
         ID_HELP_ON_OFF, [pHost] { pHost->ToggleHelp(); },
         [pHost](CCmdUI& ui) { ui.checked = pHost->IsHelpOn(); });
-    // The document answers Print Options whenever a view is active; the frame otherwise.
-    m_commands.OnCommand(ID_ADVANCED_PRINT_SETUP, [pHost] { pHost->OnPrintOptions(); });
     m_commands.OnCommand(ID_USER_DEVELOPER_INFORMATION,
                          [pHost] { pHost->ShowUserInformation("NOTE: - "); });
 }

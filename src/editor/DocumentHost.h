@@ -21,6 +21,5 @@ public:
     virtual void OpenFindReplace(const std::string& findWhat) = 0;
     virtual void ToggleHelp() = 0;
     virtual bool IsHelpOn() const = 0;
-    virtual void OnPrintOptions() = 0;
     virtual void ShowUserInformation(const std::string& opening) = 0;
 };

@@ -145,14 +145,12 @@ public:
     int m_nFontHeight = 210;
     int m_bHelpOn = 1;
     int m_bFillLists = 0;
-    unsigned char m_bMoveFocus = 1;
     CCharFormat m_charFormat;
     std::uint32_t m_crSubCommand = Rgb(0, 0, 255);
     std::uint32_t m_crCommand = Rgb(0, 150, 0);
     std::uint32_t m_crKeyword = Rgb(160, 0, 135);
     std::uint32_t m_crText = Rgb(0, 0, 0);
     std::uint32_t m_crComment = Rgb(150, 150, 150);
-    int m_nTclKeywords = 14;
     std::vector<std::string> m_tclKeywords = std::vector<std::string>(14);
 
 private:

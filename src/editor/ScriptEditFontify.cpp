@@ -65,7 +65,6 @@ void CScriptEdit::SetUpFormats()
 
     m_tclKeywords.assign(std::begin(CLineColourer::kTclKeywords),
                          std::end(CLineColourer::kTclKeywords));
-    m_nTclKeywords = static_cast<int>(m_tclKeywords.size());
 }
 
 CCharFormat CScriptEdit::FormatOf(EWordColour colour) const
@@ -354,7 +353,6 @@ bool CScriptEdit::AdvanceProgress(std::string& progress, long nLine)
 void CScriptEdit::FontifyAll()
 {
     const CWaitCursor waitCursor;
-    const CScopedValue<unsigned char> focusStays(m_bMoveFocus, 0);
     std::string progress = "Formatting";
     ShowProgress(progress, true);
 

@@ -21,7 +21,6 @@ struct CCharFormat
 
 inline constexpr size_t kMaxFaceName = 31;
 
-inline constexpr std::uint32_t CFM_BOLD = 0x00000001;
 inline constexpr std::uint32_t CFM_ITALIC = 0x00000002;
 inline constexpr std::uint32_t CFM_UNDERLINE = 0x00000004;
 inline constexpr std::uint32_t CFM_STRIKEOUT = 0x00000008;
@@ -30,8 +29,6 @@ inline constexpr std::uint32_t CFM_FACE = 0x20000000;
 inline constexpr std::uint32_t CFM_COLOR = 0x40000000;
 inline constexpr std::uint32_t CFM_SIZE = 0x80000000;
 inline constexpr std::uint32_t CFM_EFFECTS = CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-inline constexpr std::uint32_t CFM_ALL =
-    CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_EFFECTS;
 
 inline constexpr std::uint32_t CFE_ITALIC = 0x00000002;
 inline constexpr std::uint32_t CFE_UNDERLINE = 0x00000004;

@@ -193,37 +193,11 @@ void CCorvaleView::mouseReleaseEvent(QMouseEvent* pEvent)
     }
 }
 
-// The menu's commands go straight to the document, whose commands they are.
 std::unique_ptr<QMenu> CCorvaleView::CreatePopupMenu()
 {
-    auto pMenu = std::make_unique<QMenu>(this);
-    pMenu->setTitle(QStringLiteral("Popup"));
-    QAction* pFontify = pMenu->addAction(QStringLiteral("Fontify line"));
-    pMenu->addSeparator();
-    QAction* pComment = pMenu->addAction(QStringLiteral("Comment"));
-    QAction* pUncomment = pMenu->addAction(QStringLiteral("Uncomment"));
-    pMenu->addSeparator();
-    QAction* pCut = pMenu->addAction(QStringLiteral("Cut"));
-    QAction* pCopy = pMenu->addAction(QStringLiteral("Copy"));
-    QAction* pPaste = pMenu->addAction(QStringLiteral("Paste"));
-    QAction* pUndo = pMenu->addAction(QStringLiteral("Undo"));
-    QAction* pRedo = pMenu->addAction(QStringLiteral("Redo"));
-    if (m_pDoc == nullptr)
-    {
-        for (QAction* pAction : pMenu->actions())
-            pAction->setEnabled(false);
-        return pMenu;
-    }
-    CCorvaleDoc* pDoc = m_pDoc;
-    connect(pComment, &QAction::triggered, pDoc, &CCorvaleDoc::OnCommentSelection);
-    connect(pUncomment, &QAction::triggered, pDoc, &CCorvaleDoc::OnUncommentSelection);
-    connect(pFontify, &QAction::triggered, this, [this] { m_editPane.FontifyCurrentLine(); });
-    connect(pCut, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCut);
-    connect(pCopy, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditCopy);
-    connect(pPaste, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditPaste);
-    connect(pUndo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditUndo);
-    connect(pRedo, &QAction::triggered, pDoc, &CCorvaleDoc::OnEditRedo);
-    return pMenu;
+    if (m_popupMenuFactory)
+        return m_popupMenuFactory(this);
+    return std::make_unique<QMenu>(this);
 }
 
 // The summary pane's own menu: its help text can be copied, a usage line say.

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,8 +61,11 @@ public:
 
     // The editing pane's popup menu at a screen point.
     void ShowPopupMenu(const QPoint& globalPos);
-    // The popup menu itself, for ShowPopupMenu (and a look in tests).
+    // The popup menu itself, for ShowPopupMenu (and a look in tests): the
+    // window's, which builds it from its commands; empty without a window.
     std::unique_ptr<QMenu> CreatePopupMenu();
+    using PopupMenuFactory = std::function<std::unique_ptr<QMenu>(QWidget* pParent)>;
+    void SetPopupMenuFactory(PopupMenuFactory factory) { m_popupMenuFactory = std::move(factory); }
     // The summary pane's menu: Copy and Select All.
     std::unique_ptr<QMenu> CreateSummaryMenu();
 
@@ -95,6 +99,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
+    PopupMenuFactory m_popupMenuFactory;
     bool InSideStrip(const QPoint& point) const;
     // The ratio that puts the bar's lower edge at row y, kept within sound
     // minimum heights of both panes.

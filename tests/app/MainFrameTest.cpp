@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
@@ -747,4 +748,26 @@ TEST_F(MainFrameTest, EveryCommandInAMenuOrOnTheToolBarReachesAHandler)
         EXPECT_EQ(app.m_router.Handles(nId), nId != ID_RECENT_FILE) << nId;
         EXPECT_NE(app.MainFrame()->ActionOf(nId), nullptr) << nId;
     }
+}
+
+TEST_F(MainFrameTest, ThePopupMenuHasTheEditingCommandsAndRoutesThem)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale"}));
+    CCorvaleView* pView = app.MainFrame()->GetRightPane();
+    const std::unique_ptr<QMenu> pMenu = pView->CreatePopupMenu();
+    QStringList texts;
+    for (const QAction* pAction : pMenu->actions())
+        texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+    EXPECT_EQ(texts, (QStringList{"Fontify line", "-", "Comment", "Uncomment", "-", "Cut", "Copy",
+                                  "Paste", "Undo", "Redo"}));
+
+    pView->m_editPane.setFocus();
+    pView->m_editPane.SetWindowText("model");
+    pView->m_editPane.SetSel(0, 5);
+    pMenu->actions().at(5)->trigger(); // Cut
+    EXPECT_EQ(pView->m_editPane.GetWindowText(), "");
+    EXPECT_TRUE(app.m_doc.m_bChanged);
+    pMenu->actions().at(8)->trigger(); // Undo
+    EXPECT_EQ(pView->m_editPane.GetWindowText(), "model");
 }

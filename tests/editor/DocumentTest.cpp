@@ -66,7 +66,6 @@ TEST_F(DocumentTest, OpeningColoursTheScriptFillsTheListsAndNamesTheDocument)
     EXPECT_EQ(Entries(m_doc.Variables()), QStringList{"nodes"});
     EXPECT_EQ(Entries(m_doc.Sources()), QStringList{"loads.tcl"});
     EXPECT_FALSE(m_doc.m_bChanged);
-    EXPECT_FALSE(m_doc.m_bRecolourPending);
     EXPECT_EQ(m_doc.GetTitle(), "frame.tcl");
     EXPECT_EQ(m_doc.GetPathName(), path);
 }

@@ -238,7 +238,6 @@ TEST_F(FontifyTest, TheWholeTextPassRestoresWhatItChanges)
     EXPECT_EQ(m_summary.GetWindowText(), " ");
     EXPECT_EQ(m_edit.m_bHelpOn, 1);
     EXPECT_EQ(m_edit.m_bFillLists, 0);
-    EXPECT_EQ(m_edit.m_bMoveFocus, 1);
     EXPECT_FALSE(m_doc.m_bChanged);
 
     // Recolouring a line shows no help and leaves the help switch alone.

@@ -175,23 +175,6 @@ TEST_F(CorvaleViewTest, TheStripsAndTheBarArePaintedWithTheirDecorations)
     EXPECT_EQ(image.pixelColor(5, 391), grey); // plain bar, no groove
 }
 
-TEST_F(CorvaleViewTest, ThePopupMenuHasTheEditingCommands)
-{
-    auto pView = MakeView();
-    const std::unique_ptr<QMenu> pMenu = pView->CreatePopupMenu();
-    QStringList texts;
-    for (const QAction* pAction : pMenu->actions())
-        texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
-    EXPECT_EQ(texts, (QStringList{"Fontify line", "-", "Comment", "Uncomment", "-", "Cut", "Copy",
-                                  "Paste", "Undo", "Redo"}));
-
-    pView->m_editPane.SetWindowText("model");
-    pView->m_editPane.SetSel(0, 5);
-    pMenu->actions().at(5)->trigger(); // Cut
-    EXPECT_EQ(pView->m_editPane.GetWindowText(), "");
-    EXPECT_TRUE(m_doc.m_bChanged);
-}
-
 TEST_F(CorvaleViewTest, TheRightButtonAsksForTheMenuBeforeTheClickMovesTheCaret)
 {
     CScriptEdit edit;
