@@ -37,6 +37,8 @@ public:
 
     const CConfiguration& Configuration() const { return m_config; }
     CScriptEdit& EditPane() { return m_editPane; }
+    CScriptEdit& EditPane() const { return const_cast<CScriptEdit&>(m_editPane); }
+    CTextControl& SummaryPane() const { return const_cast<CTextControl&>(m_summaryPane); }
     bool IsHelpOn() const { return m_editPane.m_bHelpOn == 1; }
     // Redo syntax highlighting of the whole script.
     void RecolourAll();

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/ProgramWindow.h"
 #include "support/TempDir.h"
 #include "view/CorvaleView.h"
 
@@ -35,7 +36,7 @@ protected:
         return pFrame;
     }
 
-    static CScriptEdit& Edit(CMainFrame* pFrame) { return pFrame->GetRightPane()->m_editPane; }
+    static CScriptEdit& Edit(CMainFrame* pFrame) { return EditingPane(pFrame); }
 
     static void PutCaret(CScriptEdit& edit, long nPos)
     {

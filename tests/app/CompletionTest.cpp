@@ -3,6 +3,7 @@
 
 #include "AppWindowTest.h"
 #include "editor/CompletionPopup.h"
+#include "support/Palette.h"
 
 #include <QApplication>
 #include <QToolTip>
@@ -10,8 +11,6 @@
 
 namespace
 {
-constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
-constexpr std::uint32_t kBlue = Rgb(0, 0, 255);
 
 class CompletionTest : public AppWindowTest
 {

@@ -8,6 +8,8 @@
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/Palette.h"
+#include "support/ProgramWindow.h"
 #include "support/TempDir.h"
 #include "support/UserActions.h"
 #include "view/CorvaleView.h"
@@ -26,8 +28,6 @@ using namespace CommandId;
 
 namespace
 {
-constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
-constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
 
 using EditingAidsTest = AppWindowTest;
 } // namespace
@@ -228,7 +228,7 @@ TEST_F(EditingAidsTest, TheSummaryPaneShowsHelpInAFixedPitchFace)
 {
     CMainFrame* pFrame = Start();
     ASSERT_NE(pFrame, nullptr);
-    const CCharFormat format = pFrame->GetRightPane()->m_summaryPane.GetDefaultCharFormat();
+    const CCharFormat format = SummaryPane(pFrame).GetDefaultCharFormat();
     EXPECT_EQ(format.szFaceName, CScriptEdit::FixedPitchFace());
     // What the user sees: every character as wide as the next. (Some fixed-pitch
     // faces, Noto Sans Mono among them, do not call themselves fixed pitch.)

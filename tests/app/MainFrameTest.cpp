@@ -12,6 +12,8 @@
 #include "platform/QtUserInteraction.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "run/BatchFile.h"
+#include "support/Palette.h"
+#include "support/ProgramWindow.h"
 #include "support/TempDir.h"
 #include "support/UserActions.h"
 #include "view/CorvaleView.h"
@@ -105,7 +107,7 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_TRUE(m_ui.m_messages.empty());
     EXPECT_GE(pFrame->GetLeftPane()->ItemCount(), 41);
     EXPECT_EQ(pFrame->GetLeftPane()->width() > 0, true);
-    EXPECT_EQ(app.m_doc.m_pEdit, &pFrame->GetRightPane()->m_editPane);
+    EXPECT_EQ(app.m_doc.m_pEdit, &EditingPane(pFrame));
 
     const QList<QAction*> menus = pFrame->menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
@@ -155,7 +157,7 @@ TEST_F(MainFrameTest, CommandsReachTheDocumentTheFrameAndTheApplication)
     CCorvaleApp app;
     ASSERT_TRUE(app.InitInstance({"corvale"}));
     CMainFrame* pFrame = app.MainFrame();
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
 
     // New goes to the document, which asks about the changed script.
     edit.SetWindowText("set x 1");
@@ -167,7 +169,7 @@ TEST_F(MainFrameTest, CommandsReachTheDocumentTheFrameAndTheApplication)
 
     // Redo syntax highlighting is the frame's: the whole text is coloured.
     EXPECT_TRUE(app.m_router.RouteCommand(ID_REDO_SYNTAX_HIGHLIGHTING));
-    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(160, 0, 135));
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
     EXPECT_EQ(pFrame->GetDialogBar()->m_pVariables->count(), 1);
     EXPECT_TRUE(app.m_doc.m_bChanged);
 
@@ -177,7 +179,7 @@ TEST_F(MainFrameTest, CommandsReachTheDocumentTheFrameAndTheApplication)
     m_ui.QueueAnswer(true);
     pFrame->ActionOf(ID_FILE_OPEN)->trigger();
     EXPECT_EQ(pFrame->windowTitle(), "frame.tcl - Corvale - VORSA");
-    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(0, 150, 0));
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kGreen);
 }
 
 TEST_F(MainFrameTest, AScriptOnTheCommandLineOpensAndAMissingOneEndsTheProgram)
@@ -293,13 +295,13 @@ TEST_F(MainFrameTest, ShortcutsInTheEditingPaneReachTheDocumentsCommands)
     CCorvaleApp app;
     CMainFrame* pFrame = StartActive(app);
     ASSERT_NE(pFrame, nullptr);
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
     edit.setFocus();
     QApplication::clipboard()->setText("element");
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.GetWindowText(), "element");
     EXPECT_TRUE(app.m_doc.m_bChanged);
-    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(0, 150, 0)); // the pasted line is coloured
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kGreen); // the pasted line is coloured
 
     app.m_doc.m_bChanged = false;
     QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
@@ -313,7 +315,7 @@ TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
     ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
     CMainFrame* pFrame = app.MainFrame();
     CDialogBar* pBar = pFrame->GetDialogBar();
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
 
     pBar->m_pLineNumber->setText("4");
     pBar->m_pGo->click();
@@ -379,7 +381,7 @@ TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)
     const std::string vorsa = m_dir.Write("vorsa", "");
     pFrame->GetRightPane()->m_config.exe = vorsa;
     pFrame->GetRightPane()->m_config.bin = m_dir.Prefix();
-    pFrame->GetRightPane()->m_editPane.SetWindowText("unsaved edits");
+    EditingPane(pFrame).SetWindowText("unsaved edits");
     pFrame->OnStartAnalysis();
     pFrame->OnStartAnalysis(); // runs may follow one another; the file is written anew
     EXPECT_EQ(ReadFileBytes(m_dir.PathOf("exec.bat")), ComposeBatchFile(vorsa, "", m_dir.Prefix()));
@@ -515,7 +517,7 @@ TEST_F(MainFrameTest, ReplacementsMadeInTheDialogAreNotThrownAwayWithoutAsking)
     ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
     CMainFrame* pFrame = app.MainFrame();
     CDialogBar* pBar = pFrame->GetDialogBar();
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
     const std::string original = edit.GetWindowText();
     ASSERT_FALSE(app.m_doc.m_bChanged);
 
@@ -555,11 +557,9 @@ TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
     CCorvaleApp app;
     CMainFrame* pFrame = StartActive(app);
     ASSERT_NE(pFrame, nullptr);
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
     edit.setFocus();
-    const std::uint32_t kPurple = Rgb(160, 0, 135);
-    const std::uint32_t kGrey = Rgb(150, 150, 150);
-    const std::uint32_t kBlack = Rgb(0, 0, 0);
+    const std::uint32_t kBlack = kBlack;
 
     QTest::keyClicks(&edit, "set x 1");
     ASSERT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
@@ -597,7 +597,7 @@ TEST_F(MainFrameTest, ThePrintDialogsRangeAndPrintSetupsChoiceAreHonoured)
     std::string script;
     for (int i = 0; i < 400; ++i)
         script += (i % 7 == 0 ? "# part " : "node ") + std::to_string(i) + " 0.0 0.0\n";
-    pFrame->GetRightPane()->m_editPane.SetWindowText(script);
+    EditingPane(pFrame).SetWindowText(script);
     QWidget* pPrintButton = pFrame->GetToolBar()->widgetForAction(pFrame->ActionOf(ID_PRINT));
 
     // Pages 2 to 2 print one page, with one message.
@@ -667,7 +667,7 @@ TEST_F(MainFrameTest, F6MovesBetweenTheCommandTreeAndTheEditorView)
     CCorvaleApp app;
     CMainFrame* pFrame = StartActive(app);
     ASSERT_NE(pFrame, nullptr);
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
     QWidget& tree = pFrame->GetLeftPane()->m_tree;
 
     edit.setFocus();
@@ -681,8 +681,8 @@ TEST_F(MainFrameTest, F6MovesBetweenTheCommandTreeAndTheEditorView)
     EXPECT_TRUE(edit.hasFocus());
 
     // From the summary pane, part of the editor view, the next pane is the tree.
-    pFrame->GetRightPane()->m_summaryPane.setFocus();
-    QTest::keyClick(&pFrame->GetRightPane()->m_summaryPane, Qt::Key_F6);
+    SummaryPane(pFrame).setFocus();
+    QTest::keyClick(&SummaryPane(pFrame), Qt::Key_F6);
     EXPECT_TRUE(tree.hasFocus());
 }
 
@@ -762,12 +762,12 @@ TEST_F(MainFrameTest, ThePopupMenuHasTheEditingCommandsAndRoutesThem)
     EXPECT_EQ(texts, (QStringList{"Fontify line", "-", "Comment", "Uncomment", "-", "Cut", "Copy",
                                   "Paste", "Undo", "Redo"}));
 
-    pView->m_editPane.setFocus();
-    pView->m_editPane.SetWindowText("model");
-    pView->m_editPane.SetSel(0, 5);
+    pView->EditPane().setFocus();
+    pView->EditPane().SetWindowText("model");
+    pView->EditPane().SetSel(0, 5);
     pMenu->actions().at(5)->trigger(); // Cut
-    EXPECT_EQ(pView->m_editPane.GetWindowText(), "");
+    EXPECT_EQ(pView->EditPane().GetWindowText(), "");
     EXPECT_TRUE(app.m_doc.m_bChanged);
     pMenu->actions().at(8)->trigger(); // Undo
-    EXPECT_EQ(pView->m_editPane.GetWindowText(), "model");
+    EXPECT_EQ(pView->EditPane().GetWindowText(), "model");
 }

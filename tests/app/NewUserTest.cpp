@@ -4,6 +4,7 @@
 
 #include "AppWindowTest.h"
 #include "platform/CommandIds.h"
+#include "support/Palette.h"
 #include "support/UserActions.h"
 
 #include <QAction>
@@ -85,7 +86,7 @@ TEST_F(NewUserTest, CommentAndUncommentAreEachOneUndoStepAndOneRedoStep)
     EXPECT_EQ(UndoPressesUntil(edit, original), 1);
     QTest::keyClick(&edit, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(edit.GetWindowText(), commented);
-    EXPECT_EQ(edit.GetCharFormatAt(edit.LineIndex(3)).crTextColor, Rgb(150, 150, 150));
+    EXPECT_EQ(edit.GetCharFormatAt(edit.LineIndex(3)).crTextColor, kGrey);
 
     edit.SetSel(0, edit.GetTextLength());
     QTest::mouseClick(pToolBar->widgetForAction(pFrame->ActionOf(ID_UNCOMMENT_SELECTION)),
@@ -94,7 +95,7 @@ TEST_F(NewUserTest, CommentAndUncommentAreEachOneUndoStepAndOneRedoStep)
     EXPECT_EQ(UndoPressesUntil(edit, commented), 1);
     // The step before the uncommenting is still there, and comes back coloured.
     EXPECT_EQ(UndoPressesUntil(edit, original), 1);
-    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, Rgb(160, 0, 135));
+    EXPECT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);
 }
 
 TEST_F(NewUserTest, TypedTextIsSavedInTheSystemsEncodingUnlessTheScriptHasOneOfItsOwn)

@@ -5,6 +5,8 @@
 #include "AppWindowTest.h"
 #include "app/DialogBar.h"
 #include "print/ScriptPrinter.h"
+#include "support/Palette.h"
+#include "support/ProgramWindow.h"
 #include "support/UserActions.h"
 #include "view/FindReplaceDlg.h"
 #include "view/LeftView.h"
@@ -23,9 +25,6 @@
 
 namespace
 {
-constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
-constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
-constexpr std::uint32_t kGrey = Rgb(150, 150, 150);
 
 // A paint device that keeps the texts drawn on it, as a printer would get them.
 class CTextRecorder : public QPaintEngine
@@ -194,7 +193,7 @@ TEST_F(Utf8TextTest, HelpFilesShowInTheirOwnEncodingInTheTreeAndThePane)
     ASSERT_NE(pFrame, nullptr);
     CLeftView* pTree = pFrame->GetLeftPane();
     ASSERT_EQ(pTree->ItemCount(), 3);
-    CTextControl& summary = pFrame->GetRightPane()->m_summaryPane;
+    CTextControl& summary = SummaryPane(pFrame);
 
     const struct
     {

@@ -3,6 +3,7 @@
 #include "editor/CorvaleDoc.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/Palette.h"
 #include "support/TempDir.h"
 
 #include <QStringList>
@@ -14,12 +15,6 @@
 class EditorFixture : public ::testing::Test
 {
 protected:
-    static constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
-    static constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
-    static constexpr std::uint32_t kBlue = Rgb(0, 0, 255);
-    static constexpr std::uint32_t kGrey = Rgb(150, 150, 150);
-    static constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
-
     EditorFixture()
     {
         m_dir.Write("list.txt", "model.txt elements.txt");

@@ -1,4 +1,5 @@
 #include "platform/TextControl.h"
+#include "support/Palette.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -26,10 +27,6 @@ CCharFormat ColourOnly(std::uint32_t crColor)
     return format;
 }
 
-constexpr std::uint32_t kPurple = Rgb(160, 0, 135);
-constexpr std::uint32_t kGreen = Rgb(0, 150, 0);
-constexpr std::uint32_t kGrey = Rgb(150, 150, 150);
-constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
 } // namespace
 
 TEST(TextControlFormat, SelectionFormatsColourTheirRangeAndReadBack)

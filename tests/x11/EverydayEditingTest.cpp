@@ -7,6 +7,8 @@
 #include "editor/BlockFolding.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/Palette.h"
+#include "support/ProgramWindow.h"
 #include "support/TempDir.h"
 #include "support/UserActions.h"
 #include "view/CorvaleView.h"
@@ -47,8 +49,8 @@ protected:
         return pFrame;
     }
 
-    CScriptEdit& Edit() { return m_app.MainFrame()->GetRightPane()->m_editPane; }
-    CTextControl& Summary() { return m_app.MainFrame()->GetRightPane()->m_summaryPane; }
+    CScriptEdit& Edit() { return EditingPane(m_app.MainFrame()); }
+    CTextControl& Summary() { return SummaryPane(m_app.MainFrame()); }
     std::string SummaryText() { return Summary().GetWindowText(); }
 
     // A key as the keyboard sends it: to the window that has the focus.
@@ -262,8 +264,8 @@ TEST_F(EverydayEditingTest, EnterKeepsTheIndentAndABraceMovesItAsOneUndoStep)
                                     "        set b 2\r\n    }\r\n}\r\n");
     // Colouring is as it always was: "puts" purple, the blanks plain.
     const long nPuts = edit.LineIndex(2);
-    EXPECT_EQ(edit.GetCharFormatAt(nPuts + 4).crTextColor, Rgb(160, 0, 135));
-    EXPECT_EQ(edit.GetCharFormatAt(nPuts).crTextColor, Rgb(0, 0, 0));
+    EXPECT_EQ(edit.GetCharFormatAt(nPuts + 4).crTextColor, kPurple);
+    EXPECT_EQ(edit.GetCharFormatAt(nPuts).crTextColor, kBlack);
     // Ctrl+Z takes back the last break, then the "}" with its outdent, then
     // the break before it with its blanks.
     Press(Qt::Key_Z, Qt::ControlModifier);

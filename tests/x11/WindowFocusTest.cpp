@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
+#include "support/ProgramWindow.h"
 #include "support/TempDir.h"
 #include "support/UserActions.h"
 #include "view/CorvaleView.h"
@@ -51,7 +52,7 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
     CMainFrame* pFrame = app.MainFrame();
     pFrame->activateWindow(); // as a window manager does with a new window
     ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
-    CScriptEdit& edit = pFrame->GetRightPane()->m_editPane;
+    CScriptEdit& edit = EditingPane(pFrame);
     CDialogBar* pBar = pFrame->GetDialogBar();
 
     QTest::keyClicks(pBar->m_pFindText, "storyHeight");
