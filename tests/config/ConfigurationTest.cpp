@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
@@ -270,5 +271,39 @@ TEST_F(ConfigurationTest, TheSystemDefaultStandsInForAMissingUserFile)
     ExpectAllNotFound(config);
     EXPECT_THAT(m_ui.m_messages, ElementsAre(MissingFileMessage(user + "/corvale/corvale.conf")));
     SetEnvironment("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests");
+}
+#endif
+
+#ifdef _WIN32
+// On Windows the file is where it always was: c:\corvale\corvale.conf,
+// written with CR LF and Windows paths.
+TEST_F(ConfigurationTest, OnWindowsTheFixedPathIsReadAndNamed)
+{
+    EXPECT_EQ(ConfigurationFilePath(), "c:\\corvale\\corvale.conf");
+    EXPECT_EQ(ConfigurationFileToRead(), "c:\\corvale\\corvale.conf");
+    std::filesystem::remove_all("c:\\corvale");
+    {
+        CConfiguration config;
+        config.ReadConfiguration();
+        ExpectAllNotFound(config);
+        EXPECT_THAT(m_ui.m_messages, ElementsAre(MissingFileMessage("c:\\corvale\\corvale.conf")));
+    }
+    m_ui.m_messages.clear();
+    std::filesystem::create_directories("c:\\corvale");
+    const std::string exe = m_dir.Write("vorsa.exe", "");
+    {
+        std::ofstream out("c:\\corvale\\corvale.conf", std::ios::binary);
+        out << "exe " << exe
+            << "\r\nbin c:\\vorsa\\bin\\\r\nhelp c:\\Program Files\\corvale\\help\\"
+            << "\r\neditor c:\\windows\\notepad.exe\r\n";
+    }
+    CConfiguration config;
+    config.ReadConfiguration();
+    EXPECT_EQ(config.exe, exe);
+    EXPECT_EQ(config.bin, "c:\\vorsa\\bin\\");
+    EXPECT_EQ(config.help, "c:\\ProgramFiles\\corvale\\help\\"); // every space goes
+    EXPECT_EQ(config.editor, "c:\\windows\\notepad.exe");
+    EXPECT_THAT(m_ui.m_messages, IsEmpty());
+    std::filesystem::remove_all("c:\\corvale");
 }
 #endif

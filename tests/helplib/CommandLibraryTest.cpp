@@ -91,3 +91,27 @@ TEST_F(CommandLibraryTest, AnUnconfiguredOrMissingLibraryIsEmptyWithItsMessage)
     EXPECT_EQ(library.RecordCount(), 7);
     EXPECT_EQ(library.m_nHelpFiles, 3);
 }
+
+#ifdef _WIN32
+// A help directory written the Windows way: backslashes, a drive letter,
+// CR LF in every file.
+TEST_F(CommandLibraryTest, OnWindowsABackslashDirectoryOfCrLfFilesLoads)
+{
+    std::string folder = m_dir.MakeDirectory("help");
+    for (char& c : folder)
+        c = c == '/' ? '\\' : c;
+    folder += "\\";
+    ASSERT_EQ(folder[1], ':');
+    m_dir.Write("help/list.txt", "model.txt\r\n");
+    m_dir.Write("help/model.txt", "model:command\r\nmodel -dims <ndm>\r\n#\r\nnode:command\r\n"
+                                  "node <tag> <x> <y>\r\n#\r\n");
+    CCommandLibrary library;
+    ASSERT_EQ(library.Load(folder, m_messages), 1);
+    EXPECT_THAT(library.m_helpPaths, ElementsAre(folder + "model.txt"));
+    EXPECT_EQ(library.Find("node", "command"), 1);
+    std::string text;
+    ASSERT_TRUE(library.FetchText(1, text));
+    EXPECT_EQ(text, " node:command\nnode <tag> <x> <y>\n");
+    EXPECT_THAT(m_messages.m_messages, IsEmpty());
+}
+#endif

@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 
 #ifndef _WIN32
@@ -279,5 +280,41 @@ TEST(AnalysisRun, TheOutputPaneWayRunsTheRunnerAsAChildInTheScriptsFolder)
     EXPECT_FALSE(CAnalysisRun("/v", "/b/", "/s.tcl", "/r").StartInChannel(messages, channel));
     EXPECT_THAT(messages.m_messages, ElementsAre("Error opening file"));
     fs::current_path(before);
+}
+#endif
+
+#ifdef _WIN32
+namespace
+{
+// A path of the build, as a Windows program under Wine reaches it.
+std::string WindowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return path;
+}
+} // namespace
+
+// corvale-batch.exe carries out exec.bat as Windows would: the quoted script
+// path reaches the analysis program whole, stop.exe gets it in pieces.
+TEST(BatchRunner, OnWindowsTheRunnerRunsTheTwoProgramsWithWindowsQuoting)
+{
+    CTempDir dir;
+    const std::string folder = WindowsPath(dir.Prefix());
+    const std::string record = folder + "calls.txt";
+    SetEnvironment("CORVALE_RECORD", record);
+    fs::copy_file(WindowsPath(CORVALE_RECORD_PATH), folder + "vorsa.exe");
+    fs::copy_file(WindowsPath(CORVALE_RECORD_PATH), folder + "stop.exe");
+    const std::string script = "c:\\my models\\frame 1.tcl";
+    const std::string batch = folder + "exec.bat";
+    {
+        std::ofstream out(batch, std::ios::binary);
+        out << ComposeBatchFile(folder + "vorsa.exe", script, folder);
+    }
+    EXPECT_EQ(ChildProcess::Run({WindowsPath(CORVALE_BATCH_PATH), batch}), 0);
+    EXPECT_EQ(ReadFileBytes(record),
+              "vorsa.exe|c:\\my models\\frame 1.tcl\nstop.exe|c:\\my|models\\frame|1.tcl\n");
 }
 #endif
