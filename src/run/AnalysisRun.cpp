@@ -149,6 +149,15 @@ bool CAnalysisRun::StartInTerminal(CMessageSink& messages, const StartProgram& s
 {
     if (!WriteBatch(messages))
         return false;
+#ifdef _WIN32
+    // Windows carries the batch file out itself, in a console of its own.
+    if (!start(kBatchName, {" "}))
+    {
+        messages.ShowMessage("Error opening file");
+        return false;
+    }
+    return true;
+#endif
     std::string program = m_runner;
     std::vector<std::string> arguments{kBatchName};
     std::string option;
