@@ -77,6 +77,15 @@ const std::vector<CCommandInfo>& CommandTable()
         {ID_EDIT_REPEAT, nullptr, "Find the next occurrence of the last search text", nullptr,
          nullptr, "F3"},
         {ID_GO_TO_LINE_BOX, nullptr, "Type a line number to go to", nullptr, nullptr, "Ctrl+G"},
+        // The Script menu and the panes, beyond the menus of old.
+        {ID_CHECK_SCRIPT, "&Check Script\tF7", "Check the script against Tcl and the library",
+         nullptr, nullptr, "F7"},
+        {ID_NEXT_PROBLEM, "Next &Problem\tF8", "Go to the next problem the check found", nullptr,
+         nullptr, "F8"},
+        {ID_PREVIOUS_PROBLEM, "Pre&vious Problem\tShift+F8",
+         "Go to the previous problem the check found", nullptr, nullptr, "Shift+F8"},
+        {ID_VIEW_PROBLEMS, "&Problems", "Show or hide the Problems pane", nullptr, nullptr,
+         nullptr},
     };
     return s_table;
 }
@@ -101,7 +110,8 @@ const std::vector<CMenuLayout>& MenuLayout()
         {"&Edit",
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
           kSeparator}},
-        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS}},
+        {"&Script", {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;

@@ -3,16 +3,18 @@
 #include "CloseUpComboBox.h"
 #include "CommandTable.h"
 #include "DialogBar.h"
+#include "ProblemsPane.h"
 #include "UserInfoDlg.h"
 #include "config/Configuration.h"
 #include "editor/CorvaleDoc.h"
+#include "editor/ProblemMarks.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
-#include "print/PrintOptionsDlg.h"
 #include "print/PrintJobs.h"
+#include "print/PrintOptionsDlg.h"
 #include "run/AnalysisRun.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
@@ -73,7 +75,8 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     // The views are wired to the document, and the library loaded, as soon as
     // they exist: before the first script is created or opened.
     m_pRightView->SetUp();
-    m_pRightView->SetPopupMenuFactory([this](QWidget* pParent) { return CreatePopupMenu(pParent); });
+    m_pRightView->SetPopupMenuFactory([this](QWidget* pParent)
+                                      { return CreatePopupMenu(pParent); });
     doc.DefineCommands(*this);
     m_pDialogBar->ShowLists(doc.Variables(), doc.Sources(), m_pRightView->EditPane());
     connect(&doc, &CCorvaleDoc::ListsChanged, m_pDialogBar, &CDialogBar::RefreshLists);
@@ -84,12 +87,16 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
         { statusBar()->showMessage(QStringLiteral("Copied %1").arg(keyword), kStatusMessageMs); });
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
+    m_pProblemsPane = new CProblemsPane(m_pRightView->EditPane(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pProblemsPane);
     CreateStatusPanes();
     CreateLockIndicators();
     CreateCommands();
     CreateFrameCommands();
     setAcceptDrops(true);
     connect(&doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
+    connect(&doc, &CCorvaleDoc::TitleChanged, this,
+            [this] { m_pProblemsPane->SetFileName(ToQString(m_doc.GetTitle())); });
     UpdateTitle();
 }
 
@@ -161,8 +168,13 @@ void CMainFrame::CreateStatusPanes()
     m_pModifiedPane->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Modified")) +
                                      8);
     m_pModifiedPane->setAlignment(Qt::AlignCenter);
+    m_pProblemCountPane = new QLabel(this);
+    m_pProblemCountPane->setObjectName(QStringLiteral("ProblemCounts"));
     statusBar()->addPermanentWidget(m_pCaretPane);
     statusBar()->addPermanentWidget(m_pModifiedPane);
+    statusBar()->addPermanentWidget(m_pProblemCountPane);
+    connect(&m_pRightView->EditPane().Problems(), &CProblemMarks::FindingsChanged, this,
+            &CMainFrame::UpdateProblemCounts);
     connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this,
             &CMainFrame::UpdateStatusPanes);
     connect(&m_doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateStatusPanes);
@@ -207,6 +219,27 @@ std::unique_ptr<QMenu> CMainFrame::CreatePopupMenu(QWidget* pParent)
         connect(pItem, &QAction::triggered, this, [this, nId] { m_router.RouteCommand(nId); });
     }
     return pMenu;
+}
+
+// "2 errors, 1 warning", or "No problems" once the check has found none.
+void CMainFrame::UpdateProblemCounts()
+{
+    const CProblemMarks& problems = m_pRightView->EditPane().Problems();
+    const auto count = [](int n, const char* pWhat)
+    { return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(pWhat)).arg(n == 1 ? "" : "s"); };
+    QString text;
+    if (!problems.IsEnabled())
+        text.clear();
+    else if (problems.Findings().empty())
+        text = QStringLiteral("No problems");
+    else if (problems.WarningCount() == 0)
+        text = count(problems.ErrorCount(), "error");
+    else if (problems.ErrorCount() == 0)
+        text = count(problems.WarningCount(), "warning");
+    else
+        text = count(problems.ErrorCount(), "error") + QStringLiteral(", ") +
+               count(problems.WarningCount(), "warning");
+    m_pProblemCountPane->setText(text);
 }
 
 // CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
@@ -361,6 +394,20 @@ void CMainFrame::CreateFrameCommands()
         [this] { m_pRightView->FindWithText(m_pRightView->m_editPane.SearchText()); });
     m_frameCommands.OnCommand(ID_EDIT_REPEAT, [this] { m_pRightView->FindAgain(); });
     m_frameCommands.OnCommand(ID_GO_TO_LINE_BOX, [this] { m_pDialogBar->FocusLineNumber(); });
+    // The script check.
+    m_frameCommands.OnCommand(ID_CHECK_SCRIPT,
+                              [this]
+                              {
+                                  m_pProblemsPane->show();
+                                  m_pRightView->EditPane().Problems().CheckNow();
+                              });
+    m_frameCommands.OnCommand(ID_NEXT_PROBLEM,
+                              [this] { m_pRightView->EditPane().Problems().GoToNext(false); });
+    m_frameCommands.OnCommand(ID_PREVIOUS_PROBLEM,
+                              [this] { m_pRightView->EditPane().Problems().GoToNext(true); });
+    m_frameCommands.OnCommand(
+        ID_VIEW_PROBLEMS, [this] { m_pProblemsPane->setVisible(!m_pProblemsPane->isVisible()); },
+        [this](CCmdUI& ui) { ui.checked = m_pProblemsPane->isVisible(); });
     // With the focus in the summary pane, Copy copies what is selected there;
     // everything else goes where it goes from the editor view.
     m_summaryPaneCommands = m_editorViewCommands;

@@ -16,6 +16,7 @@ class CCorvaleView;
 class CDialogBar;
 class CLeftView;
 class CPrintJobs;
+class CProblemsPane;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -36,6 +37,7 @@ public:
     CLeftView* GetLeftPane() const { return m_pLeftView; }
     CDialogBar* GetDialogBar() const { return m_pDialogBar; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
+    CProblemsPane* GetProblemsPane() const { return m_pProblemsPane; }
     // Start Analysis: writes exec.bat into the working directory and starts it
     // without waiting, in a terminal where there is one.
     void OnStartAnalysis();
@@ -92,6 +94,7 @@ private:
     void CreateLockIndicators();
     void CreateStatusPanes();
     void UpdateStatusPanes();
+    void UpdateProblemCounts();
     void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(const CCommandInfo& info);
@@ -113,5 +116,7 @@ private:
     QLabel* m_lockIndicators[3] = {};
     QLabel* m_pCaretPane = nullptr;
     QLabel* m_pModifiedPane = nullptr;
+    QLabel* m_pProblemCountPane = nullptr;
+    CProblemsPane* m_pProblemsPane = nullptr;
     CPrintJobs* m_pPrintJobs;
 };

@@ -1,5 +1,6 @@
 #include "CorvaleDoc.h"
 
+#include "ProblemMarks.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
@@ -190,11 +191,12 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
     if (!LoadFile(path))
         return false;
     m_pView->setFocus();
-    // Every open colours the whole text anew.
+    // Every open colours the whole text anew, and checks it.
     m_pEdit->FontifyAll();
     m_pEdit->setFocus();
     MakeFolderCurrent(path);
     SetPathName(path);
+    m_pEdit->Problems().CheckNow();
     return true;
 }
 
@@ -253,6 +255,7 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
     }
     MakeFolderCurrent(path);
     SetPathName(path);
+    m_pEdit->Problems().CheckNow();
     return true;
 }
 

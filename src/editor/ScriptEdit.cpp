@@ -3,6 +3,7 @@
 #include "BlockFolding.h"
 #include "CorvaleDoc.h"
 #include "OccurrenceMarker.h"
+#include "ProblemMarks.h"
 
 CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
 {
@@ -20,9 +21,14 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParen
     SetBraceMatching(true);
     m_pFolding = new CBlockFolding(*this);
     m_pOccurrences = new COccurrenceMarker(*this);
+    m_pProblems = new CProblemMarks(*this, m_library);
 }
 
-CScriptEdit::~CScriptEdit() = default;
+// The check's thread reads the library: it ends before the library goes.
+CScriptEdit::~CScriptEdit()
+{
+    delete m_pProblems;
+}
 
 void CScriptEdit::AttachTo(CCorvaleDoc& doc, CTextControl& summaryPane, QWidget& view)
 {

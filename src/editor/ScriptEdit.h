@@ -15,6 +15,7 @@ class CCompletionPopup;
 class CBlockFolding;
 class CCorvaleDoc;
 class COccurrenceMarker;
+class CProblemMarks;
 class QTimer;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
@@ -72,6 +73,8 @@ public:
     // ---- aids every editor has ----
     CBlockFolding& Folding() const { return *m_pFolding; }
     COccurrenceMarker& Occurrences() const { return *m_pOccurrences; }
+    // The live script check and its findings.
+    CProblemMarks& Problems() const { return *m_pProblems; }
 
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
@@ -203,4 +206,5 @@ private:
     QTimer* m_pLookUpTimer = nullptr;
     CBlockFolding* m_pFolding = nullptr;
     COccurrenceMarker* m_pOccurrences = nullptr;
+    CProblemMarks* m_pProblems = nullptr;
 };

@@ -92,3 +92,14 @@ std::vector<int> CCommandLibrary::Complete(std::string_view parent, std::string_
         m_completion.Build(m_keywords, m_parents, m_usable);
     return m_completion.Complete(parent, prefix);
 }
+
+void CCommandLibrary::ForEachRecordText(
+    const std::function<void(int nRecord, std::string_view text)>& visit) const
+{
+    for (size_t f = 0; f < m_helpFiles.size(); ++f)
+    {
+        const int nFirst = m_fileFirstRecord[f];
+        m_helpFiles[f]->ForEachRecordText([&](int nLocal, std::string_view text)
+                                          { visit(nFirst + nLocal, text); });
+    }
+}

@@ -47,6 +47,12 @@ public:
     // keyword and parent gives the text.
     bool FetchText(int nRecord, std::string& text) const;
 
+    // Every record's text, in list order, from one pass over each help file
+    // opened anew (see CHelpFile::ForEachRecordText): safe beside the window's
+    // own reads, as long as the library is not loaded again meanwhile.
+    void
+    ForEachRecordText(const std::function<void(int nRecord, std::string_view text)>& visit) const;
+
     // The records under a parent whose keyword begins with the prefix (built
     // when first asked).
     std::vector<int> Complete(std::string_view parent, std::string_view prefix) const;

@@ -331,3 +331,39 @@ bool CHelpFile::ScanForHelp(const std::string& keyword, const std::string& paren
     }
     return false;
 }
+
+bool CHelpFile::ForEachRecordText(
+    const std::function<void(int nRecord, std::string_view text)>& visit) const
+{
+    if (!m_bLoaded)
+        return false;
+    CTextFileReader file;
+    if (!file.Open(m_path))
+        return false;
+    std::string_view piece;
+    std::string storage;
+    std::string collected;
+    for (int nBlock = 0; nBlock < m_nRecords; ++nBlock)
+    {
+        collected = " ";
+        bool bAtBlockStart = true;
+        bool bEndedBySeparator = false;
+        while (file.ReadPiece(piece, storage, kMaxPiece))
+        {
+            if (!bAtBlockStart && piece[0] == '#')
+            {
+                bEndedBySeparator = true;
+                break;
+            }
+            bAtBlockStart = false;
+            if (!IsBlank(piece))
+                collected += piece;
+        }
+        if (bAtBlockStart)
+            break;
+        visit(nBlock, collected);
+        if (!bEndedBySeparator)
+            break;
+    }
+    return true;
+}

@@ -5,6 +5,7 @@
 #include "text/MessageSink.h"
 #include "text/TextFileReader.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -50,6 +51,12 @@ public:
 
     // The record's text, from the cache or from a scan of the file.
     bool FetchHelp(const std::string& keyword, const std::string& parent, std::string& text);
+    // Every record's text in record order, as FetchHelp gives it, from one
+    // pass over the file opened anew by its path: the cache and the file held
+    // open are not touched, so another thread may read this way while the
+    // window shows help. False when the file cannot be read.
+    bool
+    ForEachRecordText(const std::function<void(int nRecord, std::string_view text)>& visit) const;
 
     // Splits "keyword:parent" at its first colon. -1 (with a message) when the
     // header has no colon; the outputs are then left as they were.

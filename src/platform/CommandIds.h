@@ -40,6 +40,12 @@ inline constexpr int ID_HELP_ON_OFF = 32787;
 inline constexpr int ID_FONTIFY_LINE = 32788;
 inline constexpr int ID_GO_TO_LINE_BOX = 32789;
 
+// Beyond the menus of old: the Script menu, the second tool bar, the panes.
+inline constexpr int ID_CHECK_SCRIPT = 33001;
+inline constexpr int ID_NEXT_PROBLEM = 33002;
+inline constexpr int ID_PREVIOUS_PROBLEM = 33003;
+inline constexpr int ID_VIEW_PROBLEMS = 33004;
+
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;
 inline constexpr int IDC_FIND = 1001;

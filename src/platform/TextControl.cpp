@@ -95,6 +95,9 @@ CTextControl::CTextControl(QWidget* pParent, int nControlId)
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTextControl::OnModified);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextControl::OnUpdateUi);
+    connect(this, &QsciScintillaBase::SCN_DWELLSTART, this,
+            [this](int nPosition, int x, int y) { emit MouseDwelled(nPosition, QPoint(x, y)); });
+    connect(this, &QsciScintillaBase::SCN_DWELLEND, this, [this] { emit MouseDwellEnded(); });
 }
 
 CTextControl::~CTextControl() = default;

@@ -197,6 +197,8 @@ public:
         kWarningIndicator,
     };
     void FillIndicator(int nIndicator, long nStart, long nLength);
+    // How long the mouse rests before MouseDwelled; 0 for never.
+    void SetMouseDwellTime(int nMs);
     void ClearIndicator(int nIndicator, long nStart = 0, long nLength = -1);
     bool IndicatorAt(int nIndicator, long nPos) const;
     // The ranges [start, end) the indicator covers within [nFrom, nTo).
@@ -232,6 +234,10 @@ signals:
     void TextEdited(long nFrom, long nTo);
     // Other lines came into view.
     void Scrolled();
+    // The mouse rested over a character of the text (nPos; -1 where there is
+    // none), at a point of the viewport; and moved on again.
+    void MouseDwelled(long nPos, const QPoint& point);
+    void MouseDwellEnded();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;

@@ -238,6 +238,11 @@ void CTextControl::FillIndicator(int nIndicator, long nStart, long nLength)
     Sci(SCI_SETINDICATORCURRENT, kStrikeIndicator);
 }
 
+void CTextControl::SetMouseDwellTime(int nMs)
+{
+    Sci(SCI_SETMOUSEDWELLTIME, static_cast<unsigned long>(nMs > 0 ? nMs : SC_TIME_FOREVER));
+}
+
 void CTextControl::ClearIndicator(int nIndicator, long nStart, long nLength)
 {
     if (nLength < 0)

@@ -110,7 +110,8 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_EQ(app.m_doc.m_pEdit, &EditingPane(pFrame));
 
     const QList<QAction*> menus = pFrame->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    // The menus of old, with the Script menu after View; View has the Problems pane too.
+    ASSERT_EQ(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(MenuTexts(menus[0]->menu()),
               (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
@@ -119,8 +120,11 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_EQ(MenuTexts(menus[1]->menu()),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
                            "&Paste\tCtrl+V", "-"}));
-    EXPECT_EQ(MenuTexts(menus[2]->menu()), (QStringList{"&Toolbar", "&Status Bar"}));
-    EXPECT_EQ(MenuTexts(menus[3]->menu()),
+    EXPECT_EQ(MenuTexts(menus[2]->menu()), (QStringList{"&Toolbar", "&Status Bar", "&Problems"}));
+    EXPECT_EQ(menus[3]->text(), "&Script");
+    EXPECT_EQ(MenuTexts(menus[3]->menu()), (QStringList{"&Check Script\tF7", "Next &Problem\tF8",
+                                                        "Pre&vious Problem\tShift+F8"}));
+    EXPECT_EQ(MenuTexts(menus[4]->menu()),
               (QStringList{"&About Corvale...", "User/Developer &Information"}));
     EXPECT_EQ(pFrame->ActionOf(ID_EDIT_UNDO)->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
@@ -559,7 +563,6 @@ TEST_F(MainFrameTest, UndoBringsTextBackInItsColours)
     ASSERT_NE(pFrame, nullptr);
     CScriptEdit& edit = EditingPane(pFrame);
     edit.setFocus();
-    const std::uint32_t kBlack = kBlack;
 
     QTest::keyClicks(&edit, "set x 1");
     ASSERT_EQ(edit.GetCharFormatAt(0).crTextColor, kPurple);

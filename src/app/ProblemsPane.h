@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDockWidget>
+
+class CProblemMarks;
+class CScriptEdit;
+class QTreeWidget;
+
+// The Problems pane, a dock below the editor view: every finding of the
+// script check with its severity, line, message and file. A click or Enter
+// selects the finding's range in the editing pane. It shows itself when the
+// check first finds something, unless the user closed it while it had
+// something to show.
+class CProblemsPane : public QDockWidget
+{
+    Q_OBJECT
+
+public:
+    CProblemsPane(CScriptEdit& edit, QWidget* pParent = nullptr);
+
+    QTreeWidget* List() const { return m_pList; }
+    // The file name the rows name.
+    void SetFileName(const QString& name);
+
+protected:
+    void hideEvent(QHideEvent* pEvent) override;
+
+private:
+    void Refill();
+
+    CScriptEdit& m_edit;
+    QTreeWidget* m_pList;
+    QString m_fileName = QStringLiteral("Untitled");
+    bool m_bUserClosed = false;
+    bool m_bFilling = false;
+};

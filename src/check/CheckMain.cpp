@@ -1,0 +1,168 @@
+// corvale-check: the script check from the command line, one line per
+// finding in the form compilers use, or JSON.
+#include "CommandKnowledge.h"
+#include "ScriptChecker.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationLocation.h"
+#include "helplib/CommandLibrary.h"
+#include "text/Utf8Detector.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr int kClean = 0;
+constexpr int kWarnings = 1;
+constexpr int kErrors = 2;
+constexpr int kUnusable = 3;
+
+class CStandardError : public CMessageSink
+{
+public:
+    void ShowMessage(const std::string& text) override
+    {
+        std::fprintf(stderr, "corvale-check: %s\n", text.c_str());
+    }
+};
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: corvale-check [--help-dir DIR] [--format gcc|json] script.tcl...\n");
+}
+
+// Line and column (1-based) of a position: a character of a UTF-8 file counts
+// once, any other byte once; a tab counts as one.
+void LineAndColumn(const std::string& text, long nPos, bool bUtf8, long& nLine, long& nColumn)
+{
+    nLine = 1;
+    nColumn = 1;
+    for (long i = 0; i < nPos && i < static_cast<long>(text.size()); ++i)
+    {
+        const auto c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+        if (c == '\n')
+        {
+            ++nLine;
+            nColumn = 1;
+        }
+        else if (!bUtf8 || (c & 0xC0) != 0x80)
+            ++nColumn;
+    }
+}
+
+std::string Json(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text)
+    {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (u < 0x20 || u >= 0x80)
+        {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+            out += buffer;
+        }
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string helpDir;
+    std::string format = "gcc";
+    std::vector<std::string> scripts;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument = argv[i];
+        if (argument == "--help-dir" && i + 1 < argc)
+            helpDir = argv[++i];
+        else if (argument == "--format" && i + 1 < argc)
+            format = argv[++i];
+        else if (argument == "--help" || argument == "-h")
+        {
+            Usage();
+            return kClean;
+        }
+        else if (!argument.empty() && argument[0] == '-' && argument != "-")
+        {
+            Usage();
+            return kUnusable;
+        }
+        else
+            scripts.push_back(argument);
+    }
+    if (scripts.empty() || (format != "gcc" && format != "json"))
+    {
+        Usage();
+        return kUnusable;
+    }
+    CStandardError messages;
+    SetDefaultMessageSink(&messages);
+    if (helpDir.empty())
+    {
+        CConfiguration configuration;
+        configuration.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(),
+                                        messages);
+        helpDir = configuration.help;
+    }
+    else if (helpDir.back() != '/' && helpDir.back() != '\\')
+        helpDir += '/';
+    CCommandLibrary library;
+    library.Load(helpDir, messages);
+    CCommandKnowledge knowledge;
+    knowledge.Build(library);
+    CScriptChecker checker(knowledge);
+
+    int nStatus = kClean;
+    std::string json = "[";
+    for (const std::string& script : scripts)
+    {
+        std::string text;
+        if (!CScriptChecker::ReadFile(script, text))
+        {
+            std::fprintf(stderr, "corvale-check: cannot read %s\n", script.c_str());
+            nStatus = kUnusable;
+            continue;
+        }
+        const std::string folder = std::filesystem::path(script).parent_path().string();
+        const bool bUtf8 = CUtf8Detector::IsUtf8(text);
+        for (const CFinding& finding : checker.Check(text, folder))
+        {
+            long nLine = 0;
+            long nColumn = 0;
+            LineAndColumn(text, finding.nStart, bUtf8, nLine, nColumn);
+            long nEndLine = 0;
+            long nEndColumn = 0;
+            LineAndColumn(text, finding.nEnd, bUtf8, nEndLine, nEndColumn);
+            const bool bError = finding.severity == ESeverity::Error;
+            if (nStatus != kUnusable)
+                nStatus = std::max(nStatus, bError ? kErrors : kWarnings);
+            if (format == "gcc")
+                std::printf("%s:%ld:%ld: %s: %s\n", script.c_str(), nLine, nColumn,
+                            bError ? "error" : "warning", finding.message.c_str());
+            else
+            {
+                json += json.size() > 1 ? ",\n " : "\n ";
+                json += "{\"file\": " + Json(script) + ", \"line\": " + std::to_string(nLine) +
+                        ", \"column\": " + std::to_string(nColumn) +
+                        ", \"endLine\": " + std::to_string(nEndLine) +
+                        ", \"endColumn\": " + std::to_string(nEndColumn) + ", \"severity\": \"" +
+                        (bError ? "error" : "warning") +
+                        "\", \"message\": " + Json(finding.message) + "}";
+            }
+        }
+    }
+    if (format == "json")
+        std::printf("%s\n]\n", json.c_str());
+    return nStatus;
+}

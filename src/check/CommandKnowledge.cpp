@@ -1,0 +1,128 @@
+#include "CommandKnowledge.h"
+
+#include "helplib/CommandLibrary.h"
+
+namespace
+{
+std::vector<std::string_view> WordsOf(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        const size_t nStart = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+            ++i;
+        if (i > nStart)
+            words.push_back(text.substr(nStart, i - nStart));
+    }
+    return words;
+}
+} // namespace
+
+std::string CCommandKnowledge::Key(std::string_view keyword, std::string_view parent)
+{
+    std::string key(parent);
+    key += '\x1f';
+    key += keyword;
+    return key;
+}
+
+std::vector<CUsageForm> CCommandKnowledge::FormsInText(std::string_view text,
+                                                       const std::vector<std::string>& recordWords)
+{
+    std::vector<CUsageForm> forms;
+    size_t nFrom = 0;
+    while (nFrom < text.size())
+    {
+        size_t nTo = text.find('\n', nFrom);
+        if (nTo == std::string_view::npos)
+            nTo = text.size();
+        std::string_view line = text.substr(nFrom, nTo - nFrom);
+        nFrom = nTo + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        const std::vector<std::string_view> words = WordsOf(line);
+        if (words.size() < recordWords.size())
+            continue;
+        bool bStarts = true;
+        for (size_t i = 0; i < recordWords.size() && bStarts; ++i)
+            bStarts = words[i] == recordWords[i];
+        if (!bStarts)
+            continue;
+        // The rest begins after the record's last word.
+        const std::string_view last = words[recordWords.size() - 1];
+        const size_t nRest = static_cast<size_t>(last.data() + last.size() - line.data());
+        if (std::optional<CUsageForm> form =
+                CUsageForm::Parse(line.substr(nRest), std::string(line)))
+            forms.push_back(std::move(*form));
+    }
+    return forms;
+}
+
+void CCommandKnowledge::Build(const CCommandLibrary& library)
+{
+    m_topLevel.clear();
+    m_topLevelSet.clear();
+    m_children.clear();
+    m_records.clear();
+    m_forms.clear();
+    std::vector<std::vector<std::string>> recordWords(static_cast<size_t>(library.RecordCount()));
+    for (int k = 0; k < library.RecordCount(); ++k)
+    {
+        if (!library.IsUsable(k))
+            continue;
+        const std::string keyword(library.KeywordOf(k));
+        const std::string parent(library.ParentOf(k));
+        if (!m_records.emplace(Key(keyword, parent), k).second)
+            continue; // a later record with the same pair is never found
+        m_children[parent].push_back(keyword);
+        if (parent == "command" && m_topLevelSet.insert(keyword).second)
+            m_topLevel.push_back(keyword);
+        std::vector<std::string>& words = recordWords[static_cast<size_t>(k)];
+        if (parent != "command")
+        {
+            for (const std::string_view word : WordsOf(parent))
+                words.emplace_back(word);
+        }
+        words.push_back(keyword);
+    }
+    library.ForEachRecordText(
+        [&](int nRecord, std::string_view text)
+        {
+            const std::vector<std::string>& words = recordWords[static_cast<size_t>(nRecord)];
+            if (words.empty())
+                return;
+            std::vector<CUsageForm> forms = FormsInText(text, words);
+            if (!forms.empty())
+                m_forms[nRecord] = std::move(forms);
+        });
+}
+
+bool CCommandKnowledge::IsTopLevel(std::string_view name) const
+{
+    return m_topLevelSet.count(std::string(name)) != 0;
+}
+
+const std::vector<std::string>* CCommandKnowledge::ChildrenOf(std::string_view parent) const
+{
+    const auto found = m_children.find(std::string(parent));
+    return found == m_children.end() ? nullptr : &found->second;
+}
+
+int CCommandKnowledge::Find(std::string_view keyword, std::string_view parent) const
+{
+    const auto found = m_records.find(Key(keyword, parent));
+    return found == m_records.end() ? -1 : found->second;
+}
+
+const std::vector<CUsageForm>& CCommandKnowledge::FormsOf(int nRecord) const
+{
+    static const std::vector<CUsageForm> s_none;
+    const auto found = m_forms.find(nRecord);
+    return found == m_forms.end() ? s_none : found->second;
+}

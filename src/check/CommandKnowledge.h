@@ -1,0 +1,44 @@
+#pragma once
+
+#include "UsageForm.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+class CCommandLibrary;
+
+// What the script check knows of the library's commands: the top-level
+// names, the keywords under each parent, and each record's usage forms (the
+// lines of its help that start with its own words). Read from the library's
+// texts once; then used by any thread for reading only.
+class CCommandKnowledge
+{
+public:
+    void Build(const CCommandLibrary& library);
+
+    bool IsTopLevel(std::string_view name) const;
+    const std::vector<std::string>& TopLevelNames() const { return m_topLevel; }
+    // The keywords of the records under a parent, each once; nullptr for none.
+    const std::vector<std::string>* ChildrenOf(std::string_view parent) const;
+    // The first record with this keyword and parent, or -1.
+    int Find(std::string_view keyword, std::string_view parent) const;
+    // The record's usage forms; empty when its help has none.
+    const std::vector<CUsageForm>& FormsOf(int nRecord) const;
+
+    // The usage forms of a record's help text: lines whose words begin with
+    // the record's own words (recordWords).
+    static std::vector<CUsageForm> FormsInText(std::string_view text,
+                                               const std::vector<std::string>& recordWords);
+
+private:
+    static std::string Key(std::string_view keyword, std::string_view parent);
+
+    std::vector<std::string> m_topLevel;
+    std::unordered_set<std::string> m_topLevelSet;
+    std::unordered_map<std::string, std::vector<std::string>> m_children;
+    std::unordered_map<std::string, int> m_records;
+    std::unordered_map<int, std::vector<CUsageForm>> m_forms;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Finding.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+class CCommandKnowledge;
+
+// The script check: Tcl's own parser splits the script into commands, the
+// braced bodies of the commands that take scripts (and of library commands
+// whose usage opens a body) are parsed in turn, and each command is held
+// against Tcl's command set, the library and the script's procedures:
+// - where Tcl cannot parse: a missing close-brace, -bracket or -quote, named
+//   with the line where it opened; extra characters after a close-brace or
+//   -quote;
+// - an unknown command, an unknown sub-command of a library command, and
+//   words that fit none of a library command's usage forms;
+// - Tcl's traps: braces in a comment inside a braced body, and "set" with one
+//   argument at the top level of a script.
+// No script is run: the Tcl library only parses, and tells its command names.
+// A checker belongs to one thread (it holds a Tcl interpreter).
+class CScriptChecker
+{
+public:
+    explicit CScriptChecker(const CCommandKnowledge& knowledge);
+    ~CScriptChecker();
+    CScriptChecker(const CScriptChecker&) = delete;
+    CScriptChecker& operator=(const CScriptChecker&) = delete;
+
+    // Reads a file's bytes; false when it cannot be read.
+    using FileReader = std::function<bool(const std::string& path, std::string& bytes)>;
+    static bool ReadFile(const std::string& path, std::string& bytes);
+
+    // The findings of a script, in the order of their positions. Sourced
+    // files are read relative to scriptFolder (empty: the working directory)
+    // for the procedures they define: literal names only, at most kMaxSources.
+    std::vector<CFinding> Check(std::string_view text, const std::string& scriptFolder,
+                                const FileReader& read = &CScriptChecker::ReadFile);
+
+    // Tcl's own commands, as "info commands" in a fresh interpreter gives them.
+    const std::unordered_set<std::string>& TclCommands() const { return m_tclCommands; }
+
+    static constexpr int kMaxSources = 100;
+
+    // A thread that checked ends: Tcl lets go of what it kept for the thread.
+    // Call with no checker of the thread left.
+    static void EndThread();
+
+private:
+    class CRun;
+
+    const CCommandKnowledge& m_knowledge;
+    struct CInterp;
+    std::unique_ptr<CInterp> m_pInterp;
+    std::unordered_set<std::string> m_tclCommands;
+};
