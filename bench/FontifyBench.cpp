@@ -4,8 +4,11 @@
 #include "GeneratedLibrary.h"
 #include "GeneratedScript.h"
 #include "ScintillaReplaceLoop.h"
+#include "check/CommandKnowledge.h"
+#include "check/ScriptChecker.h"
 #include "editor/CorvaleDoc.h"
 #include "editor/ScriptEdit.h"
+#include "helplib/CommandLibrary.h"
 #include "platform/ScriptedUserInteraction.h"
 
 #include <QTemporaryDir>
@@ -55,6 +58,23 @@ void BM_LexerTclColouriseAll(benchmark::State& state)
         control.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
 }
 BENCHMARK(BM_LexerTclColouriseAll)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
+
+// The whole script check of the 2 MB script against the generated library,
+// as the check's thread does it: what it knows of the library read once.
+void BM_Check2Mb(benchmark::State& state)
+{
+    CCommandLibrary library;
+    library.Load(BenchLibrary().Directory());
+    CCommandKnowledge knowledge;
+    knowledge.Build(library);
+    CScriptChecker checker(knowledge);
+    const std::string& script = BenchScript();
+    size_t nFindings = 0;
+    for (auto _ : state)
+        nFindings = checker.Check(script, BenchLibrary().Directory()).size();
+    state.counters["findings"] = static_cast<double>(nFindings);
+}
+BENCHMARK(BM_Check2Mb)->Unit(benchmark::kMillisecond)->Apply(RepeatedForFigure);
 
 // Opening a script file: the file read, streamed into the pane, and the whole
 // text coloured with the lists filled, as File Open does.
@@ -205,6 +225,7 @@ int main(int argc, char** argv)
     return RunBenchmarksAndPrintFigures(
         argc, argv,
         {{"fontify_all_vs_lextcl", "BM_FontifyAll", "BM_LexerTclColouriseAll"},
+         {"check_2mb_vs_lextcl", "BM_Check2Mb", "BM_LexerTclColouriseAll"},
          {"open_2mb_vs_lextcl", "BM_Open2Mb", "BM_LexerTclColouriseAll"},
          {"replace_all_vs_scintilla", "BM_ReplaceAll", "BM_ScintillaReplaceLoop"},
          {"long_line_320k_vs_80k", "BM_FontifyLongLine/320000", "BM_FontifyLongLine/80000"},

@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "editor/CompletionPopup.h"
 #include "editor/CorvaleDoc.h"
+#include "editor/ProblemMarks.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "view/LeftView.h"
@@ -186,6 +187,107 @@ void BM_WindowArrowDown10k(benchmark::State& state)
     ReportFigure("window_arrow_down_10k_lines_help_off_ms", seconds[0] * 1e3, "ms");
 }
 BENCHMARK(BM_WindowArrowDown10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+std::map<int, double>& CheckKeystrokeMedians()
+{
+    static std::map<int, double> s_medians;
+    return s_medians;
+}
+
+// Typing at line 50,000 with the script check on, against the same with it
+// off: a key to its painted frame, taken back with Backspace (not timed),
+// then a pause as a typist makes one, long enough for the check to run over
+// the 2 MB script; the same pause with the check off.
+void BM_WindowKeystrokeWithCheck(benchmark::State& state)
+{
+    CShownEditor editor;
+    editor.edit.SetWindowText(BenchScript());
+    editor.edit.FontifyAll();
+    const bool bCheck = state.range(0) != 0;
+    CProblemMarks& problems = editor.edit.Problems();
+    problems.SetEnabled(bCheck);
+    if (bCheck)
+        problems.WaitForResult(60000); // what the check knows of the library, read once
+    const long nLine = 50000;
+    std::vector<double> samples;
+    for (auto _ : state)
+    {
+        const long nEnd =
+            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
+        editor.edit.SetSel(nEnd, nEnd);
+        editor.edit.ScrollCaret();
+        Flush();
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(&editor.edit, Qt::Key_T);
+        Flush();
+        const double seconds = Seconds(start);
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+        const auto pause = std::chrono::steady_clock::now();
+        if (bCheck)
+            problems.WaitForResult(60000);
+        while (Seconds(pause) < 0.5)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    CheckKeystrokeMedians()[bCheck ? 1 : 0] = Median(samples);
+    if (CheckKeystrokeMedians().size() == 2)
+        ReportFigure("window_keystroke_line50k_with_check_vs_without",
+                     CheckKeystrokeMedians()[1] / CheckKeystrokeMedians()[0], "ratio");
+}
+BENCHMARK(BM_WindowKeystrokeWithCheck)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(60);
+
+// A mistake typed into the 2 MB script (a command's first letter doubled at
+// line 50,000) until its squiggle is painted: the pause after typing, the
+// check on its thread, the marks.
+void BM_WindowCheckAfterKeystroke(benchmark::State& state)
+{
+    CShownEditor editor;
+    editor.edit.SetWindowText(BenchScript());
+    editor.edit.FontifyAll();
+    CProblemMarks& problems = editor.edit.Problems();
+    problems.CheckNow();
+    problems.WaitForResult(60000);
+    std::vector<double> samples;
+    for (auto _ : state)
+    {
+        // A line that starts with a command known to the library.
+        long nLine = 50000;
+        while (editor.edit.GetLine(nLine).rfind("node ", 0) != 0)
+            ++nLine;
+        const long nStart = editor.edit.LineIndex(nLine);
+        editor.edit.SetSel(nStart, nStart);
+        Flush();
+        const auto marked = [&]
+        {
+            for (const auto& [nFrom, nTo] :
+                 editor.edit.IndicatorRanges(CTextControl::kErrorIndicator, nStart, nStart + 6))
+                if (nFrom == nStart)
+                    return true;
+            return false;
+        };
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(&editor.edit, Qt::Key_X);
+        while (!marked() && Seconds(start) < 10)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        Flush();
+        const double seconds = Seconds(start);
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+        problems.WaitForResult(60000);
+    }
+    ReportFigure("check_after_keystroke_ms", Median(samples) * 1e3, "ms");
+}
+BENCHMARK(BM_WindowCheckAfterKeystroke)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(7);
 
 // Replace All of every " 1" in the script, to the painted window.
 void BM_WindowReplaceAll(benchmark::State& state)

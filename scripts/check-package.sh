@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 echo "installed size: $(dpkg-deb -f "$deb" Installed-Size) KiB"
-for path in usr/bin/corvale usr/bin/corvale-batch usr/share/applications/corvale.desktop \
+for path in usr/bin/corvale usr/bin/corvale-batch usr/bin/corvale-check usr/share/applications/corvale.desktop \
   usr/share/icons/hicolor/scalable/apps/corvale.svg usr/share/metainfo/org.corvale.Corvale.metainfo.xml \
   usr/share/mime/packages/corvale.xml usr/share/man/man1/corvale.1.gz \
   usr/share/corvale/help/list.txt etc/xdg/corvale/corvale.conf; do

@@ -9,11 +9,11 @@
 struct CCommandInfo
 {
     int nId;
-    const char* menuText; // with the shortcut after a tab; nullptr: in no menu
-    const char* prompt;   // the status bar's text while the pointer is over it
-    const char* tooltip;  // nullptr: not on the tool bar
-    const char* icon;     // the tool bar picture, res/icons/<icon>.svg
-    const char* keys;     // accelerators, "|" between them, in Qt's portable text
+    const char* menuText;            // with the shortcut after a tab; nullptr: in no menu
+    const char* prompt;              // the status bar's text while the pointer is over it
+    const char* tooltip;             // nullptr: not on the tool bar
+    const char* icon;                // the tool bar picture, res/icons/<icon>.svg
+    const char* keys;                // accelerators, "|" between them, in Qt's portable text
     const char* popupText = nullptr; // its text in the editing pane's popup menu
 
     QList<QKeySequence> Shortcuts() const;

@@ -22,14 +22,6 @@ std::vector<std::string_view> WordsOf(std::string_view text)
 }
 } // namespace
 
-std::string CCommandKnowledge::Key(std::string_view keyword, std::string_view parent)
-{
-    std::string key(parent);
-    key += '\x1f';
-    key += keyword;
-    return key;
-}
-
 std::vector<CUsageForm> CCommandKnowledge::FormsInText(std::string_view text,
                                                        const std::vector<std::string>& recordWords)
 {
@@ -78,7 +70,7 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
             continue;
         const std::string keyword(library.KeywordOf(k));
         const std::string parent(library.ParentOf(k));
-        if (!m_records.emplace(Key(keyword, parent), k).second)
+        if (!m_records[parent].emplace(keyword, k).second)
             continue; // a later record with the same pair is never found
         m_children[parent].push_back(keyword);
         if (parent == "command" && m_topLevelSet.insert(keyword).second)
@@ -105,19 +97,22 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
 
 bool CCommandKnowledge::IsTopLevel(std::string_view name) const
 {
-    return m_topLevelSet.count(std::string(name)) != 0;
+    return m_topLevelSet.count(name) != 0;
 }
 
 const std::vector<std::string>* CCommandKnowledge::ChildrenOf(std::string_view parent) const
 {
-    const auto found = m_children.find(std::string(parent));
+    const auto found = m_children.find(parent);
     return found == m_children.end() ? nullptr : &found->second;
 }
 
 int CCommandKnowledge::Find(std::string_view keyword, std::string_view parent) const
 {
-    const auto found = m_records.find(Key(keyword, parent));
-    return found == m_records.end() ? -1 : found->second;
+    const auto byParent = m_records.find(parent);
+    if (byParent == m_records.end())
+        return -1;
+    const auto found = byParent->second.find(keyword);
+    return found == byParent->second.end() ? -1 : found->second;
 }
 
 const std::vector<CUsageForm>& CCommandKnowledge::FormsOf(int nRecord) const

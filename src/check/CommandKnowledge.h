@@ -1,11 +1,11 @@
 #pragma once
 
+#include "StringTable.h"
 #include "UsageForm.h"
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class CCommandLibrary;
@@ -34,11 +34,10 @@ public:
                                                const std::vector<std::string>& recordWords);
 
 private:
-    static std::string Key(std::string_view keyword, std::string_view parent);
-
     std::vector<std::string> m_topLevel;
-    std::unordered_set<std::string> m_topLevelSet;
-    std::unordered_map<std::string, std::vector<std::string>> m_children;
-    std::unordered_map<std::string, int> m_records;
+    CNameSet m_topLevelSet;
+    CNameMap<std::vector<std::string>> m_children;
+    // The first record of each parent and keyword.
+    CNameMap<CNameMap<int>> m_records;
     std::unordered_map<int, std::vector<CUsageForm>> m_forms;
 };

@@ -36,7 +36,8 @@ size_t EditDistance(std::string_view a, std::string_view b, size_t nLimit)
 {
     if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > nLimit)
         return nLimit + 1;
-    std::vector<size_t> row(b.size() + 1);
+    thread_local std::vector<size_t> row;
+    row.resize(b.size() + 1);
     for (size_t j = 0; j <= b.size(); ++j)
         row[j] = j;
     for (size_t i = 1; i <= a.size(); ++i)
@@ -162,16 +163,18 @@ class CScriptChecker::CRun
 {
 public:
     CRun(const CScriptChecker& checker, std::string_view text, std::string folder,
-         const FileReader& read)
+         const FileReader& read, const KeepGoing& keepGoing)
         : m_checker(checker), m_knowledge(checker.m_knowledge), m_text(text),
-          m_folder(std::move(folder)), m_read(read), m_lines(text)
+          m_folder(std::move(folder)), m_read(read), m_keepGoing(keepGoing), m_lines(text)
     {
     }
 
+    // One pass over the script checks it and notes what it defines; the
+    // names no one knew by then wait until the sourced files are read.
     std::vector<CFinding> Run()
     {
-        m_bCollecting = true;
         Parse(m_text.data(), m_text.data() + m_text.size(), CScope());
+        m_bCollecting = true;
         // The sourced files, breadth first, each once, at most kMaxSources.
         for (size_t i = 0; i < m_sources.size() && i < static_cast<size_t>(kMaxSources); ++i)
         {
@@ -185,8 +188,8 @@ public:
             Parse(source.data(), source.data() + source.size(), scope);
         }
         m_bCollecting = false;
-        m_findings.clear();
-        Parse(m_text.data(), m_text.data() + m_text.size(), CScope());
+        for (const CUnresolved& unresolved : m_unresolved)
+            Resolve(unresolved);
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const CFinding& a, const CFinding& b) { return a.nStart < b.nStart; });
         return std::move(m_findings);
@@ -216,6 +219,11 @@ private:
         Tcl_Interp* pInterp = m_checker.m_pInterp->p;
         while (p < pEnd)
         {
+            if (m_bStopped || (m_keepGoing && !m_keepGoing()))
+            {
+                m_bStopped = true;
+                break;
+            }
             Tcl_Parse parse;
             if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
             {
@@ -350,6 +358,17 @@ private:
     {
         if (!word.bBraced || word.nSize < 2)
             return;
+        // A "}" on a comment line ends the body there: Tcl counted it.
+        const char* pClose = word.pStart + word.nSize - 1;
+        const char* pLine = pClose;
+        while (pLine > word.pStart && pLine[-1] != '\n')
+            --pLine;
+        while (pLine < pClose && (*pLine == ' ' || *pLine == '\t'))
+            ++pLine;
+        if (pLine > word.pStart && pLine < pClose && *pLine == '#')
+            Add(ESeverity::Warning, pClose, pClose + 1,
+                "this } in a comment ends the body: Tcl counts braces in comments; escape it "
+                "as \\}");
         CScope inside = scope;
         inside.bTopLevel = false;
         inside.bInBody = true;
@@ -367,36 +386,61 @@ private:
         std::string_view name = first.text;
         while (name.size() > 2 && name.substr(0, 2) == "::")
             name.remove_prefix(2);
-        if (m_bCollecting)
-            Collect(name, words, scope, parse);
+        Collect(name, words, scope, parse);
 
-        const bool bTcl = m_checker.m_tclCommands.count(std::string(name)) != 0;
+        const bool bTcl = m_checker.m_tclCommands.count(name) != 0;
         const bool bLibrary = m_knowledge.IsTopLevel(name);
         if (bTcl)
             TclCommand(name, words, scope, parse);
         if (bLibrary)
             LibraryCommand(name, words, scope, parse);
-        if (bTcl || bLibrary)
+        if (bTcl || bLibrary || m_bCollecting)
             return;
-        const auto defined = m_procs.find(std::string(name));
+        m_unresolved.push_back(
+            {name, first.pStart, first.nSize, scope.bTopLevel && scope.bMainScript});
+    }
+
+    struct CUnresolved
+    {
+        std::string_view name;
+        const char* pStart;
+        long nSize;
+        bool bTopLevel; // at the main script's top level
+    };
+
+    // A name neither Tcl nor the library knows: a procedure, or a mistake.
+    void Resolve(const CUnresolved& unresolved)
+    {
+        const std::string_view name = unresolved.name;
+        const char* pStart = unresolved.pStart;
+        const char* pEnd = pStart + unresolved.nSize;
+        const auto defined = m_procs.find(name);
         if (defined != m_procs.end())
         {
             // At the top level a procedure runs only once its proc has.
-            if (scope.bTopLevel && scope.bMainScript && defined->second >= 0 &&
-                Pos(first.pStart) < defined->second)
-                Add(ESeverity::Warning, first.pStart, first.pStart + first.nSize,
+            if (unresolved.bTopLevel && defined->second >= 0 && Pos(pStart) < defined->second)
+                Add(ESeverity::Warning, pStart, pEnd,
                     "\"" + std::string(name) + "\" is used before its proc at line " +
                         std::to_string(m_lines.LineOf(defined->second)) +
                         ": move the proc above its first use");
             return;
         }
-        if (m_bCollecting)
+        if (name == "}" || name == "]")
+        {
+            Add(ESeverity::Error, pStart, pEnd,
+                "a stray \"" + std::string(name) +
+                    "\" closes nothing: remove it, or look for "
+                    "what closed its block too early");
             return;
+        }
         std::string message = "unknown command \"" + std::string(name) + "\"";
-        const std::string nearest = NearestCommand(name);
+        const bool bWordLike =
+            std::any_of(name.begin(), name.end(),
+                        [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; });
+        const std::string nearest = bWordLike ? NearestCommand(name) : std::string();
         message += nearest.empty() ? ": not a Tcl or library command, nor a proc of the script"
                                    : "; did you mean " + nearest + "?";
-        Add(ESeverity::Error, first.pStart, first.pStart + first.nSize, message);
+        Add(ESeverity::Error, pStart, pEnd, message);
     }
 
     // Procedures, aliases and sourced files, wherever they stand.
@@ -434,8 +478,12 @@ private:
         }
     }
 
-    std::string NearestCommand(std::string_view name) const
+    // The same unknown name comes again and again: its suggestion is kept.
+    std::string NearestCommand(std::string_view name)
     {
+        const auto known = m_suggestions.find(name);
+        if (known != m_suggestions.end())
+            return known->second;
         std::string best;
         size_t nBest = 3;
         const auto consider = [&](std::string_view candidate)
@@ -453,6 +501,7 @@ private:
             consider(proc);
         for (const std::string& command : m_checker.m_tclCommands)
             consider(command);
+        m_suggestions.emplace(std::string(name), best);
         return best;
     }
 
@@ -476,7 +525,7 @@ private:
         };
         const auto literal = [&](size_t i, std::string_view text)
         { return i < n && words[i].bLiteral && words[i].text == text; };
-        if (name == "proc" && n == 4)
+        if (name == "proc" && n >= 4)
             body(3);
         else if (name == "while" && n == 3)
             body(2);
@@ -802,20 +851,24 @@ private:
     std::string_view m_text;
     std::string m_folder;
     const FileReader& m_read;
+    const KeepGoing& m_keepGoing;
+    bool m_bStopped = false;
     CLineMap m_lines;
     bool m_bCollecting = false;
     int m_nDepth = 0;
     std::vector<CFinding> m_findings;
     // A procedure's name and where its proc stands at the top level of the
     // script (-1: elsewhere, or more than once).
-    std::unordered_map<std::string, long> m_procs;
+    CNameMap<long> m_procs;
     std::vector<std::string> m_sources;
     std::vector<std::string> m_sourceTexts;
+    CNameMap<std::string> m_suggestions;
+    std::vector<CUnresolved> m_unresolved;
 };
 
 std::vector<CFinding> CScriptChecker::Check(std::string_view text, const std::string& scriptFolder,
-                                            const FileReader& read)
+                                            const FileReader& read, const KeepGoing& keepGoing)
 {
-    CRun run(*this, text, scriptFolder, read);
+    CRun run(*this, text, scriptFolder, read, keepGoing);
     return run.Run();
 }

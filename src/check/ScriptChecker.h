@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Finding.h"
+#include "StringTable.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 class CCommandKnowledge;
@@ -39,11 +39,15 @@ public:
     // The findings of a script, in the order of their positions. Sourced
     // files are read relative to scriptFolder (empty: the working directory)
     // for the procedures they define: literal names only, at most kMaxSources.
+    // keepGoing, asked between commands, may hold the check up (it waits
+    // inside) or end it: false, and the findings are left incomplete.
+    using KeepGoing = std::function<bool()>;
     std::vector<CFinding> Check(std::string_view text, const std::string& scriptFolder,
-                                const FileReader& read = &CScriptChecker::ReadFile);
+                                const FileReader& read = &CScriptChecker::ReadFile,
+                                const KeepGoing& keepGoing = KeepGoing());
 
     // Tcl's own commands, as "info commands" in a fresh interpreter gives them.
-    const std::unordered_set<std::string>& TclCommands() const { return m_tclCommands; }
+    const CNameSet& TclCommands() const { return m_tclCommands; }
 
     static constexpr int kMaxSources = 100;
 
@@ -57,5 +61,5 @@ private:
     const CCommandKnowledge& m_knowledge;
     struct CInterp;
     std::unique_ptr<CInterp> m_pInterp;
-    std::unordered_set<std::string> m_tclCommands;
+    CNameSet m_tclCommands;
 };

@@ -96,6 +96,8 @@ std::optional<CUsageForm> CUsageForm::Parse(std::string_view rest, std::string l
         {
             item.kind = CItem::EKind::Placeholder;
             item.text = token.substr(1, token.size() - 2);
+            if (item.text.find_first_of("<>") != std::string::npos)
+                return std::nullopt;
             // <nodes...>: one or more.
             if (item.text.size() > 3 && item.text.compare(item.text.size() - 3, 3, "...") == 0)
             {

@@ -8,6 +8,21 @@
 #include <QTimer>
 #include <chrono>
 
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
+
+namespace
+{
+long long NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 CBackgroundCheck::CBackgroundCheck(const CCommandLibrary& library, QObject* pParent)
     : QObject(pParent), m_library(library), m_thread([this] { Work(); })
 {
@@ -27,6 +42,7 @@ void CBackgroundCheck::Request(long nRevision, std::string text, std::string scr
 {
     {
         const std::lock_guard lock(m_mutex);
+        m_nLatestRevision = nRevision;
         m_nRevision = nRevision;
         m_text = std::move(text);
         m_folder = std::move(scriptFolder);
@@ -37,6 +53,12 @@ void CBackgroundCheck::Request(long nRevision, std::string text, std::string scr
 
 void CBackgroundCheck::Work()
 {
+#ifdef __linux__
+    // The check waits for the window and the X server: it takes what the
+    // processors have left over, so typing never shares a core with it.
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
     std::unique_ptr<CCommandKnowledge> pKnowledge;
     std::unique_ptr<CScriptChecker> pChecker;
     for (;;)
@@ -63,8 +85,17 @@ void CBackgroundCheck::Work()
             pKnowledge->Build(m_library);
             pChecker = std::make_unique<CScriptChecker>(*pKnowledge);
         }
-        auto pFindings =
-            std::make_shared<const std::vector<CFinding>>(pChecker->Check(text, folder));
+        const CScriptChecker::KeepGoing keepGoing = [this, nRevision]
+        {
+            // Held while the window handles a key; ended once it is outdated.
+            while (m_nLatestRevision == nRevision && NowNs() < m_nHoldUntilNs)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return m_nLatestRevision == nRevision;
+        };
+        auto pFindings = std::make_shared<const std::vector<CFinding>>(
+            pChecker->Check(text, folder, &CScriptChecker::ReadFile, keepGoing));
+        if (m_nLatestRevision != nRevision)
+            continue; // stopped, or outdated: nobody wants it
         // Back on the window's thread, in order.
         QMetaObject::invokeMethod(
             this, [this, nRevision, pFindings] { emit Checked(nRevision, pFindings); },
@@ -73,6 +104,16 @@ void CBackgroundCheck::Work()
     pChecker.reset();
     if (pKnowledge)
         CScriptChecker::EndThread();
+}
+
+void CBackgroundCheck::Supersede(long nRevision)
+{
+    m_nLatestRevision = nRevision;
+}
+
+void CBackgroundCheck::HoldFor(int nMs)
+{
+    m_nHoldUntilNs = NowNs() + static_cast<long long>(nMs) * 1000000;
 }
 
 bool CBackgroundCheck::WaitUntilIdle(int nMs)

@@ -3,6 +3,7 @@
 #include "check/Finding.h"
 
 #include <QObject>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,11 @@ public:
     ~CBackgroundCheck() override;
 
     void Request(long nRevision, std::string text, std::string scriptFolder);
+    // The text moved on to this revision: a check under way of an older one
+    // stops, its result would be dropped anyway.
+    void Supersede(long nRevision);
+    // The window is busy with a key for a moment: the check waits meanwhile.
+    void HoldFor(int nMs);
     // Blocks until every request made so far has its result delivered or
     // dropped; for tests and benchmarks.
     bool WaitUntilIdle(int nMs);
@@ -45,6 +51,8 @@ private:
     bool m_bPending = false;
     bool m_bBusy = false;
     long m_nRevision = 0;
+    std::atomic<long> m_nLatestRevision{0};
+    std::atomic<long long> m_nHoldUntilNs{0};
     std::string m_text;
     std::string m_folder;
     std::thread m_thread;

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QTimer>
 #include <QToolTip>
@@ -27,6 +28,16 @@ CProblemMarks::CProblemMarks(CScriptEdit& edit, const CCommandLibrary& library)
     m_edit.SetMouseDwellTime(kDwellMs);
     connect(&m_edit, &CTextControl::MouseDwelled, this, &CProblemMarks::ShowTip);
     connect(&m_edit, &CTextControl::MouseDwellEnded, this, [] { QToolTip::hideText(); });
+    m_edit.installEventFilter(this);
+}
+
+// A key in the pane, and its frame, come first: a check under way waits.
+bool CProblemMarks::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (m_pBackground &&
+        (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::InputMethod))
+        m_pBackground->HoldFor(kHoldForKeyMs);
+    return QObject::eventFilter(pWatched, pEvent);
 }
 
 CProblemMarks::~CProblemMarks() = default;
@@ -63,6 +74,8 @@ void CProblemMarks::SetEnabled(bool bEnabled)
 void CProblemMarks::TextEdited()
 {
     ++m_nRevision;
+    if (m_pBackground)
+        m_pBackground->Supersede(m_nRevision);
     if (m_bEnabled)
         m_pPause->start();
 }

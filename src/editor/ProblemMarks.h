@@ -27,6 +27,8 @@ public:
     ~CProblemMarks() override;
 
     static constexpr int kPauseMs = 300;
+    // How long a check under way waits for a key the pane handles, and its frame.
+    static constexpr int kHoldForKeyMs = 50;
 
     // The check on or off; off, the pane shows no findings.
     void SetEnabled(bool bEnabled);
@@ -54,6 +56,9 @@ public:
 signals:
     // The findings shown changed.
     void FindingsChanged();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void TextEdited();

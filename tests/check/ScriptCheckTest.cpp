@@ -1,0 +1,319 @@
+// The script check on a corpus of small scripts, one or a few per kind of
+// finding, against the bundled library: every finding's line, column,
+// severity and message.
+#include "check/CommandKnowledge.h"
+#include "check/ScriptChecker.h"
+#include "check/UsageForm.h"
+#include "helplib/CommandLibrary.h"
+#include "support/RecordedMessages.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace
+{
+const std::string kCorpus = CORVALE_SOURCE_DIR "/tests/check/corpus/";
+
+// "line:column severity: message", as corvale-check prints it (columns count
+// bytes here; the corpus keeps them ASCII where a column matters).
+std::string Describe(const std::string& text, const CFinding& finding)
+{
+    long nLine = 1;
+    long nColumn = 1;
+    for (long i = 0; i < finding.nStart; ++i)
+    {
+        if (text[static_cast<size_t>(i)] == '\n')
+        {
+            ++nLine;
+            nColumn = 1;
+        }
+        else
+            ++nColumn;
+    }
+    return std::to_string(nLine) + ":" + std::to_string(nColumn) + " " +
+           (finding.severity == ESeverity::Error ? "error" : "warning") + ": " + finding.message;
+}
+
+class ScriptCheckTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pLibrary = new CCommandLibrary;
+        s_pLibrary->Load(CORVALE_SOURCE_DIR "/share/help/");
+        s_pKnowledge = new CCommandKnowledge;
+        s_pKnowledge->Build(*s_pLibrary);
+        s_pChecker = new CScriptChecker(*s_pKnowledge);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pChecker;
+        delete s_pKnowledge;
+        delete s_pLibrary;
+    }
+
+    static std::vector<std::string> Check(const std::string& name)
+    {
+        std::string text;
+        EXPECT_TRUE(CScriptChecker::ReadFile(kCorpus + name, text)) << name;
+        std::vector<std::string> findings;
+        long nLast = -1;
+        for (const CFinding& finding : s_pChecker->Check(text, kCorpus))
+        {
+            EXPECT_GE(finding.nStart, nLast) << "in order";
+            EXPECT_LE(finding.nStart, finding.nEnd);
+            EXPECT_LE(finding.nEnd, static_cast<long>(text.size()));
+            nLast = finding.nStart;
+            findings.push_back(Describe(text, finding));
+        }
+        return findings;
+    }
+
+    static CCommandLibrary* s_pLibrary;
+    static CCommandKnowledge* s_pKnowledge;
+    static CScriptChecker* s_pChecker;
+};
+CCommandLibrary* ScriptCheckTest::s_pLibrary = nullptr;
+CCommandKnowledge* ScriptCheckTest::s_pKnowledge = nullptr;
+CScriptChecker* ScriptCheckTest::s_pChecker = nullptr;
+
+struct CCase
+{
+    const char* file;
+    std::vector<std::string> findings;
+};
+
+const std::string kNode = ": node <tag> <x> [<y> [<z>]] [-mass <m1> ... <mndf>]";
+} // namespace
+
+TEST_F(ScriptCheckTest, EachKindOfFindingOnTheCorpus)
+{
+    const std::vector<CCase> cases = {
+        {"missing_brace.tcl", {"5:23 error: missing close-brace (opened at line 2)"}},
+        {"missing_bracket.tcl", {"2:13 error: missing close-bracket (opened at line 1)"}},
+        {"missing_quote.tcl", {"2:14 error: missing close-quote (opened at line 1)"}},
+        {"extra_characters.tcl",
+         {"1:9 error: extra characters after close-brace: put a blank after the }",
+          "2:9 error: extra characters after close-quote: put a blank after the \""}},
+        {"unknown_command.tcl",
+         {"2:1 error: unknown command \"nodee\"; did you mean node?",
+          "3:1 error: unknown command \"frobnicate\": not a Tcl or library command, nor a proc of "
+          "the script",
+          "6:24 error: unknown command \"sett\"; did you mean set?"}},
+        {"unknown_subcommand.tcl",
+         {"1:9 error: unknown element type \"Bem\"; did you mean Beam?",
+          "3:10 error: \"Statik\" is not one of Static|Transient: analysis Static|Transient",
+          "4:8 error: unknown output type \"Nodes\"; did you mean Node?"}},
+        {"arguments.tcl",
+         {"1:1 error: missing <x>" + kNode, "2:20 error: too many arguments, from \"0.0\"" + kNode,
+          "3:1 error: missing <jNode>: element Truss <tag> <iNode> <jNode> <A> <material>",
+          "4:16 error: unknown flag \"-mas\"; expected -mass" + kNode,
+          "5:14 error: unknown flag \"-w\"; expected -x or -y or -z or -tol: supportPlane "
+          "-x|-y|-z <coordinate> <c1> ... <cndf> [-tol <tol>]"}},
+        // Procedures from sourced files, a source of a source included.
+        {"sourced_procs.tcl", {"4:1 error: unknown command \"nodee\"; did you mean node?"}},
+        {"before_definition.tcl",
+         {"1:1 warning: \"early\" is used before its proc at line 5: move the proc above its "
+          "first use"}},
+        {"nested_bodies.tcl",
+         {"4:13 error: unknown command \"nodee\"; did you mean node?",
+          "6:21 error: unknown element type \"Bem\"; did you mean Beam?",
+          "9:26 error: \"Statik\" is not one of Static|Transient: analysis Static|Transient",
+          "14:12 error: unknown command \"frobnicate\": not a Tcl or library command, nor a proc "
+          "of the script",
+          "15:18 error: missing <x>" + kNode,
+          "17:12 error: unknown command \"sett\"; did you mean set?"}},
+        {"loadcase.tcl",
+         {"4:5 error: unknown command \"lood\"; did you mean load?",
+          "5:5 error: missing <F1>: load <node> <F1> ... <Fndf>"}},
+        // {*} hides how many words a command has: nothing to say.
+        {"expand.tcl", {}},
+        {"warnings.tcl",
+         {"3:20 warning: this } in a comment ends the body: Tcl counts braces in comments; "
+          "escape it as \\}",
+          "5:1 error: a stray \"}\" closes nothing: remove it, or look for what closed its block "
+          "too early",
+          "6:1 warning: set with one argument only reads \"x\": give it a value, set <name> "
+          "<value>",
+          "12:5 warning: a brace in a comment inside a body counts in Tcl: keep the braces of the "
+          "comment balanced, or escape them as \\{ and \\}"}},
+        {"latin1.tcl", {"3:1 error: unknown command \"nodee\"; did you mean node?"}},
+        // Bytes, not characters: "\xC2\xB5" is two.
+        {"utf8.tcl", {"3:13 error: unknown command \"nodee\"; did you mean node?"}},
+    };
+    for (const CCase& test : cases)
+        EXPECT_THAT(Check(test.file), ::testing::ElementsAreArray(test.findings)) << test.file;
+}
+
+TEST_F(ScriptCheckTest, TheDemoChecksClean)
+{
+    std::string text;
+    ASSERT_TRUE(CScriptChecker::ReadFile(CORVALE_SOURCE_DIR "/share/demo/example.tcl", text));
+    EXPECT_THAT(s_pChecker->Check(text, CORVALE_SOURCE_DIR "/share/demo"), ::testing::IsEmpty());
+    ASSERT_TRUE(
+        CScriptChecker::ReadFile(CORVALE_SOURCE_DIR "/share/demo/materials_part.tcl", text));
+    EXPECT_THAT(s_pChecker->Check(text, CORVALE_SOURCE_DIR "/share/demo"), ::testing::IsEmpty());
+}
+
+TEST_F(ScriptCheckTest, TclsCommandsComeFromTclItself)
+{
+    for (const char* pCommand : {"set", "proc", "foreach", "lassign", "dict", "apply", "coroutine"})
+        EXPECT_EQ(s_pChecker->TclCommands().count(pCommand), 1u) << pCommand;
+    EXPECT_EQ(s_pChecker->TclCommands().count("node"), 0u);
+}
+
+// The sourced files are read at most kMaxSources of them, each once, even
+// where they source each other round and round.
+TEST_F(ScriptCheckTest, SourcedFilesAreReadOnceEachAndAtMostAHundred)
+{
+    std::vector<std::string> read;
+    const CScriptChecker::FileReader reader = [&](const std::string& path, std::string& bytes)
+    {
+        read.push_back(path);
+        const std::string name = path.substr(path.rfind('/') + 1);
+        const int n = std::stoi(name.substr(1));
+        bytes = "proc p" + std::to_string(n) + " {} {}\nsource f" + std::to_string(n + 1) +
+                ".tcl\nsource f0.tcl\n";
+        return true;
+    };
+    const std::vector<CFinding> findings =
+        s_pChecker->Check("source f0.tcl\np0\np99\np100\n", "/d", reader);
+    EXPECT_EQ(read.size(), 100u);
+    EXPECT_EQ(read.front(), "/d/f0.tcl");
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message,
+              "unknown command \"p100\"; did you mean p10?"); // the 101st file was never read
+}
+
+TEST(ScriptCheckLibrary, ALibraryWithoutUsageLinesChecksNamesOnly)
+{
+    CTempDir dir;
+    dir.Write("list.txt", "plain.txt");
+    dir.Write("plain.txt",
+              "node:command\nCreates a node.\n#\nelement:command\nCreates an element.\n#\n"
+              "Truss:element\nAn axial member.\n#\n");
+    CRecordedMessages messages;
+    CCommandLibrary library;
+    ASSERT_EQ(library.Load(dir.Prefix(), messages), 1);
+    CCommandKnowledge knowledge;
+    knowledge.Build(library);
+    CScriptChecker checker(knowledge);
+    const std::vector<CFinding> findings =
+        checker.Check("node 1\nnode 1 2 3 4 5 6 7\nelement Truss 1\nelement Truss\nelement Trus 1\n"
+                      "nodes 1\n",
+                      dir.Prefix());
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].message, "unknown element sub-command \"Trus\"; did you mean Truss?");
+    EXPECT_EQ(findings[1].message, "unknown command \"nodes\"; did you mean node?");
+    EXPECT_THAT(messages.m_messages, ::testing::IsEmpty());
+}
+
+TEST(UsageForm, TheGrammarOfUsageLines)
+{
+    const auto fits = [](const char* form, std::vector<CUsageForm::CWord> words)
+    {
+        const std::optional<CUsageForm> parsed = CUsageForm::Parse(form, form);
+        EXPECT_TRUE(parsed.has_value()) << form;
+        CUsageForm::CMismatch mismatch;
+        return parsed && parsed->Matches(words, mismatch);
+    };
+    const CUsageForm::CWord value{"", false}; // a substitution: fits anything
+    EXPECT_TRUE(fits("<tag> <x> [<y> [<z>]]", {{"1"}, {"2"}}));
+    EXPECT_TRUE(fits("<tag> <x> [<y> [<z>]]", {{"1"}, {"2"}, {"3"}, {"4"}}));
+    EXPECT_FALSE(fits("<tag> <x> [<y> [<z>]]", {{"1"}}));
+    EXPECT_FALSE(fits("<tag> <x> [<y> [<z>]]", {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}}));
+    EXPECT_TRUE(fits("<node> <c1> ... <cndf>", {{"1"}, {"1"}, {"0"}, {"1"}}));
+    EXPECT_FALSE(fits("<node> <c1> ... <cndf>", {{"1"}, {"1"}}));
+    EXPECT_TRUE(fits("Static|Transient", {{"Transient"}}));
+    EXPECT_FALSE(fits("Static|Transient", {{"Modal"}}));
+    EXPECT_TRUE(fits("Static|Transient", {value}));
+    EXPECT_TRUE(fits("<type> <tag> <nodes...> <arguments...>", {{"Beam"}, {"1"}, {"1"}, {"2"}}));
+    EXPECT_TRUE(fits("-file <name> [-time] -node <n1> ...", {{"-file"}, {"a"}, {"-node"}, {"1"}}));
+    EXPECT_FALSE(fits("-file <name> [-time] -node <n1> ...", {{"-file"}, {"a"}, {"-dof"}, {"1"}}));
+    EXPECT_TRUE(fits("<tag> <series> {", {{"1"}, {"1"}, {"{...}"}}));
+    EXPECT_TRUE(CUsageForm::Parse("<tag> <series> {", "").value().EndsInBody());
+    EXPECT_EQ(CUsageForm::Parse("<type> <tag>", "").value().FirstPlaceholder(), "type");
+    // Forms that do not parse are skipped, never an error.
+    EXPECT_FALSE(CUsageForm::Parse("<tag> [<x>", "").has_value());
+    EXPECT_FALSE(CUsageForm::Parse("<tag> ]", "").has_value());
+    EXPECT_FALSE(CUsageForm::Parse("<ta<g>", "").has_value());
+
+    // Usage lines are the help lines that start with the record's own words.
+    const std::vector<CUsageForm> forms = CCommandKnowledge::FormsInText(
+        " Truss:element\nelement Truss <tag> <i> <j>\nelement Truss\n  element Truss <tag> -x\n"
+        "Example: element Truss 1 2 3\n",
+        {"element", "Truss"});
+    ASSERT_EQ(forms.size(), 3u);
+    EXPECT_EQ(forms[0].Line(), "element Truss <tag> <i> <j>");
+}
+
+namespace
+{
+struct COutput
+{
+    int nStatus = -1;
+    std::string text;
+};
+
+// corvale-check as a user runs it, with its standard output.
+COutput RunCheck(const std::string& arguments)
+{
+    COutput output;
+    FILE* pPipe =
+        popen((std::string(CORVALE_CHECK_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (pPipe == nullptr)
+        return output;
+    char buffer[4096];
+    size_t nRead = 0;
+    while ((nRead = fread(buffer, 1, sizeof buffer, pPipe)) > 0)
+        output.text.append(buffer, nRead);
+    const int nStatus = pclose(pPipe);
+    output.nStatus = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    return output;
+}
+} // namespace
+
+TEST(CorvaleCheck, PrintsFindingsAsCompilersDoAndSaysByItsStatusHowBad)
+{
+    const std::string help = "--help-dir " CORVALE_SOURCE_DIR "/share/help ";
+    const COutput demo = RunCheck(help + CORVALE_SOURCE_DIR "/share/demo/example.tcl");
+    EXPECT_EQ(demo.nStatus, 0);
+    EXPECT_EQ(demo.text, "");
+
+    const COutput warnings = RunCheck(help + kCorpus + "before_definition.tcl");
+    EXPECT_EQ(warnings.nStatus, 1);
+    EXPECT_EQ(warnings.text, kCorpus + "before_definition.tcl:1:1: warning: \"early\" is used "
+                                       "before its proc at line 5: move the proc above its first "
+                                       "use\n");
+
+    const COutput errors = RunCheck(help + kCorpus + "missing_brace.tcl " + kCorpus + "utf8.tcl");
+    EXPECT_EQ(errors.nStatus, 2);
+    // Columns count characters in a UTF-8 file.
+    EXPECT_EQ(errors.text, kCorpus +
+                               "missing_brace.tcl:5:23: error: missing close-brace (opened "
+                               "at line 2)\n" +
+                               kCorpus +
+                               "utf8.tcl:3:12: error: unknown command \"nodee\"; did "
+                               "you mean node?\n");
+
+    const COutput json = RunCheck("--format json " + help + kCorpus + "utf8.tcl");
+    EXPECT_EQ(json.nStatus, 2);
+    EXPECT_THAT(json.text, ::testing::HasSubstr("\"line\": 3, \"column\": 12, \"endLine\": 3, "
+                                                "\"endColumn\": 17, \"severity\": \"error\", "
+                                                "\"message\": \"unknown command \\\"nodee\\\"; did "
+                                                "you mean node?\"}"));
+
+    EXPECT_EQ(RunCheck(help + kCorpus + "no-such-script.tcl").nStatus, 3);
+    EXPECT_EQ(RunCheck("--format xml " + help + kCorpus + "utf8.tcl").nStatus, 3);
+    EXPECT_EQ(RunCheck("").nStatus, 3);
+
+    // Without --help-dir, the configuration's help.
+    CTempDir home;
+    home.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
+    const COutput configured = RunCheck(kCorpus + "unknown_subcommand.tcl");
+    EXPECT_EQ(configured.nStatus, 2);
+    EXPECT_THAT(configured.text, ::testing::HasSubstr(":1:9: error: unknown element type \"Bem\""));
+}

@@ -1,0 +1,2 @@
+set h [expr {2 * 3.5}
+node 1 0.0 $h

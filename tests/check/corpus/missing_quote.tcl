@@ -1,0 +1,2 @@
+puts "a roof
+node 1 0.0 0.0

@@ -1,0 +1,3 @@
+proc buildBay {n} {
+    node [expr {$n + 10}] 6.0 0.0
+}

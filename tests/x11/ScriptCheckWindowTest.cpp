@@ -1,0 +1,90 @@
+// The script check in the shown window: squiggles while typing, the tip
+// under the mouse, F8 to a finding, the Problems pane and the status bar.
+#include "ProgramWindowTest.h"
+#include "app/ProblemsPane.h"
+#include "editor/ProblemMarks.h"
+#include "platform/CommandIds.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <gmock/gmock.h>
+
+namespace
+{
+using ScriptCheckWindowTest = ProgramWindowTest;
+
+QString StatusPane(CMainFrame* pFrame, const char* name)
+{
+    const auto* pPane = pFrame->statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
+    return pPane != nullptr ? pPane->text() : QStringLiteral("<no pane>");
+}
+} // namespace
+
+TEST_F(ScriptCheckWindowTest, AMistypedTypeIsSquiggledTippedListedAndReachedWithF8)
+{
+    CMainFrame* pFrame = Start("model -dims 2 -dofs 3\nnode 1 0.0 0.0\nnode 2 6.0 0.0\n");
+    ASSERT_NE(pFrame, nullptr);
+    CScriptEdit& edit = Edit();
+    CProblemMarks& problems = edit.Problems();
+    // The opened demo-like script checks clean; the Problems pane stays hidden.
+    ASSERT_TRUE(problems.WaitForResult(10000));
+    EXPECT_THAT(problems.Findings(), ::testing::IsEmpty());
+    EXPECT_FALSE(pFrame->GetProblemsPane()->isVisible());
+    EXPECT_EQ(StatusPane(pFrame, "ProblemCounts"), "No problems");
+
+    edit.SetSel(edit.GetTextLength(), edit.GetTextLength());
+    Type("element Bem 7 1 2 0.1 30000000.0 0.0016 1");
+    // The squiggle comes once typing pauses.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !edit.IndicatorRanges(CTextControl::kErrorIndicator).empty(); }, 5000));
+    const long nBem = static_cast<long>(edit.GetWindowText().find("Bem"));
+    EXPECT_THAT(edit.IndicatorRanges(CTextControl::kErrorIndicator),
+                ::testing::ElementsAre(std::pair<long, long>{nBem, nBem + 3}));
+    EXPECT_EQ(StatusPane(pFrame, "ProblemCounts"), "1 error");
+    // The colours are the colouring's own.
+    EXPECT_EQ(edit.GetCharFormatAt(nBem - 8).crTextColor, Rgb(0, 150, 0));
+
+    // The pane shows itself, with the finding.
+    CProblemsPane* pPane = pFrame->GetProblemsPane();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pPane->isVisible(); }, 2000));
+    QTreeWidget* pList = pPane->List();
+    ASSERT_EQ(pList->topLevelItemCount(), 1);
+    EXPECT_EQ(pList->topLevelItem(0)->text(0), "error");
+    EXPECT_EQ(pList->topLevelItem(0)->text(1), "4");
+    EXPECT_EQ(pList->topLevelItem(0)->text(2), "unknown element type \"Bem\"; did you mean Beam?");
+    EXPECT_EQ(pList->topLevelItem(0)->text(3), "script.tcl");
+
+    // The mouse resting on it shows the message.
+    const QPoint over = edit.PosFromChar(nBem + 1) + QPoint(2, 4);
+    QTest::mouseMove(edit.viewport(), over);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+    EXPECT_EQ(QToolTip::text(), "unknown element type \"Bem\"; did you mean Beam?");
+
+    // F8 from the top selects it; so does a click in the pane.
+    edit.SetSel(0, 0);
+    Press(Qt::Key_F8);
+    EXPECT_EQ(edit.GetSelText(), "Bem");
+    edit.SetSel(0, 0);
+    Press(Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_EQ(edit.GetSelText(), "Bem");
+    edit.SetSel(0, 0);
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      pList->visualItemRect(pList->topLevelItem(0)).center());
+    EXPECT_EQ(edit.GetSelText(), "Bem");
+    EXPECT_TRUE(edit.hasFocus());
+
+    // Put right, the squiggle and the row go; View > Problems hides the pane.
+    edit.SetSel(nBem, nBem + 3);
+    Type("Beam");
+    ASSERT_TRUE(problems.WaitForResult(5000));
+    EXPECT_TRUE(edit.IndicatorRanges(CTextControl::kErrorIndicator).empty());
+    EXPECT_EQ(pList->topLevelItemCount(), 0);
+    EXPECT_EQ(StatusPane(pFrame, "ProblemCounts"), "No problems");
+    m_app.m_router.RouteCommand(CommandId::ID_VIEW_PROBLEMS);
+    EXPECT_FALSE(pPane->isVisible());
+    // F7 checks at once and brings the pane back.
+    Press(Qt::Key_F7);
+    EXPECT_TRUE(pPane->isVisible());
+}
