@@ -24,10 +24,12 @@ std::unique_ptr<CHelpCacheEntry[]> CHelpFile::AllocateCache(int nSlots)
 
 namespace
 {
+// Never destroyed: a library held in a static elsewhere may release its files
+// after this translation unit's statics are gone.
 std::set<CHelpFile*>& HeldFiles()
 {
-    static std::set<CHelpFile*> s_held;
-    return s_held;
+    static auto* s_pHeld = new std::set<CHelpFile*>;
+    return *s_pHeld;
 }
 } // namespace
 
