@@ -25,4 +25,9 @@ set script [lindex $argv 0]
 if {$script eq ""} { puts "vorsa-demo: no script given"; exit 1 }
 cd [file dirname $script]
 puts "vorsa-demo: running $script"
-source [file tail $script]
+# As the analysis program does: an error in the script ends the run with
+# Tcl's own trace on standard error and a failed exit status.
+if {[catch {source [file tail $script]}]} {
+    puts stderr $::errorInfo
+    exit 1
+}

@@ -79,13 +79,24 @@ const std::vector<CCommandInfo>& CommandTable()
         {ID_GO_TO_LINE_BOX, nullptr, "Type a line number to go to", nullptr, nullptr, "Ctrl+G"},
         // The Script menu and the panes, beyond the menus of old.
         {ID_CHECK_SCRIPT, "&Check Script\tF7", "Check the script against Tcl and the library",
-         nullptr, nullptr, "F7"},
+         "Check Script", "check_script", "F7"},
         {ID_NEXT_PROBLEM, "Next &Problem\tF8", "Go to the next problem the check found", nullptr,
          nullptr, "F8"},
         {ID_PREVIOUS_PROBLEM, "Pre&vious Problem\tShift+F8",
          "Go to the previous problem the check found", nullptr, nullptr, "Shift+F8"},
         {ID_VIEW_PROBLEMS, "&Problems", "Show or hide the Problems pane", nullptr, nullptr,
          nullptr},
+        {ID_RUN_IN_OUTPUT_PANE, "&Run in Output Pane\tF5",
+         "Save the script and run it through Vorsa, with its output in the Output pane",
+         "Run in Output Pane", "run_pane", "F5"},
+        {ID_STOP_RUN, "S&top Run\tShift+F5", "Stop the run and everything it started", "Stop Run",
+         "stop_run", "Shift+F5"},
+        {ID_NEXT_RUN_LOCATION, "Next Run &Location\tF4",
+         "Go to the next place in the scripts that the run's output names", nullptr, nullptr, "F4"},
+        {ID_PREVIOUS_RUN_LOCATION, "Previous Run L&ocation\tShift+F4",
+         "Go to the previous place in the scripts that the run's output names", nullptr, nullptr,
+         "Shift+F4"},
+        {ID_VIEW_OUTPUT, "&Output", "Show or hide the Output pane", nullptr, nullptr, nullptr},
     };
     return s_table;
 }
@@ -110,8 +121,10 @@ const std::vector<CMenuLayout>& MenuLayout()
         {"&Edit",
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
           kSeparator}},
-        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS}},
-        {"&Script", {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM}},
+        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS, ID_VIEW_OUTPUT}},
+        {"&Script",
+         {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM, kSeparator, ID_RUN_IN_OUTPUT_PANE,
+          ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;
@@ -124,6 +137,13 @@ const std::vector<int>& PopupLayout()
         ID_EDIT_CUT,     ID_EDIT_COPY, ID_EDIT_PASTE,        ID_EDIT_UNDO,           ID_EDIT_REDO,
     };
     return s_items;
+}
+
+// The second tool bar, beside the first: the script's own commands.
+const std::vector<int>& ScriptToolBarLayout()
+{
+    static const std::vector<int> s_buttons = {ID_CHECK_SCRIPT, ID_RUN_IN_OUTPUT_PANE, ID_STOP_RUN};
+    return s_buttons;
 }
 
 // The sixteen buttons.

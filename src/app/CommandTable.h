@@ -34,5 +34,6 @@ const CCommandInfo* CommandInfo(int nId);
 // The menus, left to right, and the tool bar's buttons, left to right.
 const std::vector<CMenuLayout>& MenuLayout();
 const std::vector<int>& ToolBarLayout();
+const std::vector<int>& ScriptToolBarLayout();
 // The editing pane's popup menu, top to bottom.
 const std::vector<int>& PopupLayout();

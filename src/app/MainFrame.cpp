@@ -27,6 +27,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -56,6 +57,11 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
     m_pToolBar->setIconSize(QSize(20, 16));
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // The script's commands beside the first tool bar, which stays as it is.
+    m_pScriptToolBar = new QToolBar(QStringLiteral("Script"), this);
+    m_pScriptToolBar->setObjectName(QStringLiteral("ScriptToolBar"));
+    m_pScriptToolBar->setIconSize(QSize(20, 16));
+    addToolBar(Qt::TopToolBarArea, m_pScriptToolBar);
     // The dialog bar gets a row of its own, so that all of it shows.
     addToolBarBreak(Qt::TopToolBarArea);
     m_pDialogBar = new CDialogBar(router, this);
@@ -89,6 +95,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
     m_pProblemsPane = new CProblemsPane(m_pRightView->EditPane(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pProblemsPane);
+    CreateRunPane();
     CreateStatusPanes();
     CreateLockIndicators();
     CreateCommands();
@@ -152,6 +159,8 @@ void CMainFrame::CreateCommands()
         else
             m_pToolBar->addAction(ActionOf(nId));
     }
+    for (const int nId : ScriptToolBarLayout())
+        m_pScriptToolBar->addAction(ActionOf(nId));
 }
 
 // Where the caret is and whether the script is changed, before the lock
@@ -291,9 +300,16 @@ void CMainFrame::OnStartAnalysis()
 CAnalysisRun CMainFrame::AnalysisRun() const
 {
     const CConfiguration& config = m_pRightView->Configuration();
-    const std::string runner =
+    // Beside the editor as installed or built; else where the PATH has it.
+    std::string runner =
         QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-batch"))
             .toStdString();
+    if (!QFileInfo(QFile::decodeName(QByteArray::fromStdString(runner))).isExecutable())
+    {
+        const std::string onPath = CAnalysisRun::FindOnPath("corvale-batch");
+        if (!onPath.empty())
+            runner = onPath;
+    }
     return CAnalysisRun(config.exe, config.bin, m_doc.GetPathName(), runner);
 }
 
@@ -410,6 +426,7 @@ void CMainFrame::CreateFrameCommands()
         [this](CCmdUI& ui) { ui.checked = m_pProblemsPane->isVisible(); });
     // With the focus in the summary pane, Copy copies what is selected there;
     // everything else goes where it goes from the editor view.
+    CreateRunCommands();
     m_summaryPaneCommands = m_editorViewCommands;
     m_summaryPaneCommands.OnCommand(ID_EDIT_COPY, [this] { m_pRightView->m_summaryPane.Copy(); });
 }
@@ -449,12 +466,21 @@ void CMainFrame::UpdateTitle()
     setWindowTitle(ToQString(m_doc.GetTitle()) + QStringLiteral(" - Corvale - VORSA"));
 }
 
+// A run going is asked about first; it is stopped only once the script may close too.
 void CMainFrame::closeEvent(QCloseEvent* pEvent)
 {
-    if (m_doc.CanCloseFrame())
-        pEvent->accept();
-    else
+    if (IsRunGoing() && !AskStopRun(kStopRunToCloseQuestion))
+    {
         pEvent->ignore();
+        return;
+    }
+    if (!m_doc.CanCloseFrame())
+    {
+        pEvent->ignore();
+        return;
+    }
+    StopRunAndWait();
+    pEvent->accept();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)

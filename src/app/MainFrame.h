@@ -16,7 +16,9 @@ class CCorvaleView;
 class CDialogBar;
 class CLeftView;
 class CPrintJobs;
+class COutputPane;
 class CProblemsPane;
+class CRunSession;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -38,6 +40,18 @@ public:
     CDialogBar* GetDialogBar() const { return m_pDialogBar; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
     CProblemsPane* GetProblemsPane() const { return m_pProblemsPane; }
+    COutputPane* GetOutputPane() const { return m_pOutputPane; }
+    CRunSession& RunSession() const { return *m_pRunSession; }
+    QToolBar* GetScriptToolBar() const { return m_pScriptToolBar; }
+
+    static constexpr const char* kStopRunToRestartQuestion =
+        "A run is going. Stop it and start again?";
+    static constexpr const char* kStopRunToCloseQuestion = "A run is going. Stop it and close?";
+    // Run in Output Pane: the script saved first (Save As when it has no
+    // name), then run through the batch runner with its output in the pane.
+    void OnRunInOutputPane();
+    // A place the run named: its file opened as File Open would, its line selected.
+    void GoToRunLocation(const std::string& path, long nLine);
     // Start Analysis: writes exec.bat into the working directory and starts it
     // without waiting, in a terminal where there is one.
     void OnStartAnalysis();
@@ -100,10 +114,19 @@ private:
     QAction* AddCommand(const CCommandInfo& info);
     std::unique_ptr<QMenu> CreatePopupMenu(QWidget* pParent);
     void MovePaneFocus();
+    // The run in the Output pane (MainFrameRun.cpp).
+    void CreateRunPane();
+    void CreateRunCommands();
+    bool IsRunGoing() const;
+    bool AskStopRun(const char* pQuestion) const;
+    // Stops the run and waits for it to end; false when it would not.
+    bool StopRunAndWait();
+    void ShowRunError();
 
     CCorvaleDoc& m_doc;
     CCommandRouter& m_router;
     QToolBar* m_pToolBar;
+    QToolBar* m_pScriptToolBar;
     CDialogBar* m_pDialogBar;
     QSplitter* m_pSplitter;
     CLeftView* m_pLeftView;
@@ -118,5 +141,7 @@ private:
     QLabel* m_pModifiedPane = nullptr;
     QLabel* m_pProblemCountPane = nullptr;
     CProblemsPane* m_pProblemsPane = nullptr;
+    COutputPane* m_pOutputPane = nullptr;
+    CRunSession* m_pRunSession = nullptr;
     CPrintJobs* m_pPrintJobs;
 };

@@ -19,8 +19,13 @@ CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
     setWidget(m_pList);
     const auto go = [this](QTreeWidgetItem* pItem)
     {
-        if (pItem != nullptr)
-            m_edit.Problems().GoTo(static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem)));
+        if (pItem == nullptr)
+            return;
+        const size_t nRow = static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem));
+        if (nRow < m_edit.Problems().Findings().size())
+            m_edit.Problems().GoTo(nRow);
+        else if (m_runProblem && m_runProblem->go)
+            m_runProblem->go();
     };
     connect(m_pList, &QTreeWidget::itemClicked, this, go);
     connect(m_pList, &QTreeWidget::itemActivated, this, go);
@@ -31,6 +36,21 @@ CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
 void CProblemsPane::SetFileName(const QString& name)
 {
     m_fileName = name;
+    Refill();
+}
+
+void CProblemsPane::SetRunProblem(const QString& message, const QString& fileName, long nLine,
+                                  std::function<void()> go)
+{
+    m_runProblem = CRunProblem{message, fileName, nLine, std::move(go)};
+    Refill();
+}
+
+void CProblemsPane::ClearRunProblem()
+{
+    if (!m_runProblem)
+        return;
+    m_runProblem.reset();
     Refill();
 }
 
@@ -58,8 +78,16 @@ void CProblemsPane::Refill()
                                                                     : QColor(200, 120, 0));
         rows << pRow;
     }
+    if (m_runProblem)
+    {
+        auto* pRow = new QTreeWidgetItem(
+            {QStringLiteral("error"), QString::number(m_runProblem->nLine),
+             QStringLiteral("run: ") + m_runProblem->message, m_runProblem->fileName});
+        pRow->setForeground(0, QColor(200, 0, 0));
+        rows << pRow;
+    }
     m_pList->addTopLevelItems(rows);
-    if (findings.empty())
+    if (rows.isEmpty())
         m_bUserClosed = false;
     else if (!m_bUserClosed && isHidden())
         show();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDockWidget>
+#include <functional>
+#include <optional>
 
 class CProblemMarks;
 class CScriptEdit;
@@ -21,6 +23,11 @@ public:
     QTreeWidget* List() const { return m_pList; }
     // The file name the rows name.
     void SetFileName(const QString& name);
+    // The first error of the last run, in its own row after the check's:
+    // "run: <message>", its file and line; go follows it.
+    void SetRunProblem(const QString& message, const QString& fileName, long nLine,
+                       std::function<void()> go);
+    void ClearRunProblem();
 
 protected:
     void hideEvent(QHideEvent* pEvent) override;
@@ -31,6 +38,14 @@ private:
     CScriptEdit& m_edit;
     QTreeWidget* m_pList;
     QString m_fileName = QStringLiteral("Untitled");
+    struct CRunProblem
+    {
+        QString message;
+        QString fileName;
+        long nLine;
+        std::function<void()> go;
+    };
+    std::optional<CRunProblem> m_runProblem;
     bool m_bUserClosed = false;
     bool m_bFilling = false;
 };

@@ -45,6 +45,11 @@ inline constexpr int ID_CHECK_SCRIPT = 33001;
 inline constexpr int ID_NEXT_PROBLEM = 33002;
 inline constexpr int ID_PREVIOUS_PROBLEM = 33003;
 inline constexpr int ID_VIEW_PROBLEMS = 33004;
+inline constexpr int ID_RUN_IN_OUTPUT_PANE = 33005;
+inline constexpr int ID_STOP_RUN = 33006;
+inline constexpr int ID_NEXT_RUN_LOCATION = 33007;
+inline constexpr int ID_PREVIOUS_RUN_LOCATION = 33008;
+inline constexpr int ID_VIEW_OUTPUT = 33009;
 
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;

@@ -185,6 +185,12 @@ public:
     // The first and last lines of the text shown on screen now.
     void VisibleLines(long& nFirst, long& nLast) const;
 
+    // A red mark in the fold margin on one line (the first error of a run);
+    // it moves with its line as lines come and go. -1 takes it away.
+    void SetRunMarker(long nLine);
+    // The marked line, or -1.
+    long RunMarkerLine() const;
+
     // ---- indicators: marks drawn over or under the text, never part of it ----
     enum EIndicator : int
     {

@@ -10,6 +10,8 @@ namespace
 constexpr unsigned long kLineNumberMargin = 0;
 constexpr unsigned long kFoldMargin = 2;
 constexpr int kFoldMarginWidth = 14;
+// Below the fold markers (25 to 31), which share the margin.
+constexpr int kRunMarker = 20;
 constexpr std::uint32_t kMarginText = Rgb(128, 128, 128);
 constexpr std::uint32_t kMarginBack = Rgb(240, 240, 240);
 constexpr std::uint32_t kCaretLineBack = Rgb(240, 244, 252);
@@ -126,7 +128,10 @@ void CTextControl::ShowFoldMargin(bool bShow)
 {
     m_bFoldMargin = bShow;
     Sci(SCI_SETMARGINTYPEN, kFoldMargin, SC_MARGIN_SYMBOL);
-    Sci(SCI_SETMARGINMASKN, kFoldMargin, static_cast<long>(SC_MASK_FOLDERS));
+    Sci(SCI_SETMARGINMASKN, kFoldMargin, static_cast<long>(SC_MASK_FOLDERS | (1u << kRunMarker)));
+    Sci(SCI_MARKERDEFINE, kRunMarker, SC_MARK_CIRCLE);
+    Sci(SCI_MARKERSETFORE, kRunMarker, static_cast<long>(Rgb(150, 0, 0)));
+    Sci(SCI_MARKERSETBACK, kRunMarker, static_cast<long>(Rgb(230, 0, 0)));
     Sci(SCI_SETMARGINWIDTHN, kFoldMargin, bShow ? kFoldMarginWidth : 0);
     Sci(SCI_SETMARGINSENSITIVEN, kFoldMargin, bShow ? 1 : 0);
     Sci(SCI_SETFOLDMARGINCOLOUR, 1, static_cast<long>(kMarginBack));
@@ -286,4 +291,16 @@ std::vector<std::pair<long, long>> CTextControl::IndicatorRanges(int nIndicator,
         nPos = nEnd;
     }
     return ranges;
+}
+
+void CTextControl::SetRunMarker(long nLine)
+{
+    Sci(SCI_MARKERDELETEALL, kRunMarker);
+    if (nLine >= 0 && nLine < GetLineCount())
+        Sci(SCI_MARKERADD, static_cast<unsigned long>(nLine), kRunMarker);
+}
+
+long CTextControl::RunMarkerLine() const
+{
+    return Sci(SCI_MARKERNEXT, 0, 1L << kRunMarker);
 }

@@ -59,7 +59,11 @@ int CBatchRunner::Run(const std::string& batchText)
         {
             const std::vector<std::string> arguments = SplitWindowsCommandLine(std::string(line));
             if (!arguments.empty())
-                nStatus = m_run(arguments);
+            {
+                const int nProgramStatus = m_run(arguments);
+                if (nStatus == 0)
+                    nStatus = nProgramStatus;
+            }
         }
     }
     return nStatus;

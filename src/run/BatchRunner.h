@@ -20,7 +20,8 @@ public:
 
     CBatchRunner(RunProgram run, Print print, ClearScreen clear, Stopped stopped = Stopped());
 
-    // Returns the exit status of the last program run (0 when none ran).
+    // Returns the exit status of the first program that failed, so that a
+    // failed analysis shows though stop.exe after it succeeds; 0 when none failed.
     int Run(const std::string& batchText);
 
 private:

@@ -74,6 +74,22 @@ TEST(BatchRunner, EchoesClearsAndRunsEachProgramLineDirectly)
     EXPECT_THAT(runs[1], ElementsAre("/b/stop.exe", "/w/x;rm", "-rf", "$HOME.tcl"));
 }
 
+TEST(BatchRunner, TheFirstFailureIsTheRunsStatus)
+{
+    std::vector<int> statuses = {3, 0};
+    CBatchRunner runner(
+        [&](const std::vector<std::string>&)
+        {
+            const int nStatus = statuses.front();
+            statuses.erase(statuses.begin());
+            return nStatus;
+        },
+        [](const std::string&) {}, [] {});
+    EXPECT_EQ(runner.Run(ComposeBatchFile("/opt/vorsa", "/w/x.tcl", "/b/")), 3);
+    statuses = {0, 0};
+    EXPECT_EQ(runner.Run(ComposeBatchFile("/opt/vorsa", "/w/x.tcl", "/b/")), 0);
+}
+
 #ifndef _WIN32
 namespace
 {

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "QtProcessChannel.h"
+#include "run/OutputDecoder.h"
+#include "trace/TraceMapper.h"
+#include "trace/TraceParser.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTemporaryFile>
+#include <memory>
+#include <optional>
+
+class CAnalysisRun;
+class CMessageSink;
+class COutputPane;
+class QTimer;
+
+// A run of the script whose output the Output pane shows: the batch runner
+// a child of the editor, its output decoded as it comes and put into the
+// pane in batches (at most every kBatchMs), read for Tcl traces and plain
+// places, each mapped to a file and a line and made a link. The whole
+// output goes to a temporary file as well, for Save Output As.
+class CRunSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CRunSession(COutputPane& pane, QObject* pParent = nullptr);
+    ~CRunSession() override;
+
+    static constexpr int kBatchMs = 50;
+
+    enum class EState
+    {
+        Idle,
+        Running,
+        Finished,
+        Failed,
+        Stopped,
+    };
+
+    // Starts the run in the folder; false, with the refusal's message, when it did not start.
+    bool Start(const CAnalysisRun& run, const std::string& folder, const std::string& scriptPath,
+               CMessageSink& messages);
+    // Ends the run and everything it started.
+    void Stop();
+    bool IsRunning() const { return m_channel.IsRunning(); }
+    EState State() const { return m_state; }
+    // Waits (running the event loop) until the run has ended, at most nMs.
+    bool WaitForFinished(int nMs);
+    qint64 ProcessGroup() const { return m_channel.ProcessId(); }
+
+    // The places the output named, in the order of the output.
+    const std::vector<CTraceMapper::CLocation>& Locations() const { return m_locations; }
+    // The first error's message and innermost place, once known.
+    struct CRunError
+    {
+        std::string message;
+        CTraceMapper::CLocation location;
+    };
+    const std::optional<CRunError>& FirstError() const { return m_firstError; }
+
+    // The next (or previous) place, wrapping; false when there is none.
+    bool StepLocation(bool bBackward);
+    // Follows a place: its link shown in the pane, and LocationActivated.
+    void Activate(int nLocation);
+
+    // The whole output of the last run, as the pane shows it, into a file.
+    bool SaveOutput(const std::string& path, std::string& error) const;
+
+signals:
+    void StateChanged();
+    void LocationActivated(const CTraceMapper::CLocation& location);
+    void FirstErrorFound();
+
+private:
+    void Output(std::string_view bytes, bool bError);
+    void Flush();
+    void Finished(int nExitStatus, bool bCrashed);
+    void ShowState();
+    void AddLocation(CTraceMapper::CLocation location);
+    void ReadLines(const std::vector<COutputDecoder::CLine>& lines);
+
+    COutputPane& m_pane;
+    CQtProcessChannel m_channel;
+    COutputDecoder m_decoder;
+    CTraceParser m_parser;
+    std::unique_ptr<CTraceMapper> m_pMapper;
+    QTimer* m_pBatch;
+    QTimer* m_pClock;
+    QElapsedTimer m_elapsed;
+    EState m_state = EState::Idle;
+    int m_nExitStatus = 0;
+    bool m_bCrashed = false;
+    bool m_bStopRequested = false;
+    double m_seconds = 0;
+    std::vector<CTraceMapper::CLocation> m_locations;
+    int m_nCurrent = -1;
+    std::optional<CRunError> m_firstError;
+    std::unique_ptr<QTemporaryFile> m_pSpool;
+    bool m_bSpoolFailed = false;
+    std::string m_scriptPath;
+};
