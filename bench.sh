@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release, runs them, and ends with one line per figure:
 #   figure <name> <value> <unit>
-# The window figures (window_bench) run in shown windows on a private Xvfb
+# The window figures (window_bench, run_bench) run in shown windows on a private Xvfb
 # server, the others offscreen.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,7 +13,7 @@ cmake --build build-bench
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 for program in build-bench/bench/*_bench; do
-  if [ "$(basename "$program")" = window_bench ]; then
+  if [ "$(basename "$program")" = window_bench ] || [ "$(basename "$program")" = run_bench ]; then
     scripts/run-under-xvfb.sh "$program" --benchmark_color=false "$@" | tee -a "$log"
   else
     QT_QPA_PLATFORM=offscreen "$program" --benchmark_color=false "$@" | tee -a "$log"

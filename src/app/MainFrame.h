@@ -50,8 +50,9 @@ public:
     // Run in Output Pane: the script saved first (Save As when it has no
     // name), then run through the batch runner with its output in the pane.
     void OnRunInOutputPane();
-    // A place the run named: its file opened as File Open would, its line selected.
-    void GoToRunLocation(const std::string& path, long nLine);
+    // A place the run named: its file opened as File Open would, its line
+    // selected; false when the user kept the changed script open.
+    bool GoToRunLocation(const std::string& path, long nLine);
     // Start Analysis: writes exec.bat into the working directory and starts it
     // without waiting, in a terminal where there is one.
     void OnStartAnalysis();

@@ -44,9 +44,8 @@ void CMainFrame::CreateRunPane()
     tabifyDockWidget(m_pProblemsPane, m_pOutputPane);
     m_pRunSession = new CRunSession(*m_pOutputPane, this);
     connect(m_pOutputPane, &COutputPane::StopClicked, m_pRunSession, &CRunSession::Stop);
-    connect(m_pRunSession, &CRunSession::LocationActivated, this,
-            [this](const CTraceMapper::CLocation& location)
-            { GoToRunLocation(location.path, location.nLine); });
+    m_pRunSession->FollowLocation = [this](const CTraceMapper::CLocation& location)
+    { return GoToRunLocation(location.path, location.nLine); };
     connect(m_pRunSession, &CRunSession::FirstErrorFound, this, &CMainFrame::ShowRunError);
     // Stop is enabled the moment a run starts, not at the next idle moment.
     connect(m_pRunSession, &CRunSession::StateChanged, &m_router,
@@ -145,11 +144,12 @@ void CMainFrame::OnRunInOutputPane()
     m_pRunSession->Start(AnalysisRun(), folder, script, UserInteraction());
 }
 
-void CMainFrame::GoToRunLocation(const std::string& path, long nLine)
+bool CMainFrame::GoToRunLocation(const std::string& path, long nLine)
 {
     if (!SameFile(path, m_doc.GetPathName()) && !m_doc.OnOpenDocument(path))
-        return;
+        return false;
     m_pRightView->EditPane().GoToLine(nLine);
+    return true;
 }
 
 // The first error's place: a red mark in the margin when it lies in the

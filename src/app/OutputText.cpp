@@ -73,6 +73,7 @@ void COutputText::Reset()
     Sci(SCI_CLEARALL);
     Sci(SCI_SETREADONLY, 1);
     m_links.clear();
+    m_pendingLinks.clear();
     m_nDropped = 0;
     m_nWritten = 0;
     m_bOpenLineShown = false;
@@ -150,6 +151,7 @@ void COutputText::Append(const std::vector<COutputDecoder::CLine>& lines,
     m_nWritten += static_cast<long>(lines.size());
     m_bOpenLineShown = !open.text.empty();
     DropFront();
+    ApplyPendingLinks();
     Sci(SCI_SETREADONLY, 1);
     // Follow the output while the end is in view; leave the user where they read otherwise.
     if (bAtEnd)
@@ -176,9 +178,34 @@ void COutputText::AddLink(long nLine, size_t nFrom, size_t nTo, int nLink)
 {
     if (nLine < m_nDropped)
         return;
-    const long nShownLine = nLine - m_nDropped;
-    if (nShownLine >= Sci(SCI_GETLINECOUNT))
+    if (nLine >= m_nWritten)
+    {
+        m_pendingLinks.push_back({nLine, nFrom, nTo, nLink});
         return;
+    }
+    ApplyLink(nLine, nFrom, nTo, nLink);
+}
+
+void COutputText::ApplyPendingLinks()
+{
+    if (m_pendingLinks.empty())
+        return;
+    std::vector<CLink> still;
+    for (const CLink& link : m_pendingLinks)
+    {
+        if (link.nLine < m_nDropped)
+            continue;
+        if (link.nLine >= m_nWritten)
+            still.push_back(link);
+        else
+            ApplyLink(link.nLine, link.nFrom, link.nTo, link.nLink);
+    }
+    m_pendingLinks.swap(still);
+}
+
+void COutputText::ApplyLink(long nLine, size_t nFrom, size_t nTo, int nLink)
+{
+    const long nShownLine = nLine - m_nDropped;
     const long nStart = Sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(nShownLine));
     const long nEnd = Sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(nShownLine));
     const long nLinkFrom = std::min(nEnd, nStart + static_cast<long>(nFrom));
@@ -192,6 +219,20 @@ void COutputText::AddLink(long nLine, size_t nFrom, size_t nTo, int nLink)
     const auto at = std::upper_bound(m_links.begin(), m_links.end(), nLine,
                                      [](long n, const CLink& other) { return n < other.nLine; });
     m_links.insert(at, link);
+}
+
+void COutputText::Skip(long nLines)
+{
+    if (nLines <= 0)
+        return;
+    Sci(SCI_SETREADONLY, 0);
+    m_nDropped = m_nWritten + nLines;
+    m_nWritten += nLines;
+    Sci(SCI_CLEARALL);
+    Sci(SCI_SETREADONLY, 1);
+    m_bOpenLineShown = false;
+    m_links.clear();
+    ApplyPendingLinks();
 }
 
 int COutputText::LinkAt(long nPos) const

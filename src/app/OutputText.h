@@ -27,7 +27,11 @@ public:
     // Lines dropped from the front, and lines written in all (finished ones).
     long DroppedLines() const { return m_nDropped; }
     long LinesWritten() const { return m_nWritten; }
-    // Underlines [nFrom, nTo) of an absolute line that is still shown, as link nLink.
+    // Lines that will never be shown (more came at once than are kept): they
+    // and every line shown so far count as dropped.
+    void Skip(long nLines);
+    // Underlines [nFrom, nTo) of an absolute line as link nLink: at once when
+    // it is shown, as it comes when it is still to come, never when dropped.
     void AddLink(long nLine, size_t nFrom, size_t nTo, int nLink);
     // Puts the caret on a link's line and brings it into view.
     void ShowLink(int nLink);
@@ -54,6 +58,8 @@ private:
     void AppendStyled(const std::vector<COutputDecoder::CLine>& lines, size_t nFirst,
                       const COutputDecoder::CLine& open);
     void DropFront();
+    void ApplyLink(long nLine, size_t nFrom, size_t nTo, int nLink);
+    void ApplyPendingLinks();
 
     struct CLink
     {
@@ -62,7 +68,8 @@ private:
         size_t nTo;
         int nLink;
     };
-    std::vector<CLink> m_links; // by absolute line
+    std::vector<CLink> m_links;        // by absolute line
+    std::vector<CLink> m_pendingLinks; // on lines still to come, in the order found
     long m_nDropped = 0;
     long m_nWritten = 0;
     bool m_bOpenLineShown = false;

@@ -26,7 +26,16 @@ CQtProcessChannel::CQtProcessChannel(QObject* pParent)
 #ifndef _WIN32
     // A group of its own: the stop reaches the runner, the analysis program
     // and whatever that started.
-    m_process.setChildProcessModifier([] { setsid(); });
+    m_process.setChildProcessModifier(
+        [this]
+        {
+            setsid();
+            // In the child, after Qt set up its channels: only async-signal-safe calls.
+            if (m_nChildOutput >= 0)
+                dup2(m_nChildOutput, STDOUT_FILENO);
+            if (m_nChildError >= 0)
+                dup2(m_nChildError, STDERR_FILENO);
+        });
 #endif
     connect(&m_process, &QProcess::started, this,
             [this]
@@ -75,6 +84,22 @@ CQtProcessChannel::~CQtProcessChannel()
 #endif
         m_process.kill();
         m_process.waitForFinished(1000);
+    }
+}
+
+void CQtProcessChannel::SetOutputDescriptors(int nOutput, int nError)
+{
+    m_nChildOutput = nOutput;
+    m_nChildError = nError;
+    if (nOutput >= 0)
+    {
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+    }
+    else
+    {
+        m_process.setStandardOutputFile(QString());
+        m_process.setStandardErrorFile(QString());
     }
 }
 

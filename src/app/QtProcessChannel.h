@@ -22,6 +22,10 @@ public:
                const std::string& workingDirectory) override;
     void Stop() override;
     bool IsRunning() const override;
+    // The next start gives the child these as its standard output and error
+    // (write ends of pipes whose other ends someone else reads); OnOutput is
+    // then not called. -1 for the channel's own pipes.
+    void SetOutputDescriptors(int nOutput, int nError);
     // The child's process id (and group), or 0.
     qint64 ProcessId() const;
     // Waits (running the event loop) until the child has finished, at most nMs.
@@ -35,5 +39,7 @@ private:
     QProcess m_process;
     QTimer* m_pKillTimer;
     qint64 m_nGroup = 0;
+    int m_nChildOutput = -1;
+    int m_nChildError = -1;
     bool m_bStopped = false;
 };

@@ -1,6 +1,7 @@
 #include "RunSession.h"
 
 #include "OutputPane.h"
+#include "OutputReader.h"
 #include "OutputText.h"
 #include "check/ScriptChecker.h"
 #include "run/AnalysisRun.h"
@@ -10,24 +11,18 @@
 #include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
+#include <fcntl.h>
 #include <numeric>
-
-namespace
-{
-// The copy of the output for Save Output As stops growing here.
-constexpr qint64 kMaxSpoolBytes = qint64(4) << 30;
-} // namespace
+#include <unistd.h>
 
 CRunSession::CRunSession(COutputPane& pane, QObject* pParent)
     : QObject(pParent), m_pane(pane), m_channel(this), m_pBatch(new QTimer(this)),
       m_pClock(new QTimer(this))
 {
-    m_pBatch->setSingleShot(true);
     m_pBatch->setInterval(kBatchMs);
-    connect(m_pBatch, &QTimer::timeout, this, &CRunSession::Flush);
+    connect(m_pBatch, &QTimer::timeout, this, [this] { Flush(); });
     m_pClock->setInterval(1000);
     connect(m_pClock, &QTimer::timeout, this, &CRunSession::ShowState);
-    m_channel.OnOutput = [this](std::string_view bytes, bool bError) { Output(bytes, bError); };
     m_channel.OnFinished = [this](int nExitStatus, bool bCrashed)
     { Finished(nExitStatus, bCrashed); };
     connect(&m_pane.Text(), &COutputText::LinkActivated, this, &CRunSession::Activate);
@@ -36,8 +31,10 @@ CRunSession::CRunSession(COutputPane& pane, QObject* pParent)
 CRunSession::~CRunSession()
 {
     // The channel ends what is left of the run as it goes.
-    m_channel.OnOutput = nullptr;
     m_channel.OnFinished = nullptr;
+    m_pReader.reset();
+    if (m_pSpoolWriter != nullptr)
+        std::fclose(m_pSpoolWriter);
 }
 
 bool CRunSession::Start(const CAnalysisRun& run, const std::string& folder,
@@ -47,8 +44,10 @@ bool CRunSession::Start(const CAnalysisRun& run, const std::string& folder,
         return false;
     m_pane.Text().Reset();
     m_pane.SetDroppedLines(0);
-    m_decoder = COutputDecoder();
-    m_parser = CTraceParser();
+    m_pReader.reset();
+    if (m_pSpoolWriter != nullptr)
+        std::fclose(m_pSpoolWriter);
+    m_pSpoolWriter = nullptr;
     m_pMapper = std::make_unique<CTraceMapper>(folder, scriptPath, &CScriptChecker::ReadFile);
     m_locations.clear();
     m_nCurrent = -1;
@@ -56,20 +55,48 @@ bool CRunSession::Start(const CAnalysisRun& run, const std::string& folder,
     m_scriptPath = scriptPath;
     m_pSpool = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                 QStringLiteral("/corvale-output-XXXXXX"));
-    m_bSpoolFailed = !m_pSpool->open();
+    if (m_pSpool->open())
+    {
+        const int fd = dup(static_cast<int>(m_pSpool->handle()));
+        m_pSpoolWriter = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    }
+    m_bSpoolFailed = m_pSpoolWriter == nullptr;
     m_bStopRequested = false;
     m_pane.show();
     m_pane.raise();
+    // The child writes into pipes that the reader's thread reads.
+    int output[2] = {-1, -1};
+    int error[2] = {-1, -1};
+    if (pipe2(output, O_CLOEXEC) != 0 || pipe2(error, O_CLOEXEC) != 0)
+    {
+        for (const int fd : {output[0], output[1], error[0], error[1]})
+        {
+            if (fd >= 0)
+                close(fd);
+        }
+        messages.ShowMessage("Error opening file");
+        return false;
+    }
+    m_channel.SetOutputDescriptors(output[1], error[1]);
     m_elapsed.start();
     m_state = EState::Running;
-    if (!run.StartInChannel(messages, m_channel))
+    const bool bStarted = run.StartInChannel(messages, m_channel);
+    // The write ends are the child's alone now, so the reader sees their end.
+    close(output[1]);
+    close(error[1]);
+    m_channel.SetOutputDescriptors(-1, -1);
+    m_pReader = std::make_unique<COutputReader>(output[0], error[0], m_pSpoolWriter,
+                                                static_cast<size_t>(COutputText::kMaxLines));
+    if (!bStarted)
     {
+        m_pReader->Finish();
         m_state = EState::Idle;
         m_pane.SetState(QStringLiteral("Not started"));
         m_pane.SetStopEnabled(false);
         emit StateChanged();
         return false;
     }
+    m_pBatch->start();
     m_pClock->start();
     m_pane.SetStopEnabled(true);
     ShowState();
@@ -90,40 +117,18 @@ bool CRunSession::WaitForFinished(int nMs)
     return m_channel.WaitForFinished(nMs);
 }
 
-void CRunSession::Output(std::string_view bytes, bool bError)
+void CRunSession::Flush(bool bAll)
 {
-    m_decoder.Feed(bytes, bError);
-    if (!m_pBatch->isActive())
-        m_pBatch->start();
-}
-
-void CRunSession::ReadLines(const std::vector<COutputDecoder::CLine>& lines)
-{
-    for (const COutputDecoder::CLine& line : lines)
-    {
-        m_parser.AddLine(line.text);
-        if (m_bSpoolFailed)
-            continue;
-        // A spool that cannot be written (a full disk) is given up: the pane
-        // still holds the last lines.
-        if (m_pSpool->write(line.text.data(), static_cast<qint64>(line.text.size())) < 0 ||
-            m_pSpool->write("\n", 1) < 0 || m_pSpool->pos() > kMaxSpoolBytes)
-        {
-            m_bSpoolFailed = true;
-            m_pSpool->resize(0);
-        }
-    }
-}
-
-void CRunSession::Flush()
-{
-    const std::vector<COutputDecoder::CLine> lines = m_decoder.TakeLines();
+    if (!m_pReader)
+        return;
+    COutputReader::CBatch batch = m_pReader->Take(bAll ? 0 : kLinesPerBatch);
     COutputText& text = m_pane.Text();
-    text.Append(lines, m_decoder.OpenLine());
+    text.Skip(batch.nSkipped);
+    text.Append(batch.lines, batch.open);
     m_pane.SetDroppedLines(text.DroppedLines());
-    ReadLines(lines);
-    // Traces and places found in these lines become links.
-    for (const CTraceParser::CTrace& trace : m_parser.TakeTraces())
+    m_bSpoolFailed = m_bSpoolFailed || batch.bSpoolFailed;
+    // Traces and places found become links.
+    for (const CTraceParser::CTrace& trace : batch.traces)
     {
         const std::vector<CTraceMapper::CLocation> locations = m_pMapper->Map(trace);
         if (!locations.empty() && !m_firstError)
@@ -134,7 +139,7 @@ void CRunSession::Flush()
         for (const CTraceMapper::CLocation& location : locations)
             AddLocation(location);
     }
-    for (const CTraceParser::CPlainLink& link : m_parser.TakePlainLinks())
+    for (const CTraceParser::CPlainLink& link : batch.links)
     {
         CTraceMapper::CLocation location;
         if (m_pMapper->MapPlain(link, location))
@@ -154,19 +159,15 @@ void CRunSession::Finished(int nExitStatus, bool bCrashed)
     m_pBatch->stop();
     m_pClock->stop();
     m_seconds = static_cast<double>(m_elapsed.elapsed()) / 1000.0;
-    m_decoder.Finish();
-    Flush();
-    // The last line, if it had no line break, is read as well.
-    const COutputDecoder::CLine open = m_decoder.OpenLine();
-    if (!open.text.empty())
+    // What is left in the pipes, then all of it into the pane.
+    if (m_pReader)
+        m_pReader->Finish();
+    Flush(true);
+    if (m_pSpoolWriter != nullptr)
     {
-        ReadLines({open});
-        m_decoder = COutputDecoder();
+        m_bSpoolFailed = std::fclose(m_pSpoolWriter) != 0 || m_bSpoolFailed;
+        m_pSpoolWriter = nullptr;
     }
-    m_parser.Finish();
-    Flush();
-    if (m_pSpool && !m_bSpoolFailed)
-        m_pSpool->flush();
     m_nExitStatus = nExitStatus;
     m_bCrashed = bCrashed;
     m_state = m_bStopRequested               ? EState::Stopped
@@ -243,11 +244,11 @@ void CRunSession::Activate(int nLocation)
 {
     if (nLocation < 0 || nLocation >= static_cast<int>(m_locations.size()))
         return;
-    m_nCurrent = nLocation;
     m_pane.Text().ShowLink(nLocation);
     // A copy: what it leads to may start another run.
     const CTraceMapper::CLocation location = m_locations[static_cast<size_t>(nLocation)];
-    emit LocationActivated(location);
+    if (!FollowLocation || FollowLocation(location))
+        m_nCurrent = nLocation;
 }
 
 bool CRunSession::SaveOutput(const std::string& path, std::string& error) const
@@ -270,10 +271,6 @@ bool CRunSession::SaveOutput(const std::string& path, std::string& error) const
             const QByteArray chunk = spool.read(1 << 20);
             bWritten = !chunk.isEmpty() && out.write(chunk) == chunk.size();
         }
-        const std::string& open = m_decoder.OpenLine().text;
-        if (bWritten && !open.empty())
-            bWritten = out.write(open.data(), static_cast<qint64>(open.size())) ==
-                       static_cast<qint64>(open.size());
     }
     else
     {

@@ -1,26 +1,27 @@
 #pragma once
 
 #include "QtProcessChannel.h"
-#include "run/OutputDecoder.h"
 #include "trace/TraceMapper.h"
-#include "trace/TraceParser.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTemporaryFile>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class CAnalysisRun;
 class CMessageSink;
 class COutputPane;
+class COutputReader;
 class QTimer;
 
 // A run of the script whose output the Output pane shows: the batch runner
-// a child of the editor, its output decoded as it comes and put into the
-// pane in batches (at most every kBatchMs), read for Tcl traces and plain
-// places, each mapped to a file and a line and made a link. The whole
-// output goes to a temporary file as well, for Save Output As.
+// a child of the editor, its output read and decoded on a thread of its own
+// (COutputReader) and put into the pane in batches, every kBatchMs; Tcl
+// traces and plain places in it mapped to a file and a line and made links.
+// The whole output goes to a temporary file as well, for Save Output As.
 class CRunSession : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
     ~CRunSession() override;
 
     static constexpr int kBatchMs = 50;
+    // At most this many lines go into the pane a batch, so that a flood of
+    // output leaves the window free for keys; the rest waits for the next batch.
+    static constexpr size_t kLinesPerBatch = 4000;
 
     enum class EState
     {
@@ -63,29 +67,30 @@ public:
 
     // The next (or previous) place, wrapping; false when there is none.
     bool StepLocation(bool bBackward);
-    // Follows a place: its link shown in the pane, and LocationActivated.
+    // Follows a place: its link shown in the pane, and FollowLocation asked to
+    // go there; a place it could not go to (the user kept a changed script) is
+    // not taken as the current one.
     void Activate(int nLocation);
+    std::function<bool(const CTraceMapper::CLocation& location)> FollowLocation;
 
     // The whole output of the last run, as the pane shows it, into a file.
     bool SaveOutput(const std::string& path, std::string& error) const;
 
 signals:
     void StateChanged();
-    void LocationActivated(const CTraceMapper::CLocation& location);
     void FirstErrorFound();
 
 private:
-    void Output(std::string_view bytes, bool bError);
-    void Flush();
+    // bAll: everything read goes into the pane (the run has ended).
+    void Flush(bool bAll = false);
     void Finished(int nExitStatus, bool bCrashed);
     void ShowState();
     void AddLocation(CTraceMapper::CLocation location);
-    void ReadLines(const std::vector<COutputDecoder::CLine>& lines);
 
     COutputPane& m_pane;
     CQtProcessChannel m_channel;
-    COutputDecoder m_decoder;
-    CTraceParser m_parser;
+    std::unique_ptr<COutputReader> m_pReader;
+    std::FILE* m_pSpoolWriter = nullptr; // the reader's end of the spool
     std::unique_ptr<CTraceMapper> m_pMapper;
     QTimer* m_pBatch;
     QTimer* m_pClock;

@@ -18,6 +18,17 @@ constexpr size_t kMaxFileBytes = 64u << 20;
 // Plain places name at most this many different files.
 constexpr size_t kMaxPlainFiles = 200;
 
+// Output may name any path: only a plain file of a sane size is read, never
+// a device or a pipe that would not end.
+bool IsReadableScript(const std::string& path)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error) || error)
+        return false;
+    const auto nSize = fs::file_size(path, error);
+    return !error && nSize <= kMaxFileBytes;
+}
+
 std::string WithoutLeadingColons(std::string_view name)
 {
     while (name.size() >= 2 && name.substr(0, 2) == "::")
@@ -104,15 +115,22 @@ std::string CTraceMapper::Resolve(const std::string& path) const
 
 const CScriptIndex* CTraceMapper::Index(const std::string& path)
 {
+    // A deep trace asks for the same file frame after frame.
+    if (m_pLastIndexed != nullptr && m_pLastIndexed->first == path)
+        return m_pLastIndexed->second.get();
     const auto found = m_indexes.find(path);
     if (found != m_indexes.end())
+    {
+        m_pLastIndexed = &*found;
         return found->second.get();
+    }
     std::unique_ptr<CScriptIndex> pIndex;
     std::string bytes;
-    if (m_indexes.size() < static_cast<size_t>(kMaxSources) * 2 && m_read(path, bytes) &&
-        bytes.size() <= kMaxFileBytes)
+    if (m_indexes.size() < static_cast<size_t>(kMaxSources) * 2 && IsReadableScript(path) &&
+        m_read(path, bytes) && bytes.size() <= kMaxFileBytes)
         pIndex = std::make_unique<CScriptIndex>(std::move(bytes));
-    return m_indexes.emplace(path, std::move(pIndex)).first->second.get();
+    m_pLastIndexed = &*m_indexes.emplace(path, std::move(pIndex)).first;
+    return m_pLastIndexed->second.get();
 }
 
 void CTraceMapper::Harvest(const std::string& first)
@@ -182,7 +200,11 @@ bool CTraceMapper::PlaceStep(const std::vector<CStep>& steps, size_t nStep,
     }
     case EFrameKind::Procedure:
     {
-        Harvest(Resolve(m_scriptPath));
+        if (!m_bScriptHarvested)
+        {
+            Harvest(Resolve(m_scriptPath));
+            m_bScriptHarvested = true;
+        }
         auto range = m_procedures.equal_range(WithoutLeadingColons(frame.name));
         if (range.first == range.second)
             range = m_proceduresByTail.equal_range(Tail(frame.name));
@@ -283,10 +305,8 @@ bool CTraceMapper::MapPlain(const CTraceParser::CPlainLink& link, CLocation& loc
         if (m_lineCounts.size() >= kMaxPlainFiles)
             return false;
         long nLines = -1;
-        std::error_code error;
         std::string bytes;
-        if (fs::is_regular_file(path, error) && fs::file_size(path, error) <= kMaxFileBytes &&
-            !error && m_read(path, bytes))
+        if (IsReadableScript(path) && m_read(path, bytes))
             nLines = static_cast<long>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
         found = m_lineCounts.emplace(path, nLines).first;
     }

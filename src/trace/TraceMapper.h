@@ -70,6 +70,8 @@ private:
     std::string m_scriptPath;
     FileReader m_read;
     std::map<std::string, std::unique_ptr<CScriptIndex>> m_indexes;
+    const std::pair<const std::string, std::unique_ptr<CScriptIndex>>* m_pLastIndexed = nullptr;
+    bool m_bScriptHarvested = false;
     std::map<std::string, bool> m_harvested;
     int m_nHarvested = 0;
     struct CProcedure

@@ -7,6 +7,7 @@
 #include "app/OutputText.h"
 #include "app/ProblemsPane.h"
 #include "app/RunSession.h"
+#include "editor/CorvaleDoc.h"
 #include "platform/CommandIds.h"
 
 #include <QLabel>
@@ -257,4 +258,48 @@ TEST_F(RunPaneWindowTest, AnUntitledScriptIsSavedAsFirstAndCancellingRunsNothing
     EXPECT_TRUE(Output().text().contains(QStringLiteral("hello")));
     EXPECT_THAT(State().toStdString(), ::testing::StartsWith("Finished in"));
     EXPECT_THAT(State().toStdString(), ::testing::EndsWith("(exit status 0)"));
+}
+
+TEST_F(RunPaneWindowTest, APlaceInASourcedFileOpensItAsFileOpenWould)
+{
+    m_dir.Write("lib.tcl", "proc addStory {n} {\n    set x 1\n    nodee 12 0.0 3.5\n}\n");
+    CMainFrame* pFrame = Start("source lib.tcl\nset a 1\naddStory 3\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(WaitForEnd());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Session().FirstError().has_value(); }, 2000));
+    // The innermost place is in the sourced file: the row names it, the script has no mark.
+    EXPECT_EQ(Edit().RunMarkerLine(), -1);
+    QTreeWidget* pList = pFrame->GetProblemsPane()->List();
+    ASSERT_GE(pList->topLevelItemCount(), 1);
+    EXPECT_EQ(pList->topLevelItem(pList->topLevelItemCount() - 1)->text(3), "lib.tcl");
+    EXPECT_EQ(pList->topLevelItem(pList->topLevelItemCount() - 1)->text(1), "3");
+
+    // F4 opens it on the line, and the mark is there.
+    Press(Qt::Key_F4);
+    EXPECT_EQ(m_app.m_doc.GetTitle(), "lib.tcl");
+    EXPECT_EQ(Edit().LineFromChar(-1), 2);
+    EXPECT_EQ(Edit().RunMarkerLine(), 2);
+    // Changed, the next place (back in the script) asks first; No stays.
+    Type("# note\n");
+    m_ui.QueueAnswer(false);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(m_ui.m_questions.size(), 1u);
+    EXPECT_EQ(m_ui.m_questions[0], CCorvaleDoc::kCloseQuestion);
+    EXPECT_EQ(m_app.m_doc.GetTitle(), "lib.tcl");
+    m_ui.QueueAnswer(true);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(m_app.m_doc.GetTitle(), "script.tcl");
+    EXPECT_EQ(Edit().LineFromChar(-1), 2);
+}
+
+TEST_F(RunPaneWindowTest, WithoutAnAnalysisProgramNothingRuns)
+{
+    m_dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
+    CMainFrame* pFrame = Start("puts hello\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F5);
+    EXPECT_THAT(m_ui.m_messages, ::testing::Contains("Error - corvale.conf"));
+    EXPECT_FALSE(Session().IsRunning());
+    EXPECT_EQ(State(), "Not started");
 }
