@@ -3,6 +3,7 @@
 // meanwhile, and how long mapping a deep Tcl trace takes. bench.sh runs this
 // program on a private Xvfb server.
 #include "BenchFigures.h"
+#include "BenchTiming.h"
 #include "app/CorvaleApp.h"
 #include "app/MainFrame.h"
 #include "app/OutputPane.h"
@@ -28,26 +29,6 @@
 
 namespace
 {
-void Flush()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    QApplication::sync();
-}
-
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> samples)
-{
-    std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2),
-                     samples.end());
-    return samples[samples.size() / 2];
-}
-
 void WriteFile(const std::string& path, const std::string& text, bool bExecutable = false)
 {
     std::ofstream(path, std::ios::binary) << text;

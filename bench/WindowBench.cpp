@@ -3,6 +3,7 @@
 // library, and start-up to a coloured window. bench.sh runs this program on a
 // private Xvfb server; anchors are plain QScintilla windows in the same run.
 #include "BenchFigures.h"
+#include "BenchTiming.h"
 #include "GeneratedLibrary.h"
 #include "GeneratedScript.h"
 #include "ScintillaReplaceLoop.h"
@@ -31,27 +32,6 @@
 
 namespace
 {
-// Whatever the last action left to paint is painted and has reached the X server.
-void Flush()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    QApplication::sync();
-}
-
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> samples)
-{
-    std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2),
-                     samples.end());
-    return samples[samples.size() / 2];
-}
-
 // The editing pane as the view sets it up, shown in a window of its own.
 struct CShownEditor
 {

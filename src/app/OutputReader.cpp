@@ -6,11 +6,13 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
 {
 constexpr size_t kReadBytes = 64 * 1024;
+constexpr int kNice = 10;
 // After the program ended, at most this much more is read: a process it left
 // behind may go on writing.
 constexpr size_t kMaxDrainBytes = 64u << 20;
@@ -52,9 +54,10 @@ void COutputReader::Finish()
 
 void COutputReader::Run()
 {
-    // What the processors have left over, after the window and the program.
-    sched_param idle{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    // A low share of the processors beside the window, so that keys come
+    // first; not the idle class, which a busy machine would starve, and the
+    // run with it, since the program waits on a full pipe.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNice);
     std::vector<char> buffer(kReadBytes);
     bool bOpen[2] = {true, true};
     bool bDraining = false;
@@ -148,12 +151,15 @@ void COutputReader::Publish(bool bEnded)
     std::vector<CTraceParser::CPlainLink> links = m_parser.TakePlainLinks();
     std::lock_guard<std::mutex> lock(m_mutex);
     for (COutputDecoder::CLine& line : lines)
-        m_lines.push_back(std::move(line));
-    if (m_lines.size() > m_nMaxKept)
     {
-        const size_t nDrop = m_lines.size() - m_nMaxKept;
-        m_lines.erase(m_lines.begin(), m_lines.begin() + static_cast<long>(nDrop));
-        m_nSkipped += static_cast<long>(nDrop);
+        m_nLineBytes += line.text.size();
+        m_lines.push_back(std::move(line));
+    }
+    while (!m_lines.empty() && (m_lines.size() > m_nMaxKept || m_nLineBytes > kMaxKeptBytes))
+    {
+        m_nLineBytes -= m_lines.front().text.size();
+        m_lines.pop_front();
+        ++m_nSkipped;
     }
     m_open = open;
     for (CTraceParser::CTrace& trace : traces)
@@ -173,6 +179,8 @@ COutputReader::CBatch COutputReader::Take(size_t nMaxLines)
     const size_t nTake = nMaxLines == 0 ? m_lines.size() : std::min(nMaxLines, m_lines.size());
     batch.lines.assign(std::make_move_iterator(m_lines.begin()),
                        std::make_move_iterator(m_lines.begin() + static_cast<long>(nTake)));
+    for (const COutputDecoder::CLine& line : batch.lines)
+        m_nLineBytes -= line.text.size();
     m_lines.erase(m_lines.begin(), m_lines.begin() + static_cast<long>(nTake));
     batch.bMoreWaiting = !m_lines.empty();
     if (!batch.bMoreWaiting)

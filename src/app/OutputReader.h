@@ -11,8 +11,8 @@
 #include <vector>
 
 // Reads a run's standard output and error from two pipes on a thread of its
-// own, at the lowest priority, so that a run that floods its output takes
-// what the processors leave over and the window stays free for keys. It
+// own, at a low priority, so that a run that floods its output leaves the
+// window free for keys. It
 // decodes the bytes into lines, reads them for traces and places, and keeps
 // a copy of the whole output in a file. The window takes what has come in
 // batches. Of the lines not yet taken it keeps the last kMaxKept: older ones
@@ -23,6 +23,8 @@ public:
     // Takes the pipes' read ends (and closes them); pSpool, when given, gets
     // every line (the reader does not close it).
     COutputReader(int nOutput, int nError, std::FILE* pSpool, size_t nMaxKept);
+    // Nor more than this many bytes of them, however long the lines.
+    static constexpr size_t kMaxKeptBytes = size_t(64) << 20;
     ~COutputReader();
     COutputReader(const COutputReader&) = delete;
     COutputReader& operator=(const COutputReader&) = delete;
@@ -63,6 +65,7 @@ private:
     // Shared, under m_mutex.
     std::mutex m_mutex;
     std::deque<COutputDecoder::CLine> m_lines;
+    size_t m_nLineBytes = 0;
     long m_nSkipped = 0;
     COutputDecoder::CLine m_open;
     std::vector<CTraceParser::CTrace> m_traces;

@@ -161,9 +161,17 @@ void COutputText::Append(const std::vector<COutputDecoder::CLine>& lines,
 void COutputText::DropFront()
 {
     const long nShown = Sci(SCI_GETLINECOUNT) - 1; // finished lines
-    if (nShown <= kMaxLines)
+    long nExcess = std::max(0L, nShown - kMaxLines);
+    const long nLength = Sci(SCI_GETLENGTH);
+    if (nLength > kMaxBytes)
+    {
+        // Long lines: as many go as leave the text within its size.
+        const long nLine =
+            Sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(nLength - kMaxBytes)) + 1;
+        nExcess = std::max(nExcess, std::min(nLine, nShown));
+    }
+    if (nExcess <= 0)
         return;
-    const long nExcess = nShown - kMaxLines;
     const long nTo = Sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(nExcess));
     Sci(SCI_DELETERANGE, 0, nTo);
     m_nDropped += nExcess;

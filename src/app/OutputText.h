@@ -18,6 +18,8 @@ public:
     explicit COutputText(QWidget* pParent = nullptr);
 
     static constexpr long kMaxLines = 200000;
+    // And at most this much text, however long its lines.
+    static constexpr long kMaxBytes = 64L << 20;
 
     // Empties the text for a new run.
     void Reset();

@@ -313,6 +313,11 @@ TEST(TraceMapperTest, EachFrameKindMapsToTheLineTclMeant)
          "invalid command name \"nodee\"\n    while executing\n\"nodee 12 0.0 3.5\"\n"
          "    (procedure \"addStory\" line 5)\n    invoked from within\n\"addSt",
          {"lib.tcl:5"}},
+        {"a device named in a frame is never read",
+         {},
+         "main.tcl",
+         "x\n    while executing\n\"y\"\n    (file \"/dev/zero\" line 1)\n",
+         {}},
         {"a file frame past the file's end, and an unknown procedure",
          kStoryFiles,
          "main.tcl",

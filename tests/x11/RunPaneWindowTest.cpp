@@ -303,3 +303,19 @@ TEST_F(RunPaneWindowTest, WithoutAnAnalysisProgramNothingRuns)
     EXPECT_FALSE(Session().IsRunning());
     EXPECT_EQ(State(), "Not started");
 }
+
+TEST_F(RunPaneWindowTest, AHundredMegabyteLineWithoutABreakStaysWithinTheLimit)
+{
+    CMainFrame* pFrame = Start("puts -nonewline [string repeat x 104857600]\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(WaitForEnd(120000));
+    EXPECT_THAT(State().toStdString(), ::testing::StartsWith("Finished in"));
+    // Broken where a terminal would wrap it; the front dropped to keep the pane's size.
+    const long nLength = Output().SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    EXPECT_LE(nLength,
+              COutputText::kMaxBytes + static_cast<long>(COutputDecoder::kMaxLineBytes) * 2);
+    EXPECT_GT(nLength, COutputText::kMaxBytes / 2);
+    EXPECT_GT(Output().DroppedLines(), 0);
+    EXPECT_TRUE(Pane().DroppedLabel()->text().endsWith(QStringLiteral("earlier lines dropped")));
+}
