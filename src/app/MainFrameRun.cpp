@@ -68,10 +68,14 @@ void CMainFrame::CreateRunPane()
                 std::string error;
                 if (!m_pRunSession->SaveOutput(path, error))
                     UserInteraction().ShowMessage("The output could not be saved: " + error);
-                else
+                else if (m_pRunSession->KeepsWholeOutput())
                     statusBar()->showMessage(
                         QStringLiteral("Saved the output as %1").arg(FileNameOf(path)),
                         kStatusMessageMs);
+                else
+                    UserInteraction().ShowMessage(
+                        "The whole output could not be kept (the disk may be full): saved what "
+                        "the Output pane shows.");
             });
 }
 

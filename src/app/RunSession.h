@@ -75,6 +75,9 @@ public:
 
     // The whole output of the last run, as the pane shows it, into a file.
     bool SaveOutput(const std::string& path, std::string& error) const;
+    // Whether Save Output As saves the whole output (false: the copy could
+    // not be kept, and only what the pane shows is saved).
+    bool KeepsWholeOutput() const { return !m_bSpoolFailed; }
 
 signals:
     void StateChanged();

@@ -195,6 +195,7 @@ TEST_F(RunPaneWindowTest, AFloodOfOutputKeepsTheLastLinesAndSaysHowManyWentBefor
     emit Output().SaveRequested();
     ASSERT_EQ(m_ui.m_fileDialogs.size(), 1u);
     EXPECT_THAT(m_ui.m_fileDialogs[0], ::testing::EndsWith(saved));
+    EXPECT_EQ(pFrame->statusBar()->currentMessage(), "Saved the output as script.out");
     std::ifstream in(saved, std::ios::binary | std::ios::ate);
     EXPECT_GT(static_cast<long long>(in.tellg()), 100LL * 1024 * 1024);
 }
