@@ -43,12 +43,6 @@
 
 using namespace CommandId;
 
-namespace
-{
-// How long a passing message stands in the status bar before "Ready" returns.
-constexpr int kStatusMessageMs = 10000;
-} // namespace
-
 CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParent)
     : QMainWindow(pParent), m_doc(doc), m_router(router), m_pPrintJobs(new CPrintJobs(*this))
 {

@@ -44,6 +44,8 @@ public:
     CRunSession& RunSession() const { return *m_pRunSession; }
     QToolBar* GetScriptToolBar() const { return m_pScriptToolBar; }
 
+    // How long a passing message stands in the status bar before "Ready" returns.
+    static constexpr int kStatusMessageMs = 10000;
     static constexpr const char* kStopRunToRestartQuestion =
         "A run is going. Stop it and start again?";
     static constexpr const char* kStopRunToCloseQuestion = "A run is going. Stop it and close?";

@@ -19,8 +19,6 @@ using namespace CommandId;
 
 namespace
 {
-constexpr int kStatusMessageMs = 10000;
-
 bool SameFile(const std::string& a, const std::string& b)
 {
     if (a.empty() || b.empty())

@@ -273,14 +273,6 @@ void COutputText::ShowLink(int nLink)
     }
 }
 
-QString COutputText::LineText(long nLine) const
-{
-    const long nShownLine = nLine - m_nDropped;
-    if (nLine < m_nDropped || nShownLine >= Sci(SCI_GETLINECOUNT))
-        return {};
-    return text(static_cast<int>(nShownLine)).remove(QLatin1Char('\n'));
-}
-
 void COutputText::keyPressEvent(QKeyEvent* pEvent)
 {
     if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)

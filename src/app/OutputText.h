@@ -37,8 +37,6 @@ public:
     void AddLink(long nLine, size_t nFrom, size_t nTo, int nLink);
     // Puts the caret on a link's line and brings it into view.
     void ShowLink(int nLink);
-    // The text of an absolute line still shown; empty otherwise.
-    QString LineText(long nLine) const;
     // The link at a position, or -1.
     int LinkAt(long nPos) const;
 

@@ -52,7 +52,6 @@ bool CRunSession::Start(const CAnalysisRun& run, const std::string& folder,
     m_locations.clear();
     m_nCurrent = -1;
     m_firstError.reset();
-    m_scriptPath = scriptPath;
     m_pSpool = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                 QStringLiteral("/corvale-output-XXXXXX"));
     if (m_pSpool->open())

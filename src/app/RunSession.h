@@ -108,5 +108,4 @@ private:
     std::optional<CRunError> m_firstError;
     std::unique_ptr<QTemporaryFile> m_pSpool;
     bool m_bSpoolFailed = false;
-    std::string m_scriptPath;
 };

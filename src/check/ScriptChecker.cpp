@@ -1,6 +1,7 @@
 #include "ScriptChecker.h"
 
 #include "CommandKnowledge.h"
+#include "TclLibrary.h"
 
 #include <algorithm>
 #include <fstream>
@@ -101,20 +102,13 @@ struct CScope
     bool bInBody = false;  // inside a braced body, where a comment's braces count
     bool bMainScript = true;
 };
-
-// The Tcl library starts once per process; interpreters then per thread.
-void StartTclOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { Tcl_FindExecutable(nullptr); });
-}
 } // namespace
 
 struct CScriptChecker::CInterp
 {
     CInterp()
     {
-        StartTclOnce();
+        StartTclLibrary();
         p = Tcl_CreateInterp();
     }
     ~CInterp() { Tcl_DeleteInterp(p); }

@@ -1,17 +1,12 @@
 #include "ScriptIndex.h"
 
+#include "check/TclLibrary.h"
+
 #include <algorithm>
-#include <mutex>
 #include <tcl.h>
 
 namespace
 {
-void StartTclOnce()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { Tcl_FindExecutable(nullptr); });
-}
-
 std::string_view TrimBlanks(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
@@ -26,7 +21,7 @@ std::string_view TrimBlanks(std::string_view text)
 
 CScriptIndex::CScriptIndex(std::string text) : m_text(std::move(text))
 {
-    StartTclOnce();
+    StartTclLibrary();
     m_lineStarts.push_back(0);
     for (size_t i = 0; i < m_text.size(); ++i)
     {

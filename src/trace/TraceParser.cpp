@@ -181,7 +181,7 @@ void CTraceParser::AddLine(std::string_view line)
     case EState::Idle:
         if (OpensTrace(trimmed))
         {
-            StartTrace(nLine);
+            StartTrace();
             return;
         }
         IdleLine(line);
@@ -196,7 +196,7 @@ void CTraceParser::AddLine(std::string_view line)
         }
         EndTrace();
         if (OpensTrace(trimmed))
-            StartTrace(nLine);
+            StartTrace();
         else
             IdleLine(line);
         return;
@@ -240,7 +240,7 @@ void CTraceParser::AddLine(std::string_view line)
         {
             PushStep(CFrame());
             EndTrace();
-            StartTrace(nLine);
+            StartTrace();
             return;
         }
     }
@@ -269,9 +269,8 @@ void CTraceParser::PushStep(CFrame frame)
     m_nCommandLines = 0;
 }
 
-void CTraceParser::StartTrace(long nLine)
+void CTraceParser::StartTrace()
 {
-    (void)nLine;
     m_trace = CTrace();
     if (m_nPreviousLine >= 0 && m_nPreviousLine == m_nLine - 2)
     {

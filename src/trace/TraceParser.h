@@ -79,8 +79,6 @@ public:
     // Plain places found since the last call, in order.
     std::vector<CPlainLink> TakePlainLinks();
 
-    long LinesRead() const { return m_nLine; }
-
     // A frame line's contents; false when the line is none.
     static bool ParseFrame(std::string_view line, CFrame& frame);
     // The plain places on a line (none on a line of a trace).
@@ -100,7 +98,8 @@ private:
         Frame,   // the command is complete: its frame, or the chain goes on, or it ends
     };
 
-    void StartTrace(long nLine);
+    // A trace opens; the line before the opener is its message.
+    void StartTrace();
     void EndTrace();
     // The command read so far becomes a step of the trace, with its frame.
     void PushStep(CFrame frame);
