@@ -97,6 +97,9 @@ const std::vector<CCommandInfo>& CommandTable()
          "Go to the previous place in the scripts that the run's output names", nullptr, nullptr,
          "Shift+F4"},
         {ID_VIEW_OUTPUT, "&Output", "Show or hide the Output pane", nullptr, nullptr, nullptr},
+        {ID_VIEW_MODEL, "&Model View\tF9",
+         "Show or hide the model the dry run of the script builds", "Model View", "model_view",
+         "F9"},
     };
     return s_table;
 }
@@ -124,7 +127,7 @@ const std::vector<CMenuLayout>& MenuLayout()
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS, ID_VIEW_OUTPUT}},
         {"&Script",
          {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM, kSeparator, ID_RUN_IN_OUTPUT_PANE,
-          ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION}},
+          ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION, kSeparator, ID_VIEW_MODEL}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;
@@ -142,7 +145,8 @@ const std::vector<int>& PopupLayout()
 // The second tool bar, beside the first: the script's own commands.
 const std::vector<int>& ScriptToolBarLayout()
 {
-    static const std::vector<int> s_buttons = {ID_CHECK_SCRIPT, ID_RUN_IN_OUTPUT_PANE, ID_STOP_RUN};
+    static const std::vector<int> s_buttons = {ID_CHECK_SCRIPT, ID_RUN_IN_OUTPUT_PANE, ID_STOP_RUN,
+                                               ID_VIEW_MODEL};
     return s_buttons;
 }
 

@@ -29,6 +29,7 @@ public:
     void ShowLists(const CEntryList& variables, const CEntryList& sources,
                    const CTextControl& shownAs);
     void RefreshLists();
+    CEntryListModel* VariablesModel() const { return m_pVariablesModel; }
     // Puts the focus in the Line No. box with its text selected, to be typed over.
     void FocusLineNumber();
 

@@ -16,8 +16,14 @@ int CEntryListModel::rowCount(const QModelIndex& parent) const
 
 QVariant CEntryListModel::data(const QModelIndex& index, int nRole) const
 {
-    if (!index.isValid() || index.row() >= m_list.Count() ||
-        (nRole != Qt::DisplayRole && nRole != Qt::EditRole))
+    if (!index.isValid() || index.row() >= m_list.Count())
+        return {};
+    if (nRole == Qt::ToolTipRole && ToolTipOf)
+    {
+        const QString tip = ToolTipOf(m_list.Entries()[static_cast<size_t>(index.row())]);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    if (nRole != Qt::DisplayRole && nRole != Qt::EditRole)
         return {};
     return m_shownAs.ToDisplay(m_list.Entries()[static_cast<size_t>(index.row())]);
 }
@@ -26,4 +32,10 @@ void CEntryListModel::Refresh()
 {
     beginResetModel();
     endResetModel();
+}
+
+void CEntryListModel::RefreshToolTips()
+{
+    if (m_list.Count() > 0)
+        emit dataChanged(index(0), index(m_list.Count() - 1), {Qt::ToolTipRole});
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <functional>
+#include <string>
 
 class CEntryList;
 class CTextControl;
@@ -20,6 +22,10 @@ public:
 
     // The list was filled anew.
     void Refresh();
+    // The tooltip of an entry, when there is one to show.
+    std::function<QString(const std::string& entry)> ToolTipOf;
+    // What the tooltips say has changed.
+    void RefreshToolTips();
 
 private:
     const CEntryList& m_list;

@@ -90,6 +90,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     m_pProblemsPane = new CProblemsPane(m_pRightView->EditPane(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pProblemsPane);
     CreateRunPane();
+    CreateModelPane();
     CreateStatusPanes();
     CreateLockIndicators();
     CreateCommands();
@@ -421,6 +422,7 @@ void CMainFrame::CreateFrameCommands()
     // With the focus in the summary pane, Copy copies what is selected there;
     // everything else goes where it goes from the editor view.
     CreateRunCommands();
+    CreateModelCommands();
     m_summaryPaneCommands = m_editorViewCommands;
     m_summaryPaneCommands.OnCommand(ID_EDIT_COPY, [this] { m_pRightView->m_summaryPane.Copy(); });
 }

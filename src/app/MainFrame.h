@@ -18,6 +18,7 @@ class CLeftView;
 class CPrintJobs;
 class COutputPane;
 class CProblemsPane;
+class CModelPane;
 class CRunSession;
 class QLabel;
 class QMenu;
@@ -40,6 +41,7 @@ public:
     CDialogBar* GetDialogBar() const { return m_pDialogBar; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
     CProblemsPane* GetProblemsPane() const { return m_pProblemsPane; }
+    CModelPane* GetModelPane() const { return m_pModelPane; }
     COutputPane* GetOutputPane() const { return m_pOutputPane; }
     CRunSession& RunSession() const { return *m_pRunSession; }
     QToolBar* GetScriptToolBar() const { return m_pScriptToolBar; }
@@ -120,6 +122,12 @@ private:
     // The run in the Output pane (MainFrameRun.cpp).
     void CreateRunPane();
     void CreateRunCommands();
+    void CreateModelPane();
+    void CreateModelCommands();
+    void ShowDryRun();
+    void SelectLine(long nLine);
+    void SelectCall(size_t nCall);
+    void HighlightCaretCalls();
     bool IsRunGoing() const;
     bool AskStopRun(const char* pQuestion) const;
     // Stops the run and waits for it to end; false when it would not.
@@ -144,6 +152,7 @@ private:
     QLabel* m_pModifiedPane = nullptr;
     QLabel* m_pProblemCountPane = nullptr;
     CProblemsPane* m_pProblemsPane = nullptr;
+    CModelPane* m_pModelPane = nullptr;
     COutputPane* m_pOutputPane = nullptr;
     CRunSession* m_pRunSession = nullptr;
     CPrintJobs* m_pPrintJobs;

@@ -21,10 +21,20 @@ CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
     {
         if (pItem == nullptr)
             return;
-        const size_t nRow = static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem));
+        size_t nRow = static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem));
         if (nRow < m_edit.Problems().Findings().size())
+        {
             m_edit.Problems().GoTo(nRow);
-        else if (m_runProblem && m_runProblem->go)
+            return;
+        }
+        nRow -= m_edit.Problems().Findings().size();
+        if (nRow < m_dryRunProblems.size())
+        {
+            if (m_dryRunProblems[nRow].go)
+                m_dryRunProblems[nRow].go();
+            return;
+        }
+        if (m_runProblem && m_runProblem->go)
             m_runProblem->go();
     };
     connect(m_pList, &QTreeWidget::itemClicked, this, go);
@@ -54,6 +64,12 @@ void CProblemsPane::ClearRunProblem()
     Refill();
 }
 
+void CProblemsPane::SetDryRunProblems(std::vector<CDryRunProblem> problems)
+{
+    m_dryRunProblems = std::move(problems);
+    Refill();
+}
+
 void CProblemsPane::hideEvent(QHideEvent* pEvent)
 {
     QDockWidget::hideEvent(pEvent);
@@ -76,6 +92,15 @@ void CProblemsPane::Refill()
                                  m_edit.ToDisplay(finding.message), m_fileName});
         pRow->setForeground(0, finding.severity == ESeverity::Error ? QColor(200, 0, 0)
                                                                     : QColor(200, 120, 0));
+        rows << pRow;
+    }
+    for (const CDryRunProblem& problem : m_dryRunProblems)
+    {
+        auto* pRow = new QTreeWidgetItem(
+            {problem.bError ? QStringLiteral("error") : QStringLiteral("warning"),
+             problem.nLine > 0 ? QString::number(problem.nLine) : QString(), problem.message,
+             problem.fileName});
+        pRow->setForeground(0, problem.bError ? QColor(200, 0, 0) : QColor(200, 120, 0));
         rows << pRow;
     }
     if (m_runProblem)

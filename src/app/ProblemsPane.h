@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class CProblemMarks;
 class CScriptEdit;
@@ -28,6 +29,17 @@ public:
     void SetRunProblem(const QString& message, const QString& fileName, long nLine,
                        std::function<void()> go);
     void ClearRunProblem();
+    // What the last dry run found, in rows after the check's.
+    struct CDryRunProblem
+    {
+        bool bError = true;
+        QString message;
+        QString fileName;
+        long nLine = 0;
+        std::function<void()> go;
+    };
+    void SetDryRunProblems(std::vector<CDryRunProblem> problems);
+    const std::vector<CDryRunProblem>& DryRunProblems() const { return m_dryRunProblems; }
 
 protected:
     void hideEvent(QHideEvent* pEvent) override;
@@ -46,6 +58,7 @@ private:
         std::function<void()> go;
     };
     std::optional<CRunProblem> m_runProblem;
+    std::vector<CDryRunProblem> m_dryRunProblems;
     bool m_bUserClosed = false;
     bool m_bFilling = false;
 };

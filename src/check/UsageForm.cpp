@@ -141,8 +141,9 @@ std::optional<CUsageForm> CUsageForm::Parse(std::string_view rest, std::string l
 class CUsageForm::CMatcher
 {
 public:
-    CMatcher(const std::vector<CWord>& words, CMismatch& mismatch)
-        : m_words(words), m_mismatch(mismatch)
+    CMatcher(const std::vector<CWord>& words, CMismatch& mismatch,
+             std::vector<std::string_view>* pNames = nullptr)
+        : m_words(words), m_mismatch(mismatch), m_pNames(pNames)
     {
     }
 
@@ -190,7 +191,12 @@ private:
         case CItem::EKind::Placeholder:
         case CItem::EKind::Body:
             if (nWord < m_words.size())
+            {
+                // The way that fits sets each word last, on its way to the end.
+                if (m_pNames != nullptr)
+                    (*m_pNames)[nWord] = item.text;
                 return then(nWord + 1);
+            }
             Expect(nWord, item.kind == CItem::EKind::Body ? "{" : "<" + item.text + ">");
             return false;
         case CItem::EKind::Literal:
@@ -206,7 +212,11 @@ private:
                 for (const std::string& choice : choices)
                     bFits = bFits || word.text == choice;
                 if (bFits)
+                {
+                    if (m_pNames != nullptr)
+                        (*m_pNames)[nWord] = {};
                     return then(nWord + 1);
+                }
             }
             std::string wanted;
             for (const std::string& choice : choices)
@@ -238,6 +248,7 @@ private:
 
     const std::vector<CWord>& m_words;
     CMismatch& m_mismatch;
+    std::vector<std::string_view>* m_pNames;
     long m_nSteps = 0;
 };
 
@@ -251,6 +262,23 @@ bool CUsageForm::Matches(const std::vector<CWord>& words, CMismatch& mismatch) c
         return true;
     mismatch.bOutOfWords = mismatch.nWord >= words.size();
     return false;
+}
+
+bool CUsageForm::Bind(const std::vector<CWord>& words, std::vector<std::string_view>& names) const
+{
+    names.assign(words.size(), {});
+    if (words.size() > kMaxWords)
+        return false;
+    CMismatch mismatch;
+    CMatcher matcher(words, mismatch, &names);
+    const bool bFits =
+        matcher.Sequence(m_items, 0, 0, [&](size_t nWord) { return matcher.End(nWord); });
+    if (!bFits || matcher.GaveUp())
+    {
+        names.assign(words.size(), {});
+        return false;
+    }
+    return true;
 }
 
 std::string CUsageForm::FirstPlaceholder() const

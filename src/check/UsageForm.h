@@ -39,6 +39,10 @@ public:
     // True when the words fit; otherwise how far they got.
     bool Matches(const std::vector<CWord>& words, CMismatch& mismatch) const;
 
+    // When the words fit: the name of the placeholder each word stands for
+    // ("tag", "iNode"; empty for a literal, a choice or a body).
+    bool Bind(const std::vector<CWord>& words, std::vector<std::string_view>& names) const;
+
     const std::string& Line() const { return m_line; }
     // The name of the required word the form begins with ("type" for
     // "<type> <tag> ..."), or empty.

@@ -1,5 +1,6 @@
 #include "CorvaleDoc.h"
 
+#include "DryRunMarks.h"
 #include "ProblemMarks.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
@@ -197,6 +198,7 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
     MakeFolderCurrent(path);
     SetPathName(path);
     m_pEdit->Problems().CheckNow();
+    m_pEdit->DryRun().RunAfterCheck();
     return true;
 }
 
@@ -256,6 +258,7 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
     MakeFolderCurrent(path);
     SetPathName(path);
     m_pEdit->Problems().CheckNow();
+    m_pEdit->DryRun().RunAfterCheck();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "BlockFolding.h"
 #include "CorvaleDoc.h"
+#include "DryRunMarks.h"
 #include "OccurrenceMarker.h"
 #include "ProblemMarks.h"
 
@@ -22,11 +23,13 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParen
     m_pFolding = new CBlockFolding(*this);
     m_pOccurrences = new COccurrenceMarker(*this);
     m_pProblems = new CProblemMarks(*this, m_library);
+    m_pDryRun = new CDryRunMarks(*this, m_library, *m_pProblems);
 }
 
-// The check's thread reads the library: it ends before the library goes.
+// The check's and the dry run's threads read the library: they end before the library goes.
 CScriptEdit::~CScriptEdit()
 {
+    delete m_pDryRun;
     delete m_pProblems;
 }
 

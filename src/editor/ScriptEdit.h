@@ -16,6 +16,7 @@ class CBlockFolding;
 class CCorvaleDoc;
 class COccurrenceMarker;
 class CProblemMarks;
+class CDryRunMarks;
 class QTimer;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
@@ -75,6 +76,7 @@ public:
     COccurrenceMarker& Occurrences() const { return *m_pOccurrences; }
     // The live script check and its findings.
     CProblemMarks& Problems() const { return *m_pProblems; }
+    CDryRunMarks& DryRun() const { return *m_pDryRun; }
 
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
@@ -207,4 +209,5 @@ private:
     CBlockFolding* m_pFolding = nullptr;
     COccurrenceMarker* m_pOccurrences = nullptr;
     CProblemMarks* m_pProblems = nullptr;
+    CDryRunMarks* m_pDryRun = nullptr;
 };

@@ -50,6 +50,7 @@ inline constexpr int ID_STOP_RUN = 33006;
 inline constexpr int ID_NEXT_RUN_LOCATION = 33007;
 inline constexpr int ID_PREVIOUS_RUN_LOCATION = 33008;
 inline constexpr int ID_VIEW_OUTPUT = 33009;
+inline constexpr int ID_VIEW_MODEL = 33010;
 
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;

@@ -35,6 +35,8 @@ public:
 
     // In order of their first lines (an outer command before those inside it).
     const std::vector<CCommand>& Commands() const { return m_commands; }
+    // The text indexed: the commands' and words' views point into it.
+    std::string_view Text() const { return m_text; }
     long LineCount() const { return static_cast<long>(m_lineStarts.size()); }
     long LineOf(size_t nPos) const;
 

@@ -1,0 +1,226 @@
+// corvale-dryrun: runs a script in a sandbox and answers what it built, as
+// JSON lines on standard output (see DryRunProtocol.h).
+#include "DryRunSandbox.h"
+#include "check/CommandKnowledge.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationLocation.h"
+#include "helplib/CommandLibrary.h"
+
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <sys/resource.h>
+#include <tcl.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVALE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVALE_ASAN 1
+#endif
+#endif
+
+#ifdef CORVALE_ASAN
+// The address sanitizer reserves more address space than the memory limit
+// allows: under it, one allocation is limited instead, and fails as it would.
+extern "C" const char* __asan_default_options()
+{
+    return "max_allocation_size_mb=512:allocator_may_return_null=1";
+}
+#endif
+
+namespace
+{
+constexpr int kRanToEnd = 0;
+constexpr int kStopped = 1;
+constexpr int kUnusable = 3;
+constexpr int kLimitHit = 4;
+constexpr long long kMaxScriptBytes = 64LL << 20;
+constexpr rlim_t kMemoryBytes = 512ULL << 20;
+constexpr rlim_t kCpuSeconds = 5;
+
+char g_outputBuffer[1 << 16];
+
+class CStandardError : public CMessageSink
+{
+public:
+    void ShowMessage(const std::string& text) override
+    {
+        std::fprintf(stderr, "corvale-dryrun: %s\n", text.c_str());
+    }
+};
+
+void Usage()
+{
+    std::fprintf(stderr, "usage: corvale-dryrun [--help-dir DIR] [--time-limit MS] "
+                         "[--name PATH] script.tcl|-\n");
+}
+
+// A limit line written with the system's own calls only, after a line break
+// that ends whatever line the run had half written.
+void WriteLimitNow(const char* pKind, const char* pMessage, const CDryRunPlace& place)
+{
+    char line[512];
+    const int n = std::snprintf(line, sizeof line,
+                                "\n{\"limit\":\"%s\",\"message\":\"%s\",\"f\":%d,\"l\":%ld}\n",
+                                pKind, pMessage, place.nFile, place.nLine);
+    if (n > 0)
+    {
+        const ssize_t nWritten = write(STDOUT_FILENO, line, static_cast<size_t>(n));
+        (void)nWritten;
+    }
+}
+
+void OnCpuLimit(int)
+{
+    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
+    WriteLimitNow("cpu", "the script used more than 5 s of processor time",
+                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
+    _exit(kLimitHit);
+}
+
+// Tcl ends the process when memory runs out; it ends here, saying so.
+[[noreturn]] void OnPanic(const char* pFormat, ...)
+{
+    static bool bPanicking = false;
+    CDryRunPlace place;
+    std::fflush(stdout);
+    if (!bPanicking)
+    {
+        bPanicking = true;
+        if (CDryRunSandbox* pSandbox = CDryRunSandbox::Current())
+            place = pSandbox->Here();
+    }
+    va_list arguments;
+    va_start(arguments, pFormat);
+    char text[200];
+    std::vsnprintf(text, sizeof text, pFormat, arguments);
+    va_end(arguments);
+    const bool bMemory = std::strstr(text, "alloc") != nullptr;
+    WriteLimitNow(bMemory ? "memory" : "tcl",
+                  bMemory ? "the script needed more than 512 MB of memory"
+                          : "the Tcl library stopped the run",
+                  place);
+    _exit(kLimitHit);
+}
+
+void SetLimits()
+{
+#ifndef CORVALE_ASAN
+    const rlimit memory{kMemoryBytes, kMemoryBytes};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
+    const rlimit cpu{kCpuSeconds, kCpuSeconds + 1};
+    setrlimit(RLIMIT_CPU, &cpu);
+    std::signal(SIGXCPU, OnCpuLimit);
+    Tcl_SetPanicProc(OnPanic);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, g_outputBuffer, _IOFBF, sizeof g_outputBuffer);
+    std::string helpDir;
+    std::string name;
+    std::string script;
+    CDryRunSandbox::COptions options;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument = argv[i];
+        if (argument == "--help-dir" && i + 1 < argc)
+            helpDir = argv[++i];
+        else if (argument == "--name" && i + 1 < argc)
+            name = argv[++i];
+        else if (argument == "--time-limit" && i + 1 < argc)
+        {
+            options.nTimeLimitMs = std::strtol(argv[++i], nullptr, 10);
+            if (options.nTimeLimitMs <= 0 || options.nTimeLimitMs > 60000)
+            {
+                Usage();
+                return kUnusable;
+            }
+        }
+        else if (argument == "--help" || argument == "-h")
+        {
+            Usage();
+            return kRanToEnd;
+        }
+        else if ((!argument.empty() && argument[0] == '-' && argument != "-") || !script.empty())
+        {
+            Usage();
+            return kUnusable;
+        }
+        else
+            script = argument;
+    }
+    if (script.empty())
+    {
+        Usage();
+        return kUnusable;
+    }
+    SetLimits();
+
+    std::string text;
+    {
+        std::ifstream file;
+        std::istream* pIn = &std::cin;
+        if (script != "-")
+        {
+            file.open(script, std::ios::binary);
+            pIn = &file;
+        }
+        if (!*pIn)
+        {
+            std::fprintf(stderr, "corvale-dryrun: cannot read %s\n", script.c_str());
+            return kUnusable;
+        }
+        char buffer[1 << 16];
+        while (pIn->read(buffer, sizeof buffer) || pIn->gcount() > 0)
+        {
+            text.append(buffer, static_cast<size_t>(pIn->gcount()));
+            if (static_cast<long long>(text.size()) > kMaxScriptBytes)
+            {
+                std::fprintf(stderr, "corvale-dryrun: %s is larger than 64 MB\n",
+                             script.c_str());
+                return kUnusable;
+            }
+        }
+    }
+    if (name.empty())
+        name = script == "-" ? "script.tcl" : script;
+
+    CStandardError messages;
+    SetDefaultMessageSink(&messages);
+    if (helpDir.empty())
+    {
+        CConfiguration configuration;
+        configuration.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(),
+                                        messages);
+        helpDir = configuration.help;
+    }
+    else if (helpDir.back() != '/')
+        helpDir += '/';
+    CCommandLibrary library;
+    library.Load(helpDir, messages);
+    CCommandKnowledge knowledge;
+    knowledge.Build(library);
+
+    DryRunProtocol::CWriter writer(stdout);
+    std::vector<CDryRunSandbox::CLibraryCommand> commands;
+    for (const std::string& command : knowledge.TopLevelNames())
+    {
+        bool bBody = false;
+        for (const CUsageForm& form : knowledge.FormsOf(knowledge.Find(command, "command")))
+            bBody = bBody || form.EndsInBody();
+        commands.push_back({command, bBody});
+    }
+    CDryRunSandbox sandbox(std::move(commands), options, writer);
+    return sandbox.Run(name, text) == 0 ? kRanToEnd : kStopped;
+}

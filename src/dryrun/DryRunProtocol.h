@@ -1,0 +1,57 @@
+#pragma once
+
+#include "DryRunReport.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The dry run's answer, one JSON object to a line, written as the run goes:
+//   {"dryrun":1}                                  the version, first
+//   {"file":0,"path":"/work/frame.tcl"}           the script, then each sourced file
+//   {"call":["node","1","0.0"],"f":0,"l":14}      a call of a library command
+//   {"unknown":["foo","1"],"f":0,"l":3}           a call of a command nobody defines
+//   {"refused":["exec","touch","x"],"f":0,"l":4}  a command the sandbox does not run
+//   {"puts":"text\n"}                             what the script printed
+//   {"error":"message","f":0,"l":9}               the error that ended it
+//   {"limit":"time","message":"...","f":0,"l":2}  the limit that ended it
+//   {"var":"bayWidth","value":"6.0"}              each global variable at the end
+//   {"end":1,"ms":12}                             the last line
+// Strings are the bytes of Tcl's strings, with ", \ and control characters escaped.
+namespace DryRunProtocol
+{
+std::string Quote(std::string_view text);
+
+class CWriter
+{
+public:
+    explicit CWriter(std::FILE* pOut) : m_pOut(pOut) {}
+    void Version();
+    void File(int nFile, const std::string& path);
+    void Call(CDryRunCall::EKind kind, int nWords, const std::string_view* pWords,
+              const CDryRunPlace& place);
+    void Puts(std::string_view text);
+    void Error(const std::string& message, const CDryRunPlace& place);
+    void Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place);
+    void Variable(const std::string& name, std::string_view value, bool bCut);
+    void End(long nMs);
+    void Flush();
+    long long BytesWritten() const { return m_nBytes; }
+
+private:
+    void Line(const std::string& line);
+    static std::string Place(const CDryRunPlace& place);
+    std::FILE* m_pOut;
+    long long m_nBytes = 0;
+};
+
+// Reads an answer; what it cannot read is skipped line by line, so a cut or
+// garbled answer gives what came whole. False when the answer is none (no
+// version line, or a version it does not know).
+bool Read(std::string_view bytes, CDryRunReport& report);
+
+// At most this many calls and variables are read from one answer.
+constexpr size_t kMaxCalls = 1000000;
+constexpr size_t kMaxVariables = 100000;
+constexpr size_t kMaxOutputBytes = 1 << 20;
+} // namespace DryRunProtocol

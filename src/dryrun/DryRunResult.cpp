@@ -1,0 +1,281 @@
+#include "DryRunResult.h"
+
+#include "DryRunProtocol.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <tcl.h>
+
+namespace
+{
+bool IsNameByte(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalnum(u) != 0 || c == '_' || c == ':' || u >= 0x80;
+}
+
+bool IsLoop(std::string_view command)
+{
+    return command == "foreach" || command == "for" || command == "while" ||
+           command == "lmap" || command == "dict";
+}
+
+bool SetsVariable(std::string_view command)
+{
+    return command == "set" || command == "incr" || command == "append" ||
+           command == "lappend" || command == "lset" || command == "dict";
+}
+
+// The byte ranges of a command's words, as Tcl's parser splits it.
+std::vector<std::pair<size_t, size_t>> WordRanges(std::string_view command)
+{
+    std::vector<std::pair<size_t, size_t>> ranges;
+    Tcl_Parse parse;
+    if (Tcl_ParseCommand(nullptr, command.data(), static_cast<int>(command.size()), 0, &parse) ==
+        TCL_OK)
+    {
+        const Tcl_Token* pToken = parse.tokenPtr;
+        for (int i = 0; i < parse.numWords; ++i)
+        {
+            const size_t nFrom = static_cast<size_t>(pToken->start - command.data());
+            ranges.emplace_back(nFrom, nFrom + static_cast<size_t>(pToken->size));
+            pToken += pToken->numComponents + 1;
+        }
+    }
+    Tcl_FreeParse(&parse);
+    return ranges;
+}
+} // namespace
+
+CDryRunResult::CDryRunResult() = default;
+CDryRunResult::~CDryRunResult() = default;
+
+void CDryRunResult::Read(std::string_view answer, std::string text,
+                         const CCommandKnowledge& knowledge)
+{
+    m_text = std::move(text);
+    if (!DryRunProtocol::Read(answer, m_report))
+    {
+        Fail(answer.empty() ? "the dry run gave no answer" : "the dry run's answer is unreadable");
+        return;
+    }
+    m_facts.Build(knowledge, m_report);
+    for (size_t i = 0; i < m_report.variables.size(); ++i)
+        m_variables.emplace(m_report.variables[i].name, i);
+    m_pIndex = std::make_unique<CScriptIndex>(m_text);
+    FindLoopVariables();
+}
+
+void CDryRunResult::Fail(std::string why)
+{
+    m_failure = std::move(why);
+}
+
+void CDryRunResult::MarkStopped(const std::string& kind, const std::string& why)
+{
+    if (!m_report.limit.empty())
+        return;
+    m_report.limit = kind;
+    m_report.limitMessage = why;
+}
+
+const CDryRunVariable* CDryRunResult::ValueOf(const std::string& name) const
+{
+    const auto found = m_variables.find(name);
+    return found == m_variables.end() ? nullptr : &m_report.variables[found->second];
+}
+
+bool CDryRunResult::IsSetInLoop(const std::string& name) const
+{
+    return m_loopVariables.count(name) != 0U;
+}
+
+void CDryRunResult::FindLoopVariables()
+{
+    // A command inside a loop's braced words: each outer command's last
+    // lines hold the commands inside it.
+    const std::vector<CScriptIndex::CCommand>& commands = m_pIndex->Commands();
+    std::vector<const CScriptIndex::CCommand*> open;
+    for (const CScriptIndex::CCommand& command : commands)
+    {
+        while (!open.empty() && (open.back()->nDepth >= command.nDepth ||
+                                 open.back()->nEndLine < command.nLine))
+            open.pop_back();
+        const bool bInLoop = std::any_of(open.begin(), open.end(),
+                                         [](const CScriptIndex::CCommand* pOuter)
+                                         {
+                                             return !pOuter->words.empty() &&
+                                                    IsLoop(pOuter->words[0].text);
+                                         });
+        if (command.words.size() >= 2 && command.words[0].bLiteral && command.words[1].bLiteral)
+        {
+            const std::string_view first = command.words[0].text;
+            if ((bInLoop && SetsVariable(first)) || first == "foreach" || first == "lmap")
+                m_loopVariables.emplace(command.words[1].text);
+            if (first == "for" && command.words[1].text.find("set ") != std::string_view::npos)
+            {
+                // for {set k 0} ...: the loop's own variable.
+                const std::string_view start = command.words[1].text;
+                size_t nName = start.find("set ") + 4;
+                while (nName < start.size() && start[nName] == ' ')
+                    ++nName;
+                size_t nEnd = nName;
+                while (nEnd < start.size() && IsNameByte(start[nEnd]))
+                    ++nEnd;
+                m_loopVariables.emplace(start.substr(nName, nEnd - nName));
+            }
+            if (first == "foreach" || first == "lmap")
+            {
+                // foreach {a b} $list: each name of the list.
+                const std::string_view names = command.words[1].text;
+                size_t i = 0;
+                while (i < names.size())
+                {
+                    while (i < names.size() && !IsNameByte(names[i]))
+                        ++i;
+                    const size_t nFrom = i;
+                    while (i < names.size() && IsNameByte(names[i]))
+                        ++i;
+                    if (i > nFrom)
+                        m_loopVariables.emplace(names.substr(nFrom, i - nFrom));
+                }
+            }
+        }
+        open.push_back(&command);
+    }
+}
+
+std::string CDryRunResult::VariableTip(const std::string& name) const
+{
+    const CDryRunVariable* pVariable = ValueOf(name);
+    if (pVariable == nullptr)
+        return {};
+    std::string tip = name + " = " + pVariable->value + (pVariable->bCut ? "…" : "");
+    if (IsSetInLoop(name))
+        tip += "  (the last value: it is set in a loop)";
+    return tip;
+}
+
+std::string CDryRunResult::TipAt(size_t nPos) const
+{
+    if (!m_pIndex || nPos >= m_text.size())
+        return {};
+    // A variable: $name, ${name}, or the name a set gives a value.
+    if (IsNameByte(m_text[nPos]) || m_text[nPos] == '$')
+    {
+        size_t nFrom = m_text[nPos] == '$' ? nPos + 1 : nPos;
+        while (nFrom > 0 && IsNameByte(m_text[nFrom - 1]))
+            --nFrom;
+        size_t nTo = nFrom;
+        while (nTo < m_text.size() && IsNameByte(m_text[nTo]))
+            ++nTo;
+        std::string name = m_text.substr(nFrom, nTo - nFrom);
+        while (name.size() > 2 && name.compare(0, 2, "::") == 0)
+            name.erase(0, 2);
+        const bool bDollar = (nFrom > 0 && m_text[nFrom - 1] == '$') ||
+                             (nFrom > 1 && m_text[nFrom - 1] == '{' && m_text[nFrom - 2] == '$');
+        size_t nLineStart = m_text.rfind('\n', nFrom == 0 ? 0 : nFrom - 1);
+        nLineStart = nLineStart == std::string::npos || nFrom == 0 ? 0 : nLineStart + 1;
+        std::string_view before = std::string_view(m_text).substr(nLineStart, nFrom - nLineStart);
+        while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
+            before.remove_suffix(1);
+        const bool bSet = before.size() >= 3 && before.substr(before.size() - 3) == "set" &&
+                          (before.size() == 3 || !IsNameByte(before[before.size() - 4]));
+        if ((bDollar || bSet) && !name.empty())
+        {
+            if (nTo < m_text.size() && m_text[nTo] == '(')
+            {
+                const size_t nClose = m_text.find(')', nTo);
+                if (nClose != std::string::npos && nClose - nTo < 200)
+                {
+                    const std::string element = name + m_text.substr(nTo, nClose + 1 - nTo);
+                    const std::string tip = VariableTip(element);
+                    if (!tip.empty())
+                        return tip;
+                }
+            }
+            return VariableTip(name);
+        }
+    }
+    // A word of a call: where the tag it names is defined.
+    const long nLine = m_pIndex->LineOf(nPos);
+    const std::vector<const CScriptIndex::CCommand*> commands = m_pIndex->CommandsOnLine(nLine);
+    const char* const pBase = m_pIndex->Text().data();
+    for (auto it = commands.rbegin(); it != commands.rend(); ++it)
+    {
+        const CScriptIndex::CCommand& command = **it;
+        const size_t nStart = static_cast<size_t>(command.text.data() - pBase);
+        if (nPos < nStart || nPos > nStart + command.text.size())
+            continue;
+        const std::vector<std::pair<size_t, size_t>> ranges = WordRanges(command.text);
+        for (size_t nWord = 0; nWord < ranges.size(); ++nWord)
+        {
+            if (nPos >= nStart + ranges[nWord].first && nPos < nStart + ranges[nWord].second)
+                return TagTip(command, nWord);
+        }
+        return {};
+    }
+    return {};
+}
+
+std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, size_t nWord) const
+{
+    if (command.words.empty() || !command.words[0].bLiteral)
+        return {};
+    std::vector<size_t> calls = m_facts.CallsOn(0, command.nLine);
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [&](size_t nCall)
+                               {
+                                   const CDryRunCall& call = m_report.calls[nCall];
+                                   return call.words.empty() ||
+                                          call.words[0] != command.words[0].text;
+                               }),
+                calls.end());
+    if (calls.empty())
+        return {};
+    const size_t nCall = calls.back();
+    const CDryRunCall& call = m_report.calls[nCall];
+    if (nWord >= call.words.size())
+        return {};
+    const std::string prefix =
+        calls.size() > 1 ? "the last of " + std::to_string(calls.size()) + " calls here: " : "";
+    const auto where = [&](size_t nDefinition)
+    {
+        const CDryRunPlace& place = m_report.calls[nDefinition].place;
+        std::string text = "line " + std::to_string(place.nLine);
+        if (place.nFile > 0 && static_cast<size_t>(place.nFile) < m_report.files.size())
+            text = std::filesystem::path(m_report.files[static_cast<size_t>(place.nFile)])
+                       .filename()
+                       .string() +
+                   ":" + std::to_string(place.nLine);
+        return text;
+    };
+    const std::string tag = CModelFacts::Normal(call.words[nWord]);
+    switch (m_facts.RoleOf(nCall, nWord))
+    {
+    case CModelFacts::ERole::Tag:
+    {
+        const CModelFacts::CDefinition* pDefinition = m_facts.Find(call.words[0], tag);
+        if (pDefinition == nullptr)
+            return {};
+        if (pDefinition->nCall == nCall)
+            return prefix + call.words[0] + " " + tag + ": defined here";
+        return prefix + call.words[0] + " " + tag + ": defined again; first at " +
+               where(pDefinition->nCall);
+    }
+    case CModelFacts::ERole::NodeTag:
+    {
+        const CModelFacts::CDefinition* pDefinition = m_facts.Find("node", tag);
+        if (pDefinition == nullptr)
+            return prefix + "node " + tag + ": not defined";
+        return prefix + "node " + tag + ": defined at " + where(pDefinition->nCall);
+    }
+    case CModelFacts::ERole::Coordinate:
+    case CModelFacts::ERole::None:
+        break;
+    }
+    if (nWord < command.words.size() && !command.words[nWord].bLiteral)
+        return prefix + "= " + call.words[nWord];
+    return {};
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "DryRunReport.h"
+#include "ModelFacts.h"
+#include "trace/ScriptIndex.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+class CCommandKnowledge;
+
+
+// A dry run of one text of the script, read: its report, what the calls
+// build, and what the editor shows of it over the text.
+class CDryRunResult
+{
+public:
+    CDryRunResult();
+    ~CDryRunResult();
+
+    // Reads the helper's answer for a text; when the answer is none, why.
+    void Read(std::string_view answer, std::string text, const CCommandKnowledge& knowledge);
+    // The run could not be made at all.
+    void Fail(std::string why);
+    // The editor ended the run before its end: kind and why, as a limit.
+    void MarkStopped(const std::string& kind, const std::string& why);
+
+    const CDryRunReport& Report() const { return m_report; }
+    const CModelFacts& Facts() const { return m_facts; }
+    const std::string& Failure() const { return m_failure; }
+    const std::string& Text() const { return m_text; }
+
+    // The value a global variable had at the end, or nullptr.
+    const CDryRunVariable* ValueOf(const std::string& name) const;
+    // The variable is set inside a loop: its value is the last of several.
+    bool IsSetInLoop(const std::string& name) const;
+    // What a hover over a byte of the text shows: a variable's value, where
+    // a tag is defined; empty for nothing.
+    std::string TipAt(size_t nPos) const;
+    // The text of a variable's tip ("bayWidth = 6.0").
+    std::string VariableTip(const std::string& name) const;
+
+    // How long the editor waited for the answer.
+    long nWallMs = 0;
+
+private:
+    void FindLoopVariables();
+    std::string TagTip(const CScriptIndex::CCommand& command, size_t nWord) const;
+
+    CDryRunReport m_report;
+    CModelFacts m_facts;
+    std::string m_failure;
+    std::string m_text;
+    std::unique_ptr<CScriptIndex> m_pIndex;
+    std::unordered_map<std::string, size_t> m_variables;
+    std::unordered_set<std::string> m_loopVariables;
+};

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "DryRunProtocol.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+struct Tcl_Interp;
+struct Tcl_Obj;
+
+// Runs a script in Tcl's safe interpreter, so that it can compute but not
+// act: it has no exec, open, file, socket, cd, load or exit, and here no
+// interp, after, vwait or update either (calls of those are recorded as
+// refused and return empty). Each library command is a recorder of its
+// words, file and line; a command nobody defines is recorded and returns
+// empty; source reads files in the script's folder only, never writes;
+// puts is collected. Time and the number of calls are limited; the answer
+// is written as the run goes.
+class CDryRunSandbox
+{
+public:
+    struct COptions
+    {
+        long nTimeLimitMs = 2000;
+        long nMaxCalls = 1000000;
+        int nMaxSources = 100;
+        long long nMaxSourceBytes = 64LL << 20;
+        long long nMaxAnswerBytes = 128LL << 20;
+    };
+
+    struct CLibraryCommand
+    {
+        std::string name;
+        bool bBody = false; // its last word is a script, run as the command would
+    };
+
+    CDryRunSandbox(std::vector<CLibraryCommand> libraryCommands, const COptions& options,
+                   DryRunProtocol::CWriter& writer);
+    ~CDryRunSandbox();
+    CDryRunSandbox(const CDryRunSandbox&) = delete;
+    CDryRunSandbox& operator=(const CDryRunSandbox&) = delete;
+
+    // Runs a script's text as if it were the file at scriptPath; writes the
+    // whole answer. 0 when it ran to its end, 1 when an error or a limit ended it.
+    int Run(const std::string& scriptPath, const std::string& text);
+
+    // Where the run is now, as far as it can tell without Tcl (for a limit
+    // hit in a signal handler): the place of the last recorded call.
+    const CDryRunPlace& LastPlace() const { return m_lastPlace; }
+    // Where the run is now, asked of Tcl.
+    CDryRunPlace Here();
+
+    // The sandbox being run now, for a panic or a signal; nullptr outside Run.
+    static CDryRunSandbox* Current();
+
+private:
+    static int Record(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    static int RecordWithBody(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    static int Unknown(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    static int Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    static int Puts(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+
+    void SetUp();
+    // Writes a call; false when a limit ends the run there.
+    bool Write(CDryRunCall::EKind kind, int nArgs, Tcl_Obj* const* ppArgs);
+    // Stops the script where it stands, in a way it cannot catch.
+    int StopFor(const std::string& kind, const std::string& message);
+    bool LineHolds(int nFile, long nLine, std::string_view command) const;
+    int AddFile(const std::string& path, const std::string& frameName);
+    void ReportEnd(int nCode);
+    void WriteVariables();
+
+    std::vector<CLibraryCommand> m_libraryCommands;
+    COptions m_options;
+    DryRunProtocol::CWriter& m_writer;
+    Tcl_Interp* m_pMaster = nullptr;
+    Tcl_Interp* m_pChild = nullptr;
+    std::string m_scriptPath;
+    std::string m_folder; // the script's folder, as the system resolves it
+    std::string m_text;
+    std::string m_mainName; // the name Tcl reads the script by
+    std::vector<std::string> m_files;
+    std::vector<std::string> m_texts; // of each file, to tell where a command stands
+    std::unordered_map<std::string, int> m_fileByFrameName;
+    std::unordered_set<std::string> m_hidden;
+    std::unordered_set<std::string> m_startGlobals;
+    long m_nCalls = 0;
+    int m_nSources = 0;
+    long long m_nOutputBytes = 0;
+    bool m_bOutputCut = false;
+    bool m_bExited = false;
+    std::string m_limit;
+    std::string m_limitMessage;
+    CDryRunPlace m_limitPlace;
+    CDryRunPlace m_lastPlace;
+    Tcl_Obj* m_pInfo = nullptr;
+    Tcl_Obj* m_pFrame = nullptr;
+    Tcl_Obj* m_pTypeKey = nullptr;
+    Tcl_Obj* m_pFileKey = nullptr;
+    Tcl_Obj* m_pLineKey = nullptr;
+    Tcl_Obj* m_pCommandKey = nullptr;
+    int m_nMemoryFd = -1;
+    // The bodies of library commands being run: Tcl counts their lines from
+    // where each body opens, in frames one level below the command's.
+    struct CBody
+    {
+        int nCommandLevel = 0;
+        CDryRunPlace opening;
+    };
+    std::vector<CBody> m_bodies;
+    int m_nLastLevel = 0;
+};

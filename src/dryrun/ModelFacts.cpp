@@ -1,0 +1,266 @@
+#include "ModelFacts.h"
+
+#include "check/CommandKnowledge.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+namespace
+{
+bool EndsInNode(std::string_view name)
+{
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto endsIn = [&](std::string_view tail)
+    { return lower.size() >= tail.size() && lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0; };
+    return endsIn("node") || endsIn("nodes");
+}
+
+bool Number(const std::string& word, double& value)
+{
+    if (word.empty())
+        return false;
+    char* pEnd = nullptr;
+    value = std::strtod(word.c_str(), &pEnd);
+    return pEnd == word.c_str() + word.size();
+}
+} // namespace
+
+std::string CModelFacts::Normal(const std::string& word)
+{
+    size_t i = 0;
+    bool bNegative = false;
+    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
+        bNegative = word[i++] == '-';
+    if (i == word.size() || !std::all_of(word.begin() + static_cast<long>(i), word.end(),
+                                         [](unsigned char c) { return std::isdigit(c) != 0; }))
+        return word;
+    while (i + 1 < word.size() && word[i] == '0')
+        ++i;
+    std::string digits = word.substr(i);
+    return bNegative && digits != "0" ? "-" + digits : digits;
+}
+
+void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
+{
+    *this = CModelFacts();
+    m_pReport = &report;
+    const std::vector<CDryRunCall>& calls = report.calls;
+    m_roles.resize(calls.size());
+    struct CReading
+    {
+        long nTagWord = -1;
+        std::vector<size_t> nodeWords;
+        std::vector<size_t> coordinateWords;
+    };
+    std::vector<CReading> readings(calls.size());
+    std::vector<CUsageForm::CWord> words;
+    std::vector<std::string_view> names;
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const CDryRunCall& call = calls[nCall];
+        if (call.place.nFile >= 0)
+            m_callsByLine.emplace(std::make_pair(call.place.nFile, call.place.nLine), nCall);
+        if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
+            continue;
+        const int nRecord = knowledge.Find(call.words[0], "command");
+        if (nRecord < 0)
+            continue;
+        // The form of the sub-command named by the second word, else the command's own.
+        size_t nOffset = 0;
+        const auto bind = [&](int nForms, size_t nFrom)
+        {
+            if (nForms < 0 || call.words.size() < nFrom)
+                return false;
+            words.clear();
+            for (size_t i = nFrom; i < call.words.size(); ++i)
+                words.push_back({call.words[i], true});
+            for (const CUsageForm& form : knowledge.FormsOf(nForms))
+            {
+                if (form.Bind(words, names))
+                {
+                    nOffset = nFrom;
+                    return true;
+                }
+            }
+            return false;
+        };
+        const bool bBound =
+            (call.words.size() >= 2 && bind(knowledge.Find(call.words[1], call.words[0]), 2)) ||
+            bind(nRecord, 1);
+        if (!bBound)
+            continue;
+        CReading& reading = readings[nCall];
+        std::vector<ERole>& roles = m_roles[nCall];
+        roles.assign(call.words.size(), ERole::None);
+        std::vector<size_t> placeholders;
+        for (size_t i = 0; i < names.size(); ++i)
+        {
+            if (!names[i].empty())
+                placeholders.push_back(i);
+        }
+        if (!placeholders.empty())
+        {
+            const size_t nFirst = placeholders.front();
+            if (names[nFirst] == "tag")
+                reading.nTagWord = static_cast<long>(nFirst);
+            else if (names[nFirst] == "type" && placeholders.size() > 1 &&
+                     names[placeholders[1]] == "tag")
+                reading.nTagWord = static_cast<long>(placeholders[1]);
+        }
+        for (const size_t i : placeholders)
+        {
+            const std::string_view name = names[i];
+            if (static_cast<long>(i) == reading.nTagWord)
+                roles[nOffset + i] = ERole::Tag;
+            else if (EndsInNode(name))
+            {
+                roles[nOffset + i] = ERole::NodeTag;
+                reading.nodeWords.push_back(nOffset + i);
+            }
+            else if (reading.nTagWord >= 0 && (name == "x" || name == "y" || name == "z"))
+            {
+                roles[nOffset + i] = ERole::Coordinate;
+                reading.coordinateWords.push_back(nOffset + i);
+            }
+        }
+        if (reading.nTagWord >= 0)
+            reading.nTagWord += static_cast<long>(nOffset);
+    }
+
+    const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
+    {
+        std::string text = "line " + std::to_string(first.nLine);
+        if (first.nFile != here.nFile && first.nFile >= 0 &&
+            static_cast<size_t>(first.nFile) < report.files.size())
+            text = std::filesystem::path(report.files[static_cast<size_t>(first.nFile)])
+                       .filename()
+                       .string() +
+                   ":" + std::to_string(first.nLine);
+        return first.nLine > 0 ? text : std::string("an unknown line");
+    };
+
+    // Definitions, in the order the run made them.
+    std::unordered_map<std::string, size_t> nodeIndex;
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const CReading& reading = readings[nCall];
+        if (reading.nTagWord < 0)
+            continue;
+        const CDryRunCall& call = calls[nCall];
+        const std::string& kind = call.words[0];
+        const std::string tag = Normal(call.words[static_cast<size_t>(reading.nTagWord)]);
+        const auto [found, bNew] = m_definitions.try_emplace({kind, tag}, CDefinition{nCall});
+        if (!bNew)
+        {
+            m_problems.push_back({ESeverity::Error,
+                                  kind + " " + tag + " defined again; first at " +
+                                      where(calls[found->second.nCall].place, call.place),
+                                  call.place});
+            continue;
+        }
+        if (!reading.coordinateWords.empty())
+        {
+            CNode node;
+            node.tag = tag;
+            node.nCall = nCall;
+            bool bDrawable = true;
+            for (size_t i = 0; i < reading.coordinateWords.size() && i < 3; ++i)
+                bDrawable = bDrawable && Number(call.words[reading.coordinateWords[i]], node.xyz[i]);
+            if (bDrawable)
+            {
+                m_nDimensions =
+                    std::max(m_nDimensions, static_cast<int>(std::min<size_t>(3, reading.coordinateWords.size())));
+                nodeIndex.emplace(tag, m_nodes.size());
+                m_nodeOfCall.emplace(nCall, m_nodes.size());
+                m_nodes.push_back(node);
+            }
+        }
+    }
+    // References, each to a node defined before it.
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const CReading& reading = readings[nCall];
+        if (reading.nodeWords.empty())
+            continue;
+        const CDryRunCall& call = calls[nCall];
+        const std::string who =
+            reading.nTagWord >= 0
+                ? call.words[0] + " " + Normal(call.words[static_cast<size_t>(reading.nTagWord)])
+                : call.words[0];
+        CElement element;
+        element.nCall = nCall;
+        if (reading.nTagWord >= 0)
+            element.tag = Normal(call.words[static_cast<size_t>(reading.nTagWord)]);
+        for (const size_t nWord : reading.nodeWords)
+        {
+            const std::string tag = Normal(call.words[nWord]);
+            const CDefinition* pDefinition = Find("node", tag);
+            if (pDefinition == nullptr)
+                m_problems.push_back(
+                    {ESeverity::Error, who + " uses node " + tag + ", which is not defined",
+                     call.place});
+            else if (pDefinition->nCall > nCall)
+                m_problems.push_back({ESeverity::Error,
+                                      who + " uses node " + tag + " before it is defined at " +
+                                          where(calls[pDefinition->nCall].place, call.place),
+                                      call.place});
+            const auto found = nodeIndex.find(tag);
+            if (found != nodeIndex.end())
+                element.nodes.push_back(found->second);
+        }
+        const auto defined = m_definitions.find({call.words[0], element.tag});
+        const bool bFirst = reading.nTagWord >= 0 && defined != m_definitions.end() &&
+                            defined->second.nCall == nCall;
+        if (bFirst && element.nodes.size() >= 2)
+        {
+            m_elementOfCall.emplace(nCall, m_elements.size());
+            m_elements.push_back(std::move(element));
+        }
+    }
+    std::stable_sort(m_problems.begin(), m_problems.end(),
+                     [](const CProblem& a, const CProblem& b)
+                     {
+                         return std::make_pair(a.place.nFile, a.place.nLine) <
+                                std::make_pair(b.place.nFile, b.place.nLine);
+                     });
+}
+
+CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
+{
+    if (nCall >= m_roles.size() || nWord >= m_roles[nCall].size())
+        return ERole::None;
+    return m_roles[nCall][nWord];
+}
+
+const CModelFacts::CDefinition* CModelFacts::Find(const std::string& kind,
+                                                  const std::string& tag) const
+{
+    const auto found = m_definitions.find({kind, Normal(tag)});
+    return found == m_definitions.end() ? nullptr : &found->second;
+}
+
+long CModelFacts::NodeOfCall(size_t nCall) const
+{
+    const auto found = m_nodeOfCall.find(nCall);
+    return found == m_nodeOfCall.end() ? -1 : static_cast<long>(found->second);
+}
+
+long CModelFacts::ElementOfCall(size_t nCall) const
+{
+    const auto found = m_elementOfCall.find(nCall);
+    return found == m_elementOfCall.end() ? -1 : static_cast<long>(found->second);
+}
+
+std::vector<size_t> CModelFacts::CallsOn(int nFile, long nLine) const
+{
+    std::vector<size_t> calls;
+    const auto [from, to] = m_callsByLine.equal_range({nFile, nLine});
+    for (auto it = from; it != to; ++it)
+        calls.push_back(it->second);
+    std::sort(calls.begin(), calls.end());
+    return calls;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "DryRunReport.h"
+#include "check/Finding.h"
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CCommandKnowledge;
+
+// What a dry run's calls build, read by the library's usage lines:
+// - a call whose form begins with <tag> (or <type> <tag>) defines a thing of
+//   its command's kind with that tag: "node 5", "element Beam 7";
+// - a word that stands for a placeholder whose name ends in "node" or
+//   "nodes", in any case (<iNode>, <node>, <nodes...>), names a node's tag;
+// - <x>, <y> and <z> are a node's coordinates.
+// Nothing here is written for one command: another library with the same
+// kind of usage lines gets the same.
+class CModelFacts
+{
+public:
+    enum class ERole : unsigned char
+    {
+        None,
+        Tag,       // the tag a definition defines
+        NodeTag,   // a reference to a node
+        Coordinate,
+    };
+
+    struct CNode
+    {
+        std::string tag;
+        double xyz[3] = {0, 0, 0};
+        size_t nCall = 0;
+    };
+
+    struct CElement
+    {
+        std::string tag;
+        std::vector<size_t> nodes; // into Nodes(), in the order the call names them
+        size_t nCall = 0;
+    };
+
+    struct CProblem
+    {
+        ESeverity severity = ESeverity::Error;
+        std::string message;
+        CDryRunPlace place;
+    };
+
+    // Where a kind and tag is defined first.
+    struct CDefinition
+    {
+        size_t nCall = 0;
+    };
+
+    void Build(const CCommandKnowledge& knowledge, const CDryRunReport& report);
+
+    const std::vector<CNode>& Nodes() const { return m_nodes; }
+    const std::vector<CElement>& Elements() const { return m_elements; }
+    const std::vector<CProblem>& Problems() const { return m_problems; }
+    // 3 when a node has a z coordinate, 2 when one has y, else 1.
+    int Dimensions() const { return m_nDimensions; }
+
+    ERole RoleOf(size_t nCall, size_t nWord) const;
+    // The first definition of a kind and tag, or nullptr.
+    const CDefinition* Find(const std::string& kind, const std::string& tag) const;
+    // The node or element a call defines, or -1.
+    long NodeOfCall(size_t nCall) const;
+    long ElementOfCall(size_t nCall) const;
+    // The calls made on a line of a file, in order.
+    std::vector<size_t> CallsOn(int nFile, long nLine) const;
+
+    // A tag as definitions and references compare it: an integer without
+    // its sign of plus or its leading zeros, else the word.
+    static std::string Normal(const std::string& word);
+
+private:
+    const CDryRunReport* m_pReport = nullptr;
+    std::vector<std::vector<ERole>> m_roles;
+    std::map<std::pair<std::string, std::string>, CDefinition> m_definitions;
+    std::vector<CNode> m_nodes;
+    std::vector<CElement> m_elements;
+    std::unordered_map<size_t, size_t> m_nodeOfCall;
+    std::unordered_map<size_t, size_t> m_elementOfCall;
+    std::multimap<std::pair<int, long>, size_t> m_callsByLine;
+    std::vector<CProblem> m_problems;
+    int m_nDimensions = 1;
+};
