@@ -1,0 +1,361 @@
+// The dry run in a shown window: the Model pane's picture of the demo, its
+// clicks and drags, the problems and values it brings to the editor, and a
+// hostile script that must cost the editor nothing.
+#include "ProgramWindowTest.h"
+#include "app/DialogBar.h"
+#include "app/EntryListModel.h"
+#include "app/ModelPane.h"
+#include "app/ModelView.h"
+#include "app/ProblemsPane.h"
+#include "dryrun/DryRunResult.h"
+#include "editor/DryRunMarks.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QAction>
+#include <QMouseEvent>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+std::string Demo(const std::string& name)
+{
+    return ReadFileBytes(CORVALE_SOURCE_DIR "/share/demo/" + name);
+}
+
+// The centres of the clusters of black pixels: the drawn nodes.
+std::vector<QPointF> DarkSpots(const QImage& image)
+{
+    std::vector<QPointF> spots;
+    std::vector<bool> seen(static_cast<size_t>(image.width() * image.height()), false);
+    const auto dark = [&](int x, int y)
+    {
+        const QRgb rgb = image.pixel(x, y);
+        return qRed(rgb) < 40 && qGreen(rgb) < 40 && qBlue(rgb) < 40;
+    };
+    for (int y = 0; y < image.height(); ++y)
+    {
+        for (int x = 0; x < image.width(); ++x)
+        {
+            const size_t n = static_cast<size_t>(y * image.width() + x);
+            if (seen[n] || !dark(x, y))
+                continue;
+            std::vector<QPoint> stack{{x, y}};
+            seen[n] = true;
+            double sumX = 0, sumY = 0;
+            int nCount = 0;
+            while (!stack.empty())
+            {
+                const QPoint p = stack.back();
+                stack.pop_back();
+                sumX += p.x();
+                sumY += p.y();
+                ++nCount;
+                for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+                {
+                    const QPoint q = p + d;
+                    if (q.x() < 0 || q.y() < 0 || q.x() >= image.width() || q.y() >= image.height())
+                        continue;
+                    const size_t m = static_cast<size_t>(q.y() * image.width() + q.x());
+                    if (!seen[m] && dark(q.x(), q.y()))
+                    {
+                        seen[m] = true;
+                        stack.push_back(q);
+                    }
+                }
+            }
+            if (nCount >= 9) // a node's square, not a stray pixel of text
+                spots.emplace_back(sumX / nCount, sumY / nCount);
+        }
+    }
+    return spots;
+}
+
+int CountColour(const QImage& image, const QColor& colour, const QRect& area)
+{
+    int nCount = 0;
+    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
+    {
+        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
+        {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) < 30 &&
+                std::abs(pixel.green() - colour.green()) < 30 &&
+                std::abs(pixel.blue() - colour.blue()) < 30)
+                ++nCount;
+        }
+    }
+    return nCount;
+}
+
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+} // namespace
+
+class ModelViewWindowTest : public ProgramWindowTest
+{
+protected:
+    ModelViewWindowTest()
+    {
+        // The helper lies beside the program, not beside the tests.
+        SetEnvironment("PATH", std::string(CORVALE_BATCH_DIR) + ":" + std::getenv("PATH"));
+    }
+
+    CModelPane& Pane() { return *m_app.MainFrame()->GetModelPane(); }
+    CModelView& View() { return Pane().View(); }
+    CDryRunMarks& DryRun() { return Edit().DryRun(); }
+
+    CMainFrame* StartOnDemo()
+    {
+        m_dir.Write("materials_part.tcl", Demo("materials_part.tcl"));
+        return Start(Demo("example.tcl"));
+    }
+
+    // The rows of the Problems pane, as "line: message".
+    std::vector<std::string> ProblemRows()
+    {
+        std::vector<std::string> rows;
+        QTreeWidget* pList = m_app.MainFrame()->GetProblemsPane()->List();
+        for (int i = 0; i < pList->topLevelItemCount(); ++i)
+            rows.push_back((pList->topLevelItem(i)->text(1) + ": " + pList->topLevelItem(i)->text(2))
+                               .toStdString());
+        return rows;
+    }
+
+    bool HasRow(const std::string& row)
+    {
+        const std::vector<std::string> rows = ProblemRows();
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
+    }
+
+    static void Drag(QWidget* pWidget, Qt::MouseButton button, QPoint from, QPoint to)
+    {
+        QTest::mousePress(pWidget, button, Qt::NoModifier, from);
+        for (int i = 1; i <= 10; ++i)
+        {
+            const QPoint at = from + (to - from) * i / 10;
+            QMouseEvent move(QEvent::MouseMove, at, pWidget->mapToGlobal(at), Qt::NoButton, button,
+                             Qt::NoModifier);
+            QApplication::sendEvent(pWidget, &move);
+        }
+        QTest::mouseRelease(pWidget, button, Qt::NoModifier, to);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSelectsItsLine)
+{
+    CMainFrame* pFrame = StartOnDemo();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_FALSE(Pane().isVisible());
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(Pane().isVisible());
+    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pane().Summary()->text().startsWith("6 nodes"); }, 2000));
+    EXPECT_EQ(Pane().Summary()->text(), "6 nodes, 6 elements");
+    Settle();
+
+    // Six black squares: three at the ground, three a story up, 6 m apart.
+    const QImage image = View().grab().toImage();
+    std::vector<QPointF> spots = DarkSpots(image);
+    ASSERT_EQ(spots.size(), 6U);
+    std::sort(spots.begin(), spots.end(), [](const QPointF& a, const QPointF& b)
+              { return std::make_pair(std::round(a.y()), a.x()) < std::make_pair(std::round(b.y()), b.x()); });
+    const QPointF *pTop = &spots[0], *pGround = &spots[3];
+    const double span = pGround[2].x() - pGround[0].x();
+    ASSERT_GT(span, 50);
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_NEAR(pTop[i].x(), pGround[i].x(), 1.5);
+        EXPECT_NEAR(pGround[i].y(), pGround[0].y(), 1.5);
+        EXPECT_NEAR(pTop[i].y(), pTop[0].y(), 1.5);
+    }
+    EXPECT_NEAR((pGround[1].x() - pGround[0].x()) / span, 0.5, 0.02);
+    // y grows upwards: the story lies above the ground, 3.5 m against 12 m.
+    EXPECT_NEAR((pGround[0].y() - pTop[0].y()) / span, 3.5 / 12.0, 0.02);
+
+    // A click on the left column (element 1, between nodes 1 and 4) selects its line.
+    const QPointF middle = (pGround[0] + pTop[0]) / 2;
+    QTest::mouseClick(&View(), Qt::LeftButton, Qt::NoModifier, middle.toPoint());
+    EXPECT_EQ(Edit().GetSelText(), "element Beam 1 1 4 $columnArea 30000000.0 0.000675 1");
+    // A click on a node selects the node's line.
+    QTest::mouseClick(&View(), Qt::LeftButton, Qt::NoModifier, pTop[2].toPoint());
+    EXPECT_EQ(Edit().GetSelText(), "node 6 [expr {2 * $bayWidth}] $storyHeight");
+
+    // The caret on a node's line marks that node in red.
+    Edit().SetSel(Edit().LineIndex(17), Edit().LineIndex(17)); // node 5
+    QCoreApplication::processEvents();
+    Settle();
+    const QImage marked = View().grab().toImage();
+    const QRect aroundNode5(static_cast<int>(pTop[1].x()) - 5, static_cast<int>(pTop[1].y()) - 5, 11, 11);
+    EXPECT_GT(CountColour(marked, QColor(220, 30, 30), aroundNode5), 20);
+    const QRect aroundNode4(static_cast<int>(pTop[0].x()) - 5, static_cast<int>(pTop[0].y()) - 5, 11, 11);
+    EXPECT_EQ(CountColour(marked, QColor(220, 30, 30), aroundNode4), 0);
+
+    // Tags on, and the text of the tags is drawn.
+    Pane().TagsAction()->trigger();
+    Settle();
+    EXPECT_GT(CountColour(View().grab().toImage(), QColor(0, 110, 40), View().rect()), 10);
+}
+
+TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBack)
+{
+    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
+                               "foreach {tag x y z} {1 0 0 0  2 4 0 0  3 4 3 0  4 0 3 0  "
+                               "5 0 0 2  6 4 0 2  7 4 3 2  8 0 3 2} {\n"
+                               "    node $tag $x $y $z\n"
+                               "}\n"
+                               "element Brick 1 1 2 3 4 5 6 7 8 1\n"
+                               "element Truss 2 1 7 0.1 1\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    Settle();
+    ASSERT_EQ(DryRun().Result()->Facts().Dimensions(), 3);
+    const double yaw = View().Yaw();
+    const QPointF before = View().NodePoint(6);
+    const QImage imageBefore = View().grab().toImage();
+    const QPoint centre = View().rect().center();
+    Drag(&View(), Qt::LeftButton, centre, centre + QPoint(60, 20));
+    EXPECT_NE(View().Yaw(), yaw);
+    EXPECT_NE(View().NodePoint(6), before);
+    EXPECT_NE(View().grab().toImage(), imageBefore);
+    // The middle button moves it without turning it.
+    const double turned = View().Yaw();
+    const QPointF moved = View().NodePoint(0);
+    Drag(&View(), Qt::MiddleButton, centre, centre + QPoint(-30, 0));
+    EXPECT_EQ(View().Yaw(), turned);
+    EXPECT_NEAR(View().NodePoint(0).x(), moved.x() - 30, 3);
+    // The wheel zooms about the pointer.
+    const QPointF node1 = View().NodePoint(1);
+    QWheelEvent wheel(QPointF(centre), View().mapToGlobal(QPointF(centre)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &wheel);
+    EXPECT_GT(std::hypot(View().NodePoint(1).x() - centre.x(), View().NodePoint(1).y() - centre.y()),
+              std::hypot(node1.x() - centre.x(), node1.y() - centre.y()));
+    // Fit: every node inside the view again.
+    Pane().FitAction()->trigger();
+    for (size_t i = 0; i < 8; ++i)
+        EXPECT_TRUE(View().rect().contains(View().NodePoint(i).toPoint()));
+}
+
+TEST_F(ModelViewWindowTest, ATypoInAVariableIsAProblemAtItsLineWithinTwoSecondsOfTypingIt)
+{
+    CMainFrame* pFrame = StartOnDemo();
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    EXPECT_TRUE(ProblemRows().empty()) << ::testing::PrintToString(ProblemRows());
+
+    // "node 2 $bayWidth 0.0" on line 15 becomes "node 2 $bayWdth 0.0", typed.
+    const long nAt = Edit().LineIndex(14) + static_cast<long>(std::string("node 2 $bayW").size());
+    Edit().SetSel(nAt, nAt);
+    Press(Qt::Key_Delete);
+    QElapsedTimer clock;
+    clock.start();
+    const std::string row = "15: run: can't read \"bayWdth\": no such variable";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasRow(row); }, 5000))
+        << ::testing::PrintToString(ProblemRows());
+    EXPECT_LE(clock.elapsed(), 2000);
+    // The row leads to the line.
+    QTreeWidget* pList = pFrame->GetProblemsPane()->List();
+    for (int i = 0; i < pList->topLevelItemCount(); ++i)
+    {
+        if (pList->topLevelItem(i)->text(2).startsWith("run: can't read"))
+            emit pList->itemActivated(pList->topLevelItem(i), 0);
+    }
+    EXPECT_EQ(Edit().LineFromChar(Edit().LineIndex()), 14);
+
+    // Undone, the problem goes with the next dry run.
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !HasRow(row) && DryRun().IsCurrent(); }, 5000));
+}
+
+TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDefined)
+{
+    CMainFrame* pFrame = StartOnDemo();
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    const std::string text = Edit().GetWindowText();
+    const long nDollar = static_cast<long>(text.find("$bayWidth 0.0"));
+    QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nDollar + 3) + QPoint(2, 4));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+    EXPECT_EQ(QToolTip::text(), "bayWidth = 6.0");
+    QToolTip::hideText();
+    QTest::mouseMove(Edit().viewport(), QPoint(5, 5));
+    QTest::qWait(100);
+    // element Beam 4 4 5: the 5 is node 5, defined on line 18.
+    const long nElement = static_cast<long>(text.find("element Beam 4 4 5"));
+    Edit().SetSel(nElement, nElement);
+    Edit().ScrollCaret();
+    Settle();
+    QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nElement + 17) + QPoint(2, 4));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible() && QToolTip::text().startsWith("node"); }, 3000))
+        << QToolTip::text().toStdString() << " / " << DryRun().TipAt(nElement + 17);
+    EXPECT_EQ(QToolTip::text(), "node 5: defined at line 18");
+
+    // The Variables list's entries carry their values.
+    CEntryListModel* pModel = pFrame->GetDialogBar()->VariablesModel();
+    bool bFound = false;
+    for (int i = 0; i < pModel->rowCount(); ++i)
+    {
+        if (pModel->data(pModel->index(i), Qt::DisplayRole).toString() == "storyHeight")
+        {
+            EXPECT_EQ(pModel->data(pModel->index(i), Qt::ToolTipRole).toString(), "storyHeight = 3.5");
+            bFound = true;
+        }
+    }
+    EXPECT_TRUE(bFound);
+}
+
+TEST_F(ModelViewWindowTest, AHostileScriptCostsTheEditorNothingAndSaysWhyItStopped)
+{
+    CMainFrame* pFrame = Start("node 1 0 0\n"
+                               "exec touch PWNED\n"
+                               "set f [open " + m_dir.PathOf("written") + " w]\n"
+                               "interp create evil\n"
+                               "while 1 {}\n");
+    ASSERT_NE(pFrame, nullptr);
+    const long nResidentBefore = ResidentKilobytes();
+    // While the sandbox loops, the caret moves at each key as ever.
+    Edit().SetSel(0, 0);
+    QElapsedTimer clock;
+    clock.start();
+    int nKeys = 0;
+    while (clock.elapsed() < 1500)
+    {
+        Press(nKeys % 2 == 0 ? Qt::Key_Right : Qt::Key_Left);
+        long nStart = 0, nEnd = 0;
+        Edit().GetSel(nStart, nEnd);
+        EXPECT_EQ(nStart, nKeys % 2 == 0 ? 1 : 0);
+        ++nKeys;
+        Settle();
+    }
+    ASSERT_TRUE(DryRun().WaitForResult(15000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return HasRow("5: run: the dry run stopped: the script ran longer than 2000 ms"); },
+        3000))
+        << ::testing::PrintToString(ProblemRows());
+    EXPECT_TRUE(HasRow("2: run: \"exec\" does not run in a dry run; it returned empty"));
+    EXPECT_TRUE(HasRow("3: run: \"open\" does not run in a dry run; it returned empty"));
+    EXPECT_TRUE(HasRow("4: run: \"interp\" does not run in a dry run; it returned empty"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.PathOf("PWNED")));
+    EXPECT_FALSE(std::filesystem::exists("PWNED"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.PathOf("written")));
+    // The node before the loop is still drawn.
+    EXPECT_EQ(DryRun().Result()->Facts().Nodes().size(), 1U);
+    // The sandbox's memory is its own.
+    EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
+}
