@@ -13,7 +13,8 @@ cmake --build build-bench
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 for program in build-bench/bench/*_bench; do
-  if [ "$(basename "$program")" = window_bench ] || [ "$(basename "$program")" = run_bench ]; then
+  if [ "$(basename "$program")" = window_bench ] || [ "$(basename "$program")" = run_bench ] ||
+    [ "$(basename "$program")" = dryrun_bench ]; then
     scripts/run-under-xvfb.sh "$program" --benchmark_color=false "$@" | tee -a "$log"
   else
     QT_QPA_PLATFORM=offscreen "$program" --benchmark_color=false "$@" | tee -a "$log"

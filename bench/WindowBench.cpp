@@ -11,6 +11,7 @@
 #include "app/MainFrame.h"
 #include "editor/CompletionPopup.h"
 #include "editor/CorvaleDoc.h"
+#include "editor/DryRunMarks.h"
 #include "editor/ProblemMarks.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
@@ -221,6 +222,57 @@ BENCHMARK(BM_WindowKeystrokeWithCheck)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(60);
+
+std::map<int, double>& DryRunKeystrokeMedians()
+{
+    static std::map<int, double> s_medians;
+    return s_medians;
+}
+
+// Typing at line 50,000 with the dry run on, against the same with it off
+// (the check on in both): a key to its painted frame, taken back with
+// Backspace (not timed), then a pause a little longer than the dry run's, so
+// that the next key comes while the sandbox runs the 2 MB script.
+void BM_WindowKeystrokeWithDryRun(benchmark::State& state)
+{
+    CShownEditor editor;
+    editor.edit.SetWindowText(BenchScript());
+    editor.edit.FontifyAll();
+    const bool bDryRun = state.range(0) != 0;
+    CDryRunMarks& dryRun = editor.edit.DryRun();
+    dryRun.SetHelper(bDryRun ? CORVALE_DRYRUN : "", BenchLibrary().Directory());
+    editor.edit.Problems().WaitForResult(60000);
+    const long nLine = 50000;
+    std::vector<double> samples;
+    for (auto _ : state)
+    {
+        const long nEnd =
+            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
+        editor.edit.SetSel(nEnd, nEnd);
+        editor.edit.ScrollCaret();
+        Flush();
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(&editor.edit, Qt::Key_T);
+        Flush();
+        const double seconds = Seconds(start);
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+        const auto pause = std::chrono::steady_clock::now();
+        while (Seconds(pause) < CDryRunMarks::kPauseMs / 1000.0 + 0.15)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    DryRunKeystrokeMedians()[bDryRun ? 1 : 0] = Median(samples);
+    if (DryRunKeystrokeMedians().size() == 2)
+        ReportFigure("window_keystroke_line50k_with_dryrun_vs_without",
+                     DryRunKeystrokeMedians()[1] / DryRunKeystrokeMedians()[0], "ratio");
+}
+BENCHMARK(BM_WindowKeystrokeWithDryRun)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(30);
 
 // A mistake typed into the 2 MB script (a command's first letter doubled at
 // line 50,000) until its squiggle is painted: the pause after typing, the
