@@ -20,12 +20,16 @@ trap 'rm -rf "$work"' EXIT
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 echo "installed size: $(dpkg-deb -f "$deb" Installed-Size) KiB"
-for path in usr/bin/corvale usr/bin/corvale-batch usr/bin/corvale-check usr/share/applications/corvale.desktop \
+for path in usr/bin/corvale usr/bin/corvale-batch usr/bin/corvale-check usr/bin/corvale-dryrun \
+  usr/share/man/man1/corvale-check.1.gz usr/share/man/man1/corvale-dryrun.1.gz usr/share/applications/corvale.desktop \
   usr/share/icons/hicolor/scalable/apps/corvale.svg usr/share/metainfo/org.corvale.Corvale.metainfo.xml \
   usr/share/mime/packages/corvale.xml usr/share/man/man1/corvale.1.gz \
   usr/share/corvale/help/list.txt etc/xdg/corvale/corvale.conf; do
   [ -e "$root/$path" ] || { echo "missing from the package: /$path" >&2; exit 1; }
 done
+# The installed dry run runs a script with the installed library.
+echo 'node 1 0 0' | "$root/usr/bin/corvale-dryrun" --help-dir "$root/usr/share/corvale/help/" - |
+  grep -q '"call":\["node","1","0","0"\]' || { echo "the installed corvale-dryrun did not run" >&2; exit 1; }
 # The package's configuration names the library where the package puts it.
 [ "$(cat "$root/etc/xdg/corvale/corvale.conf")" = "help /usr/share/corvale/help/" ] ||
   { echo "unexpected /etc/xdg/corvale/corvale.conf" >&2; exit 1; }
