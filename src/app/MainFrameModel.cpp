@@ -18,11 +18,17 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QStatusBar>
 #include <filesystem>
 #include <set>
 
 using namespace CommandId;
+
+namespace
+{
+constexpr size_t kMaxDryRunRows = 1000;
+}
 
 void CMainFrame::CreateModelPane()
 {
@@ -30,16 +36,17 @@ void CMainFrame::CreateModelPane()
     addDockWidget(Qt::RightDockWidgetArea, m_pModelPane);
     m_pModelPane->hide();
     CScriptEdit& edit = m_pRightView->EditPane();
-    // Beside the editor as installed or built; else where the PATH has it.
+    // Beside the editor as installed or built; else where the PATH has it;
+    // without it, no dry run.
     std::string helper =
         QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-dryrun"))
             .toStdString();
     if (!QFileInfo(QFile::decodeName(QByteArray::fromStdString(helper))).isExecutable())
-    {
-        const std::string onPath = CAnalysisRun::FindOnPath("corvale-dryrun");
-        if (!onPath.empty())
-            helper = onPath;
-    }
+        helper = CAnalysisRun::FindOnPath("corvale-dryrun");
+    if (helper.empty())
+        m_pModelPane->Summary()->setText(
+            QStringLiteral("corvale-dryrun was not found beside the editor or on the PATH: "
+                           "there is no dry run"));
     edit.DryRun().SetHelper(helper, m_pRightView->Configuration().help);
     connect(&edit.DryRun(), &CDryRunMarks::ResultChanged, this, &CMainFrame::ShowDryRun);
     connect(&m_pModelPane->View(), &CModelView::Picked, this, &CMainFrame::SelectCall);
@@ -82,8 +89,8 @@ void CMainFrame::ShowDryRun()
     {
         if (nFile <= 0 || static_cast<size_t>(nFile) >= report.files.size())
             return scriptName;
-        return QFileInfo(QFile::decodeName(QByteArray::fromStdString(
-                             report.files[static_cast<size_t>(nFile)])))
+        return QFileInfo(QFile::decodeName(
+                             QByteArray::fromStdString(report.files[static_cast<size_t>(nFile)])))
             .fileName();
     };
     const auto goTo = [this, &report](const CDryRunPlace& place) -> std::function<void()>
@@ -113,11 +120,17 @@ void CMainFrame::ShowDryRun()
     for (const CDryRunCall& call : report.calls)
     {
         if (call.kind == CDryRunCall::EKind::Refused && refused.insert(call.words[0]).second)
-            add(false, "run: \"" + call.words[0] + "\" does not run in a dry run; it returned empty",
+            add(false,
+                "run: \"" + call.words[0] + "\" does not run in a dry run; it returned empty",
                 call.place);
     }
-    for (const CModelFacts::CProblem& problem : pResult->Facts().Problems())
-        add(problem.severity == ESeverity::Error, problem.message, problem.place);
+    // A script that repeats one mistake in a loop gets a pane it can still read.
+    const auto& problems = pResult->Facts().Problems();
+    for (size_t i = 0; i < problems.size() && i < kMaxDryRunRows; ++i)
+        add(problems[i].severity == ESeverity::Error, problems[i].message, problems[i].place);
+    if (problems.size() > kMaxDryRunRows)
+        add(false, "and " + std::to_string(problems.size() - kMaxDryRunRows) + " more like these",
+            {});
     m_pProblemsPane->SetDryRunProblems(std::move(rows));
 }
 

@@ -8,8 +8,7 @@
 #include <QVBoxLayout>
 
 CModelPane::CModelPane(QWidget* pParent)
-    : QDockWidget(QStringLiteral("Model"), pParent), m_pView(new CModelView),
-      m_pSummary(new QLabel)
+    : QDockWidget(QStringLiteral("Model"), pParent), m_pView(new CModelView), m_pSummary(new QLabel)
 {
     setObjectName(QStringLiteral("ModelPane"));
     auto* pBody = new QWidget(this);
@@ -46,7 +45,9 @@ void CModelPane::SetResult(const std::shared_ptr<const CDryRunResult>& pResult)
         return;
     }
     const CModelFacts& facts = pResult->Facts();
-    QString text = QStringLiteral("%1 nodes, %2 elements").arg(facts.Nodes().size()).arg(facts.Elements().size());
+    QString text = QStringLiteral("%1 nodes, %2 elements")
+                       .arg(facts.Nodes().size())
+                       .arg(facts.Elements().size());
     const CDryRunReport& report = pResult->Report();
     if (!report.limit.empty())
         text += QStringLiteral("; stopped: %1").arg(QString::fromStdString(report.limitMessage));

@@ -249,8 +249,8 @@ void CModelView::paintEvent(QPaintEvent*)
             for (const size_t nNode : element.nodes)
                 sum += m_points[nNode];
             sum /= static_cast<double>(element.nodes.size());
-            painter.drawText(sum + QPointF(3, 12), QStringLiteral("[%1]").arg(
-                                                       QString::fromStdString(element.tag)));
+            painter.drawText(sum + QPointF(3, 12),
+                             QStringLiteral("[%1]").arg(QString::fromStdString(element.tag)));
         }
     }
 }
@@ -261,7 +261,8 @@ long CModelView::NodeAt(const QPointF& point) const
     double best = kPickPixels;
     for (size_t i = 0; i < m_points.size(); ++i)
     {
-        const double distance = std::hypot(m_points[i].x() - point.x(), m_points[i].y() - point.y());
+        const double distance =
+            std::hypot(m_points[i].x() - point.x(), m_points[i].y() - point.y());
         if (distance <= best)
         {
             best = distance;
@@ -286,8 +287,8 @@ long CModelView::ElementAt(const QPointF& point) const
         {
             if (i + 1 == nCount && nCount < 3)
                 break;
-            const double distance = DistanceToSegment(point, m_points[nodes[i]],
-                                                      m_points[nodes[(i + 1) % nCount]]);
+            const double distance =
+                DistanceToSegment(point, m_points[nodes[i]], m_points[nodes[(i + 1) % nCount]]);
             if (distance <= best)
             {
                 best = distance;

@@ -187,8 +187,7 @@ int main(int argc, char** argv)
             text.append(buffer, static_cast<size_t>(pIn->gcount()));
             if (static_cast<long long>(text.size()) > kMaxScriptBytes)
             {
-                std::fprintf(stderr, "corvale-dryrun: %s is larger than 64 MB\n",
-                             script.c_str());
+                std::fprintf(stderr, "corvale-dryrun: %s is larger than 64 MB\n", script.c_str());
                 return kUnusable;
             }
         }

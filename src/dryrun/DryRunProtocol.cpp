@@ -162,8 +162,8 @@ private:
 
     void Blanks()
     {
-        while (m_nPos < m_text.size() && (m_text[m_nPos] == ' ' || m_text[m_nPos] == '\t' ||
-                                          m_text[m_nPos] == '\r'))
+        while (m_nPos < m_text.size() &&
+               (m_text[m_nPos] == ' ' || m_text[m_nPos] == '\t' || m_text[m_nPos] == '\r'))
             ++m_nPos;
     }
 
@@ -258,12 +258,20 @@ private:
             const char e = m_text[m_nPos++];
             switch (e)
             {
-            case 'n': text += '\n'; break;
-            case 't': text += '\t'; break;
-            case 'r': text += '\r'; break;
+            case 'n':
+                text += '\n';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case 'r':
+                text += '\r';
+                break;
             case '"':
             case '\\':
-            case '/': text += e; break;
+            case '/':
+                text += e;
+                break;
             case 'u':
             {
                 if (m_nPos + 4 > m_text.size())
@@ -292,7 +300,8 @@ private:
                 }
                 break;
             }
-            default: return false;
+            default:
+                return false;
             }
         }
         return false;
@@ -320,8 +329,7 @@ long NumberOf(const CObject& object, std::string_view key, long nDefault)
 std::vector<std::string>* WordsOf(CObject& object, std::string_view key)
 {
     const auto found = object.find(key);
-    return found == object.end() ? nullptr
-                                 : std::get_if<std::vector<std::string>>(&found->second);
+    return found == object.end() ? nullptr : std::get_if<std::vector<std::string>>(&found->second);
 }
 
 CDryRunPlace PlaceOf(const CObject& object, const CDryRunReport& report)

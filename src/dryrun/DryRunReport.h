@@ -36,7 +36,7 @@ struct CDryRunReport
 {
     static constexpr int kVersion = 1;
 
-    int nVersion = 0; // 0 until the answer's first line says which it is
+    int nVersion = 0;               // 0 until the answer's first line says which it is
     std::vector<std::string> files; // the script first, then the files it sourced
     std::vector<CDryRunCall> calls;
     std::vector<CDryRunVariable> variables;

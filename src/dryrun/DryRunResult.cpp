@@ -17,14 +17,14 @@ bool IsNameByte(char c)
 
 bool IsLoop(std::string_view command)
 {
-    return command == "foreach" || command == "for" || command == "while" ||
-           command == "lmap" || command == "dict";
+    return command == "foreach" || command == "for" || command == "while" || command == "lmap" ||
+           command == "dict";
 }
 
 bool SetsVariable(std::string_view command)
 {
-    return command == "set" || command == "incr" || command == "append" ||
-           command == "lappend" || command == "lset" || command == "dict";
+    return command == "set" || command == "incr" || command == "append" || command == "lappend" ||
+           command == "lset" || command == "dict";
 }
 
 // The byte ranges of a command's words, as Tcl's parser splits it.
@@ -99,15 +99,13 @@ void CDryRunResult::FindLoopVariables()
     std::vector<const CScriptIndex::CCommand*> open;
     for (const CScriptIndex::CCommand& command : commands)
     {
-        while (!open.empty() && (open.back()->nDepth >= command.nDepth ||
-                                 open.back()->nEndLine < command.nLine))
+        while (!open.empty() &&
+               (open.back()->nDepth >= command.nDepth || open.back()->nEndLine < command.nLine))
             open.pop_back();
-        const bool bInLoop = std::any_of(open.begin(), open.end(),
-                                         [](const CScriptIndex::CCommand* pOuter)
-                                         {
-                                             return !pOuter->words.empty() &&
-                                                    IsLoop(pOuter->words[0].text);
-                                         });
+        const bool bInLoop =
+            std::any_of(open.begin(), open.end(),
+                        [](const CScriptIndex::CCommand* pOuter)
+                        { return !pOuter->words.empty() && IsLoop(pOuter->words[0].text); });
         if (command.words.size() >= 2 && command.words[0].bLiteral && command.words[1].bLiteral)
         {
             const std::string_view first = command.words[0].text;

@@ -11,7 +11,6 @@
 
 class CCommandKnowledge;
 
-
 // A dry run of one text of the script, read: its report, what the calls
 // build, and what the editor shows of it over the text.
 class CDryRunResult

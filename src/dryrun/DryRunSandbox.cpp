@@ -64,8 +64,8 @@ bool IsInside(const fs::path& path, const fs::path& folder)
 }
 } // namespace
 
-CDryRunSandbox::CDryRunSandbox(std::vector<CLibraryCommand> libraryCommands, const COptions& options,
-                               DryRunProtocol::CWriter& writer)
+CDryRunSandbox::CDryRunSandbox(std::vector<CLibraryCommand> libraryCommands,
+                               const COptions& options, DryRunProtocol::CWriter& writer)
     : m_libraryCommands(std::move(libraryCommands)), m_options(options), m_writer(writer)
 {
     StartTclLibrary();
@@ -430,7 +430,9 @@ int CDryRunSandbox::Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj*
         return refuse("no such file in the script's folder");
     if (!IsInside(resolved, fs::path(pThis->m_folder)))
         return refuse("a dry run reads only files in the script's folder");
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (stat(resolved.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return refuse("not a regular file");
     if (status.st_size > pThis->m_options.nMaxSourceBytes)
@@ -439,9 +441,8 @@ int CDryRunSandbox::Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj*
     Tcl_Obj* pPath = Tcl_NewStringObj(resolved.c_str(), -1);
     Tcl_IncrRefCount(pPath);
     Tcl_Obj* pNormal = Tcl_FSGetNormalizedPath(nullptr, pPath);
-    const int nFile = pThis->AddFile(resolved.string(), pNormal != nullptr
-                                                            ? std::string(View(pNormal))
-                                                            : resolved.string());
+    const int nFile = pThis->AddFile(
+        resolved.string(), pNormal != nullptr ? std::string(View(pNormal)) : resolved.string());
     std::string& bytes = pThis->m_texts[static_cast<size_t>(nFile)];
     std::ifstream in(resolved, std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -617,10 +618,9 @@ void CDryRunSandbox::ReportEnd(int nCode)
                 continue;
             const std::string& path = locations.front().path;
             const auto found = std::find(m_files.begin(), m_files.end(), path);
-            place.nFile = path == m_mainName ? 0
-                          : found != m_files.end()
-                              ? static_cast<int>(found - m_files.begin())
-                              : -1;
+            place.nFile = path == m_mainName       ? 0
+                          : found != m_files.end() ? static_cast<int>(found - m_files.begin())
+                                                   : -1;
             place.nLine = place.nFile >= 0 ? locations.front().nLine : 0;
             break;
         }
@@ -628,10 +628,9 @@ void CDryRunSandbox::ReportEnd(int nCode)
     if (!m_limit.empty())
         m_writer.Limit(m_limit, m_limitMessage, m_limitPlace.nFile >= 0 ? m_limitPlace : place);
     else if (bTclLimit)
-        m_writer.Limit("time",
-                       "the script ran longer than " + std::to_string(m_options.nTimeLimitMs) +
-                           " ms",
-                       place);
+        m_writer.Limit(
+            "time", "the script ran longer than " + std::to_string(m_options.nTimeLimitMs) + " ms",
+            place);
     else
         m_writer.Error(message, place);
 }

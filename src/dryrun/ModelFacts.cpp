@@ -15,7 +15,10 @@ bool EndsInNode(std::string_view name)
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const auto endsIn = [&](std::string_view tail)
-    { return lower.size() >= tail.size() && lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0; };
+    {
+        return lower.size() >= tail.size() &&
+               lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
+    };
     return endsIn("node") || endsIn("nodes");
 }
 
@@ -169,11 +172,13 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             node.nCall = nCall;
             bool bDrawable = true;
             for (size_t i = 0; i < reading.coordinateWords.size() && i < 3; ++i)
-                bDrawable = bDrawable && Number(call.words[reading.coordinateWords[i]], node.xyz[i]);
+                bDrawable =
+                    bDrawable && Number(call.words[reading.coordinateWords[i]], node.xyz[i]);
             if (bDrawable)
             {
                 m_nDimensions =
-                    std::max(m_nDimensions, static_cast<int>(std::min<size_t>(3, reading.coordinateWords.size())));
+                    std::max(m_nDimensions,
+                             static_cast<int>(std::min<size_t>(3, reading.coordinateWords.size())));
                 nodeIndex.emplace(tag, m_nodes.size());
                 m_nodeOfCall.emplace(nCall, m_nodes.size());
                 m_nodes.push_back(node);
@@ -200,9 +205,9 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             const std::string tag = Normal(call.words[nWord]);
             const CDefinition* pDefinition = Find("node", tag);
             if (pDefinition == nullptr)
-                m_problems.push_back(
-                    {ESeverity::Error, who + " uses node " + tag + ", which is not defined",
-                     call.place});
+                m_problems.push_back({ESeverity::Error,
+                                      who + " uses node " + tag + ", which is not defined",
+                                      call.place});
             else if (pDefinition->nCall > nCall)
                 m_problems.push_back({ESeverity::Error,
                                       who + " uses node " + tag + " before it is defined at " +

@@ -24,8 +24,8 @@ public:
     enum class ERole : unsigned char
     {
         None,
-        Tag,       // the tag a definition defines
-        NodeTag,   // a reference to a node
+        Tag,     // the tag a definition defines
+        NodeTag, // a reference to a node
         Coordinate,
     };
 

@@ -85,11 +85,10 @@ std::shared_ptr<CDryRunResult> CBackgroundDryRun::RunOne(const CRequest& request
     clock.start();
     QProcess process;
     process.setProgram(QFile::decodeName(QByteArray::fromStdString(request.helper)));
-    process.setArguments({QStringLiteral("--help-dir"),
-                          QFile::decodeName(QByteArray::fromStdString(request.helpDir)),
-                          QStringLiteral("--name"),
-                          QFile::decodeName(QByteArray::fromStdString(request.scriptPath)),
-                          QStringLiteral("-")});
+    process.setArguments(
+        {QStringLiteral("--help-dir"),
+         QFile::decodeName(QByteArray::fromStdString(request.helpDir)), QStringLiteral("--name"),
+         QFile::decodeName(QByteArray::fromStdString(request.scriptPath)), QStringLiteral("-")});
     process.setStandardErrorFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
     // It takes what the window leaves over.

@@ -49,7 +49,8 @@ signals:
 
 private:
     void Work();
-    std::shared_ptr<CDryRunResult> RunOne(const CRequest& request, const class CCommandKnowledge& knowledge);
+    std::shared_ptr<CDryRunResult> RunOne(const CRequest& request,
+                                          const class CCommandKnowledge& knowledge);
 
     const CCommandLibrary& m_library;
     std::mutex m_mutex;

@@ -23,8 +23,8 @@ std::string Written(const std::function<void(DryRunProtocol::CWriter&)>& write)
 
 TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
 {
-    const std::string odd = std::string("tab\there \"quoted\" back\\slash\nnew line \x01 ") +
-                            "\xC3\xA9t\xC3\xA9";
+    const std::string odd =
+        std::string("tab\there \"quoted\" back\\slash\nnew line \x01 ") + "\xC3\xA9t\xC3\xA9";
     const std::string text = Written(
         [&](DryRunProtocol::CWriter& writer)
         {
@@ -46,7 +46,8 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
         });
     CDryRunReport report;
     ASSERT_TRUE(DryRunProtocol::Read(text, report));
-    EXPECT_EQ(report.files, (std::vector<std::string>{"/work/frame.tcl", "/work/odd \"name\".tcl"}));
+    EXPECT_EQ(report.files,
+              (std::vector<std::string>{"/work/frame.tcl", "/work/odd \"name\".tcl"}));
     ASSERT_EQ(report.calls.size(), 3U);
     EXPECT_EQ(report.calls[0].words, (std::vector<std::string>{"node", "1", odd}));
     EXPECT_EQ(report.calls[0].place.nFile, 1);

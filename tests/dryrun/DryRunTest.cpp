@@ -80,9 +80,9 @@ TEST(DryRunTest, ACorpusOfMistakesShowsEachWhereItIs)
     {
         const char* name;
         std::string text;
-        std::string error;    // the runtime error, if any
-        long nErrorLine;      // its line
-        std::string problem;  // a problem of the tags, if any
+        std::string error;   // the runtime error, if any
+        long nErrorLine;     // its line
+        std::string problem; // a problem of the tags, if any
         long nProblemLine;
     };
     const std::vector<CCase> cases = {
@@ -206,13 +206,11 @@ TEST(DryRunTest, HostileScriptsComeBackWithinTheLimitsAndTouchNothing)
         if (reason.rfind("refused ", 0) == 0)
         {
             // Refused, and the script went on.
-            const auto refused =
-                std::find_if(report.calls.begin(), report.calls.end(),
-                             [&](const CDryRunCall& call)
-                             {
-                                 return call.kind == CDryRunCall::EKind::Refused &&
-                                        call.words[0] == reason.substr(8);
-                             });
+            const auto refused = std::find_if(report.calls.begin(), report.calls.end(),
+                                              [&](const CDryRunCall& call) {
+                                                  return call.kind == CDryRunCall::EKind::Refused &&
+                                                         call.words[0] == reason.substr(8);
+                                              });
             EXPECT_NE(refused, report.calls.end()) << run.answer;
         }
         else if (reason.rfind("limit ", 0) == 0)

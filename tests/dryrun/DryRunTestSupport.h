@@ -44,8 +44,7 @@ inline void RunHelper(const CTempDir& dir, const std::string& name, const std::s
                                 "' 2>/dev/null";
     const auto start = std::chrono::steady_clock::now();
     run.nStatus = std::system(command.c_str());
-    run.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.answer = ReadFileBytes(output);
     run.result.Read(run.answer, text, BundledKnowledge());
 }

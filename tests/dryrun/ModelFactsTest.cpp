@@ -148,6 +148,5 @@ TEST(ModelFactsTest, TheHoverShowsValuesAndWhereTagsAreDefined)
     EXPECT_EQ(result.TipAt(nElement + 20), "");
     EXPECT_EQ(result.TipAt(text.find("[expr")), "= 12.0");
     ASSERT_EQ(result.Facts().Problems().size(), 1U);
-    EXPECT_EQ(result.Facts().Problems()[0].message,
-              "element 2 uses node 9, which is not defined");
+    EXPECT_EQ(result.Facts().Problems()[0].message, "element 2 uses node 9, which is not defined");
 }

@@ -10,10 +10,10 @@
 #include "dryrun/DryRunResult.h"
 #include "editor/DryRunMarks.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
-#include <QAction>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -130,8 +130,9 @@ protected:
         std::vector<std::string> rows;
         QTreeWidget* pList = m_app.MainFrame()->GetProblemsPane()->List();
         for (int i = 0; i < pList->topLevelItemCount(); ++i)
-            rows.push_back((pList->topLevelItem(i)->text(1) + ": " + pList->topLevelItem(i)->text(2))
-                               .toStdString());
+            rows.push_back(
+                (pList->topLevelItem(i)->text(1) + ": " + pList->topLevelItem(i)->text(2))
+                    .toStdString());
         return rows;
     }
 
@@ -164,7 +165,8 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     Press(Qt::Key_F9);
     ASSERT_TRUE(Pane().isVisible());
     ASSERT_TRUE(DryRun().WaitForResult(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Pane().Summary()->text().startsWith("6 nodes"); }, 2000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Pane().Summary()->text().startsWith("6 nodes"); }, 2000));
     EXPECT_EQ(Pane().Summary()->text(), "6 nodes, 6 elements");
     Settle();
 
@@ -172,8 +174,11 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     const QImage image = View().grab().toImage();
     std::vector<QPointF> spots = DarkSpots(image);
     ASSERT_EQ(spots.size(), 6U);
-    std::sort(spots.begin(), spots.end(), [](const QPointF& a, const QPointF& b)
-              { return std::make_pair(std::round(a.y()), a.x()) < std::make_pair(std::round(b.y()), b.x()); });
+    std::sort(spots.begin(), spots.end(),
+              [](const QPointF& a, const QPointF& b) {
+                  return std::make_pair(std::round(a.y()), a.x()) <
+                         std::make_pair(std::round(b.y()), b.x());
+              });
     const QPointF *pTop = &spots[0], *pGround = &spots[3];
     const double span = pGround[2].x() - pGround[0].x();
     ASSERT_GT(span, 50);
@@ -200,9 +205,11 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     QCoreApplication::processEvents();
     Settle();
     const QImage marked = View().grab().toImage();
-    const QRect aroundNode5(static_cast<int>(pTop[1].x()) - 5, static_cast<int>(pTop[1].y()) - 5, 11, 11);
+    const QRect aroundNode5(static_cast<int>(pTop[1].x()) - 5, static_cast<int>(pTop[1].y()) - 5,
+                            11, 11);
     EXPECT_GT(CountColour(marked, QColor(220, 30, 30), aroundNode5), 20);
-    const QRect aroundNode4(static_cast<int>(pTop[0].x()) - 5, static_cast<int>(pTop[0].y()) - 5, 11, 11);
+    const QRect aroundNode4(static_cast<int>(pTop[0].x()) - 5, static_cast<int>(pTop[0].y()) - 5,
+                            11, 11);
     EXPECT_EQ(CountColour(marked, QColor(220, 30, 30), aroundNode4), 0);
 
     // Tags on, and the text of the tags is drawn.
@@ -241,11 +248,12 @@ TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBac
     EXPECT_NEAR(View().NodePoint(0).x(), moved.x() - 30, 3);
     // The wheel zooms about the pointer.
     const QPointF node1 = View().NodePoint(1);
-    QWheelEvent wheel(QPointF(centre), View().mapToGlobal(QPointF(centre)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(centre), View().mapToGlobal(QPointF(centre)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&View(), &wheel);
-    EXPECT_GT(std::hypot(View().NodePoint(1).x() - centre.x(), View().NodePoint(1).y() - centre.y()),
-              std::hypot(node1.x() - centre.x(), node1.y() - centre.y()));
+    EXPECT_GT(
+        std::hypot(View().NodePoint(1).x() - centre.x(), View().NodePoint(1).y() - centre.y()),
+        std::hypot(node1.x() - centre.x(), node1.y() - centre.y()));
     // Fit: every node inside the view again.
     Pane().FitAction()->trigger();
     for (size_t i = 0; i < 8; ++i)
@@ -302,7 +310,8 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     Edit().ScrollCaret();
     Settle();
     QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nElement + 17) + QPoint(2, 4));
-    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible() && QToolTip::text().startsWith("node"); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QToolTip::isVisible() && QToolTip::text().startsWith("node"); }, 3000))
         << QToolTip::text().toStdString() << " / " << DryRun().TipAt(nElement + 17);
     EXPECT_EQ(QToolTip::text(), "node 5: defined at line 18");
 
@@ -313,7 +322,8 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     {
         if (pModel->data(pModel->index(i), Qt::DisplayRole).toString() == "storyHeight")
         {
-            EXPECT_EQ(pModel->data(pModel->index(i), Qt::ToolTipRole).toString(), "storyHeight = 3.5");
+            EXPECT_EQ(pModel->data(pModel->index(i), Qt::ToolTipRole).toString(),
+                      "storyHeight = 3.5");
             bFound = true;
         }
     }
@@ -324,7 +334,9 @@ TEST_F(ModelViewWindowTest, AHostileScriptCostsTheEditorNothingAndSaysWhyItStopp
 {
     CMainFrame* pFrame = Start("node 1 0 0\n"
                                "exec touch PWNED\n"
-                               "set f [open " + m_dir.PathOf("written") + " w]\n"
+                               "set f [open " +
+                               m_dir.PathOf("written") +
+                               " w]\n"
                                "interp create evil\n"
                                "while 1 {}\n");
     ASSERT_NE(pFrame, nullptr);
