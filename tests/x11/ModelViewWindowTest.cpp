@@ -371,3 +371,45 @@ TEST_F(ModelViewWindowTest, AHostileScriptCostsTheEditorNothingAndSaysWhyItStopp
     // The sandbox's memory is its own.
     EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
 }
+
+// Each hostile script opened as the user opens a file: its dry run comes back
+// in time with its reason, and the editor is the same editor afterwards.
+TEST_F(ModelViewWindowTest, EachHostileScriptOpenedInTheEditorComesBackWithItsReason)
+{
+    CMainFrame* pFrame = Start("node 1 0 0\n");
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    const long nResidentBefore = ResidentKilobytes();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"source /etc/passwd\n",
+         "1: run: couldn't read file \"/etc/passwd\": a dry run reads only files in the script's "
+         "folder"},
+        {"proc f {} {f}\nf\n", "1: run: too many nested evaluations (infinite loop?)"},
+        {"set x [string repeat x 1000000000]\n",
+         "1: run: string size overflow, out of memory allocating 1000000001 bytes"},
+        {"after 100000\n", "1: run: \"after\" does not run in a dry run; it returned empty"},
+        {"socket localhost 22\n",
+         "1: run: \"socket\" does not run in a dry run; it returned empty"},
+        {"cd /\n", "1: run: \"cd\" does not run in a dry run; it returned empty"},
+        {"file delete -force " + m_dir.Prefix() + "\n",
+         "1: run: \"file\" does not run in a dry run; it returned empty"},
+    };
+    for (size_t i = 0; i < cases.size(); ++i)
+    {
+        SCOPED_TRACE(cases[i].first);
+        const std::string path =
+            m_dir.Write("hostile" + std::to_string(i) + ".tcl", cases[i].first);
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(m_app.m_doc.OnOpenDocument(path));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return HasRow(cases[i].second); }, 8000))
+            << ::testing::PrintToString(ProblemRows());
+        EXPECT_LT(clock.elapsed(), 6000);
+    }
+    EXPECT_TRUE(std::filesystem::exists(m_dir.PathOf("script.tcl")));
+    // Still the editor: a key types.
+    Edit().SetSel(0, 0);
+    Type("#");
+    EXPECT_EQ(Edit().GetWindowText().substr(0, 1), "#");
+    EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
+}
