@@ -52,6 +52,23 @@ struct CShownEditor
     CScriptEdit edit;
 };
 
+// A key typed at the end of a line, to its painted frame; then taken back
+// with Backspace (not timed).
+double KeyAtEndOfLine(CShownEditor& editor, long nLine)
+{
+    const long nEnd =
+        editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
+    editor.edit.SetSel(nEnd, nEnd);
+    editor.edit.ScrollCaret();
+    Flush();
+    const auto start = std::chrono::steady_clock::now();
+    QTest::keyClick(&editor.edit, Qt::Key_T);
+    Flush();
+    const double seconds = Seconds(start);
+    QTest::keyClick(&editor.edit, Qt::Key_Backspace);
+    return seconds;
+}
+
 // A plain QScintilla with Scintilla's Tcl lexer, shown: the anchor.
 struct CShownScintilla
 {
@@ -95,18 +112,9 @@ void BM_WindowKeystroke(benchmark::State& state)
     std::vector<double> samples;
     for (auto _ : state)
     {
-        const long nEnd =
-            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
-        editor.edit.SetSel(nEnd, nEnd);
-        editor.edit.ScrollCaret();
-        Flush();
-        const auto start = std::chrono::steady_clock::now();
-        QTest::keyClick(&editor.edit, Qt::Key_T);
-        Flush();
-        const double seconds = Seconds(start);
+        const double seconds = KeyAtEndOfLine(editor, nLine);
         state.SetIterationTime(seconds);
         samples.push_back(seconds);
-        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
         Flush();
     }
     KeystrokeMedians()[nLine] = Median(samples);
@@ -193,18 +201,9 @@ void BM_WindowKeystrokeWithCheck(benchmark::State& state)
     std::vector<double> samples;
     for (auto _ : state)
     {
-        const long nEnd =
-            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
-        editor.edit.SetSel(nEnd, nEnd);
-        editor.edit.ScrollCaret();
-        Flush();
-        const auto start = std::chrono::steady_clock::now();
-        QTest::keyClick(&editor.edit, Qt::Key_T);
-        Flush();
-        const double seconds = Seconds(start);
+        const double seconds = KeyAtEndOfLine(editor, nLine);
         state.SetIterationTime(seconds);
         samples.push_back(seconds);
-        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
         const auto pause = std::chrono::steady_clock::now();
         if (bCheck)
             problems.WaitForResult(60000);
@@ -246,18 +245,9 @@ void BM_WindowKeystrokeWithDryRun(benchmark::State& state)
     std::vector<double> samples;
     for (auto _ : state)
     {
-        const long nEnd =
-            editor.edit.LineIndex(nLine) + editor.edit.LineLength(editor.edit.LineIndex(nLine));
-        editor.edit.SetSel(nEnd, nEnd);
-        editor.edit.ScrollCaret();
-        Flush();
-        const auto start = std::chrono::steady_clock::now();
-        QTest::keyClick(&editor.edit, Qt::Key_T);
-        Flush();
-        const double seconds = Seconds(start);
+        const double seconds = KeyAtEndOfLine(editor, nLine);
         state.SetIterationTime(seconds);
         samples.push_back(seconds);
-        QTest::keyClick(&editor.edit, Qt::Key_Backspace);
         const auto pause = std::chrono::steady_clock::now();
         while (Seconds(pause) < CDryRunMarks::kPauseMs / 1000.0 + 0.15)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -32,6 +32,20 @@ bool CanOpenForReading(const std::string& path)
 }
 } // namespace
 
+std::string CConfiguration::HelpDirectory(std::string given, CMessageSink& messages)
+{
+    if (given.empty())
+    {
+        CConfiguration configuration;
+        configuration.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(),
+                                        messages);
+        return configuration.help;
+    }
+    if (given.back() != '/' && given.back() != '\\')
+        given += '/';
+    return given;
+}
+
 void CConfiguration::ReadConfiguration()
 {
     ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath());

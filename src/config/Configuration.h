@@ -25,4 +25,8 @@ public:
     std::string editor = kNotFound; // external program that opens sourced files
     std::string bin = kNotFound;    // directory prefix of "stop.exe"
     std::string help = kNotFound;   // directory prefix of the help library
+
+    // The help library a command-line helper reads: the one it was given
+    // (made a folder prefix), else the configuration's.
+    static std::string HelpDirectory(std::string given, CMessageSink& messages);
 };

@@ -3,7 +3,6 @@
 #include "DryRunSandbox.h"
 #include "check/CommandKnowledge.h"
 #include "config/Configuration.h"
-#include "config/ConfigurationLocation.h"
 #include "helplib/CommandLibrary.h"
 
 #include <csignal>
@@ -197,15 +196,7 @@ int main(int argc, char** argv)
 
     CStandardError messages;
     SetDefaultMessageSink(&messages);
-    if (helpDir.empty())
-    {
-        CConfiguration configuration;
-        configuration.ReadConfiguration(ConfigurationFileToRead(), ConfigurationFilePath(),
-                                        messages);
-        helpDir = configuration.help;
-    }
-    else if (helpDir.back() != '/')
-        helpDir += '/';
+    helpDir = CConfiguration::HelpDirectory(helpDir, messages);
     CCommandLibrary library;
     library.Load(helpDir, messages);
     CCommandKnowledge knowledge;

@@ -40,6 +40,23 @@ std::string_view View(Tcl_Obj* pObj)
     return {p, static_cast<size_t>(nLength)};
 }
 
+// The words of the list a script of the interpreter returns.
+std::unordered_set<std::string> NamesOf(Tcl_Interp* pInterp, const char* pScript)
+{
+    std::unordered_set<std::string> names;
+    if (Tcl_Eval(pInterp, pScript) != TCL_OK)
+        return names;
+    int nItems = 0;
+    Tcl_Obj** ppItems = nullptr;
+    if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(pInterp), &nItems, &ppItems) == TCL_OK)
+    {
+        for (int i = 0; i < nItems; ++i)
+            names.emplace(View(ppItems[i]));
+    }
+    Tcl_ResetResult(pInterp);
+    return names;
+}
+
 Tcl_Time TimeFromNow(long nMs)
 {
     Tcl_Time now;
@@ -97,31 +114,10 @@ void CDryRunSandbox::SetUp()
     m_pChild = Tcl_CreateChild(m_pMaster, "dryrun", 1);
     for (const char* pName : kHiddenHere)
         Tcl_HideCommand(m_pChild, pName, pName);
-    if (Tcl_Eval(m_pMaster, "interp hidden dryrun") == TCL_OK)
-    {
-        Tcl_Obj* pList = Tcl_GetObjResult(m_pMaster);
-        int nItems = 0;
-        Tcl_Obj** ppItems = nullptr;
-        if (Tcl_ListObjGetElements(nullptr, pList, &nItems, &ppItems) == TCL_OK)
-        {
-            for (int i = 0; i < nItems; ++i)
-                m_hidden.emplace(View(ppItems[i]));
-        }
-    }
+    m_hidden = NamesOf(m_pMaster, "interp hidden dryrun");
     // What the safe interpreter has of its own stays: the library never
     // replaces a command of Tcl.
-    std::unordered_set<std::string> own;
-    if (Tcl_Eval(m_pChild, "info commands") == TCL_OK)
-    {
-        int nItems = 0;
-        Tcl_Obj** ppItems = nullptr;
-        if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(m_pChild), &nItems, &ppItems) ==
-            TCL_OK)
-        {
-            for (int i = 0; i < nItems; ++i)
-                own.emplace(View(ppItems[i]));
-        }
-    }
+    const std::unordered_set<std::string> own = NamesOf(m_pChild, "info commands");
     for (const CLibraryCommand& command : m_libraryCommands)
     {
         const std::string& name = command.name;
@@ -134,17 +130,7 @@ void CDryRunSandbox::SetUp()
     Tcl_CreateObjCommand(m_pChild, "unknown", &CDryRunSandbox::Unknown, this, nullptr);
     Tcl_CreateObjCommand(m_pChild, "source", &CDryRunSandbox::Source, this, nullptr);
     Tcl_CreateObjCommand(m_pChild, "puts", &CDryRunSandbox::Puts, this, nullptr);
-    if (Tcl_Eval(m_pChild, "info globals") == TCL_OK)
-    {
-        int nItems = 0;
-        Tcl_Obj** ppItems = nullptr;
-        if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(m_pChild), &nItems, &ppItems) ==
-            TCL_OK)
-        {
-            for (int i = 0; i < nItems; ++i)
-                m_startGlobals.emplace(View(ppItems[i]));
-        }
-    }
+    m_startGlobals = NamesOf(m_pChild, "info globals");
     m_startGlobals.emplace("errorInfo");
     m_startGlobals.emplace("errorCode");
     Tcl_ResetResult(m_pChild);
