@@ -59,7 +59,7 @@ public:
 void Usage()
 {
     std::fprintf(stderr, "usage: corvale-dryrun [--help-dir DIR] [--time-limit MS] "
-                         "[--name PATH] script.tcl|-\n");
+                         "[--max-calls N] [--name PATH] script.tcl|-\n");
 }
 
 // A limit line written with the system's own calls only, after a line break
@@ -79,8 +79,24 @@ void WriteLimitNow(const char* pKind, const char* pMessage, const CDryRunPlace& 
 
 void OnCpuLimit(int)
 {
+    // What the run wrote goes out first. The run is in Tcl's code, far more
+    // likely than in the writer; a line the signal cut is ended and skipped.
+    std::fflush(stdout);
     const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
     WriteLimitNow("cpu", "the script used more than 5 s of processor time",
+                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
+    _exit(kLimitHit);
+}
+
+const char* g_pPanicKind = "tcl";
+const char* g_pPanicMessage = "the Tcl library stopped the run";
+
+// Asking Tcl where it stood can fail in a library out of memory: then the
+// place of the last call stands.
+void OnFaultWhilePanicking(int)
+{
+    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
+    WriteLimitNow(g_pPanicKind, g_pPanicMessage,
                   pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
     _exit(kLimitHit);
 }
@@ -91,22 +107,25 @@ void OnCpuLimit(int)
     static bool bPanicking = false;
     CDryRunPlace place;
     std::fflush(stdout);
-    if (!bPanicking)
-    {
-        bPanicking = true;
-        if (CDryRunSandbox* pSandbox = CDryRunSandbox::Current())
-            place = pSandbox->Here();
-    }
     va_list arguments;
     va_start(arguments, pFormat);
     char text[200];
     std::vsnprintf(text, sizeof text, pFormat, arguments);
     va_end(arguments);
-    const bool bMemory = std::strstr(text, "alloc") != nullptr;
-    WriteLimitNow(bMemory ? "memory" : "tcl",
-                  bMemory ? "the script needed more than 512 MB of memory"
-                          : "the Tcl library stopped the run",
-                  place);
+    if (std::strstr(text, "alloc") != nullptr)
+    {
+        g_pPanicKind = "memory";
+        g_pPanicMessage = "the script needed more than 512 MB of memory";
+    }
+    if (!bPanicking)
+    {
+        bPanicking = true;
+        std::signal(SIGSEGV, OnFaultWhilePanicking);
+        std::signal(SIGBUS, OnFaultWhilePanicking);
+        if (CDryRunSandbox* pSandbox = CDryRunSandbox::Current())
+            place = pSandbox->Here();
+    }
+    WriteLimitNow(g_pPanicKind, g_pPanicMessage, place);
     _exit(kLimitHit);
 }
 
@@ -141,6 +160,15 @@ int main(int argc, char** argv)
         {
             options.nTimeLimitMs = std::strtol(argv[++i], nullptr, 10);
             if (options.nTimeLimitMs <= 0 || options.nTimeLimitMs > 60000)
+            {
+                Usage();
+                return kUnusable;
+            }
+        }
+        else if (argument == "--max-calls" && i + 1 < argc)
+        {
+            options.nMaxCalls = std::strtol(argv[++i], nullptr, 10);
+            if (options.nMaxCalls <= 0 || options.nMaxCalls > 1000000)
             {
                 Usage();
                 return kUnusable;

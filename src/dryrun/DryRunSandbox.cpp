@@ -57,6 +57,34 @@ std::unordered_set<std::string> NamesOf(Tcl_Interp* pInterp, const char* pScript
     return names;
 }
 
+// A long list whose text Tcl has not made yet: its first elements only, so
+// that the harvest never makes the text of a list of a million elements.
+// False when the value is taken whole.
+bool CutList(Tcl_Obj* pValue, std::string& prefix)
+{
+    int nLength = 0;
+    if (pValue->bytes != nullptr || pValue->typePtr == nullptr ||
+        std::strcmp(pValue->typePtr->name, "list") != 0 ||
+        Tcl_ListObjLength(nullptr, pValue, &nLength) != TCL_OK || nLength <= 64)
+        return false;
+    Tcl_Obj* pFirst = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(pFirst);
+    size_t nBytes = 0;
+    for (int i = 0; i < nLength && nBytes <= kMaxValueBytes; ++i)
+    {
+        Tcl_Obj* pElement = nullptr;
+        Tcl_ListObjIndex(nullptr, pValue, i, &pElement);
+        if (pElement == nullptr || (pElement->bytes == nullptr && pElement->typePtr != nullptr &&
+                                    std::strcmp(pElement->typePtr->name, "list") == 0))
+            break; // a list inside: its text could be as long
+        nBytes += View(pElement).size() + 1;
+        Tcl_ListObjAppendElement(nullptr, pFirst, pElement);
+    }
+    prefix = View(pFirst);
+    Tcl_DecrRefCount(pFirst);
+    return true;
+}
+
 Tcl_Time TimeFromNow(long nMs)
 {
     Tcl_Time now;
@@ -456,9 +484,11 @@ void CDryRunSandbox::WriteVariables()
     size_t nWritten = 0;
     const auto write = [&](const std::string& name, Tcl_Obj* pValue)
     {
-        std::string_view value = View(pValue);
-        const bool bCut = value.size() > kMaxValueBytes;
-        if (bCut)
+        std::string prefix;
+        const bool bListCut = CutList(pValue, prefix);
+        std::string_view value = bListCut ? std::string_view(prefix) : View(pValue);
+        const bool bCut = bListCut || value.size() > kMaxValueBytes;
+        if (value.size() > kMaxValueBytes)
             value = value.substr(0, kMaxValueBytes);
         m_writer.Variable(name, value, bCut);
         ++nWritten;

@@ -262,3 +262,41 @@ TEST(DryRunTest, ExitEndsTheScriptQuietlyAndTheTimeLimitCanBeSet)
     // What came before the limit is kept.
     EXPECT_EQ(looping.result.Facts().Nodes().size(), 1U);
 }
+
+// The limits a script cannot catch: the number of calls, memory, processor time.
+TEST(DryRunTest, EachLimitSaysWhichItIsAndWhereTheScriptHadGot)
+{
+    CTempDir dir;
+    CHelperRun calls;
+    RunHelper(dir, "calls.tcl",
+              "proc build {} {\n    while 1 {\n        catch {node 1 0 0}\n    }\n}\nbuild\n",
+              calls, "--max-calls 1000");
+    EXPECT_EQ(calls.result.Report().limit, "calls") << calls.answer;
+    EXPECT_EQ(calls.result.Report().limitPlace.nLine, 3);
+    EXPECT_EQ(calls.result.Report().calls.size(), 1000U);
+
+    CHelperRun memory;
+    RunHelper(dir, "memory.tcl", "set s x\nwhile 1 {\n    append s $s\n}\n", memory);
+    EXPECT_LT(memory.seconds, 5.0);
+    EXPECT_TRUE(memory.result.Report().limit == "memory" ||
+                memory.result.Report().errorMessage.find("memory") != std::string::npos)
+        << memory.answer;
+
+    // A list grown without end: its value comes back cut, never made whole.
+    CHelperRun list;
+    RunHelper(dir, "list.tcl", "set l {}\nwhile 1 {\n    lappend l [string repeat y 1000]\n}\n",
+              list, "--time-limit 300");
+    EXPECT_EQ(list.result.Report().limit, "time");
+    const CDryRunVariable* pList = list.result.ValueOf("l");
+    ASSERT_NE(pList, nullptr) << list.answer.substr(0, 400);
+    EXPECT_TRUE(pList->bCut);
+    EXPECT_LE(pList->value.size(), 1000U);
+    EXPECT_LT(list.seconds, 5.0);
+
+    // With Tcl's own limit out of the way, the processor's ends the loop.
+    CHelperRun cpu;
+    RunHelper(dir, "cpu.tcl", "node 1 0 0\nwhile 1 {}\n", cpu, "--time-limit 60000");
+    EXPECT_EQ(cpu.result.Report().limit, "cpu") << cpu.answer;
+    EXPECT_LT(cpu.seconds, 8.0);
+    EXPECT_EQ(cpu.result.Report().limitPlace.nLine, 1); // the last call it made
+}
