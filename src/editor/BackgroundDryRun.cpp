@@ -11,6 +11,10 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
 
 CBackgroundDryRun::CBackgroundDryRun(const CCommandLibrary& library, QObject* pParent)
     : QObject(pParent), m_library(library), m_thread([this] { Work(); })
@@ -46,6 +50,11 @@ void CBackgroundDryRun::Supersede(long nRevision)
 
 void CBackgroundDryRun::Work()
 {
+#ifdef __linux__
+    // Reading an answer of many thousand calls waits for the window too.
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
     std::unique_ptr<CCommandKnowledge> pKnowledge;
     for (;;)
     {
@@ -91,7 +100,8 @@ std::shared_ptr<CDryRunResult> CBackgroundDryRun::RunOne(const CRequest& request
          QFile::decodeName(QByteArray::fromStdString(request.scriptPath)), QStringLiteral("-")});
     process.setStandardErrorFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
-    // It takes what the window leaves over.
+    // It yields to the window; not idle-class, since Tcl's time limit is
+    // wall time and a starved sandbox would reach it doing nothing.
     process.setChildProcessModifier(
         []
         {
