@@ -38,9 +38,9 @@ void CMainFrame::CreateModelPane()
     CScriptEdit& edit = m_pRightView->EditPane();
     // Beside the editor as installed or built; else where the PATH has it;
     // without it, no dry run.
-    std::string helper =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-dryrun"))
-            .toStdString();
+    std::string helper = QFile::encodeName(QCoreApplication::applicationDirPath() +
+                                           QStringLiteral("/corvale-dryrun"))
+                             .toStdString();
     if (!QFileInfo(QFile::decodeName(QByteArray::fromStdString(helper))).isExecutable())
         helper = CAnalysisRun::FindOnPath("corvale-dryrun");
     if (helper.empty())
