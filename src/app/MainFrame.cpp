@@ -295,17 +295,25 @@ void CMainFrame::OnStartAnalysis()
 CAnalysisRun CMainFrame::AnalysisRun() const
 {
     const CConfiguration& config = m_pRightView->Configuration();
-    // Beside the editor as installed or built; else where the PATH has it.
-    std::string runner =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/corvale-batch"))
-            .toStdString();
-    if (!QFileInfo(QFile::decodeName(QByteArray::fromStdString(runner))).isExecutable())
-    {
-        const std::string onPath = CAnalysisRun::FindOnPath("corvale-batch");
-        if (!onPath.empty())
-            runner = onPath;
-    }
+    // Where it is not found, the run names the path beside the editor in its message.
+    std::string runner = HelperProgram("corvale-batch");
+    if (runner.empty())
+        runner = QFile::encodeName(QCoreApplication::applicationDirPath() +
+                                   QStringLiteral("/corvale-batch"))
+                     .toStdString();
     return CAnalysisRun(config.exe, config.bin, m_doc.GetPathName(), runner);
+}
+
+// A helper program of the editor: beside it as installed or built; else
+// where the PATH has it; empty when neither has it.
+std::string CMainFrame::HelperProgram(const char* pName)
+{
+    const std::string beside = QFile::encodeName(QCoreApplication::applicationDirPath() +
+                                                 QLatin1Char('/') + QLatin1String(pName))
+                                   .toStdString();
+    if (QFileInfo(QFile::decodeName(QByteArray::fromStdString(beside))).isExecutable())
+        return beside;
+    return CAnalysisRun::FindOnPath(pName);
 }
 
 QPrinter& CMainFrame::CurrentPrinter()

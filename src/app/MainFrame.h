@@ -108,6 +108,7 @@ protected:
 
 private:
     CAnalysisRun AnalysisRun() const;
+    static std::string HelperProgram(const char* pName);
     // The menus, the tool bar and the accelerators, from the command table.
     void CreateCommands();
     void CreateLockIndicators();

@@ -13,10 +13,8 @@
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/Latin1.h"
-#include "run/AnalysisRun.h"
 #include "view/CorvaleView.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
@@ -36,13 +34,8 @@ void CMainFrame::CreateModelPane()
     addDockWidget(Qt::RightDockWidgetArea, m_pModelPane);
     m_pModelPane->hide();
     CScriptEdit& edit = m_pRightView->EditPane();
-    // Beside the editor as installed or built; else where the PATH has it;
-    // without it, no dry run.
-    std::string helper = QFile::encodeName(QCoreApplication::applicationDirPath() +
-                                           QStringLiteral("/corvale-dryrun"))
-                             .toStdString();
-    if (!QFileInfo(QFile::decodeName(QByteArray::fromStdString(helper))).isExecutable())
-        helper = CAnalysisRun::FindOnPath("corvale-dryrun");
+    // Without the helper, no dry run.
+    const std::string helper = HelperProgram("corvale-dryrun");
     if (helper.empty())
         m_pModelPane->Summary()->setText(
             QStringLiteral("corvale-dryrun was not found beside the editor or on the PATH: "

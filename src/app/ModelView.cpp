@@ -158,21 +158,23 @@ void CModelView::Project()
         return;
     const auto& nodes = m_pResult->Facts().Nodes();
     m_points.reserve(nodes.size());
-    const QPointF middle(width() / 2.0, height() / 2.0);
     for (const CModelFacts::CNode& node : nodes)
-    {
-        double x = 0, y = 0;
-        Rotate(node.xyz, x, y);
-        m_points.emplace_back(middle.x() + m_pan.x() + m_scale * x,
-                              middle.y() + m_pan.y() - m_scale * y);
-    }
+        m_points.push_back(Screen(node.xyz));
     m_bProjected = true;
+}
+
+QPointF CModelView::Screen(const double xyz[3]) const
+{
+    double x = 0, y = 0;
+    Rotate(xyz, x, y);
+    return {width() / 2.0 + m_pan.x() + m_scale * x, height() / 2.0 + m_pan.y() - m_scale * y};
 }
 
 QPointF CModelView::NodePoint(size_t nNode) const
 {
-    const_cast<CModelView*>(this)->Project();
-    return nNode < m_points.size() ? m_points[nNode] : QPointF();
+    if (!m_pResult || nNode >= m_pResult->Facts().Nodes().size())
+        return {};
+    return Screen(m_pResult->Facts().Nodes()[nNode].xyz);
 }
 
 void CModelView::paintEvent(QPaintEvent*)

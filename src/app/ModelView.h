@@ -50,6 +50,8 @@ protected:
 private:
     bool Is3D() const;
     void Rotate(const double xyz[3], double& x, double& y) const;
+    // Where a point of the model is drawn.
+    QPointF Screen(const double xyz[3]) const;
     void Project();
     long NodeAt(const QPointF& point) const;
     long ElementAt(const QPointF& point) const;

@@ -89,7 +89,6 @@ private:
     long m_nCalls = 0;
     int m_nSources = 0;
     long long m_nOutputBytes = 0;
-    bool m_bOutputCut = false;
     bool m_bExited = false;
     std::string m_limit;
     std::string m_limitMessage;

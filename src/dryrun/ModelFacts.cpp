@@ -50,7 +50,6 @@ std::string CModelFacts::Normal(const std::string& word)
 void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
 {
     *this = CModelFacts();
-    m_pReport = &report;
     const std::vector<CDryRunCall>& calls = report.calls;
     m_roles.resize(calls.size());
     struct CReading

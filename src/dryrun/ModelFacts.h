@@ -78,7 +78,6 @@ public:
     static std::string Normal(const std::string& word);
 
 private:
-    const CDryRunReport* m_pReport = nullptr;
     std::vector<std::vector<ERole>> m_roles;
     std::map<std::pair<std::string, std::string>, CDefinition> m_definitions;
     std::vector<CNode> m_nodes;
