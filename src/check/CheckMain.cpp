@@ -6,6 +6,8 @@
 #include "helplib/CommandLibrary.h"
 #include "text/Utf8Detector.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,24 +35,40 @@ void Usage()
                  "usage: corvale-check [--help-dir DIR] [--format gcc|json] script.tcl...\n");
 }
 
-// Line and column (1-based) of a position: a character of a UTF-8 file counts
-// once, any other byte once; a tab counts as one.
-void LineAndColumn(const std::string& text, long nPos, bool bUtf8, long& nLine, long& nColumn)
+// Line and column (1-based) of positions: a character of a UTF-8 file
+// counts once, any other byte once; a tab counts as one. Counted once per
+// file, so that a file of many findings takes no longer than one of few.
+class CLineColumns
 {
-    nLine = 1;
-    nColumn = 1;
-    for (long i = 0; i < nPos && i < static_cast<long>(text.size()); ++i)
+public:
+    CLineColumns(const std::string& text, bool bUtf8) : m_characters(text.size() + 1, 0)
     {
-        const auto c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
-        if (c == '\n')
+        m_lineStarts.push_back(0);
+        uint32_t nCharacters = 0;
+        for (size_t i = 0; i < text.size(); ++i)
         {
-            ++nLine;
-            nColumn = 1;
+            m_characters[i] = nCharacters;
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (!bUtf8 || (c & 0xC0) != 0x80)
+                ++nCharacters;
+            if (c == '\n')
+                m_lineStarts.push_back(i + 1);
         }
-        else if (!bUtf8 || (c & 0xC0) != 0x80)
-            ++nColumn;
+        m_characters[text.size()] = nCharacters;
     }
-}
+    void Find(long nPos, long& nLine, long& nColumn) const
+    {
+        const size_t nAt =
+            std::min(static_cast<size_t>(std::max(nPos, 0L)), m_characters.size() - 1);
+        const auto line = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), nAt) - 1;
+        nLine = static_cast<long>(line - m_lineStarts.begin()) + 1;
+        nColumn = static_cast<long>(m_characters[nAt] - m_characters[*line]) + 1;
+    }
+
+private:
+    std::vector<uint32_t> m_characters; // characters before each byte
+    std::vector<size_t> m_lineStarts;
+};
 
 std::string Json(const std::string& text)
 {
@@ -126,15 +144,15 @@ int main(int argc, char** argv)
             continue;
         }
         const std::string folder = std::filesystem::path(script).parent_path().string();
-        const bool bUtf8 = CUtf8Detector::IsUtf8(text);
+        const CLineColumns places(text, CUtf8Detector::IsUtf8(text));
         for (const CFinding& finding : checker.Check(text, folder))
         {
             long nLine = 0;
             long nColumn = 0;
-            LineAndColumn(text, finding.nStart, bUtf8, nLine, nColumn);
+            places.Find(finding.nStart, nLine, nColumn);
             long nEndLine = 0;
             long nEndColumn = 0;
-            LineAndColumn(text, finding.nEnd, bUtf8, nEndLine, nEndColumn);
+            places.Find(finding.nEnd, nEndLine, nEndColumn);
             const bool bError = finding.severity == ESeverity::Error;
             if (nStatus != kUnusable)
                 nStatus = std::max(nStatus, bError ? kErrors : kWarnings);

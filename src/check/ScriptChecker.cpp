@@ -2,8 +2,10 @@
 
 #include "CommandKnowledge.h"
 #include "TclLibrary.h"
+#include "TclNesting.h"
 
 #include <algorithm>
+#include <deque>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -175,7 +177,7 @@ public:
             std::string bytes;
             if (!m_read(m_sources[i], bytes))
                 continue;
-            m_sourceTexts.push_back(std::move(bytes));
+            m_sourceTexts.push_back(CTclNesting::Padded(bytes));
             const std::string& source = m_sourceTexts.back();
             CScope scope;
             scope.bMainScript = false;
@@ -218,11 +220,20 @@ private:
                 m_bStopped = true;
                 break;
             }
+            const char* pDeep = nullptr;
+            if (CTclNesting::TooDeep(p, pEnd, &pDeep))
+            {
+                Add(ESeverity::Error, pDeep, pDeep + 1,
+                    "nested more than " + std::to_string(CTclNesting::kMaxDepth) +
+                        " levels deep in [ ] or $name( ): too deep to check, the rest of this "
+                        "script is not checked");
+                break;
+            }
             Tcl_Parse parse;
             if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
             {
                 const bool bGoesOn = ParseError(parse, pEnd);
-                const char* pTerm = parse.term;
+                const char* pTerm = std::clamp(parse.term, p, pEnd);
                 Tcl_FreeParse(&parse);
                 Tcl_ResetResult(pInterp);
                 if (!bGoesOn)
@@ -236,7 +247,8 @@ private:
                 CheckComments(parse.commentStart, parse.commentStart + parse.commentSize);
             if (parse.numWords > 0)
                 Command(parse, scope);
-            const char* pNext = parse.commandStart + parse.commandSize;
+            // Tcl may have read a character past the end it was given.
+            const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
             Tcl_FreeParse(&parse);
             if (pNext <= p)
                 break;
@@ -606,6 +618,8 @@ private:
             Tcl_Interp* pInterp = m_checker.m_pInterp->p;
             while (p < pEnd)
             {
+                if (CTclNesting::TooDeep(p, pEnd))
+                    break; // the body check that follows says so
                 Tcl_Parse parse;
                 if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
                 {
@@ -619,7 +633,7 @@ private:
                     element.pToken = nullptr;
                     elements.push_back(element);
                 }
-                const char* pNext = parse.commandStart + parse.commandSize;
+                const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
                 Tcl_FreeParse(&parse);
                 if (pNext <= p)
                     break;
@@ -855,7 +869,7 @@ private:
     // script (-1: elsewhere, or more than once).
     CNameMap<long> m_procs;
     std::vector<std::string> m_sources;
-    std::vector<std::string> m_sourceTexts;
+    std::deque<std::string> m_sourceTexts; // never moved: Tcl's tokens point into them
     CNameMap<std::string> m_suggestions;
     std::vector<CUnresolved> m_unresolved;
 };
@@ -863,6 +877,8 @@ private:
 std::vector<CFinding> CScriptChecker::Check(std::string_view text, const std::string& scriptFolder,
                                             const FileReader& read, const KeepGoing& keepGoing)
 {
-    CRun run(*this, text, scriptFolder, read, keepGoing);
+    // Tcl parses a terminated, padded copy: see CTclNesting::Padded.
+    const std::string padded = CTclNesting::Padded(text);
+    CRun run(*this, padded, scriptFolder, read, keepGoing);
     return run.Run();
 }

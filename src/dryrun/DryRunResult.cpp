@@ -1,6 +1,7 @@
 #include "DryRunResult.h"
 
 #include "DryRunProtocol.h"
+#include "check/TclNesting.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,9 +29,12 @@ bool SetsVariable(std::string_view command)
 }
 
 // The byte ranges of a command's words, as Tcl's parser splits it.
-std::vector<std::pair<size_t, size_t>> WordRanges(std::string_view command)
+std::vector<std::pair<size_t, size_t>> WordRanges(std::string_view text)
 {
     std::vector<std::pair<size_t, size_t>> ranges;
+    const std::string command = CTclNesting::Padded(text);
+    if (text.empty() || CTclNesting::TooDeep(command.data(), command.data() + command.size()))
+        return ranges;
     Tcl_Parse parse;
     if (Tcl_ParseCommand(nullptr, command.data(), static_cast<int>(command.size()), 0, &parse) ==
         TCL_OK)

@@ -1,6 +1,7 @@
 #include "ScriptIndex.h"
 
 #include "check/TclLibrary.h"
+#include "check/TclNesting.h"
 
 #include <algorithm>
 #include <tcl.h>
@@ -19,7 +20,7 @@ std::string_view TrimBlanks(std::string_view text)
 }
 } // namespace
 
-CScriptIndex::CScriptIndex(std::string text) : m_text(std::move(text))
+CScriptIndex::CScriptIndex(std::string text) : m_text(CTclNesting::Padded(text))
 {
     StartTclLibrary();
     m_lineStarts.push_back(0);
@@ -48,6 +49,8 @@ void CScriptIndex::Parse(const char* p, const char* pEnd, int nDepth)
     const char* const pBegin = m_text.data();
     while (p < pEnd && m_commands.size() < kMaxCommands)
     {
+        if (CTclNesting::TooDeep(p, pEnd))
+            return; // Tcl's parser would run out of stack; nothing past here is indexed
         Tcl_Parse parse;
         if (Tcl_ParseCommand(nullptr, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
         {
@@ -92,7 +95,7 @@ void CScriptIndex::Parse(const char* p, const char* pEnd, int nDepth)
             for (const auto& [pFrom, pTo] : bodies)
                 Parse(pFrom, pTo, nDepth + 1);
         }
-        const char* pNext = parse.commandStart + parse.commandSize;
+        const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
         Tcl_FreeParse(&parse);
         if (pNext <= p)
             break;

@@ -1,0 +1,137 @@
+// The nesting measure that keeps deep scripts away from Tcl's parser: it
+// must never count less than Tcl's parser really nests, on crafted and on
+// random text, and it must find a deep command anywhere.
+#include "check/TclNesting.h"
+
+#include "check/TclLibrary.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <tcl.h>
+
+namespace
+{
+int ScriptDepth(const char* p, const char* pEnd, bool bNested);
+
+// How deep Tcl's parser went for the tokens [pToken, pToken + nCount).
+int TokenDepth(const Tcl_Token* pToken, int nCount, bool bNested)
+{
+    int nDeepest = 0;
+    for (int i = 0; i < nCount; ++i)
+    {
+        const Tcl_Token& token = pToken[i];
+        if (token.type == TCL_TOKEN_COMMAND && token.size >= 1)
+            nDeepest = std::max(
+                nDeepest, 1 + ScriptDepth(token.start + 1, token.start + token.size - 1, true));
+        else if (token.type == TCL_TOKEN_VARIABLE && token.numComponents > 1)
+        {
+            // The name, then the index's tokens: the index is one level down.
+            nDeepest = std::max(nDeepest,
+                                1 + TokenDepth(pToken + i + 2, token.numComponents - 1, bNested));
+            i += token.numComponents;
+        }
+    }
+    return nDeepest;
+}
+
+// Tcl's own nesting of the first command (Tcl parses small inputs safely).
+int ScriptDepth(const char* p, const char* pEnd, bool bNested)
+{
+    int nDeepest = 0;
+    while (p < pEnd)
+    {
+        Tcl_Parse parse;
+        if (Tcl_ParseCommand(nullptr, p, static_cast<int>(pEnd - p), bNested ? 1 : 0, &parse) !=
+            TCL_OK)
+        {
+            Tcl_FreeParse(&parse);
+            break;
+        }
+        nDeepest = std::max(nDeepest, TokenDepth(parse.tokenPtr, parse.numTokens, bNested));
+        const char* pNext = parse.commandStart + parse.commandSize;
+        Tcl_FreeParse(&parse);
+        if (!bNested || pNext <= p)
+            break;
+        p = pNext;
+    }
+    return nDeepest;
+}
+
+int TclDepth(const std::string& text)
+{
+    StartTclLibrary();
+    const std::string padded = CTclNesting::Padded(text);
+    return ScriptDepth(padded.data(), padded.data() + padded.size(), false);
+}
+
+int OurDepth(const std::string& text, int nLimit = 100000)
+{
+    const std::string padded = CTclNesting::Padded(text);
+    return CTclNesting::Depth(padded.data(), padded.data() + padded.size(), false, nLimit);
+}
+} // namespace
+
+TEST(TclNestingTest, MeasuresBracketsIndicesAndQuotesAsTclNestsThem)
+{
+    EXPECT_EQ(OurDepth("set x 1"), 0);
+    EXPECT_EQ(OurDepth("set x [expr {[a [b]]}]"), 1) << "a braced word is not parsed";
+    EXPECT_EQ(OurDepth("set x [a [b [c]]]"), 3);
+    EXPECT_EQ(OurDepth("set x \"[a \"[b]\"]\""), 2);
+    EXPECT_EQ(OurDepth("set x $a($b($c))"), 2);
+    EXPECT_EQ(OurDepth("set x $a([b $c(1)])"), 3);
+    EXPECT_EQ(OurDepth("set x $(1)"), 1) << "an empty array name";
+    EXPECT_EQ(OurDepth("set x ${a(}"), 0) << "a braced name has no index";
+    EXPECT_EQ(OurDepth("# [a [b [c]]]\nset x 1"), 0) << "a comment";
+    EXPECT_EQ(OurDepth("set x \\[a \\[b"), 0) << "escaped brackets";
+    EXPECT_EQ(OurDepth("set x 1\nset y [a [b]]"), 0) << "only the first command counts";
+    EXPECT_EQ(OurDepth("set x [a; [b [c]]]"), 3) << "a bracket holds a script";
+    EXPECT_EQ(OurDepth("set x [a {]} [b]]"), 2) << "a brace's ] does not close";
+    EXPECT_EQ(OurDepth("set x {*}[a [b]]"), 2);
+
+    for (const std::string& text :
+         {std::string("set x [a [b [c]]]"), std::string("set x $a($b($c))"),
+          std::string("set x \"[a \"[b]\"]\""), std::string("set x [a {]} [b]]"),
+          std::string("set x $a:(1) $a::b(2) $\xc3\xa9(3) $a\xc3\xa9([x])")})
+        EXPECT_GE(OurDepth(text), TclDepth(text)) << text;
+}
+
+TEST(TclNestingTest, StopsCountingAtTheLimitAndSaysWhere)
+{
+    const std::string deep = "set x " + std::string(50000, '[') + "list" + std::string(50000, ']');
+    const std::string padded = CTclNesting::Padded(deep);
+    const char* pAt = nullptr;
+    EXPECT_TRUE(CTclNesting::TooDeep(padded.data(), padded.data() + padded.size(), &pAt));
+    EXPECT_EQ(pAt - padded.data(), 6 + CTclNesting::kMaxDepth + 1);
+
+    std::string quotes = "set x ";
+    for (int i = 0; i < 5000; ++i)
+        quotes += "\"[";
+    EXPECT_GT(OurDepth(quotes, 1000), 1000);
+    std::string indices = "set x ";
+    for (int i = 0; i < 5000; ++i)
+        indices += "$a(";
+    EXPECT_GT(OurDepth(indices, 1000), 1000);
+    EXPECT_EQ(OurDepth("set x {" + std::string(50000, '[') + "}", 1000), 0)
+        << "brackets in braces are text";
+}
+
+// Random short scripts of the characters that matter: ours never counts
+// less than Tcl's parser nests.
+TEST(TclNestingTest, NeverCountsLessThanTclOnRandomText)
+{
+    const std::string alphabet[] = {"[",   "]",   "{",  "}",   "\"",       "$",
+                                    "(",   ")",   "\\", " ",   "\n",       ";",
+                                    "#",   "a",   ":",  "::",  "\xc3\xa9", "\xf0\x9f\x98\x80",
+                                    "{*}", "$a(", "${", "\\\n"};
+    std::mt19937 random(27);
+    std::uniform_int_distribution<size_t> pick(0, std::size(alphabet) - 1);
+    std::uniform_int_distribution<int> length(1, 40);
+    for (int n = 0; n < 20000; ++n)
+    {
+        std::string text;
+        for (int i = length(random); i > 0; --i)
+            text += alphabet[pick(random)];
+        ASSERT_GE(OurDepth(text), TclDepth(text)) << text;
+    }
+}
