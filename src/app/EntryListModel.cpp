@@ -1,6 +1,7 @@
 #include "EntryListModel.h"
 
 #include "editor/EntryList.h"
+#include "platform/PlainText.h"
 #include "platform/TextControl.h"
 
 CEntryListModel::CEntryListModel(const CEntryList& list, const CTextControl& shownAs,
@@ -21,7 +22,7 @@ QVariant CEntryListModel::data(const QModelIndex& index, int nRole) const
     if (nRole == Qt::ToolTipRole && ToolTipOf)
     {
         const QString tip = ToolTipOf(m_list.Entries()[static_cast<size_t>(index.row())]);
-        return tip.isEmpty() ? QVariant() : QVariant(tip);
+        return tip.isEmpty() ? QVariant() : QVariant(PlainToolTip(tip));
     }
     if (nRole != Qt::DisplayRole && nRole != Qt::EditRole)
         return {};

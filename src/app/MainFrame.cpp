@@ -12,6 +12,7 @@
 #include "platform/CommandRouter.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/Latin1.h"
+#include "platform/PlainText.h"
 #include "platform/UserInteraction.h"
 #include "print/PrintJobs.h"
 #include "print/PrintOptionsDlg.h"
@@ -163,16 +164,16 @@ void CMainFrame::CreateCommands()
 // whenever the program goes idle, since the changed flag is set in many places.
 void CMainFrame::CreateStatusPanes()
 {
-    m_pCaretPane = new QLabel(this);
+    m_pCaretPane = PlainLabel(new QLabel(this));
     m_pCaretPane->setObjectName(QStringLiteral("CaretPosition"));
     m_pCaretPane->setMinimumWidth(
         fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999, Col 999")) + 8);
-    m_pModifiedPane = new QLabel(this);
+    m_pModifiedPane = PlainLabel(new QLabel(this));
     m_pModifiedPane->setObjectName(QStringLiteral("Modified"));
     m_pModifiedPane->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Modified")) +
                                      8);
     m_pModifiedPane->setAlignment(Qt::AlignCenter);
-    m_pProblemCountPane = new QLabel(this);
+    m_pProblemCountPane = PlainLabel(new QLabel(this));
     m_pProblemCountPane->setObjectName(QStringLiteral("ProblemCounts"));
     statusBar()->addPermanentWidget(m_pCaretPane);
     statusBar()->addPermanentWidget(m_pModifiedPane);
@@ -253,7 +254,7 @@ void CMainFrame::CreateLockIndicators()
     const char* const kNames[] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i)
     {
-        m_lockIndicators[i] = new QLabel(this);
+        m_lockIndicators[i] = PlainLabel(new QLabel(this));
         m_lockIndicators[i]->setObjectName(QString::fromLatin1(kNames[i]));
         m_lockIndicators[i]->setMinimumWidth(
             fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);

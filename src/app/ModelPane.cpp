@@ -2,13 +2,15 @@
 
 #include "ModelView.h"
 #include "dryrun/DryRunResult.h"
+#include "platform/PlainText.h"
 
 #include <QLabel>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 CModelPane::CModelPane(QWidget* pParent)
-    : QDockWidget(QStringLiteral("Model"), pParent), m_pView(new CModelView), m_pSummary(new QLabel)
+    : QDockWidget(QStringLiteral("Model"), pParent), m_pView(new CModelView),
+      m_pSummary(PlainLabel(new QLabel))
 {
     setObjectName(QStringLiteral("ModelPane"));
     auto* pBody = new QWidget(this);

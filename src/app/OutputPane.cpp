@@ -1,6 +1,7 @@
 #include "OutputPane.h"
 
 #include "OutputText.h"
+#include "platform/PlainText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,7 +10,7 @@
 
 COutputPane::COutputPane(QWidget* pParent)
     : QDockWidget(QStringLiteral("Output"), pParent), m_pText(new COutputText),
-      m_pState(new QLabel), m_pDropped(new QLabel), m_pStop(new QToolButton)
+      m_pState(PlainLabel(new QLabel)), m_pDropped(PlainLabel(new QLabel)), m_pStop(new QToolButton)
 {
     setObjectName(QStringLiteral("OutputPane"));
     m_pState->setObjectName(QStringLiteral("RunState"));

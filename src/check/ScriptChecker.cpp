@@ -3,12 +3,11 @@
 #include "CommandKnowledge.h"
 #include "TclLibrary.h"
 #include "TclNesting.h"
+#include "text/RegularFile.h"
 
 #include <algorithm>
 #include <deque>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <tcl.h>
 #include <unordered_map>
 
@@ -119,13 +118,7 @@ struct CScriptChecker::CInterp
 
 bool CScriptChecker::ReadFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    bytes = out.str();
-    return static_cast<bool>(in) || in.eof();
+    return CRegularFile::Read(path, kMaxSourceBytes, bytes) == CRegularFile::EResult::Read;
 }
 
 CScriptChecker::CScriptChecker(const CCommandKnowledge& knowledge)
@@ -171,12 +164,31 @@ public:
     {
         Parse(m_text.data(), m_text.data() + m_text.size(), CScope());
         m_bCollecting = true;
-        // The sourced files, breadth first, each once, at most kMaxSources.
+        // The sourced files, breadth first, each once, at most kMaxSources
+        // and kMaxSourceBytes in all.
+        size_t nSourceBytes = 0;
+        std::vector<std::pair<const CSource*, std::string>> unread;
         for (size_t i = 0; i < m_sources.size() && i < static_cast<size_t>(kMaxSources); ++i)
         {
             std::string bytes;
-            if (!m_read(m_sources[i], bytes))
+            if (!m_read(m_sources[i].path, bytes))
+            {
+                // What stands there is a finding, never a wait.
+                const CRegularFile::EResult found =
+                    CRegularFile::Inspect(m_sources[i].path, kMaxSourceBytes);
+                if (found == CRegularFile::EResult::NotRegular ||
+                    found == CRegularFile::EResult::TooLarge)
+                    unread.emplace_back(&m_sources[i], CRegularFile::Why(found, kMaxSourceBytes));
                 continue;
+            }
+            nSourceBytes += bytes.size();
+            if (nSourceBytes > kMaxSourceBytes)
+            {
+                unread.emplace_back(&m_sources[i], "is past the " +
+                                                       std::to_string(kMaxSourceBytes >> 20) +
+                                                       " MB that the check reads of sourced files");
+                break;
+            }
             m_sourceTexts.push_back(CTclNesting::Padded(bytes));
             const std::string& source = m_sourceTexts.back();
             CScope scope;
@@ -184,6 +196,12 @@ public:
             Parse(source.data(), source.data() + source.size(), scope);
         }
         m_bCollecting = false;
+        for (const auto& [pSource, why] : unread)
+        {
+            if (pSource->pWord != nullptr)
+                Add(ESeverity::Warning, pSource->pWord, pSource->pWord + pSource->nSize,
+                    "the sourced file " + why + ": it is not read, and what it defines is unknown");
+        }
         for (const CUnresolved& unresolved : m_unresolved)
             Resolve(unresolved);
         std::stable_sort(m_findings.begin(), m_findings.end(),
@@ -202,6 +220,9 @@ private:
         long nEnd = std::clamp(Pos(pEnd), nStart, static_cast<long>(m_text.size()));
         if (nEnd == nStart && nEnd < static_cast<long>(m_text.size()))
             ++nEnd;
+        // A message quotes the script's words: a word of a megabyte is cut.
+        if (message.size() > kMaxMessage)
+            message = message.substr(0, kMaxMessage) + "...";
         m_findings.push_back({severity, nStart, nEnd, std::move(message)});
     }
 
@@ -479,8 +500,10 @@ private:
                                                      (path.size() > 1 && path[1] == ':'));
             if (!bAbsolute && !m_folder.empty())
                 path = m_folder + "/" + path;
-            if (std::find(m_sources.begin(), m_sources.end(), path) == m_sources.end())
-                m_sources.push_back(path);
+            if (std::none_of(m_sources.begin(), m_sources.end(),
+                             [&](const CSource& source) { return source.path == path; }))
+                m_sources.push_back(
+                    {path, scope.bMainScript ? words[1].pStart : nullptr, words[1].nSize});
         }
     }
 
@@ -853,6 +876,7 @@ private:
     }
 
     static constexpr int kMaxDepth = 200;
+    static constexpr size_t kMaxMessage = 1000;
 
     const CScriptChecker& m_checker;
     const CCommandKnowledge& m_knowledge;
@@ -868,7 +892,15 @@ private:
     // A procedure's name and where its proc stands at the top level of the
     // script (-1: elsewhere, or more than once).
     CNameMap<long> m_procs;
-    std::vector<std::string> m_sources;
+    // A sourced file, and the word that names it in the script (nullptr: in
+    // another sourced file).
+    struct CSource
+    {
+        std::string path;
+        const char* pWord;
+        long nSize;
+    };
+    std::deque<CSource> m_sources;
     std::deque<std::string> m_sourceTexts; // never moved: Tcl's tokens point into them
     CNameMap<std::string> m_suggestions;
     std::vector<CUnresolved> m_unresolved;

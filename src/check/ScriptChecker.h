@@ -32,7 +32,8 @@ public:
     CScriptChecker(const CScriptChecker&) = delete;
     CScriptChecker& operator=(const CScriptChecker&) = delete;
 
-    // Reads a file's bytes; false when it cannot be read.
+    // Reads a regular file of at most kMaxSourceBytes, opened without
+    // blocking; false for anything else (a FIFO, a device, a missing file).
     using FileReader = std::function<bool(const std::string& path, std::string& bytes)>;
     static bool ReadFile(const std::string& path, std::string& bytes);
 
@@ -50,6 +51,8 @@ public:
     const CNameSet& TclCommands() const { return m_tclCommands; }
 
     static constexpr int kMaxSources = 100;
+    // The most that is read of one sourced file, and of all of them.
+    static constexpr size_t kMaxSourceBytes = 16u << 20;
 
     // A thread that checked ends: Tcl lets go of what it kept for the thread.
     // Call with no checker of the thread left.

@@ -1,5 +1,6 @@
 #include "DryRunProtocol.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -38,6 +39,13 @@ std::string Quote(std::string_view text)
     return out;
 }
 
+std::string Cut(std::string_view text)
+{
+    if (text.size() <= kMaxMessageBytes)
+        return std::string(text);
+    return std::string(text.substr(0, kMaxMessageBytes)) + "...";
+}
+
 void CWriter::Line(const std::string& line)
 {
     std::fwrite(line.data(), 1, line.size(), m_pOut);
@@ -66,14 +74,17 @@ void CWriter::Call(CDryRunCall::EKind kind, int nWords, const std::string_view* 
     std::string line = kind == CDryRunCall::EKind::Library   ? "{\"call\":["
                        : kind == CDryRunCall::EKind::Unknown ? "{\"unknown\":["
                                                              : "{\"refused\":[";
-    for (int i = 0; i < nWords; ++i)
+    const int nSent = std::min(nWords, static_cast<int>(kMaxWordsPerCall));
+    for (int i = 0; i < nSent; ++i)
     {
         if (i > 0)
             line += ',';
-        line += Quote(pWords[i]);
+        line += Quote(pWords[i].substr(0, kMaxWordBytes));
     }
     line += ']';
     line += Place(place);
+    if (nSent < nWords)
+        line += ",\"cut\":" + std::to_string(nWords - nSent);
     line += '}';
     Line(line);
 }
@@ -85,12 +96,12 @@ void CWriter::Puts(std::string_view text)
 
 void CWriter::Error(const std::string& message, const CDryRunPlace& place)
 {
-    Line("{\"error\":" + Quote(message) + Place(place) + "}");
+    Line("{\"error\":" + Quote(Cut(message)) + Place(place) + "}");
 }
 
 void CWriter::Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place)
 {
-    Line("{\"limit\":" + Quote(kind) + ",\"message\":" + Quote(message) + Place(place) + "}");
+    Line("{\"limit\":" + Quote(kind) + ",\"message\":" + Quote(Cut(message)) + Place(place) + "}");
 }
 
 void CWriter::Variable(const std::string& name, std::string_view value, bool bCut)
@@ -350,6 +361,7 @@ bool Read(std::string_view bytes, CDryRunReport& report)
 {
     report = CDryRunReport();
     size_t nFrom = 0;
+    size_t nWords = 0;
     bool bFirst = true;
     while (nFrom < bytes.size() && !report.bEnded)
     {
@@ -388,8 +400,13 @@ bool Read(std::string_view bytes, CDryRunReport& report)
             if (pWords == nullptr || pWords->empty())
                 continue;
             bCall = true;
-            if (report.calls.size() < kMaxCalls)
+            if (pWords->size() > kMaxWordsPerCall)
+                pWords->resize(kMaxWordsPerCall);
+            nWords += pWords->size();
+            if (report.calls.size() < kMaxCalls && nWords <= kMaxWords)
                 report.calls.push_back({kind, std::move(*pWords), PlaceOf(*object, report)});
+            else
+                report.bCut = true;
             break;
         }
         if (bCall)
@@ -403,19 +420,21 @@ bool Read(std::string_view bytes, CDryRunReport& report)
         {
             const std::string* pValue = StringOf(*object, "value");
             if (pValue != nullptr && report.variables.size() < kMaxVariables)
-                report.variables.push_back({*pName, *pValue, NumberOf(*object, "cut", 0) != 0});
+                report.variables.push_back(
+                    {pName->substr(0, kMaxWordBytes), pValue->substr(0, kMaxValueBytes),
+                     NumberOf(*object, "cut", 0) != 0 || pValue->size() > kMaxValueBytes});
         }
         else if (const std::string* pMessage = StringOf(*object, "error"))
         {
             report.bError = true;
-            report.errorMessage = *pMessage;
+            report.errorMessage = Cut(*pMessage);
             report.errorPlace = PlaceOf(*object, report);
         }
         else if (const std::string* pKind = StringOf(*object, "limit"))
         {
             report.limit = *pKind;
             const std::string* pText = StringOf(*object, "message");
-            report.limitMessage = pText != nullptr ? *pText : *pKind;
+            report.limitMessage = Cut(pText != nullptr ? *pText : *pKind);
             report.limitPlace = PlaceOf(*object, report);
         }
         else if (NumberOf(*object, "end", 0) == 1)

@@ -10,6 +10,7 @@
 //   {"dryrun":1}                                  the version, first
 //   {"file":0,"path":"/work/frame.tcl"}           the script, then each sourced file
 //   {"call":["node","1","0.0"],"f":0,"l":14}      a call of a library command
+//                                                 ("cut":N: N more words not sent)
 //   {"unknown":["foo","1"],"f":0,"l":3}           a call of a command nobody defines
 //   {"refused":["exec","touch","x"],"f":0,"l":4}  a command the sandbox does not run
 //   {"puts":"text\n"}                             what the script printed
@@ -50,8 +51,19 @@ private:
 // version line, or a version it does not know).
 bool Read(std::string_view bytes, CDryRunReport& report);
 
-// At most this many calls and variables are read from one answer.
+// A message, cut to kMaxMessageBytes with "..." behind.
+std::string Cut(std::string_view text);
+
+// What an answer holds at most, written or read: calls and variables, the
+// words of one call (the rest are counted in "cut"), words in all (the
+// answer says it was cut past them), the bytes of a word, a value, a
+// message (an error's or a limit's) and of what puts printed.
 constexpr size_t kMaxCalls = 1000000;
 constexpr size_t kMaxVariables = 100000;
+constexpr size_t kMaxWordsPerCall = 1000;
+constexpr size_t kMaxWords = 2000000;
+constexpr size_t kMaxWordBytes = 4096;
+constexpr size_t kMaxValueBytes = 1000;
+constexpr size_t kMaxMessageBytes = 4096;
 constexpr size_t kMaxOutputBytes = 1 << 20;
 } // namespace DryRunProtocol

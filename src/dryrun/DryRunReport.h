@@ -50,5 +50,6 @@ struct CDryRunReport
     std::string limitMessage;
     CDryRunPlace limitPlace;
     bool bEnded = false; // the answer came to its end line
+    bool bCut = false;   // it held more calls or words than are read
     long nMs = 0;        // how long the run took, by its own clock
 };

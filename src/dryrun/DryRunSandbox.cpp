@@ -1,6 +1,7 @@
 #include "DryRunSandbox.h"
 
 #include "check/TclLibrary.h"
+#include "text/RegularFile.h"
 #include "text/Utf8Detector.h"
 #include "trace/TraceMapper.h"
 #include "trace/TraceParser.h"
@@ -9,8 +10,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sys/stat.h>
 #include <tcl.h>
 #include <unistd.h>
 
@@ -24,14 +23,112 @@ namespace
 {
 CDryRunSandbox* g_pCurrent = nullptr;
 
-// The longest word of a call that is sent whole, and the longest value.
-constexpr size_t kMaxWordBytes = 4096;
-constexpr size_t kMaxValueBytes = 1000;
+using DryRunProtocol::kMaxValueBytes;
+using DryRunProtocol::kMaxWordBytes;
 constexpr size_t kMaxVariables = 10000;
 constexpr long kHarvestMs = 200;
 
-// Commands of the safe interpreter that would wait or reach out of it.
-const char* const kHiddenHere[] = {"after", "interp", "update", "vwait"};
+// What a script may run: Tcl's own computation, nothing that waits, reads,
+// writes, connects or reaches another interpreter. Every other command of
+// the safe interpreter is hidden (a global one: a call is refused) or
+// deleted (one in a namespace), so that nothing Tcl adds is let in unseen.
+const char* const kAllowed[] = {
+    "append",   "apply",    "array",     "binary", "break",   "case",      "catch",   "clock",
+    "concat",   "continue", "coroutine", "dict",   "error",   "eval",      "expr",    "for",
+    "foreach",  "format",   "global",    "if",     "incr",    "info",      "join",    "lappend",
+    "lassign",  "lindex",   "linsert",   "list",   "llength", "lmap",      "lrange",  "lrepeat",
+    "lreplace", "lreverse", "lsearch",   "lset",   "lsort",   "namespace", "proc",    "regexp",
+    "regsub",   "rename",   "return",    "scan",   "set",     "split",     "string",  "subst",
+    "switch",   "tailcall", "throw",     "time",   "try",     "unset",     "uplevel", "upvar",
+    "variable", "while",    "yield",     "yieldto"};
+// The namespaces of the allowed ensembles' implementations.
+const char* const kAllowedNamespaces[] = {
+    "::tcl::mathfunc",       "::tcl::mathop",         "::tcl::array", "::tcl::binary",
+    "::tcl::binary::encode", "::tcl::binary::decode", "::tcl::dict",  "::tcl::string",
+    "::tcl::namespace",      "::tcl::prefix",         "::tcl::info"};
+const char* const kAllowedNamespaced[] = {"::tcl::prefix", "::tcl::clock::clicks",
+                                          "::tcl::clock::microseconds",
+                                          "::tcl::clock::milliseconds", "::tcl::clock::seconds"};
+// What info would tell of the machine is a constant: "info hostname" reads
+// /etc/hosts and asks the network.
+const char* const kConstantInfo[][2] = {{"::tcl::info::hostname", "localhost"},
+                                        {"::tcl::info::nameofexecutable", ""},
+                                        {"::tcl::info::library", ""},
+                                        {"::tcl::info::loaded", ""}};
+// Encodings Tcl holds in itself: any other name would be read from a file.
+const char* const kEncodings[] = {"utf-8", "iso8859-1"};
+
+bool IsIn(std::string_view name, const auto& names)
+{
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* pName) { return name == pName; });
+}
+
+int AnswerConstant(void* pData, Tcl_Interp* pInterp, int, Tcl_Obj* const*)
+{
+    Tcl_SetObjResult(pInterp, Tcl_NewStringObj(static_cast<const char*>(pData), -1));
+    return TCL_OK;
+}
+
+// Whether a value's text can be made without going deeper than Tcl's stack
+// allows: a list or dict with no text yet makes its text from its elements',
+// one call deeper for each level of nesting.
+bool HasShallowText(Tcl_Obj* pValue)
+{
+    constexpr int kMaxLevels = 1000;
+    constexpr long kMaxVisits = 200000;
+    std::vector<std::pair<Tcl_Obj*, int>> todo{{pValue, 0}};
+    long nVisits = 0;
+    while (!todo.empty())
+    {
+        const auto [pObj, nLevel] = todo.back();
+        todo.pop_back();
+        if (pObj->bytes != nullptr || pObj->typePtr == nullptr)
+            continue;
+        const std::string_view type = pObj->typePtr->name;
+        if (type != "list" && type != "dict")
+            continue;
+        if (nLevel >= kMaxLevels || ++nVisits > kMaxVisits)
+            return false;
+        if (type == "list")
+        {
+            int nItems = 0;
+            Tcl_Obj** ppItems = nullptr;
+            if (Tcl_ListObjGetElements(nullptr, pObj, &nItems, &ppItems) != TCL_OK)
+                return false;
+            for (int i = 0; i < nItems; ++i)
+                todo.emplace_back(ppItems[i], nLevel + 1);
+        }
+        else
+        {
+            Tcl_DictSearch search;
+            Tcl_Obj* pKey = nullptr;
+            Tcl_Obj* pItem = nullptr;
+            int bDone = 0;
+            if (Tcl_DictObjFirst(nullptr, pObj, &search, &pKey, &pItem, &bDone) != TCL_OK)
+                return false;
+            for (; !bDone; Tcl_DictObjNext(&search, &pKey, &pItem, &bDone))
+            {
+                todo.emplace_back(pKey, nLevel + 1);
+                todo.emplace_back(pItem, nLevel + 1);
+            }
+            Tcl_DictObjDone(&search);
+        }
+    }
+    return true;
+}
+
+constexpr std::string_view kTooDeep = "(a value nested too deeply to show)";
+
+// A value's text, or a note where making it could overflow the stack.
+std::string_view SafeView(Tcl_Obj* pObj)
+{
+    if (!HasShallowText(pObj))
+        return kTooDeep;
+    int nLength = 0;
+    const char* p = Tcl_GetStringFromObj(pObj, &nLength);
+    return {p, static_cast<size_t>(nLength)};
+}
 
 std::string_view View(Tcl_Obj* pObj)
 {
@@ -118,15 +215,15 @@ CDryRunSandbox::CDryRunSandbox(std::vector<CLibraryCommand> libraryCommands,
 
 CDryRunSandbox::~CDryRunSandbox()
 {
-    for (Tcl_Obj* pObj : {m_pInfo, m_pFrame, m_pTypeKey, m_pFileKey, m_pLineKey, m_pCommandKey})
+    for (Tcl_Obj* pObj : {m_pGlobals, m_pFrame, m_pTypeKey, m_pFileKey, m_pLineKey, m_pCommandKey})
     {
         if (pObj != nullptr)
             Tcl_DecrRefCount(pObj);
     }
     if (m_pMaster != nullptr)
         Tcl_DeleteInterp(m_pMaster);
-    if (m_nMemoryFd >= 0)
-        close(m_nMemoryFd);
+    for (const int nFd : m_memoryFds)
+        close(nFd);
     if (g_pCurrent == this)
         g_pCurrent = nullptr;
 }
@@ -140,9 +237,46 @@ void CDryRunSandbox::SetUp()
 {
     m_pMaster = Tcl_CreateInterp();
     m_pChild = Tcl_CreateChild(m_pMaster, "dryrun", 1);
-    for (const char* pName : kHiddenHere)
-        Tcl_HideCommand(m_pChild, pName, pName);
     m_hidden = NamesOf(m_pMaster, "interp hidden dryrun");
+    // Every command in every namespace, before the script can change any.
+    const std::unordered_set<std::string> all = NamesOf(
+        m_pChild, "apply {{} {set all {}; set todo {::}\n"
+                  "while {[llength $todo]} {\n"
+                  "  set todo [lassign $todo ns]\n"
+                  "  lappend all {*}[info commands [expr {$ns eq {::} ? {::*} : \"${ns}::*\"}]]\n"
+                  "  lappend todo {*}[namespace children $ns]}\n"
+                  "return $all}}");
+    for (const std::string& name : all)
+    {
+        const size_t nLast = name.rfind("::");
+        if (nLast == 0)
+        {
+            const std::string tail = name.substr(2);
+            if (!IsIn(tail, kAllowed) &&
+                Tcl_HideCommand(m_pChild, tail.c_str(), tail.c_str()) == TCL_OK)
+                m_hidden.insert(tail);
+            continue;
+        }
+        if (IsIn(name.substr(0, nLast), kAllowedNamespaces) || IsIn(name, kAllowedNamespaced))
+            continue;
+        Tcl_DeleteCommand(m_pChild, name.c_str());
+        m_hidden.insert(name);
+    }
+    for (const auto& [pName, pAnswer] : kConstantInfo)
+    {
+        Tcl_DeleteCommand(m_pChild, pName);
+        Tcl_CreateObjCommand(m_pChild, pName, &AnswerConstant, const_cast<char*>(pAnswer), nullptr);
+    }
+    // The sandbox asks Tcl where the run is and what it left through these,
+    // called directly: a script that redefines info or array cannot answer.
+    for (auto [pName, pInfo] : {std::pair{"::tcl::info::frame", &m_frameCommand},
+                                std::pair{"::tcl::info::globals", &m_globalsCommand},
+                                std::pair{"::tcl::array::get", &m_arrayGetCommand}})
+    {
+        if (Tcl_GetCommandInfo(m_pChild, pName, pInfo) == 0 || pInfo->objProc == nullptr)
+            pInfo->objProc = nullptr;
+    }
+    Tcl_ResetResult(m_pChild);
     // What the safe interpreter has of its own stays: the library never
     // replaces a command of Tcl.
     const std::unordered_set<std::string> own = NamesOf(m_pChild, "info commands");
@@ -151,39 +285,76 @@ void CDryRunSandbox::SetUp()
         const std::string& name = command.name;
         if (own.count(name) == 0U && name != "source" && name != "puts" && name != "unknown")
             Tcl_CreateObjCommand(m_pChild, name.c_str(),
-                                 command.bBody ? &CDryRunSandbox::RecordWithBody
-                                               : &CDryRunSandbox::Record,
+                                 command.bBody ? &Guarded<&CDryRunSandbox::RecordWithBody>
+                                               : &Guarded<&CDryRunSandbox::Record>,
                                  this, nullptr);
     }
-    Tcl_CreateObjCommand(m_pChild, "unknown", &CDryRunSandbox::Unknown, this, nullptr);
-    Tcl_CreateObjCommand(m_pChild, "source", &CDryRunSandbox::Source, this, nullptr);
-    Tcl_CreateObjCommand(m_pChild, "puts", &CDryRunSandbox::Puts, this, nullptr);
-    m_startGlobals = NamesOf(m_pChild, "info globals");
-    m_startGlobals.emplace("errorInfo");
-    m_startGlobals.emplace("errorCode");
-    Tcl_ResetResult(m_pChild);
+    Tcl_CreateObjCommand(m_pChild, "unknown", &Guarded<&CDryRunSandbox::Unknown>, this, nullptr);
+    Tcl_CreateObjCommand(m_pChild, "source", &Guarded<&CDryRunSandbox::Source>, this, nullptr);
+    Tcl_CreateObjCommand(m_pChild, "puts", &Guarded<&CDryRunSandbox::Puts>, this, nullptr);
     const auto keep = [](const char* pText)
     {
         Tcl_Obj* pObj = Tcl_NewStringObj(pText, -1);
         Tcl_IncrRefCount(pObj);
         return pObj;
     };
-    m_pInfo = keep("info");
-    m_pFrame = keep("frame");
+    m_pFrame = keep("::tcl::info::frame");
+    m_pGlobals = keep("::tcl::info::globals");
     m_pTypeKey = keep("type");
     m_pFileKey = keep("file");
     m_pLineKey = keep("line");
     m_pCommandKey = keep("cmd");
+    for (std::string& name : Globals())
+        m_startGlobals.insert(std::move(name));
+    m_startGlobals.emplace("errorInfo");
+    m_startGlobals.emplace("errorCode");
 }
 
-int CDryRunSandbox::AddFile(const std::string& path, const std::string& frameName)
+int CDryRunSandbox::AddMemoryFile(const std::string& path, std::string bytes)
 {
+    int nFd = -1;
+#ifdef __linux__
+    // Each file a name of its own: Tcl may name a frame by the link's target.
+    const std::string memoryName = "corvale-dryrun-" + std::to_string(m_files.size());
+    nFd = memfd_create(memoryName.c_str(), MFD_CLOEXEC);
+#endif
+    for (size_t nDone = 0; nFd >= 0 && nDone < bytes.size();)
+    {
+        const ssize_t n = write(nFd, bytes.data() + nDone, bytes.size() - nDone);
+        if (n <= 0)
+        {
+            close(nFd);
+            nFd = -1;
+            break;
+        }
+        nDone += static_cast<size_t>(n);
+    }
+    if (nFd < 0)
+        return -1;
+    // Kept open to the end: a number used again would give two files one name.
+    m_memoryFds.push_back(nFd);
     const int nFile = static_cast<int>(m_files.size());
+    const std::string frameName = "/dev/fd/" + std::to_string(nFd);
     m_files.push_back(path);
-    m_texts.emplace_back();
+    m_frameNames.push_back(frameName);
+    m_texts.push_back(std::move(bytes));
     m_writer.File(nFile, path);
     m_fileByFrameName[frameName] = nFile;
+    Tcl_Obj* pName = Tcl_NewStringObj(frameName.c_str(), -1);
+    Tcl_IncrRefCount(pName);
+    if (Tcl_Obj* pNormal = Tcl_FSGetNormalizedPath(nullptr, pName))
+        m_fileByFrameName[std::string(View(pNormal))] = nFile;
+    Tcl_DecrRefCount(pName);
     return nFile;
+}
+
+int CDryRunSandbox::EvalFile(int nFile, const std::string& encoding)
+{
+    Tcl_Obj* pName = Tcl_NewStringObj(m_frameNames[static_cast<size_t>(nFile)].c_str(), -1);
+    Tcl_IncrRefCount(pName);
+    const int nCode = Tcl_FSEvalFileEx(m_pChild, pName, encoding.c_str());
+    Tcl_DecrRefCount(pName);
+    return nCode;
 }
 
 bool CDryRunSandbox::LineHolds(int nFile, long nLine, std::string_view command) const
@@ -205,13 +376,38 @@ bool CDryRunSandbox::LineHolds(int nFile, long nLine, std::string_view command) 
     return !first.empty() && line.find(first) != std::string_view::npos;
 }
 
+int CDryRunSandbox::Ask(const Tcl_CmdInfo& command, int nArgs, Tcl_Obj* const* ppArgs)
+{
+    if (command.objProc == nullptr)
+        return TCL_ERROR;
+    return command.objProc(command.objClientData, m_pChild, nArgs, ppArgs);
+}
+
+std::vector<std::string> CDryRunSandbox::Globals()
+{
+    std::vector<std::string> names;
+    Tcl_Obj* args[] = {m_pGlobals};
+    if (Ask(m_globalsCommand, 1, args) != TCL_OK)
+        return names;
+    int nItems = 0;
+    Tcl_Obj** ppItems = nullptr;
+    if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(m_pChild), &nItems, &ppItems) == TCL_OK)
+    {
+        for (int i = 0; i < nItems; ++i)
+            names.emplace_back(View(ppItems[i]));
+    }
+    Tcl_ResetResult(m_pChild);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 CDryRunPlace CDryRunSandbox::Here()
 {
     CDryRunPlace place;
     if (m_pChild == nullptr)
         return place;
-    Tcl_Obj* depthArgs[] = {m_pInfo, m_pFrame};
-    if (Tcl_EvalObjv(m_pChild, 2, depthArgs, TCL_EVAL_GLOBAL) != TCL_OK)
+    Tcl_Obj* depthArgs[] = {m_pFrame};
+    if (Ask(m_frameCommand, 1, depthArgs) != TCL_OK)
         return place;
     int nDepth = 0;
     Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(m_pChild), &nDepth);
@@ -222,8 +418,8 @@ CDryRunPlace CDryRunSandbox::Here()
     {
         Tcl_Obj* pLevel = Tcl_NewIntObj(nLevel);
         Tcl_IncrRefCount(pLevel);
-        Tcl_Obj* frameArgs[] = {m_pInfo, m_pFrame, pLevel};
-        const int nCode = Tcl_EvalObjv(m_pChild, 3, frameArgs, TCL_EVAL_GLOBAL);
+        Tcl_Obj* frameArgs[] = {m_pFrame, pLevel};
+        const int nCode = Ask(m_frameCommand, 2, frameArgs);
         Tcl_DecrRefCount(pLevel);
         if (nCode != TCL_OK)
             break;
@@ -292,16 +488,19 @@ bool CDryRunSandbox::Write(CDryRunCall::EKind kind, int nArgs, Tcl_Obj* const* p
                               std::to_string(m_options.nMaxAnswerBytes >> 20) + " MB");
         return false;
     }
+    const int nSent = std::min(nArgs, static_cast<int>(DryRunProtocol::kMaxWordsPerCall));
+    m_nWords += nSent;
+    if (m_nWords > static_cast<long long>(DryRunProtocol::kMaxWords))
+    {
+        StopFor("output", "the script's calls came to more than " +
+                              std::to_string(DryRunProtocol::kMaxWords) + " words");
+        return false;
+    }
     m_lastPlace = Here();
     std::vector<std::string_view> words;
-    words.reserve(static_cast<size_t>(nArgs));
-    for (int i = 0; i < nArgs; ++i)
-    {
-        std::string_view word = View(ppArgs[i]);
-        if (word.size() > kMaxWordBytes)
-            word = word.substr(0, kMaxWordBytes);
-        words.push_back(word);
-    }
+    words.reserve(static_cast<size_t>(nSent));
+    for (int i = 0; i < nSent; ++i)
+        words.push_back(SafeView(ppArgs[i]).substr(0, kMaxWordBytes));
     m_writer.Call(kind, nArgs, words.data(), m_lastPlace);
     return true;
 }
@@ -320,6 +519,18 @@ int CDryRunSandbox::StopFor(const std::string& kind, const std::string& message)
     Tcl_LimitSetTime(m_pChild, &past);
     Tcl_LimitCheck(m_pChild);
     return TCL_ERROR;
+}
+
+int CDryRunSandbox::StopForException() noexcept
+{
+    try
+    {
+        return StopFor("memory", "the dry run ran out of memory");
+    }
+    catch (...)
+    {
+        return TCL_ERROR;
+    }
 }
 
 int CDryRunSandbox::Record(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs)
@@ -394,15 +605,14 @@ int CDryRunSandbox::Puts(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* c
         Tcl_WrongNumArgs(pInterp, 1, ppArgs, "?-nonewline? ?channelId? string");
         return TCL_ERROR;
     }
-    std::string text(View(ppArgs[nArgs - 1]));
-    if (bNewline)
-        text += '\n';
     const long long nRoom =
         static_cast<long long>(DryRunProtocol::kMaxOutputBytes) - pThis->m_nOutputBytes;
     if (nRoom <= 0)
         return TCL_OK;
-    if (static_cast<long long>(text.size()) > nRoom)
-        text.resize(static_cast<size_t>(nRoom));
+    // Only what fits is copied: a string of 200 MB is never doubled.
+    std::string text(SafeView(ppArgs[nArgs - 1]).substr(0, static_cast<size_t>(nRoom)));
+    if (bNewline && static_cast<long long>(text.size()) < nRoom)
+        text += '\n';
     pThis->m_nOutputBytes += static_cast<long long>(text.size());
     pThis->m_writer.Puts(text);
     Tcl_ResetResult(pInterp);
@@ -413,25 +623,24 @@ int CDryRunSandbox::Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj*
 {
     auto* pThis = static_cast<CDryRunSandbox*>(pData);
     // source ?-encoding name? fileName
-    const char* pEncoding = nullptr;
     std::string encoding;
     if (nArgs == 4 && View(ppArgs[1]) == "-encoding")
-    {
         encoding = View(ppArgs[2]);
-        pEncoding = encoding.c_str();
-    }
     else if (nArgs != 2)
     {
         Tcl_WrongNumArgs(pInterp, 1, ppArgs, "?-encoding name? fileName");
         return TCL_ERROR;
     }
-    const std::string name(View(ppArgs[nArgs - 1]));
+    const std::string name(SafeView(ppArgs[nArgs - 1]).substr(0, kMaxWordBytes));
     const auto refuse = [&](const std::string& why)
     {
         Tcl_SetObjResult(pInterp,
                          Tcl_ObjPrintf("couldn't read file \"%s\": %s", name.c_str(), why.c_str()));
         return TCL_ERROR;
     };
+    // Tcl would read any other encoding from a file of that name, anywhere.
+    if (!encoding.empty() && !IsIn(encoding, kEncodings))
+        return refuse("a dry run reads sourced files as utf-8 or iso8859-1 only");
     if (pThis->m_nSources >= pThis->m_options.nMaxSources)
         return refuse("a dry run reads at most " + std::to_string(pThis->m_options.nMaxSources) +
                       " sourced files");
@@ -444,27 +653,21 @@ int CDryRunSandbox::Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj*
         return refuse("no such file in the script's folder");
     if (!IsInside(resolved, fs::path(pThis->m_folder)))
         return refuse("a dry run reads only files in the script's folder");
-    struct stat status
-    {
-    };
-    if (stat(resolved.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return refuse("not a regular file");
-    if (status.st_size > pThis->m_options.nMaxSourceBytes)
-        return refuse("larger than a dry run reads");
+    std::string bytes;
+    const CRegularFile::EResult read = CRegularFile::Read(
+        resolved.string(), static_cast<size_t>(pThis->m_options.nMaxSourceBytes), bytes);
+    if (read != CRegularFile::EResult::Read)
+        return refuse(
+            "it " + CRegularFile::Why(read, static_cast<size_t>(pThis->m_options.nMaxSourceBytes)));
     ++pThis->m_nSources;
-    Tcl_Obj* pPath = Tcl_NewStringObj(resolved.c_str(), -1);
-    Tcl_IncrRefCount(pPath);
-    Tcl_Obj* pNormal = Tcl_FSGetNormalizedPath(nullptr, pPath);
-    const int nFile = pThis->AddFile(
-        resolved.string(), pNormal != nullptr ? std::string(View(pNormal)) : resolved.string());
-    std::string& bytes = pThis->m_texts[static_cast<size_t>(nFile)];
-    std::ifstream in(resolved, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (pEncoding == nullptr)
-        pEncoding = CUtf8Detector::IsUtf8(bytes) ? "utf-8" : "iso8859-1";
-    const int nCode = Tcl_FSEvalFileEx(pInterp, pPath, pEncoding);
-    Tcl_DecrRefCount(pPath);
-    return nCode;
+    // Tcl reads the bytes that were checked, from memory: the name it opens
+    // is never the user's path, so nothing can stand between check and read.
+    if (encoding.empty())
+        encoding = CUtf8Detector::IsUtf8(bytes) ? "utf-8" : "iso8859-1";
+    const int nFile = pThis->AddMemoryFile(resolved.string(), std::move(bytes));
+    if (nFile < 0)
+        return refuse("the dry run could not hold it in memory");
+    return pThis->EvalFile(nFile, encoding);
 }
 
 void CDryRunSandbox::WriteVariables()
@@ -475,59 +678,53 @@ void CDryRunSandbox::WriteVariables()
     Tcl_Time until = TimeFromNow(kHarvestMs);
     Tcl_LimitTypeSet(m_pChild, TCL_LIMIT_TIME);
     Tcl_LimitSetTime(m_pChild, &until);
-    if (Tcl_Eval(m_pChild, "lsort [info globals]") != TCL_OK)
-        return;
-    Tcl_Obj* pNames = Tcl_GetObjResult(m_pChild);
-    Tcl_IncrRefCount(pNames);
-    int nNames = 0;
-    Tcl_Obj** ppNames = nullptr;
     size_t nWritten = 0;
     const auto write = [&](const std::string& name, Tcl_Obj* pValue)
     {
         std::string prefix;
         const bool bListCut = CutList(pValue, prefix);
-        std::string_view value = bListCut ? std::string_view(prefix) : View(pValue);
-        const bool bCut = bListCut || value.size() > kMaxValueBytes;
-        if (value.size() > kMaxValueBytes)
-            value = value.substr(0, kMaxValueBytes);
-        m_writer.Variable(name, value, bCut);
+        std::string_view value = bListCut ? std::string_view(prefix) : SafeView(pValue);
+        const bool bCut = bListCut || value.size() > kMaxValueBytes || value == kTooDeep;
+        m_writer.Variable(name.substr(0, kMaxWordBytes), value.substr(0, kMaxValueBytes), bCut);
         ++nWritten;
     };
-    if (Tcl_ListObjGetElements(nullptr, pNames, &nNames, &ppNames) == TCL_OK)
+    Tcl_Obj* pArrayGet = Tcl_NewStringObj("::tcl::array::get", -1);
+    Tcl_IncrRefCount(pArrayGet);
+    for (const std::string& name : Globals())
     {
-        for (int i = 0; i < nNames && nWritten < kMaxVariables; ++i)
+        if (nWritten >= kMaxVariables)
+            break;
+        if (m_startGlobals.count(name) != 0U)
+            continue;
+        Tcl_Obj* pValue = Tcl_GetVar2Ex(m_pChild, name.c_str(), nullptr, TCL_GLOBAL_ONLY);
+        if (pValue != nullptr)
         {
-            const std::string name(View(ppNames[i]));
-            if (m_startGlobals.count(name) != 0U)
-                continue;
-            Tcl_Obj* pValue = Tcl_GetVar2Ex(m_pChild, name.c_str(), nullptr, TCL_GLOBAL_ONLY);
-            if (pValue != nullptr)
-            {
-                write(name, pValue);
-                continue;
-            }
-            Tcl_Obj* arrayGet[] = {Tcl_NewStringObj("array", -1), Tcl_NewStringObj("get", -1),
-                                   Tcl_NewStringObj(name.c_str(), -1)};
-            for (Tcl_Obj* pObj : arrayGet)
-                Tcl_IncrRefCount(pObj);
-            if (Tcl_EvalObjv(m_pChild, 3, arrayGet, TCL_EVAL_GLOBAL) == TCL_OK)
-            {
-                Tcl_Obj* pPairs = Tcl_GetObjResult(m_pChild);
-                Tcl_IncrRefCount(pPairs);
-                int nItems = 0;
-                Tcl_Obj** ppItems = nullptr;
-                if (Tcl_ListObjGetElements(nullptr, pPairs, &nItems, &ppItems) == TCL_OK)
-                {
-                    for (int k = 0; k + 1 < nItems && nWritten < kMaxVariables; k += 2)
-                        write(name + "(" + std::string(View(ppItems[k])) + ")", ppItems[k + 1]);
-                }
-                Tcl_DecrRefCount(pPairs);
-            }
-            for (Tcl_Obj* pObj : arrayGet)
-                Tcl_DecrRefCount(pObj);
+            write(name, pValue);
+            continue;
         }
+        Tcl_ResetResult(m_pChild);
+        Tcl_Obj* pName = Tcl_NewStringObj(name.c_str(), -1);
+        Tcl_IncrRefCount(pName);
+        Tcl_Obj* arrayGet[] = {pArrayGet, pName};
+        if (Ask(m_arrayGetCommand, 2, arrayGet) == TCL_OK)
+        {
+            Tcl_Obj* pPairs = Tcl_GetObjResult(m_pChild);
+            Tcl_IncrRefCount(pPairs);
+            int nItems = 0;
+            Tcl_Obj** ppItems = nullptr;
+            if (Tcl_ListObjGetElements(nullptr, pPairs, &nItems, &ppItems) == TCL_OK)
+            {
+                for (int k = 0; k + 1 < nItems && nWritten < kMaxVariables; k += 2)
+                    write(name + "(" + std::string(SafeView(ppItems[k]).substr(0, kMaxWordBytes)) +
+                              ")",
+                          ppItems[k + 1]);
+            }
+            Tcl_DecrRefCount(pPairs);
+        }
+        Tcl_DecrRefCount(pName);
     }
-    Tcl_DecrRefCount(pNames);
+    Tcl_DecrRefCount(pArrayGet);
+    Tcl_ResetResult(m_pChild);
 }
 
 int CDryRunSandbox::Run(const std::string& scriptPath, const std::string& text)
@@ -541,43 +738,25 @@ int CDryRunSandbox::Run(const std::string& scriptPath, const std::string& text)
     m_scriptPath = script.lexically_normal().string();
     const fs::path folder = fs::canonical(script.parent_path(), error);
     m_folder = error ? script.parent_path().lexically_normal().string() : folder.string();
-    m_text = text;
 
     // Tcl reads the script from memory by a name of its own, so that every
     // command it runs knows its file and line, as in a sourced file.
-#ifdef __linux__
-    m_nMemoryFd = memfd_create("corvale-dryrun", MFD_CLOEXEC);
-#endif
-    bool bReady = m_nMemoryFd >= 0;
-    for (size_t nDone = 0; bReady && nDone < text.size();)
+    if (AddMemoryFile(m_scriptPath, text) != 0)
     {
-        const ssize_t n = write(m_nMemoryFd, text.data() + nDone, text.size() - nDone);
-        bReady = n > 0;
-        nDone += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-    if (!bReady)
-    {
-        AddFile(m_scriptPath, m_scriptPath);
+        m_files.assign(1, m_scriptPath);
+        m_writer.File(0, m_scriptPath);
         m_writer.Error("the dry run could not hold the script in memory", {});
         m_writer.End(0);
         m_writer.Flush();
         return 1;
     }
-    m_mainName = "/dev/fd/" + std::to_string(m_nMemoryFd);
-    Tcl_Obj* pMain = Tcl_NewStringObj(m_mainName.c_str(), -1);
-    Tcl_IncrRefCount(pMain);
-    Tcl_Obj* pNormal = Tcl_FSGetNormalizedPath(nullptr, pMain);
-    AddFile(m_scriptPath, pNormal != nullptr ? std::string(View(pNormal)) : m_mainName);
-    m_fileByFrameName[m_mainName] = 0;
-    m_texts[0] = m_text;
+    m_mainName = m_frameNames[0];
 
     Tcl_Time until = TimeFromNow(m_options.nTimeLimitMs);
     Tcl_LimitTypeSet(m_pChild, TCL_LIMIT_TIME);
     Tcl_LimitSetTime(m_pChild, &until);
     Tcl_LimitSetGranularity(m_pChild, TCL_LIMIT_TIME, 1);
-    const int nCode =
-        Tcl_FSEvalFileEx(m_pChild, pMain, CUtf8Detector::IsUtf8(text) ? "utf-8" : "iso8859-1");
-    Tcl_DecrRefCount(pMain);
+    const int nCode = EvalFile(0, CUtf8Detector::IsUtf8(text) ? "utf-8" : "iso8859-1");
     ReportEnd(nCode);
     WriteVariables();
     const long nMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -594,7 +773,8 @@ void CDryRunSandbox::ReportEnd(int nCode)
     if (nCode == TCL_OK || m_bExited)
         return;
     const bool bTclLimit = m_limit.empty() && Tcl_LimitExceeded(m_pChild) != 0;
-    std::string message(View(Tcl_GetObjResult(m_pChild)));
+    const std::string_view fullMessage = SafeView(Tcl_GetObjResult(m_pChild));
+    const std::string message = DryRunProtocol::Cut(fullMessage);
     // Where it stopped: the failing command's place, from Tcl's own trace.
     CDryRunPlace place;
     const char* pInfo = Tcl_GetVar2(m_pChild, "errorInfo", nullptr, TCL_GLOBAL_ONLY);
@@ -602,6 +782,9 @@ void CDryRunSandbox::ReportEnd(int nCode)
     {
         CTraceParser parser;
         std::string_view info(pInfo);
+        // The trace opens with the message, which may be megabytes long.
+        if (info.substr(0, fullMessage.size()) == fullMessage)
+            info.remove_prefix(fullMessage.size());
         size_t nFrom = 0;
         while (nFrom <= info.size())
         {
@@ -612,19 +795,14 @@ void CDryRunSandbox::ReportEnd(int nCode)
             nFrom = nTo + 1;
         }
         parser.Finish();
+        // The frames name the files as Tcl read them, from memory.
         const auto read = [this](const std::string& path, std::string& bytes)
         {
-            if (path == m_mainName)
-            {
-                bytes = m_text;
-                return true;
-            }
-            const auto found = std::find(m_files.begin(), m_files.end(), path);
-            if (found == m_files.end())
+            const auto found = m_fileByFrameName.find(path);
+            if (found == m_fileByFrameName.end())
                 return false;
-            std::ifstream in(path, std::ios::binary);
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            return static_cast<bool>(in) || in.eof();
+            bytes = m_texts[static_cast<size_t>(found->second)];
+            return true;
         };
         CTraceMapper mapper(m_folder, m_mainName, read);
         for (const CTraceParser::CTrace& trace : parser.TakeTraces())
@@ -632,11 +810,8 @@ void CDryRunSandbox::ReportEnd(int nCode)
             const std::vector<CTraceMapper::CLocation> locations = mapper.Map(trace);
             if (locations.empty())
                 continue;
-            const std::string& path = locations.front().path;
-            const auto found = std::find(m_files.begin(), m_files.end(), path);
-            place.nFile = path == m_mainName       ? 0
-                          : found != m_files.end() ? static_cast<int>(found - m_files.begin())
-                                                   : -1;
+            const auto found = m_fileByFrameName.find(locations.front().path);
+            place.nFile = found != m_fileByFrameName.end() ? found->second : -1;
             place.nLine = place.nFile >= 0 ? locations.front().nLine : 0;
             break;
         }

@@ -3,12 +3,10 @@
 #include "DryRunProtocol.h"
 
 #include <string>
+#include <tcl.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
-
-struct Tcl_Interp;
-struct Tcl_Obj;
 
 // Runs a script in Tcl's safe interpreter, so that it can compute but not
 // act: it has no exec, open, file, socket, cd, load or exit, and here no
@@ -61,14 +59,34 @@ private:
     static int Unknown(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
     static int Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
     static int Puts(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    // A command of the sandbox as Tcl calls it: no exception ever crosses
+    // Tcl's frames; one ends the run with a limit line.
+    template <Tcl_ObjCmdProc* Command>
+    static int Guarded(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs) noexcept
+    {
+        try
+        {
+            return Command(pData, pInterp, nArgs, ppArgs);
+        }
+        catch (...)
+        {
+            return static_cast<CDryRunSandbox*>(pData)->StopForException();
+        }
+    }
+    int StopForException() noexcept;
 
     void SetUp();
+    // Calls a command of Tcl's that the sandbox took before the script ran.
+    int Ask(const Tcl_CmdInfo& command, int nArgs, Tcl_Obj* const* ppArgs);
+    std::vector<std::string> Globals();
     // Writes a call; false when a limit ends the run there.
     bool Write(CDryRunCall::EKind kind, int nArgs, Tcl_Obj* const* ppArgs);
     // Stops the script where it stands, in a way it cannot catch.
     int StopFor(const std::string& kind, const std::string& message);
     bool LineHolds(int nFile, long nLine, std::string_view command) const;
-    int AddFile(const std::string& path, const std::string& frameName);
+    // A file the script reads, held in memory for Tcl: its index, or -1.
+    int AddMemoryFile(const std::string& path, std::string bytes);
+    int EvalFile(int nFile, const std::string& encoding);
     void ReportEnd(int nCode);
     void WriteVariables();
 
@@ -78,11 +96,12 @@ private:
     Tcl_Interp* m_pMaster = nullptr;
     Tcl_Interp* m_pChild = nullptr;
     std::string m_scriptPath;
-    std::string m_folder; // the script's folder, as the system resolves it
-    std::string m_text;
+    std::string m_folder;   // the script's folder, as the system resolves it
     std::string m_mainName; // the name Tcl reads the script by
     std::vector<std::string> m_files;
-    std::vector<std::string> m_texts; // of each file, to tell where a command stands
+    std::vector<std::string> m_texts;      // of each file, to tell where a command stands
+    std::vector<std::string> m_frameNames; // the name Tcl reads each file by
+    std::vector<int> m_memoryFds;
     std::unordered_map<std::string, int> m_fileByFrameName;
     std::unordered_set<std::string> m_hidden;
     std::unordered_set<std::string> m_startGlobals;
@@ -94,13 +113,16 @@ private:
     std::string m_limitMessage;
     CDryRunPlace m_limitPlace;
     CDryRunPlace m_lastPlace;
-    Tcl_Obj* m_pInfo = nullptr;
+    Tcl_CmdInfo m_frameCommand{};
+    Tcl_CmdInfo m_globalsCommand{};
+    Tcl_CmdInfo m_arrayGetCommand{};
+    Tcl_Obj* m_pGlobals = nullptr;
     Tcl_Obj* m_pFrame = nullptr;
     Tcl_Obj* m_pTypeKey = nullptr;
     Tcl_Obj* m_pFileKey = nullptr;
     Tcl_Obj* m_pLineKey = nullptr;
     Tcl_Obj* m_pCommandKey = nullptr;
-    int m_nMemoryFd = -1;
+    long long m_nWords = 0;
     // The bodies of library commands being run: Tcl counts their lines from
     // where each body opens, in frames one level below the command's.
     struct CBody

@@ -1,5 +1,7 @@
 #include "CompletionModel.h"
 
+#include "platform/PlainText.h"
+
 CCompletionModel::CCompletionModel(RecordText keyword, RecordLength keywordLength, RecordText tip,
                                    QObject* pParent)
     : QAbstractListModel(pParent), m_keyword(std::move(keyword)),
@@ -48,7 +50,7 @@ QVariant CCompletionModel::data(const QModelIndex& index, int nRole) const
     {
         if (!m_bTipRead[nRow])
         {
-            m_tips[nRow] = m_tip(m_records[nRow]);
+            m_tips[nRow] = PlainToolTip(m_tip(m_records[nRow]));
             m_bTipRead[nRow] = true;
         }
         return m_tips[nRow];

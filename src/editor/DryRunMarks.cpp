@@ -5,6 +5,7 @@
 #include "ProblemMarks.h"
 #include "ScriptEdit.h"
 #include "dryrun/DryRunResult.h"
+#include "platform/PlainText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -125,7 +126,7 @@ void CDryRunMarks::ShowTip(long nPos, const QPoint& point)
     const std::string tip = TipAt(nPos);
     if (tip.empty())
         return;
-    QToolTip::showText(m_edit.viewport()->mapToGlobal(point), m_edit.ToDisplay(tip),
+    QToolTip::showText(m_edit.viewport()->mapToGlobal(point), PlainToolTip(m_edit.ToDisplay(tip)),
                        m_edit.viewport());
 }
 

@@ -3,6 +3,7 @@
 #include "BackgroundCheck.h"
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
+#include "platform/PlainText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -152,8 +153,8 @@ void CProblemMarks::ShowTip(long nPos, const QPoint& point)
     const CFinding* pFinding = FindingAt(nPos);
     if (pFinding == nullptr)
         return;
-    QToolTip::showText(m_edit.viewport()->mapToGlobal(point), m_edit.ToDisplay(pFinding->message),
-                       m_edit.viewport());
+    QToolTip::showText(m_edit.viewport()->mapToGlobal(point),
+                       PlainToolTip(m_edit.ToDisplay(pFinding->message)), m_edit.viewport());
 }
 
 void CProblemMarks::GoTo(size_t nFinding)

@@ -43,6 +43,7 @@ void CQtUserInteraction::ShowMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), ToQString(text),
                     QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     WidenForCaption(box);
     box.exec();
 }
@@ -52,6 +53,7 @@ bool CQtUserInteraction::AskYesNo(const std::string& text)
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
+    box.setTextFormat(Qt::PlainText);
     WidenForCaption(box);
     return box.exec() == QMessageBox::Yes;
 }

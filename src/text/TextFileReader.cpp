@@ -1,5 +1,6 @@
 #include "TextFileReader.h"
 
+#include "RegularFile.h"
 #include "Utf8Detector.h"
 #include "WhiteSpace.h"
 
@@ -16,15 +17,6 @@ namespace
 constexpr size_t kBufferSize = 64 * 1024;
 constexpr size_t kSmallestBuffer = 256;
 
-// Only regular files are read: a directory, a pipe or a device would fail, hang
-// or never end.
-bool IsReadableRegularFile(const std::string& path)
-{
-    if (path.empty() || path.find('\0') != std::string::npos)
-        return false;
-    std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
-}
 } // namespace
 
 CTextFileReader::~CTextFileReader()
@@ -36,9 +28,8 @@ bool CTextFileReader::Open(const std::string& path)
 {
     Close();
     m_nOpenError = 0;
-    if (!IsReadableRegularFile(path))
-        return false;
-    m_pFile = std::fopen(path.c_str(), "rb");
+    // A FIFO named as a help file must not block the open.
+    m_pFile = CRegularFile::OpenStream(path);
     if (m_pFile == nullptr)
     {
         m_nOpenError = errno;
