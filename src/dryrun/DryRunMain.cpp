@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <pwd.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <tcl.h>
 #include <unistd.h>
 
@@ -35,6 +38,32 @@ extern "C" const char* __asan_default_options()
 }
 #endif
 
+#ifdef __linux__
+// Tcl asks the user database for tcl_platform(user) as each interpreter is
+// made, and the C library's lookup opens a socket to nscd. The safe
+// interpreter never shows that name, so the helper answers the lookups
+// itself (these definitions stand before the C library's): nobody is found,
+// and no socket is opened.
+extern "C" int getpwuid_r(uid_t, passwd*, char*, size_t, passwd** ppResult)
+{
+    *ppResult = nullptr;
+    return 0;
+}
+extern "C" passwd* getpwuid(uid_t)
+{
+    return nullptr;
+}
+extern "C" int getpwnam_r(const char*, passwd*, char*, size_t, passwd** ppResult)
+{
+    *ppResult = nullptr;
+    return 0;
+}
+extern "C" passwd* getpwnam(const char*)
+{
+    return nullptr;
+}
+#endif
+
 namespace
 {
 constexpr int kRanToEnd = 0;
@@ -44,6 +73,7 @@ constexpr int kLimitHit = 4;
 constexpr long long kMaxScriptBytes = 64LL << 20;
 constexpr rlim_t kMemoryBytes = 512ULL << 20;
 constexpr rlim_t kCpuSeconds = 5;
+constexpr long kWallMarginMs = 1500;
 
 char g_outputBuffer[1 << 16];
 
@@ -129,7 +159,31 @@ void OnFaultWhilePanicking(int)
     _exit(kLimitHit);
 }
 
-void SetLimits()
+// A wait that uses no processor (a read that never returns) meets no other
+// limit: the helper's own clock ends it, with what the run had gathered.
+void OnWallLimit(int)
+{
+    std::fflush(stdout);
+    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
+    WriteLimitNow("wall", "the script waited longer than the dry run allows",
+                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
+    _exit(kLimitHit);
+}
+
+// Tcl's parser and its list code call themselves once per level of nesting:
+// a script that nests deeper than the stack ends here, on a stack of its own.
+void OnStackFault(int)
+{
+    std::fflush(stdout);
+    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
+    WriteLimitNow("stack", "the script nested deeper than the dry run can follow",
+                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
+    _exit(kLimitHit);
+}
+
+alignas(16) char g_signalStack[1 << 16];
+
+void SetLimits(long nTimeLimitMs)
 {
 #ifndef CORVALE_ASAN
     const rlimit memory{kMemoryBytes, kMemoryBytes};
@@ -137,8 +191,45 @@ void SetLimits()
 #endif
     const rlimit cpu{kCpuSeconds, kCpuSeconds + 1};
     setrlimit(RLIMIT_CPU, &cpu);
+    // A crash writes no core into the user's folder.
+    const rlimit core{0, 0};
+    setrlimit(RLIMIT_CORE, &core);
     std::signal(SIGXCPU, OnCpuLimit);
+    std::signal(SIGALRM, OnWallLimit);
+    const long nWallMs = nTimeLimitMs + kWallMarginMs;
+    itimerval wall{};
+    wall.it_value.tv_sec = nWallMs / 1000;
+    wall.it_value.tv_usec = (nWallMs % 1000) * 1000;
+    setitimer(ITIMER_REAL, &wall, nullptr);
+#ifndef CORVALE_ASAN
+    // The address sanitizer reports a stack overflow itself.
+    stack_t stack{};
+    stack.ss_sp = g_signalStack;
+    stack.ss_size = sizeof g_signalStack;
+    sigaltstack(&stack, nullptr);
+    struct sigaction fault
+    {
+    };
+    fault.sa_handler = OnStackFault;
+    fault.sa_flags = SA_ONSTACK;
+    sigemptyset(&fault.sa_mask);
+    sigaction(SIGSEGV, &fault, nullptr);
+    sigaction(SIGBUS, &fault, nullptr);
+#endif
     Tcl_SetPanicProc(OnPanic);
+}
+
+// The run's working folder: a fresh one, removed at once, so that a name
+// relative to it reaches nothing, and nothing is left behind if the run is killed.
+bool EnterEmptyFolder()
+{
+    const char* pTemp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(pTemp != nullptr && *pTemp != '\0' ? pTemp : "/tmp") + "/corvale-dryrun-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0)
+        return false;
+    rmdir(pattern.c_str());
+    return true;
 }
 } // namespace
 
@@ -192,7 +283,7 @@ int main(int argc, char** argv)
         Usage();
         return kUnusable;
     }
-    SetLimits();
+    SetLimits(options.nTimeLimitMs);
 
     std::string text;
     {
@@ -239,6 +330,24 @@ int main(int argc, char** argv)
             bBody = bBody || form.EndsInBody();
         commands.push_back({command, bBody});
     }
-    CDryRunSandbox sandbox(std::move(commands), options, writer);
-    return sandbox.Run(name, text) == 0 ? kRanToEnd : kStopped;
+    // The script's place, before the run leaves for a folder of its own.
+    std::error_code error;
+    name =
+        std::filesystem::absolute(std::filesystem::path(name), error).lexically_normal().string();
+    if (error || !EnterEmptyFolder())
+    {
+        std::fprintf(stderr, "corvale-dryrun: no private working folder for the run\n");
+        return kUnusable;
+    }
+    try
+    {
+        CDryRunSandbox sandbox(std::move(commands), options, writer);
+        return sandbox.Run(name, text) == 0 ? kRanToEnd : kStopped;
+    }
+    catch (...)
+    {
+        std::fflush(stdout);
+        WriteLimitNow("memory", "the dry run ran out of memory", CDryRunPlace{});
+        return kLimitHit;
+    }
 }
