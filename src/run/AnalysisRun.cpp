@@ -135,6 +135,14 @@ bool CAnalysisRun::WriteBatch(CMessageSink& messages) const
                              "rename the script or its folder to run it.");
         return false;
     }
+    // A double quote would end the quoted argument early: the rest of the
+    // name would reach the program as arguments of its own.
+    if (m_scriptPath.find('"') != std::string::npos)
+    {
+        messages.ShowMessage("The script's path holds a double quote, which exec.bat cannot "
+                             "carry: rename the script or its folder to run it.");
+        return false;
+    }
     std::error_code error;
     const std::string folder = fs::current_path(error).string();
     if (error || !WriteBatchFile(folder, ComposeBatchFile(m_exe, m_scriptPath, m_bin)))

@@ -29,6 +29,9 @@ std::string ComposeBatchFile(const std::string& exePath, const std::string& scri
     text += "echo off\n" + commandLine + "\n";
     text += "echo   -----------------------------------------";
     text += "----------------------------------\n";
-    text += stopCommand + " " + scriptPath + "\n";
+    // A path with a blank is quoted, as on the analysis line, or stop.exe
+    // would be given its pieces; every other path is written as it stands.
+    const bool bBlank = scriptPath.find_first_of(" \t") != std::string::npos;
+    text += stopCommand + " " + (bBlank ? "\"" + scriptPath + "\"" : scriptPath) + "\n";
     return WithCrLf(text);
 }
