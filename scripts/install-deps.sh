@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation fonts-noto-mono
   tcl tcl8.6-dev
+  strace
   xvfb xauth libxtst-dev
   "$@"
 )

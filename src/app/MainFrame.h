@@ -129,6 +129,8 @@ private:
     void SelectLine(long nLine);
     void SelectCall(size_t nCall);
     void HighlightCaretCalls();
+    const void* m_pHighlightedResult = nullptr;
+    long m_nHighlightedLine = 0;
     bool IsRunGoing() const;
     bool AskStopRun(const char* pQuestion) const;
     // Stops the run and waits for it to end; false when it would not.

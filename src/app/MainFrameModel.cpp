@@ -73,6 +73,7 @@ void CMainFrame::ShowDryRun()
     if (!pResult)
         return;
     m_pModelPane->SetResult(pResult);
+    m_pHighlightedResult = nullptr;
     HighlightCaretCalls();
     m_pDialogBar->VariablesModel()->RefreshToolTips();
 
@@ -161,6 +162,12 @@ void CMainFrame::HighlightCaretCalls()
     long nEnd = 0;
     edit.GetSel(nStart, nEnd);
     const long nLine = edit.LineFromChar(nStart) + 1;
+    // Scintilla reports an update after many a repaint: only a new line or
+    // a new result is worth looking up.
+    if (pResult.get() == m_pHighlightedResult && nLine == m_nHighlightedLine)
+        return;
+    m_pHighlightedResult = pResult.get();
+    m_nHighlightedLine = nLine;
     std::vector<long> nodes;
     std::vector<long> elements;
     const CModelFacts& facts = pResult->Facts();
