@@ -4,6 +4,7 @@
 #include "AppWindowTest.h"
 #include "editor/CompletionPopup.h"
 #include "support/Palette.h"
+#include "support/UserActions.h"
 
 #include <QApplication>
 #include <QToolTip>
@@ -62,8 +63,9 @@ TEST_F(CompletionTest, TheFirstWordOfALineListsTopLevelCommandsWithTheirTips)
     EXPECT_EQ(QApplication::activePopupWidget(), pPopup);
     EXPECT_EQ(pPopup->currentIndex().row(), 0);
     // Each entry's tip is the first line of its help.
-    EXPECT_EQ(pPopup->model()->index(0, 0).data(Qt::ToolTipRole).toString().toStdString(),
-              "node <tag> <x> [<y> [<z>]] [-mass <m1> ... <mndf>]");
+    EXPECT_EQ(
+        ShownText(pPopup->model()->index(0, 0).data(Qt::ToolTipRole).toString()).toStdString(),
+        "node <tag> <x> [<y> [<z>]] [-mass <m1> ... <mndf>]");
     EXPECT_TRUE(QToolTip::isVisible());
 
     // Down, then Enter: the rest of the word goes in as if typed.

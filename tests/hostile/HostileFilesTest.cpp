@@ -4,14 +4,13 @@
 // the script's folder (it may look a path up to refuse it) and writes nothing.
 #include "support/TempDir.h"
 
-#include <gmock/gmock.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,7 +22,7 @@ const std::string kCorpus = CORVALE_SOURCE_DIR "/tests/hostile/";
 
 struct CProcessRun
 {
-    int nExit = -1;   // the exit status, or -1 when a signal ended it
+    int nExit = -1; // the exit status, or -1 when a signal ended it
     int nSignal = 0;
     double seconds = 0;
     std::string output;
@@ -96,9 +95,8 @@ TEST(HostileFilesTest, CorvaleCheckComesBackFromEachWithItsFindings)
     for (const std::string& name : names)
     {
         SCOPED_TRACE(name);
-        const CProcessRun run =
-            RunShell(dir, "timeout 30 '" CORVALE_CHECK "' --help-dir '" + kHelp + "' '" +
-                              dir.PathOf("in/" + name) + "'");
+        const CProcessRun run = RunShell(dir, "timeout 30 '" CORVALE_CHECK "' --help-dir '" +
+                                                  kHelp + "' '" + dir.PathOf("in/" + name) + "'");
         EXPECT_EQ(run.nSignal, 0);
         EXPECT_GE(run.nExit, 0);
         EXPECT_LE(run.nExit, 2) << "2 for errors; 3 would be an unreadable script";
@@ -140,19 +138,21 @@ TEST(HostileFilesTest, TheSandboxEndsEachWithAnAnswerAndTouchesNothing)
         fs::remove(trace);
         const std::string script = dir.PathOf("in/" + name);
         const CProcessRun run = RunShell(
-            dir, "cd '" + dir.PathOf("in") + "' && timeout 30 strace -f -qq -o '" + trace +
-                     "' -e trace=%network,open,openat,openat2,creat,truncate,unlink,unlinkat,rename,renameat,"
-                     "renameat2,link,linkat,symlink,symlinkat,chmod,fchmodat '" CORVALE_DRYRUN "' --help-dir '" + kHelp +
-                     "' --name '" + script + "' - < '" + script + "'");
+            dir,
+            "cd '" + dir.PathOf("in") + "' && timeout 30 strace -f -qq -o '" + trace +
+                "' -e "
+                "trace=%network,open,openat,openat2,creat,truncate,unlink,unlinkat,rename,renameat,"
+                "renameat2,link,linkat,symlink,symlinkat,chmod,fchmodat '" CORVALE_DRYRUN
+                "' --help-dir '" +
+                kHelp + "' --name '" + script + "' - < '" + script + "'");
         EXPECT_EQ(run.nSignal, 0);
         EXPECT_TRUE(run.nExit == 0 || run.nExit == 1 || run.nExit == 4) << run.nExit;
         EXPECT_LT(run.seconds, 10.0);
         EXPECT_THAT(run.output, ::testing::StartsWith("{\"dryrun\":1}\n"));
         const bool bEnded = run.output.find("{\"end\":1") != std::string::npos;
         const bool bLimit = run.output.find("{\"limit\":") != std::string::npos;
-        EXPECT_TRUE(bEnded || bLimit) << run.output.substr(run.output.size() > 2000
-                                                               ? run.output.size() - 2000
-                                                               : 0);
+        EXPECT_TRUE(bEnded || bLimit)
+            << run.output.substr(run.output.size() > 2000 ? run.output.size() - 2000 : 0);
         EXPECT_LT(run.output.size(), 40u << 20) << "the answer is capped";
         const std::string calls = ReadFileBytes(trace);
         ASSERT_FALSE(calls.empty()) << "strace ran";
@@ -161,10 +161,9 @@ TEST(HostileFilesTest, TheSandboxEndsEachWithAnAnswerAndTouchesNothing)
               "/etc/resolv.conf", "nscd", ".enc\"", "O_WRONLY", "O_RDWR", "O_CREAT", "unlink",
               "rename", "link(", "chmod"})
             EXPECT_EQ(calls.find(pForbidden), std::string::npos)
-                << pForbidden << " in " << calls.substr(calls.find(pForbidden) > 300
-                                                            ? calls.find(pForbidden) - 300
-                                                            : 0,
-                                                        600);
+                << pForbidden << " in "
+                << calls.substr(calls.find(pForbidden) > 300 ? calls.find(pForbidden) - 300 : 0,
+                                600);
     }
     // Whatever each run tried, the folders hold what they held.
     EXPECT_FALSE(fs::exists(dir.PathOf("in/core")));
@@ -178,15 +177,16 @@ TEST(HostileFilesTest, EachCaseEndsForItsOwnReason)
     const auto answer = [&](const std::string& name)
     {
         const std::string script = dir.PathOf("in/" + name);
-        return RunShell(dir, "timeout 30 '" CORVALE_DRYRUN "' --help-dir '" + kHelp +
-                                 "' --name '" + script + "' - < '" + script + "'")
+        return RunShell(dir, "timeout 30 '" CORVALE_DRYRUN "' --help-dir '" + kHelp + "' --name '" +
+                                 script + "' - < '" + script + "'")
             .output;
     };
     using ::testing::HasSubstr;
     EXPECT_THAT(answer("chan_pipe.tcl"), HasSubstr("{\"refused\":[\"chan\",\"pipe\"]"));
     EXPECT_THAT(answer("hostname.tcl"), HasSubstr("{\"var\":\"host\",\"value\":\"localhost\"}"));
     const std::string deep = answer("deep_list.tcl");
-    EXPECT_THAT(deep, HasSubstr("{\"call\":[\"node\",\"1\",\"(a value nested too deeply to show)\""));
+    EXPECT_THAT(deep,
+                HasSubstr("{\"call\":[\"node\",\"1\",\"(a value nested too deeply to show)\""));
     EXPECT_THAT(deep, HasSubstr("{\"end\":1"));
     const std::string huge = answer("huge_puts.tcl");
     EXPECT_TRUE(huge.find("{\"end\":1") != std::string::npos ||

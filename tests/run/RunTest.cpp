@@ -184,8 +184,8 @@ TEST(AnalysisRun, WritesExecBatAndStartsTheRunnerOrSaysWhyNot)
     EXPECT_FALSE(CAnalysisRun("not found", "/b/", "/s.tcl", "/r").StartInTerminal(messages, start));
     EXPECT_FALSE(CAnalysisRun("/v", "/b/", "/a\nb.tcl", "/r").StartInTerminal(messages, start));
     // A folder named  x" -flag "y  would hand -flag to the analysis program.
-    EXPECT_FALSE(CAnalysisRun("/v", "/b/", "/x\" -flag \"y/s.tcl", "/r")
-                     .StartInTerminal(messages, start));
+    EXPECT_FALSE(
+        CAnalysisRun("/v", "/b/", "/x\" -flag \"y/s.tcl", "/r").StartInTerminal(messages, start));
     EXPECT_FALSE(fs::exists(dir.PathOf("exec.bat")));
     EXPECT_THAT(messages.m_messages,
                 ElementsAre("Error - corvale.conf",

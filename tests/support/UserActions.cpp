@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -66,4 +67,9 @@ void TypeText(QWidget* pWidget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, pWidget, static_cast<Qt::Key>(nKey), QString(c),
                             Qt::NoModifier);
     }
+}
+
+QString ShownText(const QString& tip)
+{
+    return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
 }

@@ -26,3 +26,6 @@ void TypeText(QWidget* pWidget, const QString& text);
 
 // The pages of a PDF file's text.
 int PagesInPdf(const std::string& pdf);
+
+// The text a tooltip shows a person: its markup taken away, escapes undone.
+QString ShownText(const QString& tip);

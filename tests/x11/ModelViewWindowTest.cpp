@@ -9,6 +9,7 @@
 #include "app/ProblemsPane.h"
 #include "dryrun/DryRunResult.h"
 #include "editor/DryRunMarks.h"
+#include "support/UserActions.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -300,7 +301,7 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     const long nDollar = static_cast<long>(text.find("$bayWidth 0.0"));
     QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nDollar + 3) + QPoint(2, 4));
     ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
-    EXPECT_EQ(QToolTip::text(), "bayWidth = 6.0");
+    EXPECT_EQ(ShownText(QToolTip::text()), "bayWidth = 6.0");
     QToolTip::hideText();
     QTest::mouseMove(Edit().viewport(), QPoint(5, 5));
     QTest::qWait(100);
@@ -311,9 +312,10 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     Settle();
     QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nElement + 17) + QPoint(2, 4));
     ASSERT_TRUE(QTest::qWaitFor(
-        [] { return QToolTip::isVisible() && QToolTip::text().startsWith("node"); }, 3000))
+        [] { return QToolTip::isVisible() && ShownText(QToolTip::text()).startsWith("node"); },
+        3000))
         << QToolTip::text().toStdString() << " / " << DryRun().TipAt(nElement + 17);
-    EXPECT_EQ(QToolTip::text(), "node 5: defined at line 18");
+    EXPECT_EQ(ShownText(QToolTip::text()), "node 5: defined at line 18");
 
     // The Variables list's entries carry their values.
     CEntryListModel* pModel = pFrame->GetDialogBar()->VariablesModel();
@@ -322,7 +324,7 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     {
         if (pModel->data(pModel->index(i), Qt::DisplayRole).toString() == "storyHeight")
         {
-            EXPECT_EQ(pModel->data(pModel->index(i), Qt::ToolTipRole).toString(),
+            EXPECT_EQ(ShownText(pModel->data(pModel->index(i), Qt::ToolTipRole).toString()),
                       "storyHeight = 3.5");
             bFound = true;
         }

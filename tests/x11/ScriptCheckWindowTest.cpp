@@ -4,6 +4,7 @@
 #include "app/ProblemsPane.h"
 #include "editor/ProblemMarks.h"
 #include "platform/CommandIds.h"
+#include "support/UserActions.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -60,7 +61,7 @@ TEST_F(ScriptCheckWindowTest, AMistypedTypeIsSquiggledTippedListedAndReachedWith
     const QPoint over = edit.PosFromChar(nBem + 1) + QPoint(2, 4);
     QTest::mouseMove(edit.viewport(), over);
     ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
-    EXPECT_EQ(QToolTip::text(), "unknown element type \"Bem\"; did you mean Beam?");
+    EXPECT_EQ(ShownText(QToolTip::text()), "unknown element type \"Bem\"; did you mean Beam?");
 
     // F8 from the top selects it; so does a click in the pane.
     edit.SetSel(0, 0);
