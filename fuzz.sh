@@ -12,7 +12,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCORVALE_FUZZ=ON -DCORVALE_BUILD_TESTS=OFF -DCORVALE_BUILD_BENCH=OFF -DCORVALE_WERROR=OFF > /dev/null
 targets=(fuzz_configuration fuzz_help_library fuzz_colour_line fuzz_command_line fuzz_text_reader
-  fuzz_script_check fuzz_trace fuzz_dryrun_protocol)
+  fuzz_script_check fuzz_tcl_nesting fuzz_trace fuzz_dryrun_protocol)
 cmake --build build-fuzz --target "${targets[@]}"
 
 failed=0
@@ -24,10 +24,18 @@ for target in "${targets[@]}"; do
   # The text reader's buffer is sized to the file: larger inputs cross it.
   maxlen=8192
   [ "$target" = fuzz_text_reader ] && maxlen=140000
+  # Scripts are checked whole, up to tens of kilobytes, and the check is run
+  # again and again on one checker, as in the editor: it gets longer inputs
+  # and three times the time.
+  run_seconds="$seconds"
+  if [ "$target" = fuzz_script_check ]; then
+    maxlen=65536
+    run_seconds=$((seconds * 3))
+  fi
   log="build-fuzz/$target.log"
   status=0
   ASAN_OPTIONS="detect_leaks=1" "build-fuzz/fuzz/$target" "$corpus" \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$maxlen" \
+    -max_total_time="$run_seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$maxlen" \
     -print_final_stats=1 -artifact_prefix="$artifacts/" > "$log" 2>&1 || status=$?
   execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
   rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log")

@@ -4,6 +4,7 @@
 // and a hover anywhere in the text neither crashes nor hangs.
 #include "FuzzSupport.h"
 #include "check/CommandKnowledge.h"
+#include "dryrun/DryRunProtocol.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 
@@ -30,11 +31,32 @@ void RequirePlace(const CDryRunPlace& place, const CDryRunReport& report)
             "a place names a file of the answer, or none");
     Require(place.nLine >= 0, "a line is never negative");
 }
+
+// An input that opens with 0xFE becomes an answer of huge calls and values:
+// the second byte says how many thousand words, the rest is a word and a value.
+std::string Expanded(const uint8_t* pData, size_t nSize)
+{
+    const std::string_view bytes = BytesOf(pData, nSize);
+    if (nSize < 2 || pData[0] != 0xFE)
+        return std::string(bytes);
+    const std::string word = DryRunProtocol::Quote(bytes.substr(2, 8));
+    std::string answer = "{\"dryrun\":1}\n{\"file\":0,\"path\":\"s.tcl\"}\n{\"call\":[\"node\"";
+    for (size_t i = 0; i < static_cast<size_t>(pData[1]) * 1000; ++i)
+        answer += "," + word;
+    answer += "],\"f\":0,\"l\":1}\n{\"var\":\"v\",\"value\":\"";
+    answer += std::string(static_cast<size_t>(pData[1]) * 10000, 'v');
+    answer +=
+        "\"}\n{\"error\":" + DryRunProtocol::Quote(bytes.substr(std::min(nSize, size_t{10}))) +
+        ",\"f\":0,\"l\":1}\n{\"end\":1,\"ms\":1}\n";
+    return answer;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    const std::string_view bytes = BytesOf(pData, nSize);
+    const std::string expanded = Expanded(pData, nSize);
+    const std::string_view bytes = expanded;
+    nSize = bytes.size();
     CDryRunResult result;
     result.Read(bytes, std::string(bytes), Knowledge());
     const CDryRunReport& report = result.Report();
@@ -43,9 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     for (const CDryRunCall& call : report.calls)
     {
         Require(!call.words.empty(), "a call has its command's name");
+        Require(call.words.size() <= DryRunProtocol::kMaxWordsPerCall, "a call's words are capped");
         RequirePlace(call.place, report);
     }
     RequirePlace(report.errorPlace, report);
+    Require(report.errorMessage.size() <= DryRunProtocol::kMaxMessageBytes + 3,
+            "a message is capped");
     RequirePlace(report.limitPlace, report);
     const CModelFacts& facts = result.Facts();
     for (const CModelFacts::CNode& node : facts.Nodes())

@@ -6,6 +6,9 @@
 #include "check/ScriptChecker.h"
 #include "helplib/CommandLibrary.h"
 
+#include <algorithm>
+#include <memory>
+
 namespace
 {
 CScriptChecker& Checker()
@@ -23,9 +26,30 @@ CScriptChecker& Checker()
 }
 } // namespace
 
+// An input that opens with 0xFF is a seed repeated: its second byte says how
+// many hundred times, so that nesting tens of thousands deep is in reach.
+std::string Expanded(const uint8_t* pData, size_t nSize)
+{
+    const std::string_view bytes = BytesOf(pData, nSize);
+    if (nSize < 3 || pData[0] != 0xFF)
+        return std::string(bytes);
+    std::string text;
+    const size_t nTimes = static_cast<size_t>(pData[1]) * 100;
+    const std::string_view seed = bytes.substr(2, 16);
+    for (size_t i = 0; i < nTimes && text.size() < (1u << 20); ++i)
+        text += seed;
+    text += bytes.substr(std::min(bytes.size(), size_t{18}));
+    return text;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
-    const std::string_view text = BytesOf(pData, nSize);
+    // The text in a buffer of its own size: a read past its end is a finding.
+    const std::string expanded = Expanded(pData, nSize);
+    const std::unique_ptr<char[]> pExact(new char[std::max<size_t>(expanded.size(), 1)]);
+    std::copy(expanded.begin(), expanded.end(), pExact.get());
+    const std::string_view text(pExact.get(), expanded.size());
+    nSize = text.size();
     const std::vector<CFinding> findings = Checker().Check(
         text, "/nonexistent", [](const std::string&, std::string&) { return false; });
     long nLast = 0;

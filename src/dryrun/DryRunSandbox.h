@@ -25,7 +25,7 @@ public:
         long nMaxCalls = 1000000;
         int nMaxSources = 100;
         long long nMaxSourceBytes = 64LL << 20;
-        long long nMaxAnswerBytes = 128LL << 20;
+        long long nMaxAnswerBytes = 32LL << 20;
     };
 
     struct CLibraryCommand
