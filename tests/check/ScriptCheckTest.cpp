@@ -317,3 +317,29 @@ TEST(CorvaleCheck, PrintsFindingsAsCompilersDoAndSaysByItsStatusHowBad)
     EXPECT_EQ(configured.nStatus, 2);
     EXPECT_THAT(configured.text, ::testing::HasSubstr(":1:9: error: unknown element type \"Bem\""));
 }
+
+// One checker over many texts, each in a buffer of exactly its size, as the
+// editor's checker runs again and again: no read past a text's end (the
+// sanitizer build catches one), whatever bytes it ends with.
+TEST_F(ScriptCheckTest, TextsEndingAnywhereAreNeverReadPastTheirEnd)
+{
+    const std::string found = ReadFileBytes(CORVALE_SOURCE_DIR
+                                            "/tests/hostile/check_crash_heap_overflow.bin");
+    ASSERT_FALSE(found.empty());
+    std::vector<std::string> texts;
+    for (size_t n = 1; n <= found.size(); n += 7)
+        texts.push_back(found.substr(0, n));
+    for (const char* pEnd : {"\\\xf0", "\\\xf4\x8f", "$a(\xf0", "# {\n\\\xe2", "set x \"\xf0\x9f",
+                             "proc p {} {\n\\", "[\\\xf0"})
+        texts.push_back(std::string("set a 1\n") + pEnd);
+    for (const std::string& text : texts)
+    {
+        const std::unique_ptr<char[]> pExact(new char[text.size()]);
+        std::copy(text.begin(), text.end(), pExact.get());
+        const std::vector<CFinding> findings = s_pChecker->Check(
+            std::string_view(pExact.get(), text.size()), "/nonexistent",
+            [](const std::string&, std::string&) { return false; });
+        for (const CFinding& finding : findings)
+            EXPECT_LE(finding.nEnd, static_cast<long>(text.size()));
+    }
+}

@@ -137,9 +137,14 @@ TEST(HostileFilesTest, TheSandboxEndsEachWithAnAnswerAndTouchesNothing)
         SCOPED_TRACE(name);
         fs::remove(trace);
         const std::string script = dir.PathOf("in/" + name);
+        // Leak checking needs ptrace, which strace holds; and a crash would
+        // be free to dump a core.
         const CProcessRun run = RunShell(
             dir,
-            "cd '" + dir.PathOf("in") + "' && timeout 30 strace -f -qq -o '" + trace +
+            "cd '" + dir.PathOf("in") +
+                "' && ulimit -c unlimited && ASAN_OPTIONS=detect_leaks=0 timeout 30 strace -f -qq "
+                "-o '" +
+                trace +
                 "' -e "
                 "trace=%network,open,openat,openat2,creat,truncate,unlink,unlinkat,rename,renameat,"
                 "renameat2,link,linkat,symlink,symlinkat,chmod,fchmodat '" CORVALE_DRYRUN
@@ -207,4 +212,23 @@ TEST(HostileFilesTest, EachCaseEndsForItsOwnReason)
                               "::tcl::chan::pipe", "::tcl::file::delete", "package"})
         EXPECT_THAT(spaces, HasSubstr("{\"refused\":[\"" + std::string(pName) + "\""));
     EXPECT_THAT(answer("deep_brackets.tcl"), HasSubstr("{\"limit\":\"stack\""));
+}
+
+// A wait that uses no processor meets the helper's own clock: here its
+// standard input never ends, and the run still answers, with what it had.
+TEST(HostileFilesTest, TheHelpersOwnClockEndsAWaitThatUsesNoProcessor)
+{
+    CTempDir dir;
+    const std::string input = dir.PathOf("input");
+    mkfifo(input.c_str(), 0600);
+    // The writer holds the FIFO open for 8 s and is not waited for.
+    const CProcessRun run =
+        RunShell(dir, "(echo 'node 1 0 0'; sleep 8) > '" + input +
+                          "' 2>/dev/null & timeout 30 '" CORVALE_DRYRUN "' --help-dir '" + kHelp +
+                          "' --time-limit 200 - < '" + input + "'");
+    EXPECT_EQ(run.nExit, 4);
+    EXPECT_LT(run.seconds, 10.0);
+    EXPECT_THAT(run.output, ::testing::HasSubstr(
+                                "{\"limit\":\"wall\",\"message\":\"the script waited longer than "
+                                "the dry run allows\""));
 }
