@@ -154,6 +154,30 @@ protected:
 
 // ---- scripts ----------------------------------------------------------------
 
+// A script that nests past any stack and sources a FIFO and /dev/zero: the
+// window comes up, the check and the dry run come back, memory stays
+// bounded, and closing the window ends the program within 2 s.
+TEST_F(BadInputTest, HostileScriptLeavesTheProgramWhole)
+{
+    mkfifo(m_dir.PathOf("fifo.tcl").c_str(), 0600);
+    const std::string script = m_dir.Write(
+        "hostile.tcl", "source fifo.tcl\nsource /dev/zero\nset x " + std::string(50000, '[') +
+                           "\nset v {<img src=\"/dev/zero\">}\n");
+    COutcome outcome = Start({script});
+    ASSERT_TRUE(outcome.bWindow) << "no window within " << kLimitSeconds << " s";
+    // The check (0.3 s after opening) and the dry run (1 s) have their turn.
+    usleep(3000000);
+    const double seconds = m_pRun->CloseAndWait(outcome, 10);
+    EXPECT_GE(seconds, 0) << "still running 10 s after its window was closed";
+    EXPECT_LT(seconds, 2.0);
+    EXPECT_EQ(outcome.nSignal, 0);
+    m_pRun->Finish(outcome);
+    if (!kSanitized)
+    {
+        EXPECT_LT(outcome.nPeakKb, 200 * 1024) << "peak memory";
+    }
+}
+
 TEST_F(BadInputTest, BinaryFileOpensAndSavesUnchanged)
 {
     const std::string bytes = BinaryBytes(256 * 1024);

@@ -261,6 +261,32 @@ std::vector<unsigned> CProgramRun::GrabMainWindow(int& nWidth, int& nHeight)
     return pixels;
 }
 
+double CProgramRun::CloseAndWait(COutcome& outcome, double nLimitSeconds)
+{
+    if (m_pDisplay == nullptr || m_mainWindow == 0 || m_bReaped)
+        return -1;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = m_mainWindow;
+    event.xclient.message_type = XInternAtom(m_pDisplay, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_pDisplay, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_pDisplay, m_mainWindow, False, NoEventMask, &event);
+    XFlush(m_pDisplay);
+    const double start = Now();
+    while (Now() - start < nLimitSeconds)
+    {
+        if (Reap(outcome, false))
+        {
+            outcome.bExited = outcome.nSignal == 0;
+            return Now() - start;
+        }
+        usleep(10000);
+    }
+    return -1;
+}
+
 void CProgramRun::Finish(COutcome& outcome)
 {
     if (m_pid <= 0 || m_bReaped)

@@ -47,6 +47,11 @@ public:
     // empty when there is no main window.
     std::vector<unsigned> GrabMainWindow(int& nWidth, int& nHeight);
 
+    // Closes the main window as a window manager does (WM_DELETE_WINDOW) and
+    // waits for the program to end; the seconds that took, or a negative
+    // number when it did not end within the limit.
+    double CloseAndWait(COutcome& outcome, double nLimitSeconds);
+
     // Ends the program (if it still runs) and fills in its peak memory.
     void Finish(COutcome& outcome);
 
