@@ -9,13 +9,14 @@
 #include <vector>
 
 // Runs a script in Tcl's safe interpreter, so that it can compute but not
-// act: it has no exec, open, file, socket, cd, load or exit, and here no
-// interp, after, vwait or update either (calls of those are recorded as
-// refused and return empty). Each library command is a recorder of its
-// words, file and line; a command nobody defines is recorded and returns
-// empty; source reads files in the script's folder only, never writes;
-// puts is collected. Time and the number of calls are limited; the answer
-// is written as the run goes.
+// act: only an allow-list of Tcl's computing commands stays, every other
+// command in every namespace is hidden or deleted before the script runs
+// (a call of one is recorded as refused and returns empty). Each library
+// command is a recorder of its words, file and line; a command nobody
+// defines is recorded and returns empty; source reads regular files in the
+// script's folder only, and runs the bytes it checked from memory; puts is
+// collected. Time, calls, words and the answer are limited; the answer is
+// written as the run goes.
 class CDryRunSandbox
 {
 public:
