@@ -2,22 +2,23 @@
 // stop of the runner (SIGTERM) ends the program it runs and every line after.
 #include "BatchRunner.h"
 #include "ChildProcess.h"
+#include "text/RegularFile.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 int main(int argc, char** argv)
 {
     const std::string path = argc > 1 ? argv[1] : "exec.bat";
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // exec.bat is seven short lines: anything but a small regular file is refused.
+    constexpr size_t kMaxBatchBytes = 1u << 20;
+    std::string bytes;
+    const CRegularFile::EResult read = CRegularFile::Read(path, kMaxBatchBytes, bytes);
+    if (read != CRegularFile::EResult::Read)
     {
-        std::fprintf(stderr, "corvale-batch: cannot read %s\n", path.c_str());
+        std::fprintf(stderr, "corvale-batch: cannot read %s: it %s\n", path.c_str(),
+                     CRegularFile::Why(read, kMaxBatchBytes).c_str());
         return 1;
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
     ChildProcess::ForwardStopSignals();
 
     CBatchRunner runner(
@@ -44,6 +45,6 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         },
         [] { return ChildProcess::WasStopped(); });
-    const int nStatus = runner.Run(bytes.str());
+    const int nStatus = runner.Run(bytes);
     return ChildProcess::WasStopped() ? 143 : nStatus;
 }
