@@ -20,9 +20,21 @@ COccurrenceMarker::COccurrenceMarker(CTextControl& control)
     m_pTimer->setSingleShot(true);
     m_pTimer->setInterval(0);
     connect(m_pTimer, &QTimer::timeout, this, &COccurrenceMarker::Update);
-    connect(&m_control, &CTextControl::SelectionChanged, this, &COccurrenceMarker::UpdateSoon);
+    connect(&m_control, &CTextControl::SelectionChanged, this, &COccurrenceMarker::SelectionMoved);
     connect(&m_control, &CTextControl::Scrolled, this, &COccurrenceMarker::UpdateSoon);
     connect(&m_control, &CTextControl::TextEdited, this, &COccurrenceMarker::UpdateSoon);
+}
+
+void COccurrenceMarker::SelectionMoved()
+{
+    long nStart = 0;
+    long nEnd = 0;
+    m_control.GetSel(nStart, nEnd);
+    if (nStart == m_nLastSelStart && nEnd == m_nLastSelEnd)
+        return;
+    m_nLastSelStart = nStart;
+    m_nLastSelEnd = nEnd;
+    UpdateSoon();
 }
 
 void COccurrenceMarker::UpdateSoon()

@@ -31,6 +31,12 @@ public:
 
 private:
     void UpdateSoon();
+    // Scintilla reports each change of the marks themselves as an update
+    // too: only a caret or selection that moved is worth marking again, or
+    // the marks would be redrawn for ever.
+    void SelectionMoved();
+    long m_nLastSelStart = -1;
+    long m_nLastSelEnd = -1;
 
     CTextControl& m_control;
     QTimer* m_pTimer;

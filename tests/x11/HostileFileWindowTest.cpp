@@ -12,10 +12,20 @@
 #include <QTreeWidget>
 #include <fstream>
 #include <gmock/gmock.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace
 {
+// Processor time of the window's thread, in milliseconds.
+double ThreadMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
 long ResidentKilobytes()
 {
     std::ifstream status("/proc/self/status");
@@ -83,6 +93,11 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
             EXPECT_TRUE(QTest::qWaitFor([&] { return HasRowStartingWith(cases[i].second); }, 3000));
         }
         ASSERT_TRUE(Edit().DryRun().WaitForResult(15000));
+        // Left alone, the window does nothing: no repaint goes round and round.
+        Settle();
+        const double nBusyBefore = ThreadMs();
+        QTest::qWait(1000);
+        EXPECT_LT(ThreadMs() - nBusyBefore, 200.0) << "ms of the window's thread in an idle second";
         // Still the editor: a key types, and the caret answers at once.
         Edit().SetSel(0, 0);
         Type("#");
