@@ -17,6 +17,14 @@
 
 namespace
 {
+// The address sanitizer holds freed memory back and doubles what is used:
+// memory is measured in the plain build only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // Processor time of the window's thread, in milliseconds.
 double ThreadMs()
 {
@@ -104,7 +112,10 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
         EXPECT_EQ(Edit().GetWindowText().substr(0, 1), "#");
         Press(Qt::Key_Z, Qt::ControlModifier);
         Settle();
-        EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
+        if (!kSanitized)
+        {
+            EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
+        }
     }
 }
 
