@@ -336,6 +336,6 @@ TEST(BatchRunner, OnWindowsTheRunnerRunsTheTwoProgramsWithWindowsQuoting)
     }
     EXPECT_EQ(ChildProcess::Run({WindowsPath(CORVALE_BATCH_PATH), batch}), 0);
     EXPECT_EQ(ReadFileBytes(record),
-              "vorsa.exe|c:\\my models\\frame 1.tcl\nstop.exe|c:\\my|models\\frame|1.tcl\n");
+              "vorsa.exe|c:\\my models\\frame 1.tcl\nstop.exe|c:\\my models\\frame 1.tcl\n");
 }
 #endif
