@@ -4,6 +4,7 @@
 #include "check/TclNesting.h"
 
 #include "check/TclLibrary.h"
+#include "support/TclParserDepth.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -12,57 +13,11 @@
 
 namespace
 {
-int ScriptDepth(const char* p, const char* pEnd, bool bNested);
-
-// How deep Tcl's parser went for the tokens [pToken, pToken + nCount).
-int TokenDepth(const Tcl_Token* pToken, int nCount, bool bNested)
-{
-    int nDeepest = 0;
-    for (int i = 0; i < nCount; ++i)
-    {
-        const Tcl_Token& token = pToken[i];
-        if (token.type == TCL_TOKEN_COMMAND && token.size >= 1)
-            nDeepest = std::max(
-                nDeepest, 1 + ScriptDepth(token.start + 1, token.start + token.size - 1, true));
-        else if (token.type == TCL_TOKEN_VARIABLE && token.numComponents > 1)
-        {
-            // The name, then the index's tokens: the index is one level down.
-            nDeepest = std::max(nDeepest,
-                                1 + TokenDepth(pToken + i + 2, token.numComponents - 1, bNested));
-            i += token.numComponents;
-        }
-    }
-    return nDeepest;
-}
-
-// Tcl's own nesting of the first command (Tcl parses small inputs safely).
-int ScriptDepth(const char* p, const char* pEnd, bool bNested)
-{
-    int nDeepest = 0;
-    while (p < pEnd)
-    {
-        Tcl_Parse parse;
-        if (Tcl_ParseCommand(nullptr, p, static_cast<int>(pEnd - p), bNested ? 1 : 0, &parse) !=
-            TCL_OK)
-        {
-            Tcl_FreeParse(&parse);
-            break;
-        }
-        nDeepest = std::max(nDeepest, TokenDepth(parse.tokenPtr, parse.numTokens, bNested));
-        const char* pNext = parse.commandStart + parse.commandSize;
-        Tcl_FreeParse(&parse);
-        if (!bNested || pNext <= p)
-            break;
-        p = pNext;
-    }
-    return nDeepest;
-}
-
 int TclDepth(const std::string& text)
 {
     StartTclLibrary();
     const std::string padded = CTclNesting::Padded(text);
-    return ScriptDepth(padded.data(), padded.data() + padded.size(), false);
+    return TclParserDepth::Script(padded.data(), padded.data() + padded.size(), false);
 }
 
 int OurDepth(const std::string& text, int nLimit = 100000)

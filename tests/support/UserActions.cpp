@@ -7,7 +7,9 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 
 void WhenDialogShows(std::function<void(QWidget&)> user)
 {
@@ -72,4 +74,16 @@ void TypeText(QWidget* pWidget, const QString& text)
 QString ShownText(const QString& tip)
 {
     return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+}
+
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
 }

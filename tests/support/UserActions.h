@@ -29,3 +29,6 @@ int PagesInPdf(const std::string& pdf);
 
 // The text a tooltip shows a person: its markup taken away, escapes undone.
 QString ShownText(const QString& tip);
+
+// This process's resident memory, from /proc, in kilobytes.
+long ResidentKilobytes();

@@ -93,17 +93,6 @@ int CountColour(const QImage& image, const QColor& colour, const QRect& area)
     return nCount;
 }
 
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-    {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
 } // namespace
 
 class ModelViewWindowTest : public ProgramWindowTest
