@@ -323,8 +323,8 @@ TEST(CorvaleCheck, PrintsFindingsAsCompilersDoAndSaysByItsStatusHowBad)
 // sanitizer build catches one), whatever bytes it ends with.
 TEST_F(ScriptCheckTest, TextsEndingAnywhereAreNeverReadPastTheirEnd)
 {
-    const std::string found = ReadFileBytes(CORVALE_SOURCE_DIR
-                                            "/tests/hostile/check_crash_heap_overflow.bin");
+    const std::string found =
+        ReadFileBytes(CORVALE_SOURCE_DIR "/tests/hostile/check_crash_heap_overflow.bin");
     ASSERT_FALSE(found.empty());
     std::vector<std::string> texts;
     for (size_t n = 1; n <= found.size(); n += 7)
@@ -336,9 +336,9 @@ TEST_F(ScriptCheckTest, TextsEndingAnywhereAreNeverReadPastTheirEnd)
     {
         const std::unique_ptr<char[]> pExact(new char[text.size()]);
         std::copy(text.begin(), text.end(), pExact.get());
-        const std::vector<CFinding> findings = s_pChecker->Check(
-            std::string_view(pExact.get(), text.size()), "/nonexistent",
-            [](const std::string&, std::string&) { return false; });
+        const std::vector<CFinding> findings =
+            s_pChecker->Check(std::string_view(pExact.get(), text.size()), "/nonexistent",
+                              [](const std::string&, std::string&) { return false; });
         for (const CFinding& finding : findings)
             EXPECT_LE(finding.nEnd, static_cast<long>(text.size()));
     }
