@@ -10,13 +10,15 @@
 #include <QElapsedTimer>
 #include <QToolTip>
 #include <QTreeWidget>
-#include <fstream>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace
 {
+const std::string kCorpus = CORVALE_SOURCE_DIR "/tests/hostile/";
+
 // The address sanitizer holds freed memory back and doubles what is used:
 // memory is measured in the plain build only.
 #if defined(__SANITIZE_ADDRESS__)
@@ -66,7 +68,7 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
     std::string unknown;
     for (int i = 0; i < 50000; ++i)
         unknown += "u\n";
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {"set x " + std::string(50000, '[') + "list" + std::string(50000, ']') + "\n",
          "nested more than 1000 levels deep"},
         {"source deep_part.tcl\np\n", ""},
@@ -76,6 +78,13 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
         {"set w [lrepeat 1000000 1]\nfor {set i 0} {$i < 6} {incr i} {node {*}$w}\n", ""},
         {unknown, "unknown command \"u\""},
     };
+    // And the whole corpus kept in the repository, each beside the file it sources.
+    m_dir.Write("part.tcl", ReadFileBytes(kCorpus + "part.tcl"));
+    for (const auto& entry : std::filesystem::directory_iterator(kCorpus))
+    {
+        if (entry.path().extension() == ".tcl" && entry.path().filename() != "part.tcl")
+            cases.emplace_back(ReadFileBytes(entry.path().string()), "");
+    }
     for (size_t i = 0; i < cases.size(); ++i)
     {
         SCOPED_TRACE(cases[i].first.substr(0, 60));
@@ -90,11 +99,19 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
             EXPECT_TRUE(QTest::qWaitFor([&] { return HasRowStartingWith(cases[i].second); }, 3000));
         }
         ASSERT_TRUE(Edit().DryRun().WaitForResult(15000));
-        // Left alone, the window does nothing: no repaint goes round and round.
-        Settle();
-        const double nBusyBefore = ThreadMs();
-        QTest::qWait(1000);
-        EXPECT_LT(ThreadMs() - nBusyBefore, 200.0) << "ms of the window's thread in an idle second";
+        // Left alone, the window comes to rest: what a result leaves to do (a
+        // pane of 50,000 rows is filled in slices) ends, and no repaint goes
+        // round for ever. On a busy machine that may take a few seconds.
+        double nBusiest = 0;
+        bool bRested = false;
+        for (int nSecond = 0; nSecond < 8 && !bRested; ++nSecond)
+        {
+            const double nBusyBefore = ThreadMs();
+            QTest::qWait(1000);
+            nBusiest = ThreadMs() - nBusyBefore;
+            bRested = nBusiest < 200.0;
+        }
+        EXPECT_TRUE(bRested) << nBusiest << " ms of the window's thread in the last idle second";
         // Still the editor: a key types, and the caret answers at once.
         Edit().SetSel(0, 0);
         Type("#");
@@ -110,7 +127,7 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
 
 TEST_F(HostileFileWindowTest, TextThatLooksLikeHtmlIsShownAsTextOnAHover)
 {
-    const std::string script = ReadFileBytes(CORVALE_SOURCE_DIR "/tests/hostile/html_text.tcl");
+    const std::string script = ReadFileBytes(kCorpus + "html_text.tcl");
     ASSERT_NE(Start(script), nullptr);
     ASSERT_TRUE(Edit().Problems().WaitForResult(10000));
     ASSERT_TRUE(Edit().DryRun().WaitForResult(10000));
