@@ -4,6 +4,7 @@
 #include "ScriptChecker.h"
 #include "config/Configuration.h"
 #include "helplib/CommandLibrary.h"
+#include "text/RegularFile.h"
 #include "text/Utf8Detector.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ constexpr int kClean = 0;
 constexpr int kWarnings = 1;
 constexpr int kErrors = 2;
 constexpr int kUnusable = 3;
+constexpr size_t kMaxScriptBytes = 64u << 20;
 
 class CStandardError : public CMessageSink
 {
@@ -136,10 +138,14 @@ int main(int argc, char** argv)
     std::string json = "[";
     for (const std::string& script : scripts)
     {
+        // A script named here may be as large as a dry run takes; a FIFO or
+        // a device is refused, never waited on.
         std::string text;
-        if (!CScriptChecker::ReadFile(script, text))
+        const CRegularFile::EResult read = CRegularFile::Read(script, kMaxScriptBytes, text);
+        if (read != CRegularFile::EResult::Read)
         {
-            std::fprintf(stderr, "corvale-check: cannot read %s\n", script.c_str());
+            std::fprintf(stderr, "corvale-check: cannot read %s: it %s\n", script.c_str(),
+                         CRegularFile::Why(read, kMaxScriptBytes).c_str());
             nStatus = kUnusable;
             continue;
         }

@@ -574,8 +574,11 @@ int CDryRunSandbox::Unknown(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj
     auto* pThis = static_cast<CDryRunSandbox*>(pData);
     if (nArgs < 2)
         return TCL_OK;
-    const std::string name(View(ppArgs[1]));
-    const bool bRefused = pThis->m_hidden.count(name) != 0U;
+    const std::string name(SafeView(ppArgs[1]).substr(0, kMaxWordBytes));
+    // tcl::encoding::system is ::tcl::encoding::system, which was deleted.
+    const bool bRefused = pThis->m_hidden.count(name) != 0U ||
+                          (name.find("::") != std::string::npos && name.rfind("::", 0) != 0 &&
+                           pThis->m_hidden.count("::" + name) != 0U);
     if (!pThis->Write(bRefused ? CDryRunCall::EKind::Refused : CDryRunCall::EKind::Unknown,
                       nArgs - 1, ppArgs + 1))
         return TCL_ERROR;

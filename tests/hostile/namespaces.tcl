@@ -5,3 +5,4 @@ node 1 0 0
 ::tcl::chan::pipe
 ::tcl::file::delete x
 package require http
+tcl::encoding::system ebcdic
