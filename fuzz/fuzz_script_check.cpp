@@ -36,7 +36,7 @@ std::string Expanded(const uint8_t* pData, size_t nSize)
     std::string text;
     const size_t nTimes = static_cast<size_t>(pData[1]) * 100;
     const std::string_view seed = bytes.substr(2, 16);
-    for (size_t i = 0; i < nTimes && text.size() < (1u << 20); ++i)
+    for (size_t i = 0; i < nTimes && text.size() < (1u << 18); ++i)
         text += seed;
     text += bytes.substr(std::min(bytes.size(), size_t{18}));
     return text;

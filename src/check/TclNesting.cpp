@@ -63,6 +63,15 @@ const char* SkipComments(const char* p, const char* pEnd)
     }
 }
 
+// Whether a braced or quoted word may end here: Tcl reports extra
+// characters after its close-brace or close-quote otherwise, and stops.
+// Stopping there too keeps each command's measure as short as Tcl's parse.
+bool EndsWord(const char* p, const char* pEnd, bool bNested)
+{
+    return p >= pEnd || IsBlank(*p) || *p == '\n' || *p == ';' || (*p == ']' && bNested) ||
+           (p + 1 < pEnd && p[0] == '\\' && p[1] == '\n');
+}
+
 // Past a braced word's close-brace; nullptr when it has none.
 const char* SkipBraces(const char* p, const char* pEnd)
 {
@@ -169,14 +178,18 @@ int CTclNesting::Depth(const char* p, const char* pEnd, bool bNested, int nLimit
             }
             else if (c == '{')
             {
-                // Where Tcl would find extra characters after the brace it
-                // stops; here they start another word, which can only count more.
+                const char* pOpen = p;
                 p = SkipBraces(p, pEnd);
                 if (p == nullptr)
                 {
                     p = pEnd;
                     return done(nDeepest);
                 }
+                // {*} goes on with the word it expands; after any other braced
+                // word, extra characters are where Tcl stops.
+                const bool bExpand = p - pOpen == 3 && pOpen[1] == '*';
+                if (!bExpand && !EndsWord(p, pEnd, frame.bNested))
+                    return done(nDeepest);
             }
             else if (c == '"')
             {
@@ -207,6 +220,9 @@ int CTclNesting::Depth(const char* p, const char* pEnd, bool bNested, int nLimit
         {
             ++p;
             stack.pop_back();
+            // Extra characters after the close-quote: Tcl stops there.
+            if (!EndsWord(p, pEnd, stack.back().bNested))
+                return done(nDeepest);
             continue;
         }
         if (frame.eKind == CFrame::Index && c == ')')

@@ -9,10 +9,13 @@
 // nesting is measured here, by the same rules, without recursion: a command
 // deeper than kMaxDepth never reaches Tcl's parser.
 //
-// The measure never falls short of Tcl's own: where Tcl would stop on an
-// error it goes on, and where the end of a variable's name depends on how
-// Tcl reads characters past ASCII, Tcl itself is asked (on the name alone,
-// which holds no "(" and so no nesting).
+// The measure never falls short of Tcl's own: it follows Tcl's rules and
+// stops where Tcl's parse of the command stops (extra characters after a
+// close-brace or close-quote), so it is no longer than that parse; where a
+// close-quote, bracket or ")" is missing it reads on to the end; and where
+// the end of a variable's name depends on how Tcl reads characters past
+// ASCII, Tcl itself is asked (on the name alone, which holds no "(" and so
+// no nesting).
 class CTclNesting
 {
 public:

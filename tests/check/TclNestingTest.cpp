@@ -53,6 +53,18 @@ TEST(TclNestingTest, MeasuresBracketsIndicesAndQuotesAsTclNestsThem)
 
 TEST(TclNestingTest, StopsCountingAtTheLimitAndSaysWhere)
 {
+    // Extra characters after a close-brace end Tcl's parse of the command,
+    // and the measure's: text whose line breaks all lie in braces is not
+    // read to its end for each command (a fuzz find of a time-out).
+    std::string braces;
+    for (int i = 0; i < 10000; ++i)
+        braces += "x i {12\n  }3 ";
+    const std::string bracesPadded = CTclNesting::Padded(braces);
+    const char* pStop = nullptr;
+    CTclNesting::Depth(bracesPadded.data(), bracesPadded.data() + bracesPadded.size(), false, 1000,
+                       &pStop);
+    EXPECT_EQ(pStop - bracesPadded.data(), 11) << "at the 3 after the close-brace";
+
     const std::string deep = "set x " + std::string(50000, '[') + "list" + std::string(50000, ']');
     const std::string padded = CTclNesting::Padded(deep);
     const char* pAt = nullptr;
