@@ -32,8 +32,15 @@ bool SetsVariable(std::string_view command)
 std::vector<std::pair<size_t, size_t>> WordRanges(std::string_view text)
 {
     std::vector<std::pair<size_t, size_t>> ranges;
+    if (text.empty())
+        return ranges;
     const std::string command = CTclNesting::Padded(text);
-    if (text.empty() || CTclNesting::TooDeep(command.data(), command.data() + command.size()))
+    // Each level of nesting opens with a "[" or a "(": a command with few of
+    // them cannot be deep, and a hover need not measure it.
+    const auto nOpeners =
+        std::count(text.begin(), text.end(), '[') + std::count(text.begin(), text.end(), '(');
+    if (nOpeners > CTclNesting::kMaxDepth &&
+        CTclNesting::TooDeep(command.data(), command.data() + command.size()))
         return ranges;
     Tcl_Parse parse;
     if (Tcl_ParseCommand(nullptr, command.data(), static_cast<int>(command.size()), 0, &parse) ==
