@@ -73,7 +73,10 @@ constexpr int kLimitHit = 4;
 constexpr long long kMaxScriptBytes = 64LL << 20;
 constexpr rlim_t kMemoryBytes = 512ULL << 20;
 constexpr rlim_t kCpuSeconds = 5;
+// The helper's own clock: the script's time limit and this margin; once the
+// script has ended, what it left gets a time of its own to be written.
 constexpr long kWallMarginMs = 1500;
+constexpr long kWriteOutMs = 2000;
 
 char g_outputBuffer[1 << 16];
 
@@ -183,6 +186,14 @@ void OnStackFault(int)
 
 alignas(16) char g_signalStack[1 << 16];
 
+void SetWallClock(long nMs)
+{
+    itimerval wall{};
+    wall.it_value.tv_sec = nMs / 1000;
+    wall.it_value.tv_usec = (nMs % 1000) * 1000;
+    setitimer(ITIMER_REAL, &wall, nullptr);
+}
+
 void SetLimits(long nTimeLimitMs)
 {
 #ifndef CORVALE_ASAN
@@ -196,11 +207,7 @@ void SetLimits(long nTimeLimitMs)
     setrlimit(RLIMIT_CORE, &core);
     std::signal(SIGXCPU, OnCpuLimit);
     std::signal(SIGALRM, OnWallLimit);
-    const long nWallMs = nTimeLimitMs + kWallMarginMs;
-    itimerval wall{};
-    wall.it_value.tv_sec = nWallMs / 1000;
-    wall.it_value.tv_usec = (nWallMs % 1000) * 1000;
-    setitimer(ITIMER_REAL, &wall, nullptr);
+    SetWallClock(nTimeLimitMs + kWallMarginMs);
     // In place of the address sanitizer's own report too: a script's nesting
     // is the script's limit, not a fault of the helper.
     stack_t stack{};
@@ -340,6 +347,7 @@ int main(int argc, char** argv)
     }
     try
     {
+        options.scriptEnded = [] { SetWallClock(kWriteOutMs); };
         CDryRunSandbox sandbox(std::move(commands), options, writer);
         return sandbox.Run(name, text) == 0 ? kRanToEnd : kStopped;
     }

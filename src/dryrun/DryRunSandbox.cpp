@@ -73,31 +73,44 @@ int AnswerConstant(void* pData, Tcl_Interp* pInterp, int, Tcl_Obj* const*)
 // Whether a value's text can be made without going deeper than Tcl's stack
 // allows: a list or dict with no text yet makes its text from its elements',
 // one call deeper for each level of nesting.
+// Only such containers are looked into: a flat list of a million numbers
+// costs one pass and no memory.
+bool MakesTextFromParts(const Tcl_Obj* pObj)
+{
+    if (pObj->bytes != nullptr || pObj->typePtr == nullptr)
+        return false;
+    const std::string_view type = pObj->typePtr->name;
+    return type == "list" || type == "dict";
+}
+
 bool HasShallowText(Tcl_Obj* pValue)
 {
     constexpr int kMaxLevels = 1000;
     constexpr long kMaxVisits = 200000;
+    if (!MakesTextFromParts(pValue))
+        return true;
     std::vector<std::pair<Tcl_Obj*, int>> todo{{pValue, 0}};
     long nVisits = 0;
+    const auto look = [&](Tcl_Obj* pPart, int nLevel)
+    {
+        if (MakesTextFromParts(pPart))
+            todo.emplace_back(pPart, nLevel);
+    };
     while (!todo.empty())
     {
         const auto [pObj, nLevel] = todo.back();
         todo.pop_back();
-        if (pObj->bytes != nullptr || pObj->typePtr == nullptr)
-            continue;
-        const std::string_view type = pObj->typePtr->name;
-        if (type != "list" && type != "dict")
-            continue;
+        // Too deep for the stack, or too many containers to be sure.
         if (nLevel >= kMaxLevels || ++nVisits > kMaxVisits)
             return false;
-        if (type == "list")
+        if (std::string_view(pObj->typePtr->name) == "list")
         {
             int nItems = 0;
             Tcl_Obj** ppItems = nullptr;
             if (Tcl_ListObjGetElements(nullptr, pObj, &nItems, &ppItems) != TCL_OK)
                 return false;
             for (int i = 0; i < nItems; ++i)
-                todo.emplace_back(ppItems[i], nLevel + 1);
+                look(ppItems[i], nLevel + 1);
         }
         else
         {
@@ -109,8 +122,8 @@ bool HasShallowText(Tcl_Obj* pValue)
                 return false;
             for (; !bDone; Tcl_DictObjNext(&search, &pKey, &pItem, &bDone))
             {
-                todo.emplace_back(pKey, nLevel + 1);
-                todo.emplace_back(pItem, nLevel + 1);
+                look(pKey, nLevel + 1);
+                look(pItem, nLevel + 1);
             }
             Tcl_DictObjDone(&search);
         }
@@ -760,6 +773,8 @@ int CDryRunSandbox::Run(const std::string& scriptPath, const std::string& text)
     Tcl_LimitSetTime(m_pChild, &until);
     Tcl_LimitSetGranularity(m_pChild, TCL_LIMIT_TIME, 1);
     const int nCode = EvalFile(0, CUtf8Detector::IsUtf8(text) ? "utf-8" : "iso8859-1");
+    if (m_options.scriptEnded)
+        m_options.scriptEnded();
     ReportEnd(nCode);
     WriteVariables();
     const long nMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(

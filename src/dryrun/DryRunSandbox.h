@@ -2,6 +2,7 @@
 
 #include "DryRunProtocol.h"
 
+#include <functional>
 #include <string>
 #include <tcl.h>
 #include <unordered_map>
@@ -27,6 +28,8 @@ public:
         int nMaxSources = 100;
         long long nMaxSourceBytes = 64LL << 20;
         long long nMaxAnswerBytes = 32LL << 20;
+        // Called once the script has ended, before what it left is written.
+        std::function<void()> scriptEnded;
     };
 
     struct CLibraryCommand
