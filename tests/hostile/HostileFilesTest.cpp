@@ -201,7 +201,7 @@ TEST(HostileFilesTest, EachCaseEndsForItsOwnReason)
     EXPECT_THAT(words, HasSubstr(",\"cut\":999001}"));
     EXPECT_THAT(words, HasSubstr("{\"error\":\"eeee"));
     EXPECT_LT(words.size(), 1u << 20);
-    const std::string spoofed = answer("spoofed_introspection.tcl");
+    const std::string spoofed = answer("spoofed_info.tcl");
     EXPECT_THAT(spoofed, HasSubstr("{\"call\":[\"node\",\"1\",\"0\",\"0\"],\"f\":0,\"l\":4}"));
     EXPECT_THAT(spoofed, HasSubstr("{\"var\":\"a\",\"value\":\"1\"}"));
     const std::string encodings = answer("encodings.tcl");
