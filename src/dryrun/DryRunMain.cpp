@@ -110,15 +110,20 @@ void WriteLimitNow(const char* pKind, const char* pMessage, const CDryRunPlace& 
     }
 }
 
-void OnCpuLimit(int)
+// A limit met in a signal handler: what the run wrote goes out first, then
+// the limit line at the last recorded call. The run is in Tcl's code, far
+// more likely than in the writer; a line the signal cut is ended and skipped.
+[[noreturn]] void EndFromSignal(const char* pKind, const char* pMessage)
 {
-    // What the run wrote goes out first. The run is in Tcl's code, far more
-    // likely than in the writer; a line the signal cut is ended and skipped.
     std::fflush(stdout);
     const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
-    WriteLimitNow("cpu", "the script used more than 5 s of processor time",
-                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
+    WriteLimitNow(pKind, pMessage, pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
     _exit(kLimitHit);
+}
+
+void OnCpuLimit(int)
+{
+    EndFromSignal("cpu", "the script used more than 5 s of processor time");
 }
 
 const char* g_pPanicKind = "tcl";
@@ -166,22 +171,14 @@ void OnFaultWhilePanicking(int)
 // limit: the helper's own clock ends it, with what the run had gathered.
 void OnWallLimit(int)
 {
-    std::fflush(stdout);
-    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
-    WriteLimitNow("wall", "the script waited longer than the dry run allows",
-                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
-    _exit(kLimitHit);
+    EndFromSignal("wall", "the script waited longer than the dry run allows");
 }
 
 // Tcl's parser and its list code call themselves once per level of nesting:
 // a script that nests deeper than the stack ends here, on a stack of its own.
 void OnStackFault(int)
 {
-    std::fflush(stdout);
-    const CDryRunSandbox* pSandbox = CDryRunSandbox::Current();
-    WriteLimitNow("stack", "the script nested deeper than the dry run can follow",
-                  pSandbox != nullptr ? pSandbox->LastPlace() : CDryRunPlace{});
-    _exit(kLimitHit);
+    EndFromSignal("stack", "the script nested deeper than the dry run can follow");
 }
 
 alignas(16) char g_signalStack[1 << 16];

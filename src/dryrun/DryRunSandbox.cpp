@@ -150,21 +150,28 @@ std::string_view View(Tcl_Obj* pObj)
     return {p, static_cast<size_t>(nLength)};
 }
 
-// The words of the list a script of the interpreter returns.
-std::unordered_set<std::string> NamesOf(Tcl_Interp* pInterp, const char* pScript)
+// The words of the list in the interpreter's result, which is then reset.
+std::vector<std::string> ResultWords(Tcl_Interp* pInterp)
 {
-    std::unordered_set<std::string> names;
-    if (Tcl_Eval(pInterp, pScript) != TCL_OK)
-        return names;
+    std::vector<std::string> words;
     int nItems = 0;
     Tcl_Obj** ppItems = nullptr;
     if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(pInterp), &nItems, &ppItems) == TCL_OK)
     {
         for (int i = 0; i < nItems; ++i)
-            names.emplace(View(ppItems[i]));
+            words.emplace_back(View(ppItems[i]));
     }
     Tcl_ResetResult(pInterp);
-    return names;
+    return words;
+}
+
+// The words of the list a script of the interpreter returns.
+std::unordered_set<std::string> NamesOf(Tcl_Interp* pInterp, const char* pScript)
+{
+    if (Tcl_Eval(pInterp, pScript) != TCL_OK)
+        return {};
+    std::vector<std::string> words = ResultWords(pInterp);
+    return {std::make_move_iterator(words.begin()), std::make_move_iterator(words.end())};
 }
 
 // A long list whose text Tcl has not made yet: its first elements only, so
@@ -402,14 +409,7 @@ std::vector<std::string> CDryRunSandbox::Globals()
     Tcl_Obj* args[] = {m_pGlobals};
     if (Ask(m_globalsCommand, 1, args) != TCL_OK)
         return names;
-    int nItems = 0;
-    Tcl_Obj** ppItems = nullptr;
-    if (Tcl_ListObjGetElements(nullptr, Tcl_GetObjResult(m_pChild), &nItems, &ppItems) == TCL_OK)
-    {
-        for (int i = 0; i < nItems; ++i)
-            names.emplace_back(View(ppItems[i]));
-    }
-    Tcl_ResetResult(m_pChild);
+    names = ResultWords(m_pChild);
     std::sort(names.begin(), names.end());
     return names;
 }
