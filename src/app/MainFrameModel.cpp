@@ -6,6 +6,7 @@
 #include "ModelPane.h"
 #include "ModelView.h"
 #include "ProblemsPane.h"
+#include "analysis/RuleCatalogue.h"
 #include "dryrun/DryRunResult.h"
 #include "editor/CorvaleDoc.h"
 #include "editor/DryRunMarks.h"
@@ -121,7 +122,8 @@ void CMainFrame::ShowDryRun()
     // A script that repeats one mistake in a loop gets a pane it can still read.
     const auto& problems = pResult->Facts().Problems();
     for (size_t i = 0; i < problems.size() && i < kMaxDryRunRows; ++i)
-        add(problems[i].severity == ESeverity::Error, problems[i].message, problems[i].place);
+        add(RuleCatalogue::SeverityOf(problems[i].rule) == ESeverity::Error, problems[i].message,
+            problems[i].place);
     if (problems.size() > kMaxDryRunRows)
         add(false, "and " + std::to_string(problems.size() - kMaxDryRunRows) + " more like these",
             {});

@@ -3,6 +3,7 @@
 #include "CommandKnowledge.h"
 #include "TclLibrary.h"
 #include "TclNesting.h"
+#include "analysis/RuleCatalogue.h"
 #include "text/RegularFile.h"
 
 #include <algorithm>
@@ -199,7 +200,7 @@ public:
         for (const auto& [pSource, why] : unread)
         {
             if (pSource->pWord != nullptr)
-                Add(ESeverity::Warning, pSource->pWord, pSource->pWord + pSource->nSize,
+                Add("source/unreadable", pSource->pWord, pSource->pWord + pSource->nSize,
                     "the sourced file " + why + ": it is not read, and what it defines is unknown");
         }
         for (const CUnresolved& unresolved : m_unresolved)
@@ -212,10 +213,11 @@ public:
 private:
     long Pos(const char* p) const { return static_cast<long>(p - m_text.data()); }
 
-    void Add(ESeverity severity, const char* pStart, const char* pEnd, std::string message)
+    // The finding added, for a fix to be attached; nullptr while collecting.
+    CFinding* Add(std::string_view rule, const char* pStart, const char* pEnd, std::string message)
     {
         if (m_bCollecting)
-            return;
+            return nullptr;
         long nStart = std::clamp(Pos(pStart), 0L, static_cast<long>(m_text.size()));
         long nEnd = std::clamp(Pos(pEnd), nStart, static_cast<long>(m_text.size()));
         if (nEnd == nStart && nEnd < static_cast<long>(m_text.size()))
@@ -223,7 +225,22 @@ private:
         // A message quotes the script's words: a word of a megabyte is cut.
         if (message.size() > kMaxMessage)
             message = message.substr(0, kMaxMessage) + "...";
-        m_findings.push_back({severity, nStart, nEnd, std::move(message)});
+        CFinding finding;
+        finding.severity = RuleCatalogue::SeverityOf(rule);
+        finding.nStart = nStart;
+        finding.nEnd = nEnd;
+        finding.message = std::move(message);
+        finding.rule = rule;
+        m_findings.push_back(std::move(finding));
+        return &m_findings.back();
+    }
+
+    // The word as written becomes the name suggested.
+    static void OfferReplacement(CFinding* pFinding, const std::string& name)
+    {
+        if (pFinding != nullptr && !name.empty())
+            pFinding->fixes.push_back(
+                {"Replace with " + name, pFinding->nStart, pFinding->nEnd, name});
     }
 
     void Parse(const char* p, const char* pEnd, const CScope& scope)
@@ -244,7 +261,7 @@ private:
             const char* pDeep = nullptr;
             if (CTclNesting::TooDeep(p, pEnd, &pDeep))
             {
-                Add(ESeverity::Error, pDeep, pDeep + 1,
+                Add("parse/too-deep", pDeep, pDeep + 1,
                     "nested more than " + std::to_string(CTclNesting::kMaxDepth) +
                         " levels deep in [ ] or $name( ): too deep to check, the rest of this "
                         "script is not checked");
@@ -292,30 +309,31 @@ private:
         switch (parse.errorType)
         {
         case TCL_PARSE_MISSING_BRACE:
-            Add(ESeverity::Error, pAt, pAt + 1, "missing close-brace" + opened);
+            Add("parse/missing-brace", pAt, pAt + 1, "missing close-brace" + opened);
             return false;
         case TCL_PARSE_MISSING_BRACKET:
-            Add(ESeverity::Error, pAt, pAt + 1, "missing close-bracket" + opened);
+            Add("parse/missing-bracket", pAt, pAt + 1, "missing close-bracket" + opened);
             return false;
         case TCL_PARSE_MISSING_QUOTE:
-            Add(ESeverity::Error, pAt, pAt + 1, "missing close-quote" + opened);
+            Add("parse/missing-quote", pAt, pAt + 1, "missing close-quote" + opened);
             return false;
         case TCL_PARSE_MISSING_VAR_BRACE:
-            Add(ESeverity::Error, pAt, pAt + 1, "missing close-brace for variable name" + opened);
+            Add("parse/missing-variable-brace", pAt, pAt + 1,
+                "missing close-brace for variable name" + opened);
             return false;
         case TCL_PARSE_MISSING_PAREN:
-            Add(ESeverity::Error, pAt, pAt + 1, "missing ) of an array element" + opened);
+            Add("parse/missing-paren", pAt, pAt + 1, "missing ) of an array element" + opened);
             return false;
         case TCL_PARSE_BRACE_EXTRA:
-            Add(ESeverity::Error, parse.term, parse.term + 1,
+            Add("parse/extra-after-brace", parse.term, parse.term + 1,
                 "extra characters after close-brace: put a blank after the }");
             return true;
         case TCL_PARSE_QUOTE_EXTRA:
-            Add(ESeverity::Error, parse.term, parse.term + 1,
+            Add("parse/extra-after-quote", parse.term, parse.term + 1,
                 "extra characters after close-quote: put a blank after the \"");
             return true;
         default:
-            Add(ESeverity::Error, parse.term, parse.term + 1,
+            Add("parse/error", parse.term, parse.term + 1,
                 Tcl_GetStringResult(m_checker.m_pInterp->p));
             return true;
         }
@@ -336,7 +354,7 @@ private:
                     bBrace = true;
             }
             if (bBrace)
-                Add(ESeverity::Warning, p, pLineEnd,
+                Add("comment/brace", p, pLineEnd,
                     "a brace in a comment inside a body counts in Tcl: keep the braces of the "
                     "comment balanced, or escape them as \\{ and \\}");
             p = pLineEnd < pEnd ? pLineEnd + 1 : pEnd;
@@ -393,7 +411,7 @@ private:
         while (pLine < pClose && (*pLine == ' ' || *pLine == '\t'))
             ++pLine;
         if (pLine > word.pStart && pLine < pClose && *pLine == '#')
-            Add(ESeverity::Warning, pClose, pClose + 1,
+            Add("comment/close-brace", pClose, pClose + 1,
                 "this } in a comment ends the body: Tcl counts braces in comments; escape it "
                 "as \\}");
         CScope inside = scope;
@@ -446,7 +464,7 @@ private:
         {
             // At the top level a procedure runs only once its proc has.
             if (unresolved.bTopLevel && defined->second >= 0 && Pos(pStart) < defined->second)
-                Add(ESeverity::Warning, pStart, pEnd,
+                Add("command/before-proc", pStart, pEnd,
                     "\"" + std::string(name) + "\" is used before its proc at line " +
                         std::to_string(m_lines.LineOf(defined->second)) +
                         ": move the proc above its first use");
@@ -454,7 +472,7 @@ private:
         }
         if (name == "}" || name == "]")
         {
-            Add(ESeverity::Error, pStart, pEnd,
+            Add("command/stray-close", pStart, pEnd,
                 "a stray \"" + std::string(name) +
                     "\" closes nothing: remove it, or look for "
                     "what closed its block too early");
@@ -467,7 +485,7 @@ private:
         const std::string nearest = bWordLike ? NearestCommand(name) : std::string();
         message += nearest.empty() ? ": not a Tcl or library command, nor a proc of the script"
                                    : "; did you mean " + nearest + "?";
-        Add(ESeverity::Error, pStart, pEnd, message);
+        OfferReplacement(Add("command/unknown", pStart, pEnd, message), nearest);
     }
 
     // Procedures, aliases and sourced files, wherever they stand.
@@ -540,7 +558,7 @@ private:
         const size_t n = words.size();
         if (name == "set" && n == 2 && scope.bTopLevel)
         {
-            Add(ESeverity::Warning, parse.commandStart, words.back().pStart + words.back().nSize,
+            Add("set/one-argument", parse.commandStart, words.back().pStart + words.back().nSize,
                 "set with one argument only reads " +
                     (words[1].bLiteral ? "\"" + std::string(words[1].text) + "\""
                                        : "the variable") +
@@ -806,7 +824,8 @@ private:
             if (keywords.size() > 8)
                 message += ", ...";
         }
-        Add(ESeverity::Error, word.pStart, word.pStart + word.nSize, message);
+        OfferReplacement(
+            Add("usage/unknown-subcommand", word.pStart, word.pStart + word.nSize, message), best);
     }
 
     void Mismatch(const CUsageForm& form, const CUsageForm::CMismatch& mismatch,
@@ -825,7 +844,7 @@ private:
                 }
             }
             const CWord& last = words.back();
-            Add(ESeverity::Error, parse.commandStart, last.pStart + last.nSize,
+            Add("usage/missing-argument", parse.commandStart, last.pStart + last.nSize,
                 "missing " + (missing.empty() ? std::string("an argument") : missing) + usage);
             return;
         }
@@ -841,7 +860,7 @@ private:
             std::string message = "unknown flag \"" + std::string(word.text) + "\"; expected ";
             for (size_t k = 0; k < flags.size(); ++k)
                 message += (k == 0 ? "" : " or ") + flags[k];
-            Add(ESeverity::Error, word.pStart, word.pStart + word.nSize, message + usage);
+            Add("usage/unknown-flag", word.pStart, word.pStart + word.nSize, message + usage);
             return;
         }
         const size_t nAt = nFirstArgument + mismatch.nWord;
@@ -857,14 +876,17 @@ private:
         }
         const std::string text = word.bLiteral ? std::string(word.text) : std::string();
         std::string message;
+        std::string_view rule = "usage/too-many-arguments";
         if (IsFlag(text) && !literals.empty())
         {
+            rule = "usage/unknown-flag";
             message = "unknown flag \"" + text + "\"; expected ";
             for (size_t k = 0; k < literals.size(); ++k)
                 message += (k == 0 ? "" : " or ") + literals[k];
         }
         else if (!literals.empty() && !bEndFits)
         {
+            rule = "usage/not-a-choice";
             message = "\"" + text + "\" is not one of ";
             for (size_t k = 0; k < literals.size(); ++k)
                 message += (k == 0 ? "" : " or ") + literals[k];
@@ -872,7 +894,7 @@ private:
         else
             message =
                 "too many arguments, from \"" + (word.bLiteral ? text : std::string("...")) + "\"";
-        Add(ESeverity::Error, word.pStart, word.pStart + word.nSize, message + usage);
+        Add(rule, word.pStart, word.pStart + word.nSize, message + usage);
     }
 
     static constexpr int kMaxDepth = 200;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Finding.h"
+#include "analysis/Finding.h"
 #include "StringTable.h"
 
 #include <functional>

@@ -158,10 +158,11 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         const auto [found, bNew] = m_definitions.try_emplace({kind, tag}, CDefinition{nCall});
         if (!bNew)
         {
-            m_problems.push_back({ESeverity::Error,
-                                  kind + " " + tag + " defined again; first at " +
-                                      where(calls[found->second.nCall].place, call.place),
-                                  call.place});
+            const CDryRunPlace& first = calls[found->second.nCall].place;
+            m_problems.push_back(
+                {"model/duplicate-tag",
+                 kind + " " + tag + " defined again; first at " + where(first, call.place),
+                 call.place, first, kind + " " + tag + " first defined here"});
             continue;
         }
         if (!reading.coordinateWords.empty())
@@ -204,14 +205,17 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             const std::string tag = Normal(call.words[nWord]);
             const CDefinition* pDefinition = Find("node", tag);
             if (pDefinition == nullptr)
-                m_problems.push_back({ESeverity::Error,
+                m_problems.push_back({"model/undefined-tag",
                                       who + " uses node " + tag + ", which is not defined",
-                                      call.place});
+                                      call.place,
+                                      {},
+                                      {}});
             else if (pDefinition->nCall > nCall)
-                m_problems.push_back({ESeverity::Error,
+                m_problems.push_back({"model/before-definition",
                                       who + " uses node " + tag + " before it is defined at " +
                                           where(calls[pDefinition->nCall].place, call.place),
-                                      call.place});
+                                      call.place, calls[pDefinition->nCall].place,
+                                      "node " + tag + " defined here"});
             const auto found = nodeIndex.find(tag);
             if (found != nodeIndex.end())
                 element.nodes.push_back(found->second);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DryRunReport.h"
-#include "check/Finding.h"
+#include "analysis/Finding.h"
 
 #include <map>
 #include <string>
@@ -43,11 +43,14 @@ public:
         size_t nCall = 0;
     };
 
+    // A rule of the model broken; the analysis makes it a finding.
     struct CProblem
     {
-        ESeverity severity = ESeverity::Error;
+        std::string rule; // "model/undefined-tag"
         std::string message;
         CDryRunPlace place;
+        CDryRunPlace related; // the first definition, where there is one
+        std::string relatedMessage;
     };
 
     // Where a kind and tag is defined first.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/Finding.h"
+#include "analysis/Finding.h"
 
 #include <QObject>
 #include <memory>

@@ -10,7 +10,6 @@
 
 #include <gmock/gmock.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace
@@ -248,74 +247,6 @@ TEST(UsageForm, TheGrammarOfUsageLines)
         {"element", "Truss"});
     ASSERT_EQ(forms.size(), 3u);
     EXPECT_EQ(forms[0].Line(), "element Truss <tag> <i> <j>");
-}
-
-namespace
-{
-struct COutput
-{
-    int nStatus = -1;
-    std::string text;
-};
-
-// corvale-check as a user runs it, with its standard output.
-COutput RunCheck(const std::string& arguments)
-{
-    COutput output;
-    FILE* pPipe =
-        popen((std::string(CORVALE_CHECK_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (pPipe == nullptr)
-        return output;
-    char buffer[4096];
-    size_t nRead = 0;
-    while ((nRead = fread(buffer, 1, sizeof buffer, pPipe)) > 0)
-        output.text.append(buffer, nRead);
-    const int nStatus = pclose(pPipe);
-    output.nStatus = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-    return output;
-}
-} // namespace
-
-TEST(CorvaleCheck, PrintsFindingsAsCompilersDoAndSaysByItsStatusHowBad)
-{
-    const std::string help = "--help-dir " CORVALE_SOURCE_DIR "/share/help ";
-    const COutput demo = RunCheck(help + CORVALE_SOURCE_DIR "/share/demo/example.tcl");
-    EXPECT_EQ(demo.nStatus, 0);
-    EXPECT_EQ(demo.text, "");
-
-    const COutput warnings = RunCheck(help + kCorpus + "before_definition.tcl");
-    EXPECT_EQ(warnings.nStatus, 1);
-    EXPECT_EQ(warnings.text, kCorpus + "before_definition.tcl:1:1: warning: \"early\" is used "
-                                       "before its proc at line 5: move the proc above its first "
-                                       "use\n");
-
-    const COutput errors = RunCheck(help + kCorpus + "missing_brace.tcl " + kCorpus + "utf8.tcl");
-    EXPECT_EQ(errors.nStatus, 2);
-    // Columns count characters in a UTF-8 file.
-    EXPECT_EQ(errors.text, kCorpus +
-                               "missing_brace.tcl:5:23: error: missing close-brace (opened "
-                               "at line 2)\n" +
-                               kCorpus +
-                               "utf8.tcl:3:12: error: unknown command \"nodee\"; did "
-                               "you mean node?\n");
-
-    const COutput json = RunCheck("--format json " + help + kCorpus + "utf8.tcl");
-    EXPECT_EQ(json.nStatus, 2);
-    EXPECT_THAT(json.text, ::testing::HasSubstr("\"line\": 3, \"column\": 12, \"endLine\": 3, "
-                                                "\"endColumn\": 17, \"severity\": \"error\", "
-                                                "\"message\": \"unknown command \\\"nodee\\\"; did "
-                                                "you mean node?\"}"));
-
-    EXPECT_EQ(RunCheck(help + kCorpus + "no-such-script.tcl").nStatus, 3);
-    EXPECT_EQ(RunCheck("--format xml " + help + kCorpus + "utf8.tcl").nStatus, 3);
-    EXPECT_EQ(RunCheck("").nStatus, 3);
-
-    // Without --help-dir, the configuration's help.
-    CTempDir home;
-    home.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
-    const COutput configured = RunCheck(kCorpus + "unknown_subcommand.tcl");
-    EXPECT_EQ(configured.nStatus, 2);
-    EXPECT_THAT(configured.text, ::testing::HasSubstr(":1:9: error: unknown element type \"Bem\""));
 }
 
 // One checker over many texts, each in a buffer of exactly its size, as the

@@ -110,13 +110,13 @@ TEST(HostileFilesTest, CorvaleCheckComesBackFromEachWithItsFindings)
             EXPECT_EQ(run.output,
                       dir.PathOf("in/" + name) +
                           ":1:8: warning: the sourced file is not a regular file: it is not read, "
-                          "and what it defines is unknown\n" +
+                          "and what it defines is unknown [source/unreadable]\n" +
                           dir.PathOf("in/" + name) +
                           ":2:8: warning: the sourced file is not a regular file: it is not read, "
-                          "and what it defines is unknown\n" +
+                          "and what it defines is unknown [source/unreadable]\n" +
                           dir.PathOf("in/" + name) +
                           ":3:8: warning: the sourced file is not a regular file: it is not read, "
-                          "and what it defines is unknown\n");
+                          "and what it defines is unknown [source/unreadable]\n");
         }
         if (name == "unknown_commands.tcl")
         {

@@ -1,0 +1,64 @@
+#include "Analyser.h"
+
+#include "DryRunSource.h"
+#include "FindingMerge.h"
+#include "RunFindings.h"
+#include "TextPlaces.h"
+#include "check/CommandKnowledge.h"
+#include "check/ScriptChecker.h"
+#include "dryrun/DryRunResult.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+CAnalyser::CAnalyser(const CCommandLibrary& library)
+    : m_pKnowledge(std::make_unique<CCommandKnowledge>())
+{
+    m_pKnowledge->Build(library);
+    m_pChecker = std::make_unique<CScriptChecker>(*m_pKnowledge);
+}
+
+CAnalyser::~CAnalyser() = default;
+
+std::string CAnalyser::RunPath(const std::string& path)
+{
+    if (!path.empty())
+        return path;
+    std::error_code error;
+    return (fs::current_path(error) / "Untitled.tcl").string();
+}
+
+std::vector<CFinding> CAnalyser::Check(const std::string& text, const std::string& path,
+                                       const KeepGoing& keepGoing)
+{
+    const std::string folder = fs::path(RunPath(path)).parent_path().string();
+    return m_pChecker->Check(text, folder, &CScriptChecker::ReadFile, keepGoing);
+}
+
+std::shared_ptr<CDryRunResult> CAnalyser::DryRun(const std::string& text, const std::string& path,
+                                                 const std::string& helper,
+                                                 const std::string& helpDir,
+                                                 const KeepGoing& keepGoing)
+{
+    CDryRunSource::CRequest request;
+    request.text = text;
+    request.scriptPath = RunPath(path);
+    request.helper = helper;
+    request.helpDir = helpDir;
+    return CDryRunSource::Run(request, *m_pKnowledge, keepGoing);
+}
+
+std::vector<CFinding> CAnalyser::Analyse(const std::string& text, const std::string& path,
+                                         const std::string& helper, const std::string& helpDir)
+{
+    std::vector<CFinding> check = Check(text, path);
+    std::vector<CFinding> run;
+    if (!helper.empty())
+    {
+        if (const auto pResult = DryRun(text, path, helper, helpDir))
+            run = RunFindings::From(*pResult);
+    }
+    return FindingMerge::Merge(std::move(check), std::move(run), CTextPlaces(text));
+}

@@ -1,0 +1,271 @@
+#include "AnalysisSession.h"
+
+#include "Analyser.h"
+#include "FindingMerge.h"
+#include "RunFindings.h"
+#include "TextPlaces.h"
+#include "check/ScriptChecker.h"
+#include "dryrun/DryRunResult.h"
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace
+{
+long long NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+CAnalysisSession::CAnalysisSession(const CCommandLibrary& library, COptions options,
+                                   Listener listener)
+    : m_library(library), m_options(std::move(options)), m_listener(std::move(listener)),
+      m_thread([this] { Work(); })
+{
+}
+
+CAnalysisSession::~CAnalysisSession()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_bStop = true;
+        for (auto& [path, script] : m_scripts)
+            *script.pLatest = -1;
+    }
+    m_bStopping = true;
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void CAnalysisSession::Update(const std::string& path, std::string text, long nVersion)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        CScript& script = m_scripts[path];
+        const Clock::time_point now = Clock::now();
+        script.pText = std::make_shared<const std::string>(std::move(text));
+        script.nVersion = nVersion;
+        script.checkDue = now + std::chrono::milliseconds(m_options.nPauseMs);
+        script.dryRunDue = now + std::chrono::milliseconds(m_options.nDryRunPauseMs);
+        script.bChecked = false;
+        script.bDryRan = false;
+        script.pCheck.reset();
+        *script.pLatest = nVersion;
+    }
+    m_wake.notify_all();
+}
+
+void CAnalysisSession::AnalyseNow(const std::string& path)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_scripts.find(path);
+        if (found == m_scripts.end())
+            return;
+        found->second.checkDue = Clock::now();
+        found->second.dryRunDue = Clock::now();
+        found->second.bChecked = false;
+        found->second.bDryRan = false;
+        found->second.pCheck.reset();
+    }
+    m_wake.notify_all();
+}
+
+void CAnalysisSession::Close(const std::string& path)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_scripts.find(path);
+    if (found == m_scripts.end())
+        return;
+    *found->second.pLatest = -1;
+    m_scripts.erase(found);
+    m_idle.notify_all();
+}
+
+void CAnalysisSession::HoldFor(int nMs)
+{
+    m_nHoldUntilNs = NowNs() + static_cast<long long>(nMs) * 1000000;
+}
+
+bool CAnalysisSession::KeepGoing(const std::atomic<long>& latest, long nVersion) const
+{
+    // Held while the window handles a key; ended once outdated.
+    while (latest == nVersion && !m_bStopping && NowNs() < m_nHoldUntilNs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return latest == nVersion && !m_bStopping;
+}
+
+// What is to be done next, under the lock: true when something is due now;
+// else next is when the first thing falls due (max when nothing will).
+bool CAnalysisSession::HasWork(Clock::time_point& next) const
+{
+    next = Clock::time_point::max();
+    const Clock::time_point now = Clock::now();
+    const bool bDryRun = !m_options.dryRunHelper.empty();
+    for (const auto& [path, script] : m_scripts)
+    {
+        Clock::time_point due = Clock::time_point::max();
+        if (!script.bChecked)
+            due = script.checkDue;
+        else if (bDryRun && !script.bDryRan)
+            due = script.dryRunDue;
+        if (due <= now)
+            return true;
+        next = std::min(next, due);
+    }
+    return false;
+}
+
+void CAnalysisSession::Work()
+{
+#ifdef __linux__
+    // The window comes first, but the analysis is never starved: a busy
+    // machine delays it by its share, not by seconds.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), m_options.nNice);
+#endif
+    std::unique_ptr<CAnalyser> pAnalyser;
+    for (;;)
+    {
+        std::string path;
+        std::shared_ptr<const std::string> pText;
+        long nVersion = 0;
+        bool bDryRun = false;
+        std::shared_ptr<std::atomic<long>> pLatest;
+        std::shared_ptr<const CAnalysis> pLast;
+        std::shared_ptr<const std::string> pLastText;
+        std::shared_ptr<const std::vector<CFinding>> pCheck;
+        {
+            std::unique_lock lock(m_mutex);
+            m_bBusy = false;
+            Clock::time_point next;
+            while (!m_bStop && !HasWork(next))
+            {
+                if (next == Clock::time_point::max())
+                {
+                    m_idle.notify_all();
+                    m_wake.wait(lock);
+                }
+                else
+                    m_wake.wait_until(lock, next);
+            }
+            if (m_bStop)
+                break;
+            // The script whose work fell due first.
+            const Clock::time_point now = Clock::now();
+            const bool bHelper = !m_options.dryRunHelper.empty();
+            for (auto& [name, script] : m_scripts)
+            {
+                const bool bCheckDue = !script.bChecked && script.checkDue <= now;
+                const bool bDryRunDue =
+                    script.bChecked && bHelper && !script.bDryRan && script.dryRunDue <= now;
+                if (!bCheckDue && !bDryRunDue)
+                    continue;
+                path = name;
+                pText = script.pText;
+                nVersion = script.nVersion;
+                bDryRun = bDryRunDue;
+                pLatest = script.pLatest;
+                pLast = script.pLastShown;
+                pLastText = script.pLastShownText;
+                pCheck = bDryRun ? script.pCheck : nullptr;
+                break;
+            }
+            m_bBusy = true;
+        }
+        if (!pAnalyser)
+            pAnalyser = std::make_unique<CAnalyser>(m_library);
+        const CAnalyser::KeepGoing keepGoing = [this, pLatest, nVersion]
+        { return KeepGoing(*pLatest, nVersion); };
+
+        auto pAnalysis = std::make_shared<CAnalysis>();
+        pAnalysis->path = path;
+        pAnalysis->nVersion = nVersion;
+        const CTextPlaces places(*pText);
+        std::vector<CFinding> check;
+        if (pCheck)
+            check = *pCheck;
+        else if (m_options.bCheck)
+            check = pAnalyser->Check(*pText, path, keepGoing);
+        if (!keepGoing())
+            continue;
+        const auto pChecked = std::make_shared<const std::vector<CFinding>>(check);
+        if (!bDryRun)
+        {
+            // Until this text has its own dry run, the last one's findings
+            // stand where the text did not change since the last result.
+            std::vector<CFinding> carried;
+            if (pLast && pLastText)
+            {
+                std::vector<CFinding> lastRun;
+                for (const CFinding& finding : pLast->findings)
+                {
+                    if (finding.rule.compare(0, 4, "run/") == 0 ||
+                        finding.rule.compare(0, 6, "model/") == 0)
+                        lastRun.push_back(finding);
+                }
+                carried = FindingMerge::CarryOver(lastRun, *pLastText, *pText, places);
+            }
+            pAnalysis->stage = m_options.dryRunHelper.empty() ? CAnalysis::EStage::Complete
+                                                              : CAnalysis::EStage::Checked;
+            pAnalysis->findings = FindingMerge::Merge(std::move(check), std::move(carried), places);
+        }
+        else
+        {
+            std::shared_ptr<CDryRunResult> pResult = pAnalyser->DryRun(
+                *pText, path, m_options.dryRunHelper, m_options.helpDir, keepGoing);
+            if (!pResult || !keepGoing())
+                continue;
+            pAnalysis->stage = CAnalysis::EStage::Complete;
+            pAnalysis->findings =
+                FindingMerge::Merge(std::move(check), RunFindings::From(*pResult), places);
+            pAnalysis->pDryRun = std::move(pResult);
+        }
+        {
+            const std::lock_guard lock(m_mutex);
+            const auto found = m_scripts.find(path);
+            if (found == m_scripts.end() || found->second.nVersion != nVersion ||
+                found->second.pLatest != pLatest)
+                continue; // closed, or outdated while it was made
+            CScript& script = found->second;
+            script.bChecked = true;
+            script.pCheck = pChecked;
+            if (pAnalysis->stage == CAnalysis::EStage::Complete)
+                script.bDryRan = true;
+            script.pLastShown = pAnalysis;
+            script.pLastShownText = pText;
+            // Handed back under the lock, so that no newer version's result
+            // can overtake it.
+            m_listener(pAnalysis);
+        }
+    }
+    if (pAnalyser)
+    {
+        pAnalyser.reset();
+        CScriptChecker::EndThread();
+    }
+}
+
+bool CAnalysisSession::WaitUntilIdle(int nMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nMs);
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_until(lock, deadline,
+                             [this]
+                             {
+                                 if (m_bBusy)
+                                     return false;
+                                 const bool bDryRun = !m_options.dryRunHelper.empty();
+                                 for (const auto& [path, script] : m_scripts)
+                                 {
+                                     if (!script.bChecked || (bDryRun && !script.bDryRan))
+                                         return false;
+                                 }
+                                 return true;
+                             });
+}

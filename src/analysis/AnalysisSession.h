@@ -1,0 +1,97 @@
+#pragma once
+
+#include "Analysis.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class CCommandLibrary;
+
+// The analysis of the scripts a front end has open, on a worker thread of
+// its own. A front end hands over each text as it changes, with its version;
+// once the text has rested for the pause, the static rules run, and once it
+// has rested for the dry run's pause and the check is in, the dry run. Each
+// result is handed back with the version it was made for; a newer version
+// ends the work on an older one, and no result of an older version is handed
+// back once a newer one came.
+class CAnalysisSession
+{
+public:
+    struct COptions
+    {
+        int nPauseMs = 300;        // from the last change to the check
+        int nDryRunPauseMs = 1000; // from the last change to the dry run
+        int nNice = 5;             // the worker yields to the window, but is never idle-class
+        bool bCheck = true;        // the static rules on
+        std::string dryRunHelper;  // the corvale-dryrun program; empty: no dry run
+        std::string helpDir;
+    };
+
+    // Called on the worker thread, in the order of the work, with the
+    // session's lock held: it hands the result on, and calls no session member.
+    using Listener = std::function<void(std::shared_ptr<const CAnalysis>)>;
+
+    CAnalysisSession(const CCommandLibrary& library, COptions options, Listener listener);
+    ~CAnalysisSession();
+    CAnalysisSession(const CAnalysisSession&) = delete;
+    CAnalysisSession& operator=(const CAnalysisSession&) = delete;
+
+    // A script's text at a version; path is where it stands (empty: a new one).
+    void Update(const std::string& path, std::string text, long nVersion);
+    // The pauses of a script's current version are over now (open, save, F7).
+    void AnalyseNow(const std::string& path);
+    void Close(const std::string& path);
+    // The window is busy with a key for a moment: the work waits meanwhile.
+    void HoldFor(int nMs);
+    // Blocks until no script has work left to do or to hand back; for tests
+    // and benchmarks.
+    bool WaitUntilIdle(int nMs);
+
+    const COptions& Options() const { return m_options; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    struct CScript
+    {
+        std::shared_ptr<const std::string> pText;
+        long nVersion = 0;
+        Clock::time_point checkDue;
+        Clock::time_point dryRunDue;
+        bool bChecked = false; // for nVersion
+        bool bDryRan = false;
+        // The static rules' findings of nVersion, for the dry run to join.
+        std::shared_ptr<const std::vector<CFinding>> pCheck;
+        // The last result handed back and its text: its dry-run findings are
+        // carried, edit by edit, until a version has its own.
+        std::shared_ptr<const CAnalysis> pLastShown;
+        std::shared_ptr<const std::string> pLastShownText;
+        // The version the front end has now, read by the work under way
+        // without the lock: it stops once this moves on (-1: closed).
+        std::shared_ptr<std::atomic<long>> pLatest = std::make_shared<std::atomic<long>>(0);
+    };
+
+    void Work();
+    bool HasWork(Clock::time_point& next) const;
+    bool KeepGoing(const std::atomic<long>& latest, long nVersion) const;
+
+    const CCommandLibrary& m_library;
+    const COptions m_options;
+    const Listener m_listener;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::map<std::string, CScript> m_scripts;
+    bool m_bStop = false;
+    bool m_bBusy = false;
+    std::atomic<bool> m_bStopping{false};
+    std::atomic<long long> m_nHoldUntilNs{0};
+    std::thread m_thread;
+};

@@ -1,0 +1,44 @@
+#include "DryRunSource.h"
+
+#include "dryrun/DryRunResult.h"
+#include "run/Subprocess.h"
+
+std::shared_ptr<CDryRunResult> CDryRunSource::Run(const CRequest& request,
+                                                  const CCommandKnowledge& knowledge,
+                                                  const std::function<bool()>& keepGoing)
+{
+    auto pResult = std::make_shared<CDryRunResult>();
+    CSubprocess::COptions options;
+    options.arguments = {request.helper, "--help-dir",       request.helpDir,
+                         "--name",       request.scriptPath, "-"};
+    options.input = request.text;
+    options.nWallMs = kWallLimitMs;
+    options.nNice = kNice;
+    options.nMaxOutputBytes = kMaxAnswerBytes;
+    const CSubprocess::CResult run = CSubprocess::Run(options, keepGoing);
+    switch (run.end)
+    {
+    case CSubprocess::EEnd::Cancelled:
+        return nullptr;
+    case CSubprocess::EEnd::NotStarted:
+        pResult->Fail("the dry run could not start " + request.helper + ": " + run.why);
+        return pResult;
+    default:
+        break;
+    }
+    std::string_view answer = run.output;
+    if (answer.size() > static_cast<size_t>(kMaxAnswerBytes))
+        answer = answer.substr(0, static_cast<size_t>(kMaxAnswerBytes));
+    pResult->Read(answer, request.text, knowledge);
+    if (pResult->Failure().empty())
+    {
+        if (run.end == CSubprocess::EEnd::TimedOut)
+            pResult->MarkStopped("wall", "the dry run took longer than 5 s and was stopped");
+        else if (run.end == CSubprocess::EEnd::TooMuchOutput)
+            pResult->MarkStopped("output", "the dry run's answer was larger than 128 MB");
+        else if (!pResult->Report().bEnded && pResult->Report().limit.empty())
+            pResult->MarkStopped("ended", "the dry run ended before it had answered in full");
+    }
+    pResult->nWallMs = run.nWallMs;
+    return pResult;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Finding.h"
+
+#include <array>
+#include <string_view>
+
+// Every rule of the analysis, by id: what it catches and how bad that is.
+// The id is what a user names to select or ignore a rule, what the command
+// line prints in brackets and what a language client sees as the code.
+struct CRuleInfo
+{
+    std::string_view id;
+    ESeverity severity;
+    std::string_view catches;
+};
+
+namespace RuleCatalogue
+{
+inline constexpr std::array kRules{
+    CRuleInfo{"parse/too-deep", ESeverity::Error,
+              "nesting deeper than the check follows; the rest of the script is not checked"},
+    CRuleInfo{"parse/missing-brace", ESeverity::Error, "a { that is never closed"},
+    CRuleInfo{"parse/missing-bracket", ESeverity::Error, "a [ that is never closed"},
+    CRuleInfo{"parse/missing-quote", ESeverity::Error, "a \" that is never closed"},
+    CRuleInfo{"parse/missing-variable-brace", ESeverity::Error, "${name without its }"},
+    CRuleInfo{"parse/missing-paren", ESeverity::Error, "$name(key without its )"},
+    CRuleInfo{"parse/extra-after-brace", ESeverity::Error, "a word glued to a closing }"},
+    CRuleInfo{"parse/extra-after-quote", ESeverity::Error, "a word glued to a closing \""},
+    CRuleInfo{"parse/error", ESeverity::Error, "any other text Tcl cannot parse"},
+    CRuleInfo{"comment/brace", ESeverity::Warning,
+              "braces in a comment inside a body, which Tcl counts"},
+    CRuleInfo{"comment/close-brace", ESeverity::Warning,
+              "a } in a comment that ends the body it stands in"},
+    CRuleInfo{"command/unknown", ESeverity::Error,
+              "a command that is not Tcl's, the library's or a proc of the script"},
+    CRuleInfo{"command/stray-close", ESeverity::Error, "a } or ] that closes nothing"},
+    CRuleInfo{"command/before-proc", ESeverity::Warning,
+              "a procedure called at the top level before its proc"},
+    CRuleInfo{"source/unreadable", ESeverity::Warning,
+              "a sourced file that is not a regular file, or too large to read"},
+    CRuleInfo{"usage/unknown-subcommand", ESeverity::Error,
+              "a sub-command or type the library does not have"},
+    CRuleInfo{"usage/missing-argument", ESeverity::Error,
+              "a library command with fewer words than its usage asks"},
+    CRuleInfo{"usage/unknown-flag", ESeverity::Error, "a flag the command's usage does not know"},
+    CRuleInfo{"usage/not-a-choice", ESeverity::Error,
+              "a word where the usage allows only certain words"},
+    CRuleInfo{"usage/too-many-arguments", ESeverity::Error,
+              "a library command with more words than its usage takes"},
+    CRuleInfo{"set/one-argument", ESeverity::Warning,
+              "set with a name only at the top level, which sets nothing"},
+    CRuleInfo{"run/error", ESeverity::Error, "the error that ended the dry run"},
+    CRuleInfo{"run/limit", ESeverity::Warning,
+              "a limit of the dry run that stopped it: time, memory, calls, output"},
+    CRuleInfo{"run/refused", ESeverity::Info,
+              "a command the dry run does not carry out (files, processes, sockets)"},
+    CRuleInfo{"run/not-run", ESeverity::Warning, "the dry run could not be made"},
+    CRuleInfo{"run/last-run", ESeverity::Error, "the first error of the last real run"},
+    CRuleInfo{"model/undefined-tag", ESeverity::Error, "a reference to a tag never defined"},
+    CRuleInfo{"model/duplicate-tag", ESeverity::Error, "a tag defined a second time"},
+    CRuleInfo{"model/before-definition", ESeverity::Error,
+              "a reference to a tag that is defined only later"},
+};
+
+// The rule of an id, or nullptr.
+constexpr const CRuleInfo* Find(std::string_view id)
+{
+    for (const CRuleInfo& rule : kRules)
+    {
+        if (rule.id == id)
+            return &rule;
+    }
+    return nullptr;
+}
+
+constexpr ESeverity SeverityOf(std::string_view id)
+{
+    const CRuleInfo* pRule = Find(id);
+    return pRule != nullptr ? pRule->severity : ESeverity::Error;
+}
+} // namespace RuleCatalogue

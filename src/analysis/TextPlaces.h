@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct CFinding;
+
+// Lines and columns of a text's bytes, counted once, so that a text of many
+// findings takes no longer to place than one of few. Lines and columns count
+// from 1; a character of a UTF-8 text counts once, in any other text each
+// byte does, and a tab counts as one.
+class CTextPlaces
+{
+public:
+    explicit CTextPlaces(std::string_view text);
+
+    void Find(long nPos, long& nLine, long& nColumn) const;
+    long LineOf(long nPos) const;
+    long LineCount() const { return static_cast<long>(m_lineStarts.size()); }
+    // A line's bytes from its first non-blank to its end, without the line
+    // break; an empty range at the end of the text for a line it does not have.
+    std::pair<long, long> LineRange(long nLine) const;
+    // A finding in the text gets its line and column from its byte range; one
+    // placed by line only gets that line's range.
+    void Place(CFinding& finding) const;
+
+private:
+    std::string_view m_text;
+    std::vector<uint32_t> m_characters; // characters before each byte
+    std::vector<size_t> m_lineStarts;
+};
