@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/Finding.h"
 #include "StringTable.h"
+#include "analysis/Finding.h"
 
 #include <functional>
 #include <memory>
