@@ -10,10 +10,9 @@
 #include "app/CorvaleApp.h"
 #include "app/MainFrame.h"
 #include "dryrun/DryRunResult.h"
+#include "editor/AnalysisMarks.h"
 #include "editor/CompletionPopup.h"
 #include "editor/CorvaleDoc.h"
-#include "editor/DryRunMarks.h"
-#include "editor/ProblemMarks.h"
 #include "editor/ScriptEdit.h"
 #include "platform/ScriptedUserInteraction.h"
 #include "view/LeftView.h"
@@ -194,7 +193,7 @@ void BM_WindowKeystrokeWithCheck(benchmark::State& state)
     editor.edit.SetWindowText(BenchScript());
     editor.edit.FontifyAll();
     const bool bCheck = state.range(0) != 0;
-    CProblemMarks& problems = editor.edit.Problems();
+    CAnalysisMarks& problems = editor.edit.Analysis();
     problems.SetEnabled(bCheck);
     if (bCheck)
         problems.WaitForResult(60000); // what the check knows of the library, read once
@@ -235,13 +234,13 @@ void BM_WindowKeystrokeWithDryRun(benchmark::State& state)
     CShownEditor editor;
     editor.edit.SetWindowText(BenchScript());
     editor.edit.FontifyAll();
-    CDryRunMarks& dryRun = editor.edit.DryRun();
-    editor.edit.Problems().WaitForResult(60000);
+    CAnalysisMarks& dryRun = editor.edit.Analysis();
+    editor.edit.Analysis().WaitForResult(60000);
     const long nLine = 50000;
     // The sandbox runs this script to its end when nobody types.
     dryRun.SetHelper(CORVALE_DRYRUN, BenchLibrary().Directory());
-    dryRun.RunNow();
-    if (!dryRun.WaitForResult(20000) || dryRun.Result()->Report().calls.empty())
+    dryRun.AnalyseNow();
+    if (!dryRun.WaitForComplete(20000) || dryRun.DryRunResult()->Report().calls.empty())
         state.SkipWithError("the dry run of the script did not come back");
     for (int n = 0; n < 5; ++n)
         (void)KeyAtEndOfLine(editor, nLine);
@@ -258,7 +257,7 @@ void BM_WindowKeystrokeWithDryRun(benchmark::State& state)
                     const double seconds = KeyAtEndOfLine(editor, nLine);
                     samples[bDryRun].push_back(seconds);
                     const auto pause = std::chrono::steady_clock::now();
-                    while (Seconds(pause) < CDryRunMarks::kPauseMs / 1000.0 + 0.15)
+                    while (Seconds(pause) < CAnalysisMarks::kDryRunPauseMs / 1000.0 + 0.15)
                         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
                 }
             }
@@ -273,16 +272,16 @@ BENCHMARK(BM_WindowKeystrokeWithDryRun)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(1);
 
-// A mistake typed into the 2 MB script (a command's first letter doubled at
-// line 50,000) until its squiggle is painted: the pause after typing, the
-// check on its thread, the marks.
+// A mistake typed into the 2 MB script (a letter before a command at line
+// 50,000, the caret moved on to the next line at once) until its squiggle
+// is painted: the pause after typing, the check on its worker, the marks.
 void BM_WindowCheckAfterKeystroke(benchmark::State& state)
 {
     CShownEditor editor;
     editor.edit.SetWindowText(BenchScript());
     editor.edit.FontifyAll();
-    CProblemMarks& problems = editor.edit.Problems();
-    problems.CheckNow();
+    CAnalysisMarks& problems = editor.edit.Analysis();
+    problems.AnalyseNow();
     problems.WaitForResult(60000);
     std::vector<double> samples;
     for (auto _ : state)
@@ -304,12 +303,14 @@ void BM_WindowCheckAfterKeystroke(benchmark::State& state)
         };
         const auto start = std::chrono::steady_clock::now();
         QTest::keyClick(&editor.edit, Qt::Key_X);
+        QTest::keyClick(&editor.edit, Qt::Key_Down);
         while (!marked() && Seconds(start) < 10)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         Flush();
         const double seconds = Seconds(start);
         state.SetIterationTime(seconds);
         samples.push_back(seconds);
+        editor.edit.SetSel(nStart + 1, nStart + 1);
         QTest::keyClick(&editor.edit, Qt::Key_Backspace);
         problems.WaitForResult(60000);
     }

@@ -24,9 +24,9 @@ long long NowNs()
 } // namespace
 
 CAnalysisSession::CAnalysisSession(const CCommandLibrary& library, COptions options,
-                                   Listener listener)
+                                   Listener listener, TextWanted textWanted)
     : m_library(library), m_options(std::move(options)), m_listener(std::move(listener)),
-      m_thread([this] { Work(); })
+      m_textWanted(std::move(textWanted)), m_thread([this] { Work(); })
 {
 }
 
@@ -48,17 +48,36 @@ void CAnalysisSession::Update(const std::string& path, std::string text, long nV
     {
         const std::lock_guard lock(m_mutex);
         CScript& script = m_scripts[path];
-        const Clock::time_point now = Clock::now();
+        const bool bAnnounced = script.nVersion == nVersion && !script.pText && !script.bChecked;
+        if (!bAnnounced)
+            Restart(script, nVersion);
         script.pText = std::make_shared<const std::string>(std::move(text));
-        script.nVersion = nVersion;
-        script.checkDue = now + std::chrono::milliseconds(m_options.nPauseMs);
-        script.dryRunDue = now + std::chrono::milliseconds(m_options.nDryRunPauseMs);
-        script.bChecked = false;
-        script.bDryRan = false;
-        script.pCheck.reset();
-        *script.pLatest = nVersion;
     }
     m_wake.notify_all();
+}
+
+void CAnalysisSession::Changed(const std::string& path, long nVersion)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        CScript& script = m_scripts[path];
+        Restart(script, nVersion);
+        script.pText.reset();
+    }
+    m_wake.notify_all();
+}
+
+void CAnalysisSession::Restart(CScript& script, long nVersion)
+{
+    const Clock::time_point now = Clock::now();
+    script.nVersion = nVersion;
+    script.bTextAsked = false;
+    script.checkDue = now + std::chrono::milliseconds(m_options.nPauseMs);
+    script.dryRunDue = now + std::chrono::milliseconds(m_options.nDryRunPauseMs);
+    script.bChecked = false;
+    script.bDryRan = false;
+    script.pCheck.reset();
+    *script.pLatest = nVersion;
 }
 
 void CAnalysisSession::AnalyseNow(const std::string& path)
@@ -111,6 +130,8 @@ bool CAnalysisSession::HasWork(Clock::time_point& next) const
     for (const auto& [path, script] : m_scripts)
     {
         Clock::time_point due = Clock::time_point::max();
+        if (!script.bChecked && !script.pText)
+            continue; // its text is asked for, or will be once due
         if (!script.bChecked)
             due = script.checkDue;
         else if (bDryRun && !script.bDryRan)
@@ -120,6 +141,28 @@ bool CAnalysisSession::HasWork(Clock::time_point& next) const
         next = std::min(next, due);
     }
     return false;
+}
+
+// The texts whose pause is over but that are not here yet are asked for,
+// under the lock; the answer is when the next one falls due (max for none).
+CAnalysisSession::Clock::time_point CAnalysisSession::AskForTexts()
+{
+    Clock::time_point next = Clock::time_point::max();
+    const Clock::time_point now = Clock::now();
+    for (auto& [path, script] : m_scripts)
+    {
+        if (script.bChecked || script.pText || script.bTextAsked)
+            continue;
+        if (script.checkDue > now)
+        {
+            next = std::min(next, script.checkDue);
+            continue;
+        }
+        script.bTextAsked = true;
+        if (m_textWanted)
+            m_textWanted(path, script.nVersion);
+    }
+    return next;
 }
 
 void CAnalysisSession::Work()
@@ -144,8 +187,14 @@ void CAnalysisSession::Work()
             std::unique_lock lock(m_mutex);
             m_bBusy = false;
             Clock::time_point next;
-            while (!m_bStop && !HasWork(next))
+            for (;;)
             {
+                if (m_bStop)
+                    break;
+                const Clock::time_point nextAsk = AskForTexts();
+                if (HasWork(next))
+                    break;
+                next = std::min(next, nextAsk);
                 if (next == Clock::time_point::max())
                 {
                     m_idle.notify_all();
@@ -161,7 +210,7 @@ void CAnalysisSession::Work()
             const bool bHelper = !m_options.dryRunHelper.empty();
             for (auto& [name, script] : m_scripts)
             {
-                const bool bCheckDue = !script.bChecked && script.checkDue <= now;
+                const bool bCheckDue = !script.bChecked && script.pText && script.checkDue <= now;
                 const bool bDryRunDue =
                     script.bChecked && bHelper && !script.bDryRan && script.dryRunDue <= now;
                 if (!bCheckDue && !bDryRunDue)

@@ -37,14 +37,22 @@ public:
     // Called on the worker thread, in the order of the work, with the
     // session's lock held: it hands the result on, and calls no session member.
     using Listener = std::function<void(std::shared_ptr<const CAnalysis>)>;
+    // Called the same way once a version announced by Changed is due: the
+    // front end answers with Update for that version, when it still has it.
+    using TextWanted = std::function<void(const std::string& path, long nVersion)>;
 
-    CAnalysisSession(const CCommandLibrary& library, COptions options, Listener listener);
+    CAnalysisSession(const CCommandLibrary& library, COptions options, Listener listener,
+                     TextWanted textWanted = TextWanted());
     ~CAnalysisSession();
     CAnalysisSession(const CAnalysisSession&) = delete;
     CAnalysisSession& operator=(const CAnalysisSession&) = delete;
 
     // A script's text at a version; path is where it stands (empty: a new one).
+    // For a version Changed announced, the pauses run from that call.
     void Update(const std::string& path, std::string text, long nVersion);
+    // The text moved on to a version, given later: the work on older ones
+    // ends, the pauses start again, and no text is copied on each key.
+    void Changed(const std::string& path, long nVersion);
     // The pauses of a script's current version are over now (open, save, F7).
     void AnalyseNow(const std::string& path);
     void Close(const std::string& path);
@@ -61,8 +69,9 @@ private:
 
     struct CScript
     {
-        std::shared_ptr<const std::string> pText;
+        std::shared_ptr<const std::string> pText; // of nVersion; nullptr while wanted
         long nVersion = 0;
+        bool bTextAsked = false;
         Clock::time_point checkDue;
         Clock::time_point dryRunDue;
         bool bChecked = false; // for nVersion
@@ -80,11 +89,14 @@ private:
 
     void Work();
     bool HasWork(Clock::time_point& next) const;
+    Clock::time_point AskForTexts();
+    void Restart(CScript& script, long nVersion);
     bool KeepGoing(const std::atomic<long>& latest, long nVersion) const;
 
     const CCommandLibrary& m_library;
     const COptions m_options;
     const Listener m_listener;
+    const TextWanted m_textWanted;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

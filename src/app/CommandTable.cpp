@@ -80,10 +80,12 @@ const std::vector<CCommandInfo>& CommandTable()
         // The Script menu and the panes, beyond the menus of old.
         {ID_CHECK_SCRIPT, "&Check Script\tF7", "Check the script against Tcl and the library",
          "Check Script", "check_script", "F7"},
-        {ID_NEXT_PROBLEM, "Next &Problem\tF8", "Go to the next problem the check found", nullptr,
+        {ID_NEXT_PROBLEM, "Next &Problem\tF8", "Go to the next problem the analysis found", nullptr,
          nullptr, "F8"},
         {ID_PREVIOUS_PROBLEM, "Pre&vious Problem\tShift+F8",
-         "Go to the previous problem the check found", nullptr, nullptr, "Shift+F8"},
+         "Go to the previous problem the analysis found", nullptr, nullptr, "Shift+F8"},
+        {ID_QUICK_FIX, "&Quick Fix\tCtrl+.", "Apply the fix the analysis offers at the caret",
+         nullptr, nullptr, "Ctrl+."},
         {ID_VIEW_PROBLEMS, "&Problems", "Show or hide the Problems pane", nullptr, nullptr,
          nullptr},
         {ID_RUN_IN_OUTPUT_PANE, "&Run in Output Pane\tF5",
@@ -126,8 +128,9 @@ const std::vector<CMenuLayout>& MenuLayout()
           kSeparator}},
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS, ID_VIEW_OUTPUT}},
         {"&Script",
-         {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM, kSeparator, ID_RUN_IN_OUTPUT_PANE,
-          ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION, kSeparator, ID_VIEW_MODEL}},
+         {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM, ID_QUICK_FIX, kSeparator,
+          ID_RUN_IN_OUTPUT_PANE, ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION,
+          kSeparator, ID_VIEW_MODEL}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;

@@ -6,8 +6,8 @@
 #include "ProblemsPane.h"
 #include "UserInfoDlg.h"
 #include "config/Configuration.h"
+#include "editor/AnalysisMarks.h"
 #include "editor/CorvaleDoc.h"
-#include "editor/ProblemMarks.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/KeyboardLocks.h"
@@ -17,6 +17,7 @@
 #include "print/PrintJobs.h"
 #include "print/PrintOptionsDlg.h"
 #include "run/AnalysisRun.h"
+#include "run/HelperProgram.h"
 #include "view/CorvaleView.h"
 #include "view/LeftView.h"
 
@@ -89,6 +90,8 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
     m_pProblemsPane = new CProblemsPane(m_pRightView->EditPane(), this);
+    m_pRightView->EditPane().Analysis().OpenFileAt = [this](const std::string& path, long nLine)
+    { GoToRunLocation(path, nLine); };
     addDockWidget(Qt::BottomDockWidgetArea, m_pProblemsPane);
     CreateRunPane();
     CreateModelPane();
@@ -178,8 +181,12 @@ void CMainFrame::CreateStatusPanes()
     statusBar()->addPermanentWidget(m_pCaretPane);
     statusBar()->addPermanentWidget(m_pModifiedPane);
     statusBar()->addPermanentWidget(m_pProblemCountPane);
-    connect(&m_pRightView->EditPane().Problems(), &CProblemMarks::FindingsChanged, this,
+    connect(&m_pRightView->EditPane().Analysis(), &CAnalysisMarks::FindingsChanged, this,
             &CMainFrame::UpdateProblemCounts);
+    // A click on the count opens the Problems pane.
+    m_pProblemCountPane->setCursor(Qt::PointingHandCursor);
+    m_pProblemCountPane->setToolTip(QStringLiteral("Show the Problems pane"));
+    m_pProblemCountPane->installEventFilter(this);
     connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this,
             &CMainFrame::UpdateStatusPanes);
     connect(&m_doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateStatusPanes);
@@ -226,25 +233,38 @@ std::unique_ptr<QMenu> CMainFrame::CreatePopupMenu(QWidget* pParent)
     return pMenu;
 }
 
-// "2 errors, 1 warning", or "No problems" once the check has found none.
+// "2 errors, 1 warning", or "No problems" once the analysis has found none,
+// from the list the squiggles and the Problems pane show.
 void CMainFrame::UpdateProblemCounts()
 {
-    const CProblemMarks& problems = m_pRightView->EditPane().Problems();
+    const CAnalysisMarks& analysis = m_pRightView->EditPane().Analysis();
     const auto count = [](int n, const char* pWhat)
     { return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(pWhat)).arg(n == 1 ? "" : "s"); };
+    const int nErrors = analysis.Count(ESeverity::Error);
+    const int nWarnings = analysis.Count(ESeverity::Warning);
     QString text;
-    if (!problems.IsEnabled())
-        text.clear();
-    else if (problems.Findings().empty())
+    if (nErrors == 0 && nWarnings == 0)
         text = QStringLiteral("No problems");
-    else if (problems.WarningCount() == 0)
-        text = count(problems.ErrorCount(), "error");
-    else if (problems.ErrorCount() == 0)
-        text = count(problems.WarningCount(), "warning");
+    else if (nWarnings == 0)
+        text = count(nErrors, "error");
+    else if (nErrors == 0)
+        text = count(nWarnings, "warning");
     else
-        text = count(problems.ErrorCount(), "error") + QStringLiteral(", ") +
-               count(problems.WarningCount(), "warning");
+        text = count(nErrors, "error") + QStringLiteral(", ") + count(nWarnings, "warning");
     m_pProblemCountPane->setText(text);
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_pProblemCountPane && pEvent->type() == QEvent::MouseButtonRelease)
+        ShowProblemsPane();
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
+void CMainFrame::ShowProblemsPane()
+{
+    m_pProblemsPane->show();
+    m_pProblemsPane->raise();
 }
 
 // CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
@@ -303,18 +323,6 @@ CAnalysisRun CMainFrame::AnalysisRun() const
                                    QStringLiteral("/corvale-batch"))
                      .toStdString();
     return CAnalysisRun(config.exe, config.bin, m_doc.GetPathName(), runner);
-}
-
-// A helper program of the editor: beside it as installed or built; else
-// where the PATH has it; empty when neither has it.
-std::string CMainFrame::HelperProgram(const char* pName)
-{
-    const std::string beside = QFile::encodeName(QCoreApplication::applicationDirPath() +
-                                                 QLatin1Char('/') + QLatin1String(pName))
-                                   .toStdString();
-    if (QFileInfo(QFile::decodeName(QByteArray::fromStdString(beside))).isExecutable())
-        return beside;
-    return CAnalysisRun::FindOnPath(pName);
 }
 
 QPrinter& CMainFrame::CurrentPrinter()
@@ -414,17 +422,33 @@ void CMainFrame::CreateFrameCommands()
         [this] { m_pRightView->FindWithText(m_pRightView->m_editPane.SearchText()); });
     m_frameCommands.OnCommand(ID_EDIT_REPEAT, [this] { m_pRightView->FindAgain(); });
     m_frameCommands.OnCommand(ID_GO_TO_LINE_BOX, [this] { m_pDialogBar->FocusLineNumber(); });
-    // The script check.
+    // The analysis: the Problems pane opens when one of these asks for it.
     m_frameCommands.OnCommand(ID_CHECK_SCRIPT,
                               [this]
                               {
-                                  m_pProblemsPane->show();
-                                  m_pRightView->EditPane().Problems().CheckNow();
+                                  ShowProblemsPane();
+                                  m_pRightView->EditPane().Analysis().AnalyseNow();
                               });
     m_frameCommands.OnCommand(ID_NEXT_PROBLEM,
-                              [this] { m_pRightView->EditPane().Problems().GoToNext(false); });
+                              [this]
+                              {
+                                  ShowProblemsPane();
+                                  m_pRightView->EditPane().Analysis().GoToNext(false);
+                              });
     m_frameCommands.OnCommand(ID_PREVIOUS_PROBLEM,
-                              [this] { m_pRightView->EditPane().Problems().GoToNext(true); });
+                              [this]
+                              {
+                                  ShowProblemsPane();
+                                  m_pRightView->EditPane().Analysis().GoToNext(true);
+                              });
+    m_frameCommands.OnCommand(ID_QUICK_FIX,
+                              [this]
+                              {
+                                  if (!m_pRightView->EditPane().Analysis().QuickFixAtCaret())
+                                      statusBar()->showMessage(
+                                          QStringLiteral("No quick fix at the caret"),
+                                          kStatusMessageMs);
+                              });
     m_frameCommands.OnCommand(
         ID_VIEW_PROBLEMS, [this] { m_pProblemsPane->setVisible(!m_pProblemsPane->isVisible()); },
         [this](CCmdUI& ui) { ui.checked = m_pProblemsPane->isVisible(); });

@@ -105,16 +105,17 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     CAnalysisRun AnalysisRun() const;
-    static std::string HelperProgram(const char* pName);
     // The menus, the tool bar and the accelerators, from the command table.
     void CreateCommands();
     void CreateLockIndicators();
     void CreateStatusPanes();
     void UpdateStatusPanes();
     void UpdateProblemCounts();
+    void ShowProblemsPane();
     void UpdateLockIndicators();
     void CreateFrameCommands();
     QAction* AddCommand(const CCommandInfo& info);

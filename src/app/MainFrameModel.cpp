@@ -6,14 +6,14 @@
 #include "ModelPane.h"
 #include "ModelView.h"
 #include "ProblemsPane.h"
-#include "analysis/RuleCatalogue.h"
 #include "dryrun/DryRunResult.h"
+#include "editor/AnalysisMarks.h"
 #include "editor/CorvaleDoc.h"
-#include "editor/DryRunMarks.h"
 #include "editor/ScriptEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
 #include "platform/Latin1.h"
+#include "run/HelperProgram.h"
 #include "view/CorvaleView.h"
 
 #include <QFileInfo>
@@ -23,11 +23,6 @@
 #include <set>
 
 using namespace CommandId;
-
-namespace
-{
-constexpr size_t kMaxDryRunRows = 1000;
-}
 
 void CMainFrame::CreateModelPane()
 {
@@ -41,16 +36,16 @@ void CMainFrame::CreateModelPane()
         m_pModelPane->Summary()->setText(
             QStringLiteral("corvale-dryrun was not found beside the editor or on the PATH: "
                            "there is no dry run"));
-    edit.DryRun().SetHelper(helper, m_pRightView->Configuration().help);
-    connect(&edit.DryRun(), &CDryRunMarks::ResultChanged, this, &CMainFrame::ShowDryRun);
+    edit.Analysis().SetHelper(helper, m_pRightView->Configuration().help);
+    connect(&edit.Analysis(), &CAnalysisMarks::DryRunChanged, this, &CMainFrame::ShowDryRun);
     connect(&m_pModelPane->View(), &CModelView::Picked, this, &CMainFrame::SelectCall);
     connect(&edit, &CTextControl::SelectionChanged, this, &CMainFrame::HighlightCaretCalls);
     m_pDialogBar->VariablesModel()->ToolTipOf = [this](const std::string& name) -> QString
     {
-        const CDryRunMarks& dryRun = m_pRightView->EditPane().DryRun();
-        if (!dryRun.Result())
+        const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
+        if (!pResult)
             return {};
-        return m_pRightView->EditPane().ToDisplay(dryRun.Result()->VariableTip(name));
+        return m_pRightView->EditPane().ToDisplay(pResult->VariableTip(name));
     };
 }
 
@@ -67,67 +62,18 @@ void CMainFrame::CreateModelCommands()
         [this](CCmdUI& ui) { ui.checked = m_pModelPane->isVisible(); });
 }
 
+// A new dry run: the model, and the values of the Variables list. Its
+// findings are the analysis's, shown with the rest.
 void CMainFrame::ShowDryRun()
 {
-    CScriptEdit& edit = m_pRightView->EditPane();
-    const std::shared_ptr<const CDryRunResult>& pResult = edit.DryRun().Result();
+    const std::shared_ptr<const CDryRunResult>& pResult =
+        m_pRightView->EditPane().Analysis().DryRunResult();
     if (!pResult)
         return;
     m_pModelPane->SetResult(pResult);
     m_pHighlightedResult = nullptr;
     HighlightCaretCalls();
     m_pDialogBar->VariablesModel()->RefreshToolTips();
-
-    const CDryRunReport& report = pResult->Report();
-    const QString scriptName = ToQString(m_doc.GetTitle());
-    const auto fileName = [&](int nFile)
-    {
-        if (nFile <= 0 || static_cast<size_t>(nFile) >= report.files.size())
-            return scriptName;
-        return QFileInfo(QFile::decodeName(
-                             QByteArray::fromStdString(report.files[static_cast<size_t>(nFile)])))
-            .fileName();
-    };
-    const auto goTo = [this, &report](const CDryRunPlace& place) -> std::function<void()>
-    {
-        if (place.nLine <= 0 || place.nFile < 0)
-            return {};
-        const long nLine = place.nLine;
-        if (place.nFile == 0)
-            return [this, nLine] { SelectLine(nLine); };
-        const std::string path = report.files[static_cast<size_t>(place.nFile)];
-        return [this, path, nLine] { GoToRunLocation(path, nLine); };
-    };
-    std::vector<CProblemsPane::CDryRunProblem> rows;
-    const auto add = [&](bool bError, const std::string& message, const CDryRunPlace& place)
-    {
-        rows.push_back({bError, edit.ToDisplay(message), fileName(place.nFile),
-                        place.nFile >= 0 ? place.nLine : 0, goTo(place)});
-    };
-    if (!pResult->Failure().empty())
-        add(false, "run: " + pResult->Failure(), {});
-    if (report.bError)
-        add(true, "run: " + report.errorMessage, report.errorPlace);
-    if (!report.limit.empty() && report.limit != "exit")
-        add(false, "run: the dry run stopped: " + report.limitMessage, report.limitPlace);
-    // A command the sandbox does not run, once for each name.
-    std::set<std::string> refused;
-    for (const CDryRunCall& call : report.calls)
-    {
-        if (call.kind == CDryRunCall::EKind::Refused && refused.insert(call.words[0]).second)
-            add(false,
-                "run: \"" + call.words[0] + "\" does not run in a dry run; it returned empty",
-                call.place);
-    }
-    // A script that repeats one mistake in a loop gets a pane it can still read.
-    const auto& problems = pResult->Facts().Problems();
-    for (size_t i = 0; i < problems.size() && i < kMaxDryRunRows; ++i)
-        add(RuleCatalogue::SeverityOf(problems[i].rule) == ESeverity::Error, problems[i].message,
-            problems[i].place);
-    if (problems.size() > kMaxDryRunRows)
-        add(false, "and " + std::to_string(problems.size() - kMaxDryRunRows) + " more like these",
-            {});
-    m_pProblemsPane->SetDryRunProblems(std::move(rows));
 }
 
 void CMainFrame::SelectLine(long nLine)
@@ -143,7 +89,7 @@ void CMainFrame::SelectLine(long nLine)
 
 void CMainFrame::SelectCall(size_t nCall)
 {
-    const auto& pResult = m_pRightView->EditPane().DryRun().Result();
+    const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
     if (!pResult || nCall >= pResult->Report().calls.size())
         return;
     const CDryRunPlace& place = pResult->Report().calls[nCall].place;
@@ -157,7 +103,7 @@ void CMainFrame::SelectCall(size_t nCall)
 void CMainFrame::HighlightCaretCalls()
 {
     CScriptEdit& edit = m_pRightView->EditPane();
-    const auto& pResult = edit.DryRun().Result();
+    const auto& pResult = edit.Analysis().DryRunResult();
     if (!pResult || m_pModelPane == nullptr)
         return;
     long nStart = 0;

@@ -4,6 +4,7 @@
 #include "OutputText.h"
 #include "ProblemsPane.h"
 #include "RunSession.h"
+#include "editor/AnalysisMarks.h"
 #include "editor/CorvaleDoc.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
@@ -139,8 +140,7 @@ void CMainFrame::OnRunInOutputPane()
         statusBar()->showMessage(
             QStringLiteral("Saved %1 before the run").arg(ToQString(m_doc.GetTitle())),
             kStatusMessageMs);
-    m_pRightView->EditPane().SetRunMarker(-1);
-    m_pProblemsPane->ClearRunProblem();
+    m_pRightView->EditPane().Analysis().ClearRunFinding();
     const std::string script = m_doc.GetPathName();
     const std::string folder = std::filesystem::path(script).parent_path().string();
     m_pRunSession->Start(AnalysisRun(), folder, script, UserInteraction());
@@ -154,8 +154,9 @@ bool CMainFrame::GoToRunLocation(const std::string& path, long nLine)
     return true;
 }
 
-// The first error's place: a red mark in the margin when it lies in the
-// script shown, and a row of the Problems pane.
+// The first error's place: a finding of the analysis's list, from this run,
+// with a red mark in the margin when it lies in the script shown. It goes
+// when its line changes or the script is run again.
 void CMainFrame::ShowRunError()
 {
     const auto& error = m_pRunSession->FirstError();
@@ -163,9 +164,7 @@ void CMainFrame::ShowRunError()
         return;
     const CTraceMapper::CLocation location = error->location;
     const bool bHere = SameFile(location.path, m_doc.GetPathName());
-    m_pRightView->EditPane().SetRunMarker(bHere ? location.nLine - 1 : -1);
-    m_pProblemsPane->SetRunProblem(
-        QString::fromUtf8(error->message), FileNameOf(location.path), location.nLine,
-        [this, location] { GoToRunLocation(location.path, location.nLine); });
+    m_pRightView->EditPane().Analysis().SetRunFinding(bHere ? std::string() : location.path,
+                                                      location.nLine, error->message);
     m_pOutputPane->raise();
 }

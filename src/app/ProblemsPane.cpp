@@ -1,17 +1,35 @@
 #include "ProblemsPane.h"
 
-#include "editor/ProblemMarks.h"
+#include "editor/AnalysisMarks.h"
 #include "editor/ScriptEdit.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
+
+namespace
+{
+QColor ColourOf(ESeverity severity)
+{
+    switch (severity)
+    {
+    case ESeverity::Error:
+        return {200, 0, 0};
+    case ESeverity::Warning:
+        return {200, 120, 0};
+    default:
+        return {40, 90, 170};
+    }
+}
+} // namespace
 
 CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
     : QDockWidget(QStringLiteral("Problems"), pParent), m_edit(edit), m_pList(new QTreeWidget(this))
 {
     setObjectName(QStringLiteral("ProblemsPane"));
     m_pList->setHeaderLabels({QStringLiteral("Severity"), QStringLiteral("Line"),
-                              QStringLiteral("Message"), QStringLiteral("File")});
+                              QStringLiteral("Message"), QStringLiteral("File"),
+                              QStringLiteral("Rule")});
     m_pList->setRootIsDecorated(false);
     m_pList->setUniformRowHeights(true);
     m_pList->header()->setStretchLastSection(false);
@@ -19,27 +37,12 @@ CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
     setWidget(m_pList);
     const auto go = [this](QTreeWidgetItem* pItem)
     {
-        if (pItem == nullptr)
-            return;
-        size_t nRow = static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem));
-        if (nRow < m_edit.Problems().Findings().size())
-        {
-            m_edit.Problems().GoTo(nRow);
-            return;
-        }
-        nRow -= m_edit.Problems().Findings().size();
-        if (nRow < m_dryRunProblems.size())
-        {
-            if (m_dryRunProblems[nRow].go)
-                m_dryRunProblems[nRow].go();
-            return;
-        }
-        if (m_runProblem && m_runProblem->go)
-            m_runProblem->go();
+        if (pItem != nullptr)
+            m_edit.Analysis().GoTo(static_cast<size_t>(m_pList->indexOfTopLevelItem(pItem)));
     };
     connect(m_pList, &QTreeWidget::itemClicked, this, go);
     connect(m_pList, &QTreeWidget::itemActivated, this, go);
-    connect(&m_edit.Problems(), &CProblemMarks::FindingsChanged, this, &CProblemsPane::Refill);
+    connect(&m_edit.Analysis(), &CAnalysisMarks::FindingsChanged, this, &CProblemsPane::Refill);
     hide();
 }
 
@@ -49,72 +52,33 @@ void CProblemsPane::SetFileName(const QString& name)
     Refill();
 }
 
-void CProblemsPane::SetRunProblem(const QString& message, const QString& fileName, long nLine,
-                                  std::function<void()> go)
-{
-    m_runProblem = CRunProblem{message, fileName, nLine, std::move(go)};
-    Refill();
-}
-
-void CProblemsPane::ClearRunProblem()
-{
-    if (!m_runProblem)
-        return;
-    m_runProblem.reset();
-    Refill();
-}
-
-void CProblemsPane::SetDryRunProblems(std::vector<CDryRunProblem> problems)
-{
-    m_dryRunProblems = std::move(problems);
-    Refill();
-}
-
-void CProblemsPane::hideEvent(QHideEvent* pEvent)
-{
-    QDockWidget::hideEvent(pEvent);
-    if (!m_bFilling && m_pList->topLevelItemCount() > 0)
-        m_bUserClosed = true;
-}
-
 void CProblemsPane::Refill()
 {
-    m_bFilling = true;
     m_pList->clear();
-    const std::vector<CFinding>& findings = m_edit.Problems().Findings();
+    const std::vector<CFinding>& findings = m_edit.Analysis().Findings();
     QList<QTreeWidgetItem*> rows;
     for (const CFinding& finding : findings)
     {
-        auto* pRow =
-            new QTreeWidgetItem({finding.severity == ESeverity::Error ? QStringLiteral("error")
-                                                                      : QStringLiteral("warning"),
-                                 QString::number(m_edit.LineFromChar(finding.nStart) + 1),
-                                 m_edit.ToDisplay(finding.message), m_fileName});
-        pRow->setForeground(0, finding.severity == ESeverity::Error ? QColor(200, 0, 0)
-                                                                    : QColor(200, 120, 0));
+        if (rows.size() == kMaxRows)
+            break;
+        long nLine = finding.nLine;
+        if (finding.InScript() && finding.nStart >= 0)
+            nLine = m_edit.LineFromChar(finding.nStart) + 1;
+        const QString file =
+            finding.InScript()
+                ? m_fileName
+                : QFileInfo(QFile::decodeName(QByteArray::fromStdString(finding.file))).fileName();
+        auto* pRow = new QTreeWidgetItem({QString::fromLatin1(SeverityName(finding.severity)),
+                                          nLine > 0 ? QString::number(nLine) : QString(),
+                                          m_edit.ToDisplay(finding.message), file,
+                                          QString::fromStdString(finding.rule)});
+        pRow->setForeground(0, ColourOf(finding.severity));
         rows << pRow;
     }
-    for (const CDryRunProblem& problem : m_dryRunProblems)
-    {
-        auto* pRow = new QTreeWidgetItem(
-            {problem.bError ? QStringLiteral("error") : QStringLiteral("warning"),
-             problem.nLine > 0 ? QString::number(problem.nLine) : QString(), problem.message,
-             problem.fileName});
-        pRow->setForeground(0, problem.bError ? QColor(200, 0, 0) : QColor(200, 120, 0));
-        rows << pRow;
-    }
-    if (m_runProblem)
-    {
-        auto* pRow = new QTreeWidgetItem(
-            {QStringLiteral("error"), QString::number(m_runProblem->nLine),
-             QStringLiteral("run: ") + m_runProblem->message, m_runProblem->fileName});
-        pRow->setForeground(0, QColor(200, 0, 0));
-        rows << pRow;
-    }
+    if (findings.size() > static_cast<size_t>(kMaxRows))
+        rows << new QTreeWidgetItem(
+            {QString(), QString(),
+             QStringLiteral("and %1 more").arg(findings.size() - static_cast<size_t>(kMaxRows)),
+             QString(), QString()});
     m_pList->addTopLevelItems(rows);
-    if (rows.isEmpty())
-        m_bUserClosed = false;
-    else if (!m_bUserClosed && isHidden())
-        show();
-    m_bFilling = false;
 }

@@ -1,19 +1,14 @@
 #pragma once
 
 #include <QDockWidget>
-#include <functional>
-#include <optional>
-#include <vector>
 
-class CProblemMarks;
 class CScriptEdit;
 class QTreeWidget;
 
-// The Problems pane, a dock below the editor view: every finding of the
-// script check with its severity, line, message and file. A click or Enter
-// selects the finding's range in the editing pane. It shows itself when the
-// check first finds something, unless the user closed it while it had
-// something to show.
+// The Problems pane, a dock below the editor view: the analysis's findings
+// as the editing pane shows them, each with its severity, line, message,
+// file and rule. A click or Enter goes to the finding. It opens only when
+// the user asks for it.
 class CProblemsPane : public QDockWidget
 {
     Q_OBJECT
@@ -22,27 +17,11 @@ public:
     CProblemsPane(CScriptEdit& edit, QWidget* pParent = nullptr);
 
     QTreeWidget* List() const { return m_pList; }
-    // The file name the rows name.
+    // The file name the script's rows name.
     void SetFileName(const QString& name);
-    // The first error of the last run, in its own row after the check's:
-    // "run: <message>", its file and line; go follows it.
-    void SetRunProblem(const QString& message, const QString& fileName, long nLine,
-                       std::function<void()> go);
-    void ClearRunProblem();
-    // What the last dry run found, in rows after the check's.
-    struct CDryRunProblem
-    {
-        bool bError = true;
-        QString message;
-        QString fileName;
-        long nLine = 0;
-        std::function<void()> go;
-    };
-    void SetDryRunProblems(std::vector<CDryRunProblem> problems);
-    const std::vector<CDryRunProblem>& DryRunProblems() const { return m_dryRunProblems; }
 
-protected:
-    void hideEvent(QHideEvent* pEvent) override;
+    // A list of many thousand rows says how many more there are instead.
+    static constexpr int kMaxRows = 5000;
 
 private:
     void Refill();
@@ -50,15 +29,4 @@ private:
     CScriptEdit& m_edit;
     QTreeWidget* m_pList;
     QString m_fileName = QStringLiteral("Untitled");
-    struct CRunProblem
-    {
-        QString message;
-        QString fileName;
-        long nLine;
-        std::function<void()> go;
-    };
-    std::optional<CRunProblem> m_runProblem;
-    std::vector<CDryRunProblem> m_dryRunProblems;
-    bool m_bUserClosed = false;
-    bool m_bFilling = false;
 };

@@ -1,7 +1,6 @@
 #include "CorvaleDoc.h"
 
-#include "DryRunMarks.h"
-#include "ProblemMarks.h"
+#include "AnalysisMarks.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 #include "platform/UserInteraction.h"
@@ -197,8 +196,7 @@ bool CCorvaleDoc::OnOpenDocument(const std::string& pathAsGiven)
     m_pEdit->setFocus();
     MakeFolderCurrent(path);
     SetPathName(path);
-    m_pEdit->Problems().CheckNow();
-    m_pEdit->DryRun().RunAfterCheck();
+    m_pEdit->Analysis().AnalyseNow();
     return true;
 }
 
@@ -257,8 +255,7 @@ bool CCorvaleDoc::OnSaveDocument(const std::string& pathAsGiven)
     }
     MakeFolderCurrent(path);
     SetPathName(path);
-    m_pEdit->Problems().CheckNow();
-    m_pEdit->DryRun().RunAfterCheck();
+    m_pEdit->Analysis().AnalyseNow();
     return true;
 }
 

@@ -1,10 +1,9 @@
 #include "ScriptEdit.h"
 
+#include "AnalysisMarks.h"
 #include "BlockFolding.h"
 #include "CorvaleDoc.h"
-#include "DryRunMarks.h"
 #include "OccurrenceMarker.h"
-#include "ProblemMarks.h"
 
 CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
 {
@@ -22,15 +21,13 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParen
     SetBraceMatching(true);
     m_pFolding = new CBlockFolding(*this);
     m_pOccurrences = new COccurrenceMarker(*this);
-    m_pProblems = new CProblemMarks(*this, m_library);
-    m_pDryRun = new CDryRunMarks(*this, m_library, *m_pProblems);
+    m_pAnalysis = new CAnalysisMarks(*this, m_library);
 }
 
-// The check's and the dry run's threads read the library: they end before the library goes.
+// The analysis's worker reads the library: it ends before the library goes.
 CScriptEdit::~CScriptEdit()
 {
-    delete m_pDryRun;
-    delete m_pProblems;
+    delete m_pAnalysis;
 }
 
 void CScriptEdit::AttachTo(CCorvaleDoc& doc, CTextControl& summaryPane, QWidget& view)

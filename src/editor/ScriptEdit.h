@@ -15,8 +15,7 @@ class CCompletionPopup;
 class CBlockFolding;
 class CCorvaleDoc;
 class COccurrenceMarker;
-class CProblemMarks;
-class CDryRunMarks;
+class CAnalysisMarks;
 class QTimer;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
@@ -73,10 +72,11 @@ public:
 
     // ---- aids every editor has ----
     CBlockFolding& Folding() const { return *m_pFolding; }
-    COccurrenceMarker& Occurrences() const { return *m_pOccurrences; }
-    // The live script check and its findings.
-    CProblemMarks& Problems() const { return *m_pProblems; }
-    CDryRunMarks& DryRun() const { return *m_pDryRun; }
+    // The live analysis: the check, the dry run and the model rules' findings.
+    CAnalysisMarks& Analysis() const { return *m_pAnalysis; }
+    // Replaces [nStart, nEnd) as typing would: one step to undo, the script
+    // changed, the line coloured.
+    void ReplaceAsTyped(long nStart, long nEnd, const std::string& text);
 
     // ---- colouring ----
     // One-time set-up of the formats of both panes and of the keyword table.
@@ -208,6 +208,5 @@ private:
     QTimer* m_pLookUpTimer = nullptr;
     CBlockFolding* m_pFolding = nullptr;
     COccurrenceMarker* m_pOccurrences = nullptr;
-    CProblemMarks* m_pProblems = nullptr;
-    CDryRunMarks* m_pDryRun = nullptr;
+    CAnalysisMarks* m_pAnalysis = nullptr;
 };

@@ -66,6 +66,14 @@ void CScriptEdit::MarkChanged()
         m_pDoc->m_bChanged = true;
 }
 
+void CScriptEdit::ReplaceAsTyped(long nStart, long nEnd, const std::string& text)
+{
+    SetSel(nStart, nEnd);
+    MarkChanged();
+    ReplaceSel(text, true);
+    FontifyCurrentLine();
+}
+
 // A selection made before the press is replaced whatever it holds; without
 // one, the next occurrence is found and replaced at once.
 void CScriptEdit::ReplaceOne(const std::string& findWhat, const std::string& replaceWith,

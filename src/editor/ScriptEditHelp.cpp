@@ -1,7 +1,6 @@
 // The command library of the editing pane: loading it, looking commands up,
 // and showing a record's help in the summary pane.
-#include "DryRunMarks.h"
-#include "ProblemMarks.h"
+#include "AnalysisMarks.h"
 #include "ScriptEdit.h"
 #include "platform/ScopedValue.h"
 #include "platform/UserInteraction.h"
@@ -11,8 +10,7 @@ int CScriptEdit::LoadHelpFiles(std::string helpDirectory)
 {
     // Loaded once per pane; a second load replaces the first rather than
     // adding to it. The check reads what it knows of the library anew.
-    m_pProblems->ForgetLibrary();
-    m_pDryRun->ForgetLibrary();
+    m_pAnalysis->ForgetLibrary();
     return m_library.Load(helpDirectory, UserInteraction());
 }
 

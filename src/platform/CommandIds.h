@@ -51,6 +51,7 @@ inline constexpr int ID_NEXT_RUN_LOCATION = 33007;
 inline constexpr int ID_PREVIOUS_RUN_LOCATION = 33008;
 inline constexpr int ID_VIEW_OUTPUT = 33009;
 inline constexpr int ID_VIEW_MODEL = 33010;
+inline constexpr int ID_QUICK_FIX = 33011;
 
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;

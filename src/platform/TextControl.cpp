@@ -84,6 +84,8 @@ CTextControl::CTextControl(QWidget* pParent, int nControlId)
     Sci(SCI_INDICSETFORE, kErrorIndicator, static_cast<long>(Rgb(230, 0, 0)));
     Sci(SCI_INDICSETSTYLE, kWarningIndicator, INDIC_SQUIGGLE);
     Sci(SCI_INDICSETFORE, kWarningIndicator, static_cast<long>(Rgb(240, 140, 0)));
+    Sci(SCI_INDICSETSTYLE, kInfoIndicator, INDIC_DOTS);
+    Sci(SCI_INDICSETFORE, kInfoIndicator, static_cast<long>(Rgb(60, 120, 200)));
     Sci(SCI_INDICSETSTYLE, kUnderlineIndicator, INDIC_COMPOSITIONTHIN);
     Sci(SCI_INDICSETFLAGS, kUnderlineIndicator, SC_INDICFLAG_VALUEBEFORE);
     Sci(SCI_INDICSETUNDER, kUnderlineIndicator, 0);

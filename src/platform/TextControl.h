@@ -185,10 +185,17 @@ public:
     // The first and last lines of the text shown on screen now.
     void VisibleLines(long& nFirst, long& nLast) const;
 
-    // A red mark in the fold margin on one line (the first error of a run);
-    // it moves with its line as lines come and go. -1 takes it away.
-    void SetRunMarker(long nLine);
-    // The marked line, or -1.
+    // ---- marks in the fold margin, which move with their lines ----
+    enum EMarker : int
+    {
+        kRunMarker = 20, // a red dot: the first error of a run
+        kErrorMarker,    // a red square: a line with an error
+        kWarningMarker,  // an orange square: a line with a warning
+    };
+    // The lines (from 0) that carry a marker, and no others.
+    void SetMarkerLines(int nMarker, const std::vector<long>& lines);
+    std::vector<long> MarkerLines(int nMarker) const;
+    // The first line with the run's mark, or -1.
     long RunMarkerLine() const;
 
     // ---- indicators: marks drawn over or under the text, never part of it ----
@@ -201,6 +208,7 @@ public:
         kOccurrenceIndicator,
         kErrorIndicator,
         kWarningIndicator,
+        kInfoIndicator,
     };
     void FillIndicator(int nIndicator, long nStart, long nLength);
     // How long the mouse rests before MouseDwelled; 0 for never.

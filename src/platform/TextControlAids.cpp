@@ -11,7 +11,6 @@ constexpr unsigned long kLineNumberMargin = 0;
 constexpr unsigned long kFoldMargin = 2;
 constexpr int kFoldMarginWidth = 14;
 // Below the fold markers (25 to 31), which share the margin.
-constexpr int kRunMarker = 20;
 constexpr std::uint32_t kMarginText = Rgb(128, 128, 128);
 constexpr std::uint32_t kMarginBack = Rgb(240, 240, 240);
 constexpr std::uint32_t kCaretLineBack = Rgb(240, 244, 252);
@@ -128,10 +127,18 @@ void CTextControl::ShowFoldMargin(bool bShow)
 {
     m_bFoldMargin = bShow;
     Sci(SCI_SETMARGINTYPEN, kFoldMargin, SC_MARGIN_SYMBOL);
-    Sci(SCI_SETMARGINMASKN, kFoldMargin, static_cast<long>(SC_MASK_FOLDERS | (1u << kRunMarker)));
+    Sci(SCI_SETMARGINMASKN, kFoldMargin,
+        static_cast<long>(SC_MASK_FOLDERS | (1u << kRunMarker) | (1u << kErrorMarker) |
+                          (1u << kWarningMarker)));
     Sci(SCI_MARKERDEFINE, kRunMarker, SC_MARK_CIRCLE);
     Sci(SCI_MARKERSETFORE, kRunMarker, static_cast<long>(Rgb(150, 0, 0)));
     Sci(SCI_MARKERSETBACK, kRunMarker, static_cast<long>(Rgb(230, 0, 0)));
+    Sci(SCI_MARKERDEFINE, kErrorMarker, SC_MARK_SMALLRECT);
+    Sci(SCI_MARKERSETFORE, kErrorMarker, static_cast<long>(Rgb(150, 0, 0)));
+    Sci(SCI_MARKERSETBACK, kErrorMarker, static_cast<long>(Rgb(230, 0, 0)));
+    Sci(SCI_MARKERDEFINE, kWarningMarker, SC_MARK_SMALLRECT);
+    Sci(SCI_MARKERSETFORE, kWarningMarker, static_cast<long>(Rgb(160, 90, 0)));
+    Sci(SCI_MARKERSETBACK, kWarningMarker, static_cast<long>(Rgb(240, 140, 0)));
     Sci(SCI_SETMARGINWIDTHN, kFoldMargin, bShow ? kFoldMarginWidth : 0);
     Sci(SCI_SETMARGINSENSITIVEN, kFoldMargin, bShow ? 1 : 0);
     Sci(SCI_SETFOLDMARGINCOLOUR, 1, static_cast<long>(kMarginBack));
@@ -293,11 +300,24 @@ std::vector<std::pair<long, long>> CTextControl::IndicatorRanges(int nIndicator,
     return ranges;
 }
 
-void CTextControl::SetRunMarker(long nLine)
+void CTextControl::SetMarkerLines(int nMarker, const std::vector<long>& lines)
 {
-    Sci(SCI_MARKERDELETEALL, kRunMarker);
-    if (nLine >= 0 && nLine < GetLineCount())
-        Sci(SCI_MARKERADD, static_cast<unsigned long>(nLine), kRunMarker);
+    Sci(SCI_MARKERDELETEALL, static_cast<unsigned long>(nMarker));
+    const long nCount = GetLineCount();
+    for (const long nLine : lines)
+    {
+        if (nLine >= 0 && nLine < nCount)
+            Sci(SCI_MARKERADD, static_cast<unsigned long>(nLine), nMarker);
+    }
+}
+
+std::vector<long> CTextControl::MarkerLines(int nMarker) const
+{
+    std::vector<long> lines;
+    for (long nLine = Sci(SCI_MARKERNEXT, 0, 1L << nMarker); nLine >= 0;
+         nLine = Sci(SCI_MARKERNEXT, static_cast<unsigned long>(nLine) + 1, 1L << nMarker))
+        lines.push_back(nLine);
+    return lines;
 }
 
 long CTextControl::RunMarkerLine() const

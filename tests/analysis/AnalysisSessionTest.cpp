@@ -229,3 +229,42 @@ TEST(AnalysisSession, ANewerVersionEndsTheDryRunOfAnOlderOne)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
     EXPECT_EQ(RunningHelpers(), 0);
 }
+
+// A front end that only says the text changed is asked for the text once
+// the pause is over, for the version it has then; one key, no copy.
+TEST(AnalysisSession, TheTextIsAskedForOnceThePauseIsOver)
+{
+    CResults results;
+    std::mutex mutex;
+    std::vector<long> asked;
+    CAnalysisSession* pSession = nullptr;
+    std::vector<std::thread> answers;
+    CAnalysisSession session(Library(), Options(false, 100), results.Listener(),
+                             [&](const std::string& path, long nVersion)
+                             {
+                                 const std::lock_guard lock(mutex);
+                                 asked.push_back(nVersion);
+                                 // Answered from another thread, as a window would.
+                                 answers.emplace_back(
+                                     [pSession, path, nVersion]
+                                     { pSession->Update(path, "nodee 1 0 0\n", nVersion); });
+                             });
+    pSession = &session;
+    for (long nVersion = 1; nVersion <= 20; ++nVersion)
+        session.Changed("/p/a.tcl", nVersion);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    {
+        const std::lock_guard lock(mutex);
+        EXPECT_TRUE(asked.empty()) << "asked before the pause was over";
+    }
+    ASSERT_TRUE(session.WaitUntilIdle(10000));
+    {
+        const std::lock_guard lock(mutex);
+        EXPECT_THAT(asked, ::testing::ElementsAre(20));
+        for (std::thread& answer : answers)
+            answer.join();
+    }
+    ASSERT_EQ(results.All().size(), 1u);
+    EXPECT_EQ(results.Last()->nVersion, 20);
+    EXPECT_THAT(Rules(*results.Last()), ::testing::ElementsAre("1 command/unknown"));
+}

@@ -123,11 +123,11 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_EQ(MenuTexts(menus[2]->menu()),
               (QStringList{"&Toolbar", "&Status Bar", "&Problems", "&Output"}));
     EXPECT_EQ(menus[3]->text(), "&Script");
-    EXPECT_EQ(
-        MenuTexts(menus[3]->menu()),
-        (QStringList{"&Check Script\tF7", "Next &Problem\tF8", "Pre&vious Problem\tShift+F8", "-",
-                     "&Run in Output Pane\tF5", "S&top Run\tShift+F5", "Next Run &Location\tF4",
-                     "Previous Run L&ocation\tShift+F4", "-", "&Model View\tF9"}));
+    EXPECT_EQ(MenuTexts(menus[3]->menu()),
+              (QStringList{"&Check Script\tF7", "Next &Problem\tF8", "Pre&vious Problem\tShift+F8",
+                           "&Quick Fix\tCtrl+.", "-", "&Run in Output Pane\tF5",
+                           "S&top Run\tShift+F5", "Next Run &Location\tF4",
+                           "Previous Run L&ocation\tShift+F4", "-", "&Model View\tF9"}));
     EXPECT_EQ(MenuTexts(menus[4]->menu()),
               (QStringList{"&About Corvale...", "User/Developer &Information"}));
     EXPECT_EQ(pFrame->ActionOf(ID_EDIT_UNDO)->shortcuts(),

@@ -3,8 +3,7 @@
 // bounded, and text that looks like HTML is shown as text on a real hover.
 #include "ProgramWindowTest.h"
 #include "app/ProblemsPane.h"
-#include "editor/DryRunMarks.h"
-#include "editor/ProblemMarks.h"
+#include "editor/AnalysisMarks.h"
 #include "support/UserActions.h"
 
 #include <QElapsedTimer>
@@ -61,7 +60,7 @@ protected:
 TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
 {
     ASSERT_NE(Start("node 1 0 0\n"), nullptr);
-    ASSERT_TRUE(Edit().DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Edit().Analysis().WaitForComplete(10000));
     const long nResidentBefore = ResidentKilobytes();
     mkfifo(m_dir.PathOf("fifo.tcl").c_str(), 0600);
     m_dir.Write("deep_part.tcl", "proc p {} {}\nset x " + std::string(60000, '[') + "\n");
@@ -93,12 +92,12 @@ TEST_F(HostileFileWindowTest, EachHostileFileOpensAndTheEditorTypesOn)
         m_app.m_doc.m_bChanged = false;
         ASSERT_TRUE(m_app.m_doc.OnOpenDocument(path));
         // The check's thread answers: no read waits on a FIFO, no parse overflows.
-        ASSERT_TRUE(Edit().Problems().WaitForResult(15000));
+        ASSERT_TRUE(Edit().Analysis().WaitForResult(15000));
         if (!cases[i].second.empty())
         {
             EXPECT_TRUE(QTest::qWaitFor([&] { return HasRowStartingWith(cases[i].second); }, 3000));
         }
-        ASSERT_TRUE(Edit().DryRun().WaitForResult(15000));
+        ASSERT_TRUE(Edit().Analysis().WaitForComplete(15000));
         // Left alone, the window comes to rest: what a result leaves to do (a
         // pane of 50,000 rows is filled in slices) ends, and no repaint goes
         // round for ever. On a busy machine that may take a few seconds.
@@ -129,8 +128,8 @@ TEST_F(HostileFileWindowTest, TextThatLooksLikeHtmlIsShownAsTextOnAHover)
 {
     const std::string script = ReadFileBytes(kCorpus + "html_text.tcl");
     ASSERT_NE(Start(script), nullptr);
-    ASSERT_TRUE(Edit().Problems().WaitForResult(10000));
-    ASSERT_TRUE(Edit().DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Edit().Analysis().WaitForResult(10000));
+    ASSERT_TRUE(Edit().Analysis().WaitForComplete(10000));
     // The squiggle under <img ...>, an unknown command.
     const long nImage = static_cast<long>(Edit().GetWindowText().rfind("<img src"));
     Edit().SetSel(nImage, nImage);

@@ -8,7 +8,7 @@
 #include "app/ModelView.h"
 #include "app/ProblemsPane.h"
 #include "dryrun/DryRunResult.h"
-#include "editor/DryRunMarks.h"
+#include "editor/AnalysisMarks.h"
 #include "support/UserActions.h"
 
 #include <QAction>
@@ -106,7 +106,7 @@ protected:
 
     CModelPane& Pane() { return *m_app.MainFrame()->GetModelPane(); }
     CModelView& View() { return Pane().View(); }
-    CDryRunMarks& DryRun() { return Edit().DryRun(); }
+    CAnalysisMarks& Analysis() { return Edit().Analysis(); }
 
     CMainFrame* StartOnDemo()
     {
@@ -154,7 +154,7 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     EXPECT_FALSE(Pane().isVisible());
     Press(Qt::Key_F9);
     ASSERT_TRUE(Pane().isVisible());
-    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return Pane().Summary()->text().startsWith("6 nodes"); }, 2000));
     EXPECT_EQ(Pane().Summary()->text(), "6 nodes, 6 elements");
@@ -219,9 +219,9 @@ TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBac
                                "element Truss 2 1 7 0.1 1\n");
     ASSERT_NE(pFrame, nullptr);
     Press(Qt::Key_F9);
-    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
     Settle();
-    ASSERT_EQ(DryRun().Result()->Facts().Dimensions(), 3);
+    ASSERT_EQ(Analysis().DryRunResult()->Facts().Dimensions(), 3);
     const double yaw = View().Yaw();
     const QPointF before = View().NodePoint(6);
     const QImage imageBefore = View().grab().toImage();
@@ -254,7 +254,7 @@ TEST_F(ModelViewWindowTest, ATypoInAVariableIsAProblemAtItsLineWithinTwoSecondsO
 {
     CMainFrame* pFrame = StartOnDemo();
     ASSERT_NE(pFrame, nullptr);
-    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
     EXPECT_TRUE(ProblemRows().empty()) << ::testing::PrintToString(ProblemRows());
 
     // "node 2 $bayWidth 0.0" on line 15 becomes "node 2 $bayWdth 0.0", typed.
@@ -278,14 +278,15 @@ TEST_F(ModelViewWindowTest, ATypoInAVariableIsAProblemAtItsLineWithinTwoSecondsO
 
     // Undone, the problem goes with the next dry run.
     Press(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !HasRow(row) && DryRun().IsCurrent(); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !HasRow(row) && Analysis().IsDryRunCurrent(); }, 5000));
 }
 
 TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDefined)
 {
     CMainFrame* pFrame = StartOnDemo();
     ASSERT_NE(pFrame, nullptr);
-    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
     const std::string text = Edit().GetWindowText();
     const long nDollar = static_cast<long>(text.find("$bayWidth 0.0"));
     QTest::mouseMove(Edit().viewport(), Edit().PosFromChar(nDollar + 3) + QPoint(2, 4));
@@ -303,7 +304,7 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
     ASSERT_TRUE(QTest::qWaitFor(
         [] { return QToolTip::isVisible() && ShownText(QToolTip::text()).startsWith("node"); },
         3000))
-        << QToolTip::text().toStdString() << " / " << DryRun().TipAt(nElement + 17);
+        << QToolTip::text().toStdString() << " / " << Analysis().TipAt(nElement + 17);
     EXPECT_EQ(ShownText(QToolTip::text()), "node 5: defined at line 18");
 
     // The Variables list's entries carry their values.
@@ -346,7 +347,7 @@ TEST_F(ModelViewWindowTest, AHostileScriptCostsTheEditorNothingAndSaysWhyItStopp
         ++nKeys;
         Settle();
     }
-    ASSERT_TRUE(DryRun().WaitForResult(15000));
+    ASSERT_TRUE(Analysis().WaitForComplete(15000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return HasRow("5: run: the dry run stopped: the script ran longer than 2000 ms"); },
         3000))
@@ -358,7 +359,7 @@ TEST_F(ModelViewWindowTest, AHostileScriptCostsTheEditorNothingAndSaysWhyItStopp
     EXPECT_FALSE(std::filesystem::exists("PWNED"));
     EXPECT_FALSE(std::filesystem::exists(m_dir.PathOf("written")));
     // The node before the loop is still drawn.
-    EXPECT_EQ(DryRun().Result()->Facts().Nodes().size(), 1U);
+    EXPECT_EQ(Analysis().DryRunResult()->Facts().Nodes().size(), 1U);
     // The sandbox's memory is its own.
     EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
 }
@@ -369,7 +370,7 @@ TEST_F(ModelViewWindowTest, EachHostileScriptOpenedInTheEditorComesBackWithItsRe
 {
     CMainFrame* pFrame = Start("node 1 0 0\n");
     ASSERT_NE(pFrame, nullptr);
-    ASSERT_TRUE(DryRun().WaitForResult(10000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
     const long nResidentBefore = ResidentKilobytes();
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"source /etc/passwd\n",

@@ -1,0 +1,539 @@
+#include "AnalysisMarks.h"
+
+#include "CorvaleDoc.h"
+#include "ScriptEdit.h"
+#include "analysis/AnalysisSession.h"
+#include "analysis/RuleCatalogue.h"
+#include "dryrun/DryRunResult.h"
+#include "platform/PlainText.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+
+namespace
+{
+constexpr int kDwellMs = 400;
+
+bool ByPlace(const CFinding& a, const CFinding& b)
+{
+    if (a.file != b.file)
+        return a.file.empty() || (!b.file.empty() && a.file < b.file);
+    if (a.InScript() && a.nStart != b.nStart)
+        return a.nStart < b.nStart;
+    return a.nLine < b.nLine;
+}
+
+bool IsDrawn(const CFinding& finding)
+{
+    return finding.InScript() && finding.nStart >= 0;
+}
+
+// The findings of an edited stretch go; those after it move with the text.
+// [nFrom, nOldEnd) is the stretch before the edit, nShift how far the text
+// after it moved. True when one went.
+bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShift)
+{
+    const size_t nBefore = findings.size();
+    std::vector<CFinding> kept;
+    kept.reserve(findings.size());
+    for (CFinding& finding : findings)
+    {
+        if (!IsDrawn(finding) || (finding.nEnd <= nFrom && finding.nStart < nFrom))
+        {
+            kept.push_back(std::move(finding));
+            continue;
+        }
+        if (finding.nStart < nOldEnd)
+            continue;
+        finding.nStart += nShift;
+        finding.nEnd += nShift;
+        for (CFix& fix : finding.fixes)
+        {
+            fix.nStart += nShift;
+            fix.nEnd += nShift;
+        }
+        kept.push_back(std::move(finding));
+    }
+    findings = std::move(kept);
+    return findings.size() != nBefore;
+}
+} // namespace
+
+CAnalysisMarks::CAnalysisMarks(CScriptEdit& edit, const CCommandLibrary& library)
+    : QObject(&edit), m_edit(edit), m_library(library), m_pRelease(new QTimer(this))
+{
+    m_pRelease->setSingleShot(true);
+    m_pRelease->setInterval(kTypingHoldMs);
+    connect(m_pRelease, &QTimer::timeout, this, &CAnalysisMarks::ReleaseWaiting);
+    connect(&m_edit, &CTextControl::TextEdited, this, &CAnalysisMarks::TextEdited);
+    connect(&m_edit, &CTextControl::SelectionChanged, this, &CAnalysisMarks::CaretMoved);
+    m_edit.SetMouseDwellTime(kDwellMs);
+    connect(&m_edit, &CTextControl::MouseDwelled, this, &CAnalysisMarks::ShowTip);
+    connect(&m_edit, &CTextControl::MouseDwellEnded, this, [] { QToolTip::hideText(); });
+    m_edit.installEventFilter(this);
+    m_nKnownLength = m_edit.GetTextLength();
+}
+
+// The engine's worker ends (and with it any dry run) before the library goes.
+CAnalysisMarks::~CAnalysisMarks() = default;
+
+// A key in the pane, and its frame, come first: the work under way waits.
+bool CAnalysisMarks::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::InputMethod)
+    {
+        if (m_pSession)
+            m_pSession->HoldFor(kHoldForKeyMs);
+        // Typing, as against moving about: the keys that change the line.
+        bool bTyping = pEvent->type() == QEvent::InputMethod;
+        if (const auto* pKey = dynamic_cast<const QKeyEvent*>(pEvent))
+            bTyping = (!pKey->text().isEmpty() && pKey->text().at(0).isPrint()) ||
+                      pKey->key() == Qt::Key_Backspace || pKey->key() == Qt::Key_Delete;
+        if (bTyping)
+            m_lastKey = std::chrono::steady_clock::now();
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+CAnalysisSession& CAnalysisMarks::Session()
+{
+    if (!m_pSession)
+    {
+        CAnalysisSession::COptions options;
+        options.nPauseMs = kPauseMs;
+        options.nDryRunPauseMs = kDryRunPauseMs;
+        options.dryRunHelper = m_helper;
+        options.helpDir = m_helpDir;
+        // The worker hands back on the window's thread; a result that comes
+        // after this object is gone is dropped by Qt with the object.
+        m_pSession = std::make_unique<CAnalysisSession>(
+            m_library, options,
+            [this](std::shared_ptr<const CAnalysis> pAnalysis)
+            {
+                QMetaObject::invokeMethod(
+                    this, [this, pAnalysis] { Show(pAnalysis); }, Qt::QueuedConnection);
+            },
+            [this](const std::string&, long nVersion)
+            {
+                QMetaObject::invokeMethod(
+                    this, [this, nVersion] { AskedForText(nVersion); }, Qt::QueuedConnection);
+            });
+    }
+    return *m_pSession;
+}
+
+std::string CAnalysisMarks::SessionPath() const
+{
+    return m_edit.m_pDoc != nullptr ? m_edit.m_pDoc->GetPathName() : std::string();
+}
+
+void CAnalysisMarks::SetHelper(std::string program, std::string helpDir)
+{
+    m_helper = std::move(program);
+    m_helpDir = std::move(helpDir);
+    m_pSession.reset();
+}
+
+void CAnalysisMarks::SetEnabled(bool bEnabled)
+{
+    m_bEnabled = bEnabled;
+    if (bEnabled)
+    {
+        AnalyseNow();
+        return;
+    }
+    m_pSession.reset();
+    ++m_nVersion;
+    m_engine.clear();
+    m_waiting.clear();
+    Redraw();
+}
+
+void CAnalysisMarks::ForgetLibrary()
+{
+    m_pSession.reset();
+    ++m_nVersion; // whatever was under way is dropped
+}
+
+void CAnalysisMarks::TextEdited(long nFrom, long nTo)
+{
+    ++m_nVersion;
+    if (m_bEnabled)
+    {
+        const std::string path = SessionPath();
+        if (m_pSession && path != m_sessionPath)
+            m_pSession->Close(m_sessionPath);
+        m_sessionPath = path;
+        Session().Changed(path, m_nVersion);
+    }
+
+    // The stretch edited, widened to whole lines: where it starts, and where
+    // it ended before the edit.
+    const long nLength = m_edit.GetTextLength();
+    const long nShift = nLength - m_nKnownLength;
+    m_nKnownLength = nLength;
+    const long nLineStart = m_edit.LineIndex(m_edit.LineFromChar(nFrom));
+    long nNewEnd = nTo;
+    const long nToLine = m_edit.LineFromChar(nTo);
+    const bool bEndsAtLineStart =
+        m_edit.LineIndex(nToLine) == nTo && (nTo > nFrom || nFrom == nLineStart);
+    if (!bEndsAtLineStart)
+        nNewEnd = m_edit.LineIndex(nToLine) + m_edit.LineLength(nTo);
+    const long nOldEnd = nNewEnd - nShift;
+    bool bGone = Follow(m_engine, nLineStart, nOldEnd, nShift);
+    bGone = Follow(m_waiting, nLineStart, nOldEnd, nShift) || bGone;
+    if (m_runFinding)
+    {
+        std::vector<CFinding> run{*m_runFinding};
+        if (Follow(run, nLineStart, nOldEnd, nShift))
+        {
+            m_runFinding.reset();
+            bGone = true;
+        }
+        else
+            m_runFinding = run.front();
+    }
+    if (!m_waiting.empty())
+        m_pRelease->start();
+    if (bGone)
+        Redraw();
+    else
+    {
+        // Nothing went: Scintilla moved the marks with the text; the list follows.
+        for (CFinding& finding : m_shown)
+        {
+            if (IsDrawn(finding) && finding.nStart >= nOldEnd)
+            {
+                finding.nStart += nShift;
+                finding.nEnd += nShift;
+            }
+        }
+    }
+}
+
+void CAnalysisMarks::AskedForText(long nVersion)
+{
+    // A newer version is announced already; the engine asks again for it.
+    if (nVersion != m_nVersion || !m_pSession)
+        return;
+    m_pSession->Update(m_sessionPath, std::string(m_edit.TextView()), nVersion);
+}
+
+void CAnalysisMarks::AnalyseNow()
+{
+    if (!m_bEnabled)
+        return;
+    const std::string path = SessionPath();
+    if (m_pSession && path != m_sessionPath)
+        m_pSession->Close(m_sessionPath);
+    m_sessionPath = path;
+    CAnalysisSession& session = Session();
+    session.Update(path, std::string(m_edit.TextView()), m_nVersion);
+    session.AnalyseNow(path);
+}
+
+void CAnalysisMarks::Show(std::shared_ptr<const CAnalysis> pAnalysis)
+{
+    if (pAnalysis->nVersion != m_nVersion)
+        return; // the text has moved on since
+    m_nShownVersion = pAnalysis->nVersion;
+    m_bComplete = pAnalysis->stage == CAnalysis::EStage::Complete;
+    m_engine.clear();
+    m_waiting.clear();
+    // What lies on the line being typed waits for the typing to pause.
+    long nCaretLine = -1;
+    const auto sinceKey = std::chrono::steady_clock::now() - m_lastKey;
+    if (sinceKey < std::chrono::milliseconds(kTypingHoldMs))
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        m_edit.GetSel(nStart, nEnd);
+        nCaretLine = m_edit.LineFromChar(nEnd);
+    }
+    for (const CFinding& finding : pAnalysis->findings)
+    {
+        if (nCaretLine >= 0 && IsDrawn(finding) &&
+            m_edit.LineFromChar(finding.nStart) == nCaretLine)
+            m_waiting.push_back(finding);
+        else
+            m_engine.push_back(finding);
+    }
+    m_nWaitingLine = m_waiting.empty() ? -1 : nCaretLine;
+    if (!m_waiting.empty())
+        m_pRelease->start(
+            kTypingHoldMs -
+            static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(sinceKey).count()));
+    Redraw();
+    if (pAnalysis->pDryRun)
+    {
+        m_pDryRun = pAnalysis->pDryRun;
+        m_nDryRunVersion = pAnalysis->nVersion;
+        emit DryRunChanged();
+    }
+}
+
+void CAnalysisMarks::CaretMoved()
+{
+    if (m_waiting.empty())
+        return;
+    long nStart = 0;
+    long nEnd = 0;
+    m_edit.GetSel(nStart, nEnd);
+    if (m_edit.LineFromChar(nEnd) != m_nWaitingLine)
+        ReleaseWaiting();
+}
+
+void CAnalysisMarks::ReleaseWaiting()
+{
+    m_pRelease->stop();
+    if (m_waiting.empty())
+        return;
+    m_engine.insert(m_engine.end(), std::make_move_iterator(m_waiting.begin()),
+                    std::make_move_iterator(m_waiting.end()));
+    m_waiting.clear();
+    m_nWaitingLine = -1;
+    std::stable_sort(m_engine.begin(), m_engine.end(), ByPlace);
+    Redraw();
+}
+
+// The list shown, and every mark drawn from it; once per change of the list,
+// never per key or paint.
+void CAnalysisMarks::Redraw()
+{
+    m_shown = m_engine;
+    if (m_runFinding)
+        m_shown.insert(std::upper_bound(m_shown.begin(), m_shown.end(), *m_runFinding, ByPlace),
+                       *m_runFinding);
+    const long nLength = m_edit.GetTextLength();
+    for (const int nIndicator : {CTextControl::kErrorIndicator, CTextControl::kWarningIndicator,
+                                 CTextControl::kInfoIndicator})
+        m_edit.ClearIndicator(nIndicator);
+    std::vector<long> errorLines;
+    std::vector<long> warningLines;
+    std::vector<long> runLines;
+    for (const CFinding& finding : m_shown)
+    {
+        if (!IsDrawn(finding))
+            continue;
+        const long nStart = std::min(finding.nStart, nLength);
+        const long nEnd = std::min(std::max(finding.nEnd, nStart + 1), nLength);
+        const int nIndicator = finding.severity == ESeverity::Error ? CTextControl::kErrorIndicator
+                               : finding.severity == ESeverity::Warning
+                                   ? CTextControl::kWarningIndicator
+                                   : CTextControl::kInfoIndicator;
+        m_edit.FillIndicator(nIndicator, nStart, nEnd - nStart);
+        const long nLine = m_edit.LineFromChar(nStart);
+        if (finding.rule == "run/last-run")
+            runLines.push_back(nLine);
+        else if (finding.severity == ESeverity::Error)
+            errorLines.push_back(nLine);
+        else if (finding.severity == ESeverity::Warning)
+            warningLines.push_back(nLine);
+    }
+    m_edit.SetMarkerLines(CTextControl::kRunMarker, runLines);
+    m_edit.SetMarkerLines(CTextControl::kErrorMarker, errorLines);
+    m_edit.SetMarkerLines(CTextControl::kWarningMarker, warningLines);
+    emit FindingsChanged();
+}
+
+int CAnalysisMarks::Count(ESeverity severity) const
+{
+    return static_cast<int>(std::count_if(m_shown.begin(), m_shown.end(),
+                                          [severity](const CFinding& finding)
+                                          { return finding.severity == severity; }));
+}
+
+const CFinding* CAnalysisMarks::FindingAt(long nPos) const
+{
+    for (const CFinding& finding : m_shown)
+    {
+        if (IsDrawn(finding) && nPos >= finding.nStart &&
+            nPos < std::max(finding.nEnd, finding.nStart + 1))
+            return &finding;
+    }
+    return nullptr;
+}
+
+void CAnalysisMarks::SetRunFinding(const std::string& file, long nLine, const std::string& message)
+{
+    CFinding finding;
+    finding.rule = "run/last-run";
+    finding.severity = RuleCatalogue::SeverityOf(finding.rule);
+    finding.message = "run: " + message;
+    finding.file = file;
+    finding.nLine = nLine;
+    finding.nStart = -1;
+    finding.nEnd = -1;
+    if (file.empty() && nLine >= 1 && nLine <= m_edit.GetLineCount())
+    {
+        finding.nStart = m_edit.LineIndex(nLine - 1);
+        finding.nEnd = finding.nStart + m_edit.LineLength(finding.nStart);
+        const std::string_view text = m_edit.TextView();
+        while (finding.nStart < finding.nEnd && (text[static_cast<size_t>(finding.nStart)] == ' ' ||
+                                                 text[static_cast<size_t>(finding.nStart)] == '\t'))
+            ++finding.nStart;
+    }
+    m_runFinding = std::move(finding);
+    Redraw();
+}
+
+void CAnalysisMarks::ClearRunFinding()
+{
+    if (!m_runFinding)
+        return;
+    m_runFinding.reset();
+    Redraw();
+}
+
+void CAnalysisMarks::GoTo(size_t nFinding)
+{
+    if (nFinding >= m_shown.size())
+        return;
+    const CFinding finding = m_shown[nFinding];
+    if (IsDrawn(finding))
+    {
+        m_edit.setFocus();
+        m_edit.SetSel(finding.nStart, std::max(finding.nEnd, finding.nStart));
+        m_edit.ScrollCaret();
+    }
+    else if (!finding.InScript() && finding.nLine > 0 && OpenFileAt)
+        OpenFileAt(finding.file, finding.nLine);
+}
+
+bool CAnalysisMarks::GoToNext(bool bBackward)
+{
+    std::vector<size_t> drawn;
+    for (size_t i = 0; i < m_shown.size(); ++i)
+    {
+        if (IsDrawn(m_shown[i]))
+            drawn.push_back(i);
+    }
+    if (drawn.empty())
+        return false;
+    long nStart = 0;
+    long nEnd = 0;
+    m_edit.GetSel(nStart, nEnd);
+    size_t nPick = bBackward ? drawn.back() : drawn.front();
+    if (!bBackward)
+    {
+        for (const size_t i : drawn)
+        {
+            if (m_shown[i].nStart > nStart)
+            {
+                nPick = i;
+                break;
+            }
+        }
+    }
+    else
+    {
+        for (auto it = drawn.rbegin(); it != drawn.rend(); ++it)
+        {
+            if (m_shown[*it].nStart < nStart)
+            {
+                nPick = *it;
+                break;
+            }
+        }
+    }
+    GoTo(nPick);
+    return true;
+}
+
+const CFix* CAnalysisMarks::FixAtCaret() const
+{
+    long nStart = 0;
+    long nEnd = 0;
+    m_edit.GetSel(nStart, nEnd);
+    if (const CFinding* pFinding = FindingAt(nEnd); pFinding != nullptr && !pFinding->fixes.empty())
+        return &pFinding->fixes.front();
+    if (nEnd > 0)
+    {
+        if (const CFinding* pFinding = FindingAt(nEnd - 1);
+            pFinding != nullptr && !pFinding->fixes.empty())
+            return &pFinding->fixes.front();
+    }
+    const long nLine = m_edit.LineFromChar(nEnd);
+    for (const CFinding& finding : m_shown)
+    {
+        if (IsDrawn(finding) && !finding.fixes.empty() &&
+            m_edit.LineFromChar(finding.nStart) == nLine)
+            return &finding.fixes.front();
+    }
+    return nullptr;
+}
+
+bool CAnalysisMarks::QuickFixAtCaret()
+{
+    const CFix* pFix = FixAtCaret();
+    if (pFix == nullptr)
+        return false;
+    const CFix fix = *pFix;
+    const long nLength = m_edit.GetTextLength();
+    if (fix.nStart < 0 || fix.nEnd > nLength || fix.nStart > fix.nEnd)
+        return false;
+    m_edit.ReplaceAsTyped(fix.nStart, fix.nEnd, fix.text);
+    return true;
+}
+
+std::string CAnalysisMarks::TipAt(long nPos) const
+{
+    if (const CFinding* pFinding = FindingAt(nPos))
+    {
+        std::string tip = pFinding->message;
+        for (const CRelatedPlace& related : pFinding->related)
+            tip += "\n" + related.message +
+                   (related.nLine > 0 ? " (line " + std::to_string(related.nLine) + ")" : "");
+        if (!pFinding->fixes.empty())
+            tip += "\nQuick fix (Ctrl+.): " + pFinding->fixes.front().title;
+        return tip;
+    }
+    if (IsDryRunCurrent() && nPos >= 0)
+        return m_pDryRun->TipAt(static_cast<size_t>(nPos));
+    return {};
+}
+
+void CAnalysisMarks::ShowTip(long nPos, const QPoint& point)
+{
+    const std::string tip = TipAt(nPos);
+    if (tip.empty())
+        return;
+    QToolTip::showText(m_edit.viewport()->mapToGlobal(point), PlainToolTip(m_edit.ToDisplay(tip)),
+                       m_edit.viewport());
+}
+
+bool CAnalysisMarks::WaitForResult(int nMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!IsCurrent())
+    {
+        if (clock.elapsed() > nMs)
+            return false;
+        if (m_pSession)
+            m_pSession->WaitUntilIdle(20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+bool CAnalysisMarks::WaitForComplete(int nMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!IsComplete())
+    {
+        if (clock.elapsed() > nMs)
+            return false;
+        if (m_pSession)
+            m_pSession->WaitUntilIdle(20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
