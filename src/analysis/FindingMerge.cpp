@@ -39,7 +39,7 @@ std::string_view QuotedName(std::string_view message)
 
 bool FindingMerge::SameCause(const CFinding& check, const CFinding& run)
 {
-    if (run.rule != "run/error")
+    if (run.rule != "run/error" && run.rule != "run/last-run")
         return false;
     // A script Tcl cannot parse fails to run for that one reason, wherever
     // each of them places it.
@@ -47,6 +47,9 @@ bool FindingMerge::SameCause(const CFinding& check, const CFinding& run)
         return true;
     if (check.file != run.file || check.nLine != run.nLine)
         return false;
+    // The dry run and the real run stopped at the same error.
+    if (check.rule == "run/error")
+        return check.message == run.message;
     if (check.rule == "source/unreadable")
         return StartsWith(run.message, "run: couldn't read file");
     if (check.rule == "command/unknown")

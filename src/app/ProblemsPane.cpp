@@ -43,6 +43,7 @@ CProblemsPane::CProblemsPane(CScriptEdit& edit, QWidget* pParent)
     connect(m_pList, &QTreeWidget::itemClicked, this, go);
     connect(m_pList, &QTreeWidget::itemActivated, this, go);
     connect(&m_edit.Analysis(), &CAnalysisMarks::FindingsChanged, this, &CProblemsPane::Refill);
+    connect(&m_edit.Analysis(), &CAnalysisMarks::FindingsMoved, this, &CProblemsPane::Renumber);
     hide();
 }
 
@@ -50,6 +51,28 @@ void CProblemsPane::SetFileName(const QString& name)
 {
     m_fileName = name;
     Refill();
+}
+
+// The rows' lines, where the text has moved their findings.
+void CProblemsPane::Renumber()
+{
+    const std::vector<CFinding>& findings = m_edit.Analysis().Findings();
+    const int nRows = std::min(m_pList->topLevelItemCount(), static_cast<int>(findings.size()));
+    for (int i = 0; i < nRows; ++i)
+    {
+        const QString line = LineOf(findings[static_cast<size_t>(i)]);
+        QTreeWidgetItem* pRow = m_pList->topLevelItem(i);
+        if (pRow->text(1) != line)
+            pRow->setText(1, line);
+    }
+}
+
+QString CProblemsPane::LineOf(const CFinding& finding) const
+{
+    long nLine = finding.nLine;
+    if (finding.InScript() && finding.nStart >= 0)
+        nLine = m_edit.LineFromChar(finding.nStart) + 1;
+    return nLine > 0 ? QString::number(nLine) : QString();
 }
 
 void CProblemsPane::Refill()
@@ -61,16 +84,12 @@ void CProblemsPane::Refill()
     {
         if (rows.size() == kMaxRows)
             break;
-        long nLine = finding.nLine;
-        if (finding.InScript() && finding.nStart >= 0)
-            nLine = m_edit.LineFromChar(finding.nStart) + 1;
         const QString file =
             finding.InScript()
                 ? m_fileName
                 : QFileInfo(QFile::decodeName(QByteArray::fromStdString(finding.file))).fileName();
         auto* pRow = new QTreeWidgetItem({QString::fromLatin1(SeverityName(finding.severity)),
-                                          nLine > 0 ? QString::number(nLine) : QString(),
-                                          m_edit.ToDisplay(finding.message), file,
+                                          LineOf(finding), m_edit.ToDisplay(finding.message), file,
                                           QString::fromStdString(finding.rule)});
         pRow->setForeground(0, ColourOf(finding.severity));
         rows << pRow;

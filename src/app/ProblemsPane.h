@@ -3,6 +3,7 @@
 #include <QDockWidget>
 
 class CScriptEdit;
+struct CFinding;
 class QTreeWidget;
 
 // The Problems pane, a dock below the editor view: the analysis's findings
@@ -25,6 +26,8 @@ public:
 
 private:
     void Refill();
+    void Renumber();
+    QString LineOf(const CFinding& finding) const;
 
     CScriptEdit& m_edit;
     QTreeWidget* m_pList;

@@ -3,6 +3,7 @@
 #include "CorvaleDoc.h"
 #include "ScriptEdit.h"
 #include "analysis/AnalysisSession.h"
+#include "analysis/FindingMerge.h"
 #include "analysis/RuleCatalogue.h"
 #include "dryrun/DryRunResult.h"
 #include "platform/PlainText.h"
@@ -36,7 +37,7 @@ bool IsDrawn(const CFinding& finding)
 // The findings of an edited stretch go; those after it move with the text.
 // [nFrom, nOldEnd) is the stretch before the edit, nShift how far the text
 // after it moved. True when one went.
-bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShift)
+bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShift, long nLineShift)
 {
     const size_t nBefore = findings.size();
     std::vector<CFinding> kept;
@@ -52,6 +53,8 @@ bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShi
             continue;
         finding.nStart += nShift;
         finding.nEnd += nShift;
+        finding.nLine += nLineShift;
+        finding.nEndLine += nLineShift;
         for (CFix& fix : finding.fixes)
         {
             fix.nStart += nShift;
@@ -77,6 +80,7 @@ CAnalysisMarks::CAnalysisMarks(CScriptEdit& edit, const CCommandLibrary& library
     connect(&m_edit, &CTextControl::MouseDwellEnded, this, [] { QToolTip::hideText(); });
     m_edit.installEventFilter(this);
     m_nKnownLength = m_edit.GetTextLength();
+    m_nKnownLines = m_edit.GetLineCount();
 }
 
 // The engine's worker ends (and with it any dry run) before the library goes.
@@ -177,6 +181,9 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     const long nLength = m_edit.GetTextLength();
     const long nShift = nLength - m_nKnownLength;
     m_nKnownLength = nLength;
+    const long nLines = m_edit.GetLineCount();
+    const long nLineShift = nLines - m_nKnownLines;
+    m_nKnownLines = nLines;
     const long nLineStart = m_edit.LineIndex(m_edit.LineFromChar(nFrom));
     long nNewEnd = nTo;
     const long nToLine = m_edit.LineFromChar(nTo);
@@ -185,12 +192,12 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     if (!bEndsAtLineStart)
         nNewEnd = m_edit.LineIndex(nToLine) + m_edit.LineLength(nTo);
     const long nOldEnd = nNewEnd - nShift;
-    bool bGone = Follow(m_engine, nLineStart, nOldEnd, nShift);
-    bGone = Follow(m_waiting, nLineStart, nOldEnd, nShift) || bGone;
+    bool bGone = Follow(m_engine, nLineStart, nOldEnd, nShift, nLineShift);
+    bGone = Follow(m_waiting, nLineStart, nOldEnd, nShift, nLineShift) || bGone;
     if (m_runFinding)
     {
         std::vector<CFinding> run{*m_runFinding};
-        if (Follow(run, nLineStart, nOldEnd, nShift))
+        if (Follow(run, nLineStart, nOldEnd, nShift, nLineShift))
         {
             m_runFinding.reset();
             bGone = true;
@@ -205,14 +212,20 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     else
     {
         // Nothing went: Scintilla moved the marks with the text; the list follows.
+        bool bMoved = false;
         for (CFinding& finding : m_shown)
         {
             if (IsDrawn(finding) && finding.nStart >= nOldEnd)
             {
                 finding.nStart += nShift;
                 finding.nEnd += nShift;
+                finding.nLine += nLineShift;
+                finding.nEndLine += nLineShift;
+                bMoved = true;
             }
         }
+        if (bMoved && nLineShift != 0)
+            emit FindingsMoved();
     }
 }
 
@@ -307,7 +320,12 @@ void CAnalysisMarks::ReleaseWaiting()
 void CAnalysisMarks::Redraw()
 {
     m_shown = m_engine;
-    if (m_runFinding)
+    // The run's error that another source reports already is that one.
+    const bool bRunTwice =
+        m_runFinding && std::any_of(m_engine.begin(), m_engine.end(),
+                                    [this](const CFinding& finding)
+                                    { return FindingMerge::SameCause(finding, *m_runFinding); });
+    if (m_runFinding && !bRunTwice)
         m_shown.insert(std::upper_bound(m_shown.begin(), m_shown.end(), *m_runFinding, ByPlace),
                        *m_runFinding);
     const long nLength = m_edit.GetTextLength();

@@ -99,6 +99,8 @@ public:
 signals:
     // The findings shown changed.
     void FindingsChanged();
+    // The same findings moved to other lines with the text.
+    void FindingsMoved();
     // A new dry-run result is in.
     void DryRunChanged();
 
@@ -127,6 +129,7 @@ private:
     long m_nShownVersion = -1;
     bool m_bComplete = false;
     long m_nKnownLength = 0;
+    long m_nKnownLines = 1;
     std::chrono::steady_clock::time_point m_lastKey;
     QTimer* m_pRelease;
     // The engine's findings, the run's, those waiting for their line, and

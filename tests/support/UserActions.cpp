@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 
 void WhenDialogShows(std::function<void(QWidget&)> user)
 {
@@ -86,4 +87,12 @@ long ResidentKilobytes()
             return std::stol(line.substr(6));
     }
     return 0;
+}
+
+double ThreadMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }

@@ -32,3 +32,5 @@ QString ShownText(const QString& tip);
 
 // This process's resident memory, from /proc, in kilobytes.
 long ResidentKilobytes();
+// Processor time of the calling thread (the window's), in milliseconds.
+double ThreadMs();
