@@ -4,10 +4,10 @@
 // this program on a private Xvfb server.
 #include "BenchFigures.h"
 #include "BenchTiming.h"
-#include "app/ModelView.h"
 #include "dryrun/DryRunResult.h"
 #include "editor/BackgroundDryRun.h"
 #include "helplib/CommandLibrary.h"
+#include "panes/ModelView.h"
 
 #include <QApplication>
 #include <QTest>

@@ -291,16 +291,16 @@ void CCorvaleView::FindAgain()
         m_editPane.FindNext("String not found", m_lastFindWhat, m_nLastFindOptions);
 }
 
-long CCorvaleView::OnFindReplace()
+void CCorvaleView::OnFindReplace()
 {
     if (m_pFindReplaceDlg == nullptr)
-        return 0;
+        return;
     const std::uint32_t nFlags = m_pFindReplaceDlg->GetFlags();
     if (nFlags & CFindReplaceDlg::FR_DIALOGTERM)
     {
         m_pFindReplaceDlg->deleteLater();
         m_pFindReplaceDlg = nullptr;
-        return 0;
+        return;
     }
     const std::uint32_t nOptions =
         nFlags & (CFindReplaceDlg::FR_WHOLEWORD | CFindReplaceDlg::FR_MATCHCASE);
@@ -314,5 +314,4 @@ long CCorvaleView::OnFindReplace()
         m_editPane.ReplaceOne(findWhat, replaceWith, nOptions);
     if (nFlags & CFindReplaceDlg::FR_REPLACEALL)
         m_editPane.ReplaceAll(findWhat, replaceWith, nOptions);
-    return 0;
 }

@@ -53,7 +53,7 @@ public:
     // Opens the find and replace dialog with the text, unless one is open.
     void OpenFindReplace(const std::string& text);
     // A request from the dialog; always 0.
-    long OnFindReplace();
+    void OnFindReplace();
     // Ctrl+F: the dialog with this text in Find what, brought forward when
     // it is already open.
     void FindWithText(const std::string& text);

@@ -1,5 +1,5 @@
 // The child process behind the output pane, on real processes.
-#include "app/QtProcessChannel.h"
+#include "panes/QtProcessChannel.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 // story, an edit takes a finding with it at once, and the window goes idle
 // once the findings are in.
 #include "ProgramWindowTest.h"
-#include "app/ProblemsPane.h"
 #include "editor/AnalysisMarks.h"
+#include "panes/ProblemsPane.h"
 #include "support/UserActions.h"
 
 #include <QLabel>

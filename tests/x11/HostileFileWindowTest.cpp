@@ -2,8 +2,8 @@
 // check and the dry run come back, the editor types on, its memory stays
 // bounded, and text that looks like HTML is shown as text on a real hover.
 #include "ProgramWindowTest.h"
-#include "app/ProblemsPane.h"
 #include "editor/AnalysisMarks.h"
+#include "panes/ProblemsPane.h"
 #include "support/UserActions.h"
 
 #include <QElapsedTimer>

@@ -4,11 +4,11 @@
 #include "ProgramWindowTest.h"
 #include "app/DialogBar.h"
 #include "app/EntryListModel.h"
-#include "app/ModelPane.h"
-#include "app/ModelView.h"
-#include "app/ProblemsPane.h"
 #include "dryrun/DryRunResult.h"
 #include "editor/AnalysisMarks.h"
+#include "panes/ModelPane.h"
+#include "panes/ModelView.h"
+#include "panes/ProblemsPane.h"
 #include "support/UserActions.h"
 
 #include <QAction>

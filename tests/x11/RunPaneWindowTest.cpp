@@ -3,12 +3,12 @@
 // error leads back to the line, Stop ends every process of the run, a flood
 // of output keeps only the last lines, and a run going is asked about.
 #include "ProgramWindowTest.h"
-#include "app/OutputPane.h"
-#include "app/OutputText.h"
-#include "app/ProblemsPane.h"
-#include "app/RunSession.h"
 #include "editor/AnalysisMarks.h"
 #include "editor/CorvaleDoc.h"
+#include "panes/OutputPane.h"
+#include "panes/OutputText.h"
+#include "panes/ProblemsPane.h"
+#include "panes/RunSession.h"
 #include "platform/CommandIds.h"
 
 #include <QLabel>

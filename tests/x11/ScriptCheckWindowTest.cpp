@@ -2,8 +2,8 @@
 // the mouse, F8 to a finding, the Problems pane, the status bar and the
 // quick fix.
 #include "ProgramWindowTest.h"
-#include "app/ProblemsPane.h"
 #include "editor/AnalysisMarks.h"
+#include "panes/ProblemsPane.h"
 #include "platform/CommandIds.h"
 #include "support/UserActions.h"
 

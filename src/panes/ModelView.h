@@ -23,14 +23,12 @@ public:
     void SetResult(std::shared_ptr<const CDryRunResult> pResult);
     void Fit();
     void SetTagsShown(bool bShown);
-    bool TagsShown() const { return m_bTags; }
     // The nodes and elements drawn highlighted (indices into the model's lists).
     void Highlight(std::vector<long> nodes, std::vector<long> elements);
 
     // Where a node is drawn, in the view's coordinates.
     QPointF NodePoint(size_t nNode) const;
     double Yaw() const { return m_yaw; }
-    double Pitch() const { return m_pitch; }
 
     // How near a click must be to a node or an element to pick it, in pixels.
     static constexpr double kPickPixels = 6.0;
