@@ -97,3 +97,41 @@ const std::string& BenchScript()
     static const std::string s_script = GeneratedScriptCrLf(kBenchScriptChars);
     return s_script;
 }
+
+std::string GeneratedModel(size_t nChars)
+{
+    std::string script = "# generated plane frame\r\nmodel -dims 2 -dofs 3\r\n"
+                         "set bay 6.0\r\nset storey 3.5\r\n"
+                         "material Elastic 1 30000000.0\r\ntransform Linear 1\r\n"
+                         "proc column {tag i j} {\r\n"
+                         "    element Beam $tag $i $j 0.09 30000000.0 0.000675 1\r\n}\r\n";
+    const std::string tail =
+        "series Linear 1\r\nloadcase 1 1 {\r\n    load 2 50.0 -120.0 0.0\r\n}\r\n"
+        "solver Banded\r\nanalysis Static\r\n";
+    constexpr int kBays = 20;
+    std::string loads;
+    long nElement = 0;
+    for (int nStorey = 0; script.size() + tail.size() < nChars; ++nStorey)
+    {
+        script += "# storey " + std::to_string(nStorey) + "\r\n";
+        for (int nBay = 0; nBay <= kBays; ++nBay)
+        {
+            const long nNode = static_cast<long>(nStorey) * (kBays + 1) + nBay + 1;
+            script += "node " + std::to_string(nNode) + " [expr {" + std::to_string(nBay) +
+                      " * $bay}] [expr {" + std::to_string(nStorey) + " * $storey}]\r\n";
+            if (nStorey == 0)
+                script += "support " + std::to_string(nNode) + " 1 1 1\r\n";
+            else
+            {
+                script += "column " + std::to_string(++nElement) + " " +
+                          std::to_string(nNode - (kBays + 1)) + " " + std::to_string(nNode) +
+                          "\r\n";
+                if (nBay > 0)
+                    script += "element Beam " + std::to_string(++nElement) + " " +
+                              std::to_string(nNode - 1) + " " + std::to_string(nNode) +
+                              " 0.12 30000000.0 0.0016 1\r\n";
+            }
+        }
+    }
+    return script + tail;
+}

@@ -17,3 +17,9 @@ std::string GeneratedScriptCrLf(size_t nChars);
 // with CR LF breaks, made once.
 constexpr size_t kBenchScriptChars = 2000000;
 const std::string& BenchScript();
+
+// A clean Vorsa model of about nChars characters with CR LF breaks: a
+// plane frame of storeys and bays (nodes, supports, beams and columns, a
+// procedure that places a column, loads in a load case) that the bundled
+// library knows, the check passes and the dry run runs to its end.
+std::string GeneratedModel(size_t nChars);
