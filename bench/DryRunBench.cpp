@@ -72,7 +72,8 @@ public:
 
     std::shared_ptr<const CDryRunResult> Run(const std::string& text, const std::string& path)
     {
-        return m_analyser.DryRun(text, path, CORVALE_DRYRUN, CORVALE_SOURCE_DIR "/share/help/");
+        return m_analyser.DryRun(std::make_shared<const std::string>(text), path, CORVALE_DRYRUN,
+                                 CORVALE_SOURCE_DIR "/share/help/");
     }
 
 private:

@@ -37,13 +37,13 @@ std::vector<CFinding> CAnalyser::Check(const std::string& text, const std::strin
     return m_pChecker->Check(text, folder, &CScriptChecker::ReadFile, keepGoing);
 }
 
-std::shared_ptr<CDryRunResult> CAnalyser::DryRun(const std::string& text, const std::string& path,
-                                                 const std::string& helper,
+std::shared_ptr<CDryRunResult> CAnalyser::DryRun(std::shared_ptr<const std::string> pText,
+                                                 const std::string& path, const std::string& helper,
                                                  const std::string& helpDir,
                                                  const KeepGoing& keepGoing)
 {
     CDryRunSource::CRequest request;
-    request.text = text;
+    request.pText = std::move(pText);
     request.scriptPath = RunPath(path);
     request.helper = helper;
     request.helpDir = helpDir;
@@ -57,7 +57,8 @@ std::vector<CFinding> CAnalyser::Analyse(const std::string& text, const std::str
     std::vector<CFinding> run;
     if (!helper.empty())
     {
-        if (const auto pResult = DryRun(text, path, helper, helpDir))
+        if (const auto pResult =
+                DryRun(std::make_shared<const std::string>(text), path, helper, helpDir))
             run = RunFindings::From(*pResult);
     }
     return FindingMerge::Merge(std::move(check), std::move(run), CTextPlaces(text));

@@ -33,8 +33,9 @@ public:
     std::vector<CFinding> Check(const std::string& text, const std::string& path,
                                 const KeepGoing& keepGoing = KeepGoing());
     // The dry run by the helper program; nullptr when keepGoing ended it.
-    std::shared_ptr<CDryRunResult> DryRun(const std::string& text, const std::string& path,
-                                          const std::string& helper, const std::string& helpDir,
+    std::shared_ptr<CDryRunResult> DryRun(std::shared_ptr<const std::string> pText,
+                                          const std::string& path, const std::string& helper,
+                                          const std::string& helpDir,
                                           const KeepGoing& keepGoing = KeepGoing());
     // Both, merged and placed: what the command line prints.
     std::vector<CFinding> Analyse(const std::string& text, const std::string& path,

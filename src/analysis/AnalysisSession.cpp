@@ -180,7 +180,7 @@ void CAnalysisSession::Work()
         long nVersion = 0;
         bool bDryRun = false;
         std::shared_ptr<std::atomic<long>> pLatest;
-        std::shared_ptr<const CAnalysis> pLast;
+        std::shared_ptr<const std::vector<CFinding>> pLastRun;
         std::shared_ptr<const std::string> pLastText;
         std::shared_ptr<const std::vector<CFinding>> pCheck;
         {
@@ -220,7 +220,7 @@ void CAnalysisSession::Work()
                 nVersion = script.nVersion;
                 bDryRun = bDryRunDue;
                 pLatest = script.pLatest;
-                pLast = script.pLastShown;
+                pLastRun = script.pLastRun;
                 pLastText = script.pLastShownText;
                 pCheck = bDryRun ? script.pCheck : nullptr;
                 break;
@@ -249,17 +249,8 @@ void CAnalysisSession::Work()
             // Until this text has its own dry run, the last one's findings
             // stand where the text did not change since the last result.
             std::vector<CFinding> carried;
-            if (pLast && pLastText)
-            {
-                std::vector<CFinding> lastRun;
-                for (const CFinding& finding : pLast->findings)
-                {
-                    if (finding.rule.compare(0, 4, "run/") == 0 ||
-                        finding.rule.compare(0, 6, "model/") == 0)
-                        lastRun.push_back(finding);
-                }
-                carried = FindingMerge::CarryOver(lastRun, *pLastText, *pText, places);
-            }
+            if (pLastRun && pLastText)
+                carried = FindingMerge::CarryOver(*pLastRun, *pLastText, *pText, places);
             pAnalysis->stage = m_options.dryRunHelper.empty() ? CAnalysis::EStage::Complete
                                                               : CAnalysis::EStage::Checked;
             pAnalysis->findings = FindingMerge::Merge(std::move(check), std::move(carried), places);
@@ -267,7 +258,7 @@ void CAnalysisSession::Work()
         else
         {
             std::shared_ptr<CDryRunResult> pResult = pAnalyser->DryRun(
-                *pText, path, m_options.dryRunHelper, m_options.helpDir, keepGoing);
+                pText, path, m_options.dryRunHelper, m_options.helpDir, keepGoing);
             if (!pResult || !keepGoing())
                 continue;
             pAnalysis->stage = CAnalysis::EStage::Complete;
@@ -286,7 +277,14 @@ void CAnalysisSession::Work()
             script.pCheck = pChecked;
             if (pAnalysis->stage == CAnalysis::EStage::Complete)
                 script.bDryRan = true;
-            script.pLastShown = pAnalysis;
+            auto pRun = std::make_shared<std::vector<CFinding>>();
+            for (const CFinding& finding : pAnalysis->findings)
+            {
+                if (finding.rule.compare(0, 4, "run/") == 0 ||
+                    finding.rule.compare(0, 6, "model/") == 0)
+                    pRun->push_back(finding);
+            }
+            script.pLastRun = std::move(pRun);
             script.pLastShownText = pText;
             // Handed back under the lock, so that no newer version's result
             // can overtake it.

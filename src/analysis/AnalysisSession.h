@@ -78,9 +78,10 @@ private:
         bool bDryRan = false;
         // The static rules' findings of nVersion, for the dry run to join.
         std::shared_ptr<const std::vector<CFinding>> pCheck;
-        // The last result handed back and its text: its dry-run findings are
-        // carried, edit by edit, until a version has its own.
-        std::shared_ptr<const CAnalysis> pLastShown;
+        // The dry-run findings of the last result handed back, and its text:
+        // they are carried, edit by edit, until a version has its own. The
+        // dry run's result itself is the front end's to keep or drop.
+        std::shared_ptr<const std::vector<CFinding>> pLastRun;
         std::shared_ptr<const std::string> pLastShownText;
         // The version the front end has now, read by the work under way
         // without the lock: it stops once this moves on (-1: closed).

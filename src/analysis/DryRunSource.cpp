@@ -1,5 +1,6 @@
 #include "DryRunSource.h"
 
+#include "BackgroundDisposal.h"
 #include "dryrun/DryRunResult.h"
 #include "run/Subprocess.h"
 
@@ -7,11 +8,13 @@ std::shared_ptr<CDryRunResult> CDryRunSource::Run(const CRequest& request,
                                                   const CCommandKnowledge& knowledge,
                                                   const std::function<bool()>& keepGoing)
 {
-    auto pResult = std::make_shared<CDryRunResult>();
+    // The window may hold the last reference: it is freed on another thread.
+    std::shared_ptr<CDryRunResult> pResult(new CDryRunResult,
+                                           &BackgroundDisposal::Delete<CDryRunResult>);
     CSubprocess::COptions options;
     options.arguments = {request.helper, "--help-dir",       request.helpDir,
                          "--name",       request.scriptPath, "-"};
-    options.input = request.text;
+    options.input = *request.pText;
     options.nWallMs = kWallLimitMs;
     options.nNice = kNice;
     options.nMaxOutputBytes = kMaxAnswerBytes;
@@ -29,7 +32,7 @@ std::shared_ptr<CDryRunResult> CDryRunSource::Run(const CRequest& request,
     std::string_view answer = run.output;
     if (answer.size() > static_cast<size_t>(kMaxAnswerBytes))
         answer = answer.substr(0, static_cast<size_t>(kMaxAnswerBytes));
-    pResult->Read(answer, request.text, knowledge);
+    pResult->Read(answer, request.pText, knowledge);
     if (pResult->Failure().empty())
     {
         if (run.end == CSubprocess::EEnd::TimedOut)

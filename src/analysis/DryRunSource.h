@@ -15,7 +15,7 @@ class CDryRunSource
 public:
     struct CRequest
     {
-        std::string text;
+        std::shared_ptr<const std::string> pText; // shared with the result, never copied
         std::string scriptPath; // where the text stands, for its folder and sourced files
         std::string helper;     // the corvale-dryrun program
         std::string helpDir;

@@ -5,21 +5,14 @@
 
 #include <algorithm>
 
-CTextPlaces::CTextPlaces(std::string_view text) : m_text(text), m_characters(text.size() + 1, 0)
+CTextPlaces::CTextPlaces(std::string_view text) : m_text(text), m_bUtf8(CUtf8Detector::IsUtf8(text))
 {
-    const bool bUtf8 = CUtf8Detector::IsUtf8(text);
     m_lineStarts.push_back(0);
-    uint32_t nCharacters = 0;
     for (size_t i = 0; i < text.size(); ++i)
     {
-        m_characters[i] = nCharacters;
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (!bUtf8 || (c & 0xC0) != 0x80)
-            ++nCharacters;
-        if (c == '\n')
+        if (text[i] == '\n')
             m_lineStarts.push_back(i + 1);
     }
-    m_characters[text.size()] = nCharacters;
 }
 
 long CTextPlaces::LineOf(long nPos) const
@@ -34,7 +27,23 @@ void CTextPlaces::Find(long nPos, long& nLine, long& nColumn) const
     const size_t nAt = std::min(static_cast<size_t>(std::max(nPos, 0L)), m_text.size());
     nLine = LineOf(static_cast<long>(nAt));
     const size_t nLineStart = m_lineStarts[static_cast<size_t>(nLine - 1)];
-    nColumn = static_cast<long>(m_characters[nAt] - m_characters[nLineStart]) + 1;
+    if (!m_bUtf8)
+    {
+        nColumn = static_cast<long>(nAt - nLineStart) + 1;
+        return;
+    }
+    if (m_nCountedLineStart != nLineStart || m_nCountedPos > nAt)
+    {
+        m_nCountedLineStart = nLineStart;
+        m_nCountedPos = nLineStart;
+        m_nCountedCharacters = 0;
+    }
+    for (; m_nCountedPos < nAt; ++m_nCountedPos)
+    {
+        if ((static_cast<unsigned char>(m_text[m_nCountedPos]) & 0xC0) != 0x80)
+            ++m_nCountedCharacters;
+    }
+    nColumn = static_cast<long>(m_nCountedCharacters) + 1;
 }
 
 std::pair<long, long> CTextPlaces::LineRange(long nLine) const

@@ -7,10 +7,11 @@
 
 struct CFinding;
 
-// Lines and columns of a text's bytes, counted once, so that a text of many
-// findings takes no longer to place than one of few. Lines and columns count
-// from 1; a character of a UTF-8 text counts once, in any other text each
-// byte does, and a tab counts as one.
+// Lines and columns of a text's bytes. Lines and columns count from 1; a
+// character of a UTF-8 text counts once, in any other text each byte does,
+// and a tab counts as one. Only where lines start is kept; a column is
+// counted on from the last one asked for when it lies further on the same
+// line, so findings placed in order cost one pass over their lines.
 class CTextPlaces
 {
 public:
@@ -28,6 +29,10 @@ public:
 
 private:
     std::string_view m_text;
-    std::vector<uint32_t> m_characters; // characters before each byte
+    bool m_bUtf8 = false;
     std::vector<size_t> m_lineStarts;
+    // The last column counted: its byte and its characters from its line's start.
+    mutable size_t m_nCountedPos = 0;
+    mutable size_t m_nCountedLineStart = 0;
+    mutable size_t m_nCountedCharacters = 0;
 };

@@ -65,7 +65,13 @@ CDryRunResult::~CDryRunResult() = default;
 void CDryRunResult::Read(std::string_view answer, std::string text,
                          const CCommandKnowledge& knowledge)
 {
-    m_text = std::move(text);
+    Read(answer, std::make_shared<const std::string>(std::move(text)), knowledge);
+}
+
+void CDryRunResult::Read(std::string_view answer, std::shared_ptr<const std::string> pText,
+                         const CCommandKnowledge& knowledge)
+{
+    m_pText = std::move(pText);
     if (!DryRunProtocol::Read(answer, m_report))
     {
         Fail(answer.empty() ? "the dry run gave no answer" : "the dry run's answer is unreadable");
@@ -74,7 +80,6 @@ void CDryRunResult::Read(std::string_view answer, std::string text,
     m_facts.Build(knowledge, m_report);
     for (size_t i = 0; i < m_report.variables.size(); ++i)
         m_variables.emplace(m_report.variables[i].name, i);
-    m_pIndex = std::make_unique<CScriptIndex>(m_text);
     FindLoopVariables();
 }
 
@@ -104,55 +109,51 @@ bool CDryRunResult::IsSetInLoop(const std::string& name) const
 
 void CDryRunResult::FindLoopVariables()
 {
-    // A command inside a loop's braced words: each outer command's last
-    // lines hold the commands inside it.
-    const std::vector<CScriptIndex::CCommand>& commands = m_pIndex->Commands();
-    std::vector<const CScriptIndex::CCommand*> open;
-    for (const CScriptIndex::CCommand& command : commands)
-    {
-        while (!open.empty() &&
-               (open.back()->nDepth >= command.nDepth || open.back()->nEndLine < command.nLine))
-            open.pop_back();
-        const bool bInLoop =
-            std::any_of(open.begin(), open.end(),
-                        [](const CScriptIndex::CCommand* pOuter)
-                        { return !pOuter->words.empty() && IsLoop(pOuter->words[0].text); });
-        if (command.words.size() >= 2 && command.words[0].bLiteral && command.words[1].bLiteral)
+    // A command inside a loop's braced words: the commands around it say so.
+    CScriptIndex::Visit(
+        *m_pText,
+        [this](const CScriptIndex::CCommand& command,
+               const std::vector<const CScriptIndex::CCommand*>& outer)
         {
-            const std::string_view first = command.words[0].text;
-            if ((bInLoop && SetsVariable(first)) || first == "foreach" || first == "lmap")
-                m_loopVariables.emplace(command.words[1].text);
-            if (first == "for" && command.words[1].text.find("set ") != std::string_view::npos)
+            const bool bInLoop =
+                std::any_of(outer.begin(), outer.end(),
+                            [](const CScriptIndex::CCommand* pOuter)
+                            { return !pOuter->words.empty() && IsLoop(pOuter->words[0].text); });
+            if (command.words.size() >= 2 && command.words[0].bLiteral && command.words[1].bLiteral)
             {
-                // for {set k 0} ...: the loop's own variable.
-                const std::string_view start = command.words[1].text;
-                size_t nName = start.find("set ") + 4;
-                while (nName < start.size() && start[nName] == ' ')
-                    ++nName;
-                size_t nEnd = nName;
-                while (nEnd < start.size() && IsNameByte(start[nEnd]))
-                    ++nEnd;
-                m_loopVariables.emplace(start.substr(nName, nEnd - nName));
-            }
-            if (first == "foreach" || first == "lmap")
-            {
-                // foreach {a b} $list: each name of the list.
-                const std::string_view names = command.words[1].text;
-                size_t i = 0;
-                while (i < names.size())
+                const std::string_view first = command.words[0].text;
+                if ((bInLoop && SetsVariable(first)) || first == "foreach" || first == "lmap")
+                    m_loopVariables.emplace(command.words[1].text);
+                if (first == "for" && command.words[1].text.find("set ") != std::string_view::npos)
                 {
-                    while (i < names.size() && !IsNameByte(names[i]))
-                        ++i;
-                    const size_t nFrom = i;
-                    while (i < names.size() && IsNameByte(names[i]))
-                        ++i;
-                    if (i > nFrom)
-                        m_loopVariables.emplace(names.substr(nFrom, i - nFrom));
+                    // for {set k 0} ...: the loop's own variable.
+                    const std::string_view start = command.words[1].text;
+                    size_t nName = start.find("set ") + 4;
+                    while (nName < start.size() && start[nName] == ' ')
+                        ++nName;
+                    size_t nEnd = nName;
+                    while (nEnd < start.size() && IsNameByte(start[nEnd]))
+                        ++nEnd;
+                    m_loopVariables.emplace(start.substr(nName, nEnd - nName));
+                }
+                if (first == "foreach" || first == "lmap")
+                {
+                    // foreach {a b} $list: each name of the list.
+                    const std::string_view names = command.words[1].text;
+                    size_t i = 0;
+                    while (i < names.size())
+                    {
+                        while (i < names.size() && !IsNameByte(names[i]))
+                            ++i;
+                        const size_t nFrom = i;
+                        while (i < names.size() && IsNameByte(names[i]))
+                            ++i;
+                        if (i > nFrom)
+                            m_loopVariables.emplace(names.substr(nFrom, i - nFrom));
+                    }
                 }
             }
-        }
-        open.push_back(&command);
-    }
+        });
 }
 
 std::string CDryRunResult::VariableTip(const std::string& name) const
@@ -168,37 +169,38 @@ std::string CDryRunResult::VariableTip(const std::string& name) const
 
 std::string CDryRunResult::TipAt(size_t nPos) const
 {
-    if (!m_pIndex || nPos >= m_text.size())
+    const std::string& m_text = Text();
+    if (nPos >= m_text.size())
         return {};
     // A variable: $name, ${name}, or the name a set gives a value.
-    if (IsNameByte(m_text[nPos]) || m_text[nPos] == '$')
+    if (IsNameByte(Text()[nPos]) || Text()[nPos] == '$')
     {
-        size_t nFrom = m_text[nPos] == '$' ? nPos + 1 : nPos;
-        while (nFrom > 0 && IsNameByte(m_text[nFrom - 1]))
+        size_t nFrom = Text()[nPos] == '$' ? nPos + 1 : nPos;
+        while (nFrom > 0 && IsNameByte(Text()[nFrom - 1]))
             --nFrom;
         size_t nTo = nFrom;
-        while (nTo < m_text.size() && IsNameByte(m_text[nTo]))
+        while (nTo < Text().size() && IsNameByte(Text()[nTo]))
             ++nTo;
-        std::string name = m_text.substr(nFrom, nTo - nFrom);
+        std::string name = Text().substr(nFrom, nTo - nFrom);
         while (name.size() > 2 && name.compare(0, 2, "::") == 0)
             name.erase(0, 2);
-        const bool bDollar = (nFrom > 0 && m_text[nFrom - 1] == '$') ||
-                             (nFrom > 1 && m_text[nFrom - 1] == '{' && m_text[nFrom - 2] == '$');
-        size_t nLineStart = m_text.rfind('\n', nFrom == 0 ? 0 : nFrom - 1);
+        const bool bDollar = (nFrom > 0 && Text()[nFrom - 1] == '$') ||
+                             (nFrom > 1 && Text()[nFrom - 1] == '{' && Text()[nFrom - 2] == '$');
+        size_t nLineStart = Text().rfind('\n', nFrom == 0 ? 0 : nFrom - 1);
         nLineStart = nLineStart == std::string::npos || nFrom == 0 ? 0 : nLineStart + 1;
-        std::string_view before = std::string_view(m_text).substr(nLineStart, nFrom - nLineStart);
+        std::string_view before = std::string_view(Text()).substr(nLineStart, nFrom - nLineStart);
         while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
             before.remove_suffix(1);
         const bool bSet = before.size() >= 3 && before.substr(before.size() - 3) == "set" &&
                           (before.size() == 3 || !IsNameByte(before[before.size() - 4]));
         if ((bDollar || bSet) && !name.empty())
         {
-            if (nTo < m_text.size() && m_text[nTo] == '(')
+            if (nTo < Text().size() && Text()[nTo] == '(')
             {
-                const size_t nClose = m_text.find(')', nTo);
+                const size_t nClose = Text().find(')', nTo);
                 if (nClose != std::string::npos && nClose - nTo < 200)
                 {
-                    const std::string element = name + m_text.substr(nTo, nClose + 1 - nTo);
+                    const std::string element = name + Text().substr(nTo, nClose + 1 - nTo);
                     const std::string tip = VariableTip(element);
                     if (!tip.empty())
                         return tip;
@@ -207,32 +209,46 @@ std::string CDryRunResult::TipAt(size_t nPos) const
             return VariableTip(name);
         }
     }
-    // A word of a call: where the tag it names is defined.
-    const long nLine = m_pIndex->LineOf(nPos);
-    const std::vector<const CScriptIndex::CCommand*> commands = m_pIndex->CommandsOnLine(nLine);
-    const char* const pBase = m_pIndex->Text().data();
-    for (auto it = commands.rbegin(); it != commands.rend(); ++it)
-    {
-        const CScriptIndex::CCommand& command = **it;
-        const size_t nStart = static_cast<size_t>(command.text.data() - pBase);
-        if (nPos < nStart || nPos > nStart + command.text.size())
-            continue;
-        const std::vector<std::pair<size_t, size_t>> ranges = WordRanges(command.text);
-        for (size_t nWord = 0; nWord < ranges.size(); ++nWord)
+    // A word of a call: where the tag it names is defined. Only the line is
+    // parsed, from its start, as far as its first command reaches.
+    const size_t nLineStart = nPos == 0 ? 0 : m_text.rfind('\n', nPos - 1) + 1;
+    const long nLine = static_cast<long>(
+        std::count(m_text.begin(), m_text.begin() + static_cast<long>(nLineStart), '\n') + 1);
+    const size_t nLineEnd = std::min(m_text.find('\n', nPos), m_text.size());
+    const std::string_view line(m_text.data() + nLineStart, nLineEnd - nLineStart);
+    // The innermost command that holds the position gives the tip; the
+    // commands are visited outer first, and their words live only meanwhile.
+    std::string tip;
+    CScriptIndex::Visit(
+        line,
+        [&](const CScriptIndex::CCommand& command,
+            const std::vector<const CScriptIndex::CCommand*>&)
         {
-            if (nPos >= nStart + ranges[nWord].first && nPos < nStart + ranges[nWord].second)
-                return TagTip(command, nWord);
-        }
-        return {};
-    }
-    return {};
+            if (command.nLine != 1)
+                return;
+            const size_t nStart = static_cast<size_t>(
+                std::search(line.begin(), line.end(), command.text.begin(), command.text.end()) -
+                line.begin());
+            const size_t nAt = nPos - nLineStart;
+            if (nStart >= line.size() || nAt < nStart || nAt > nStart + command.text.size())
+                return;
+            tip.clear();
+            const std::vector<std::pair<size_t, size_t>> ranges = WordRanges(command.text);
+            for (size_t nWord = 0; nWord < ranges.size(); ++nWord)
+            {
+                if (nAt >= nStart + ranges[nWord].first && nAt < nStart + ranges[nWord].second)
+                    tip = TagTip(command, nLine, nWord);
+            }
+        });
+    return tip;
 }
 
-std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, size_t nWord) const
+std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nLine,
+                                  size_t nWord) const
 {
     if (command.words.empty() || !command.words[0].bLiteral)
         return {};
-    std::vector<size_t> calls = m_facts.CallsOn(0, command.nLine);
+    std::vector<size_t> calls = m_facts.CallsOn(0, nLine);
     calls.erase(std::remove_if(calls.begin(), calls.end(),
                                [&](size_t nCall)
                                {

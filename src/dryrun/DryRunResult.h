@@ -19,7 +19,10 @@ public:
     CDryRunResult();
     ~CDryRunResult();
 
-    // Reads the helper's answer for a text; when the answer is none, why.
+    // Reads the helper's answer for a text; when the answer is none, why. The
+    // text is shared, never copied: the result keeps it for its hovers.
+    void Read(std::string_view answer, std::shared_ptr<const std::string> pText,
+              const CCommandKnowledge& knowledge);
     void Read(std::string_view answer, std::string text, const CCommandKnowledge& knowledge);
     // The run could not be made at all.
     void Fail(std::string why);
@@ -29,7 +32,7 @@ public:
     const CDryRunReport& Report() const { return m_report; }
     const CModelFacts& Facts() const { return m_facts; }
     const std::string& Failure() const { return m_failure; }
-    const std::string& Text() const { return m_text; }
+    const std::string& Text() const { return *m_pText; }
 
     // The value a global variable had at the end, or nullptr.
     const CDryRunVariable* ValueOf(const std::string& name) const;
@@ -46,13 +49,12 @@ public:
 
 private:
     void FindLoopVariables();
-    std::string TagTip(const CScriptIndex::CCommand& command, size_t nWord) const;
+    std::string TagTip(const CScriptIndex::CCommand& command, long nLine, size_t nWord) const;
 
     CDryRunReport m_report;
     CModelFacts m_facts;
     std::string m_failure;
-    std::string m_text;
-    std::unique_ptr<CScriptIndex> m_pIndex;
+    std::shared_ptr<const std::string> m_pText = std::make_shared<const std::string>();
     std::unordered_map<std::string, size_t> m_variables;
     std::unordered_set<std::string> m_loopVariables;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,13 @@ public:
 
     // Indexes a script; a part Tcl cannot parse is passed over to the next line.
     explicit CScriptIndex(std::string text);
+
+    // Each command of a script in order (an outer command before those inside
+    // it), with the commands it stands inside, outermost first; nothing is
+    // kept, so a large script costs no more memory than its deepest nesting.
+    using Visitor =
+        std::function<void(const CCommand& command, const std::vector<const CCommand*>& outer)>;
+    static void Visit(std::string_view text, const Visitor& visit);
     CScriptIndex(const CScriptIndex&) = delete;
     CScriptIndex& operator=(const CScriptIndex&) = delete;
 
@@ -50,7 +58,7 @@ public:
     static constexpr size_t kMaxCommands = 2000000;
 
 private:
-    void Parse(const char* p, const char* pEnd, int nDepth);
+    class CWalk;
 
     std::string m_text;
     std::vector<size_t> m_lineStarts;
