@@ -7,6 +7,9 @@
 #include "check/ScriptChecker.h"
 #include "dryrun/DryRunResult.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef __linux__
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -290,6 +293,10 @@ void CAnalysisSession::Work()
             // can overtake it.
             m_listener(pAnalysis);
         }
+#ifdef __GLIBC__
+        // The work's passing blocks (the answer, the parse) go back to the system.
+        malloc_trim(0);
+#endif
     }
     if (pAnalyser)
     {

@@ -6,6 +6,10 @@
 #include <mutex>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace
 {
 std::atomic<bool> g_bEnded{false};
@@ -49,6 +53,10 @@ private:
                 release();
                 lock.lock();
             }
+#ifdef __GLIBC__
+            // What was freed goes back to the system, not only to the heap.
+            malloc_trim(0);
+#endif
             if (m_bStop)
                 return;
         }

@@ -404,7 +404,11 @@ bool Read(std::string_view bytes, CDryRunReport& report)
                 pWords->resize(kMaxWordsPerCall);
             nWords += pWords->size();
             if (report.calls.size() < kMaxCalls && nWords <= kMaxWords)
+            {
+                // Kept as long as the result is: no room to grow.
+                pWords->shrink_to_fit();
                 report.calls.push_back({kind, std::move(*pWords), PlaceOf(*object, report)});
+            }
             else
                 report.bCut = true;
             break;
@@ -443,6 +447,8 @@ bool Read(std::string_view bytes, CDryRunReport& report)
             report.nMs = NumberOf(*object, "ms", 0);
         }
     }
+    report.calls.shrink_to_fit();
+    report.variables.shrink_to_fit();
     return report.nVersion == CDryRunReport::kVersion;
 }
 } // namespace DryRunProtocol

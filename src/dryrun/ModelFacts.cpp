@@ -47,11 +47,26 @@ std::string CModelFacts::Normal(const std::string& word)
     return bNegative && digits != "0" ? "-" + digits : digits;
 }
 
+// A kind and a tag as one key: a byte no word of a call holds between them.
+std::string CModelFacts::DefinitionKey(const std::string& kind, const std::string& tag)
+{
+    std::string key;
+    key.reserve(kind.size() + 1 + tag.size());
+    key += kind;
+    key += '\x1f';
+    key += tag;
+    return key;
+}
+
 void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
 {
     *this = CModelFacts();
     const std::vector<CDryRunCall>& calls = report.calls;
-    m_roles.resize(calls.size());
+    m_roleStarts.reserve(calls.size() + 1);
+    m_nodeOfCall.assign(calls.size(), -1);
+    m_elementOfCall.assign(calls.size(), -1);
+    m_callsByLine.reserve(calls.size());
+    std::vector<ERole> roles;
     struct CReading
     {
         long nTagWord = -1;
@@ -65,7 +80,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     {
         const CDryRunCall& call = calls[nCall];
         if (call.place.nFile >= 0)
-            m_callsByLine.emplace(std::make_pair(call.place.nFile, call.place.nLine), nCall);
+            m_callsByLine.emplace_back(call.place.nFile, call.place.nLine, nCall);
+        m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
         if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
             continue;
         const int nRecord = knowledge.Find(call.words[0], "command");
@@ -96,7 +112,6 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         if (!bBound)
             continue;
         CReading& reading = readings[nCall];
-        std::vector<ERole>& roles = m_roles[nCall];
         roles.assign(call.words.size(), ERole::None);
         std::vector<size_t> placeholders;
         for (size_t i = 0; i < names.size(); ++i)
@@ -131,7 +146,10 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         }
         if (reading.nTagWord >= 0)
             reading.nTagWord += static_cast<long>(nOffset);
+        m_roles.insert(m_roles.end(), roles.begin(), roles.end());
     }
+    m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
+    std::sort(m_callsByLine.begin(), m_callsByLine.end());
 
     const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
     {
@@ -155,7 +173,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         const CDryRunCall& call = calls[nCall];
         const std::string& kind = call.words[0];
         const std::string tag = Normal(call.words[static_cast<size_t>(reading.nTagWord)]);
-        const auto [found, bNew] = m_definitions.try_emplace({kind, tag}, CDefinition{nCall});
+        const auto [found, bNew] =
+            m_definitions.try_emplace(DefinitionKey(kind, tag), CDefinition{nCall});
         if (!bNew)
         {
             const CDryRunPlace& first = calls[found->second.nCall].place;
@@ -180,7 +199,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                     std::max(m_nDimensions,
                              static_cast<int>(std::min<size_t>(3, reading.coordinateWords.size())));
                 nodeIndex.emplace(tag, m_nodes.size());
-                m_nodeOfCall.emplace(nCall, m_nodes.size());
+                m_nodeOfCall[nCall] = static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
             }
         }
@@ -220,12 +239,12 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             if (found != nodeIndex.end())
                 element.nodes.push_back(found->second);
         }
-        const auto defined = m_definitions.find({call.words[0], element.tag});
+        const auto defined = m_definitions.find(DefinitionKey(call.words[0], element.tag));
         const bool bFirst = reading.nTagWord >= 0 && defined != m_definitions.end() &&
                             defined->second.nCall == nCall;
         if (bFirst && element.nodes.size() >= 2)
         {
-            m_elementOfCall.emplace(nCall, m_elements.size());
+            m_elementOfCall[nCall] = static_cast<int32_t>(m_elements.size());
             m_elements.push_back(std::move(element));
         }
     }
@@ -239,36 +258,36 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
 
 CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
 {
-    if (nCall >= m_roles.size() || nWord >= m_roles[nCall].size())
+    if (nCall + 1 >= m_roleStarts.size())
         return ERole::None;
-    return m_roles[nCall][nWord];
+    const size_t nAt = m_roleStarts[nCall] + nWord;
+    return nAt < m_roleStarts[nCall + 1] ? m_roles[nAt] : ERole::None;
 }
 
 const CModelFacts::CDefinition* CModelFacts::Find(const std::string& kind,
                                                   const std::string& tag) const
 {
-    const auto found = m_definitions.find({kind, Normal(tag)});
+    const auto found = m_definitions.find(DefinitionKey(kind, Normal(tag)));
     return found == m_definitions.end() ? nullptr : &found->second;
 }
 
 long CModelFacts::NodeOfCall(size_t nCall) const
 {
-    const auto found = m_nodeOfCall.find(nCall);
-    return found == m_nodeOfCall.end() ? -1 : static_cast<long>(found->second);
+    return nCall < m_nodeOfCall.size() ? m_nodeOfCall[nCall] : -1;
 }
 
 long CModelFacts::ElementOfCall(size_t nCall) const
 {
-    const auto found = m_elementOfCall.find(nCall);
-    return found == m_elementOfCall.end() ? -1 : static_cast<long>(found->second);
+    return nCall < m_elementOfCall.size() ? m_elementOfCall[nCall] : -1;
 }
 
 std::vector<size_t> CModelFacts::CallsOn(int nFile, long nLine) const
 {
     std::vector<size_t> calls;
-    const auto [from, to] = m_callsByLine.equal_range({nFile, nLine});
-    for (auto it = from; it != to; ++it)
-        calls.push_back(it->second);
-    std::sort(calls.begin(), calls.end());
+    const auto from = std::lower_bound(m_callsByLine.begin(), m_callsByLine.end(),
+                                       std::make_tuple(nFile, nLine, size_t{0}));
+    for (auto it = from;
+         it != m_callsByLine.end() && std::get<0>(*it) == nFile && std::get<1>(*it) == nLine; ++it)
+        calls.push_back(std::get<2>(*it));
     return calls;
 }

@@ -3,8 +3,10 @@
 #include "DryRunReport.h"
 #include "analysis/Finding.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -81,13 +83,19 @@ public:
     static std::string Normal(const std::string& word);
 
 private:
-    std::vector<std::vector<ERole>> m_roles;
-    std::map<std::pair<std::string, std::string>, CDefinition> m_definitions;
+    // The roles of each call's words, all calls in one run: call n's are
+    // from m_roleStarts[n] to m_roleStarts[n + 1].
+    std::vector<ERole> m_roles;
+    std::vector<uint32_t> m_roleStarts;
+    // By kind and tag, as DefinitionKey joins them.
+    std::unordered_map<std::string, CDefinition> m_definitions;
+    static std::string DefinitionKey(const std::string& kind, const std::string& tag);
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
-    std::unordered_map<size_t, size_t> m_nodeOfCall;
-    std::unordered_map<size_t, size_t> m_elementOfCall;
-    std::multimap<std::pair<int, long>, size_t> m_callsByLine;
+    std::vector<int32_t> m_nodeOfCall;    // by call; -1 for none
+    std::vector<int32_t> m_elementOfCall; // by call; -1 for none
+    // (file, line, call), in that order.
+    std::vector<std::tuple<int, long, size_t>> m_callsByLine;
     std::vector<CProblem> m_problems;
     int m_nDimensions = 1;
 };
