@@ -169,15 +169,14 @@ void CMainFrame::CreateStatusPanes()
 {
     m_pCaretPane = PlainLabel(new QLabel(this));
     m_pCaretPane->setObjectName(QStringLiteral("CaretPosition"));
-    m_pCaretPane->setMinimumWidth(
-        fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999, Col 999")) + 8);
+    FixPaneSize(m_pCaretPane, QStringLiteral("Ln 99999, Col 999"));
     m_pModifiedPane = PlainLabel(new QLabel(this));
     m_pModifiedPane->setObjectName(QStringLiteral("Modified"));
-    m_pModifiedPane->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Modified")) +
-                                     8);
+    FixPaneSize(m_pModifiedPane, QStringLiteral("Modified"));
     m_pModifiedPane->setAlignment(Qt::AlignCenter);
     m_pProblemCountPane = PlainLabel(new QLabel(this));
     m_pProblemCountPane->setObjectName(QStringLiteral("ProblemCounts"));
+    FixPaneSize(m_pProblemCountPane, QStringLiteral("99999 errors, 99999 warnings"));
     statusBar()->addPermanentWidget(m_pCaretPane);
     statusBar()->addPermanentWidget(m_pModifiedPane);
     statusBar()->addPermanentWidget(m_pProblemCountPane);
@@ -194,6 +193,15 @@ void CMainFrame::CreateStatusPanes()
         connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &CMainFrame::UpdateStatusPanes);
     UpdateStatusPanes();
+}
+
+// A pane as wide as its widest text: a new text then repaints the pane alone,
+// where a pane that may change its size would lay the status bar out again
+// on every key.
+void CMainFrame::FixPaneSize(QLabel* pPane, const QString& widest)
+{
+    pPane->setFixedSize(fontMetrics().horizontalAdvance(widest) + 8,
+                        std::max(pPane->sizeHint().height(), fontMetrics().height() + 4));
 }
 
 void CMainFrame::UpdateStatusPanes()
@@ -276,8 +284,7 @@ void CMainFrame::CreateLockIndicators()
     {
         m_lockIndicators[i] = PlainLabel(new QLabel(this));
         m_lockIndicators[i]->setObjectName(QString::fromLatin1(kNames[i]));
-        m_lockIndicators[i]->setMinimumWidth(
-            fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+        FixPaneSize(m_lockIndicators[i], QStringLiteral("SCRL"));
         m_lockIndicators[i]->setAlignment(Qt::AlignCenter);
         statusBar()->addPermanentWidget(m_lockIndicators[i]);
     }

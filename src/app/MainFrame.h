@@ -17,6 +17,7 @@ class CDialogBar;
 class CLeftView;
 class CPrintJobs;
 class COutputPane;
+class CDryRunResult;
 class CProblemsPane;
 class CModelPane;
 class CRunSession;
@@ -114,6 +115,7 @@ private:
     void CreateLockIndicators();
     void CreateStatusPanes();
     void UpdateStatusPanes();
+    void FixPaneSize(QLabel* pPane, const QString& widest);
     void UpdateProblemCounts();
     void ShowProblemsPane();
     void UpdateLockIndicators();
@@ -130,6 +132,8 @@ private:
     void SelectLine(long nLine);
     void SelectCall(size_t nCall);
     void HighlightCaretCalls();
+    // The result the Model pane shows, to know when it is behind.
+    const CDryRunResult* m_pModelShownResult = nullptr;
     const void* m_pHighlightedResult = nullptr;
     long m_nHighlightedLine = 0;
     bool IsRunGoing() const;

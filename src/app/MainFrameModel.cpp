@@ -39,6 +39,14 @@ void CMainFrame::CreateModelPane()
     edit.Analysis().SetHelper(helper, m_pRightView->Configuration().help);
     connect(&edit.Analysis(), &CAnalysisMarks::DryRunChanged, this, &CMainFrame::ShowDryRun);
     connect(&m_pModelPane->View(), &CModelView::Picked, this, &CMainFrame::SelectCall);
+    // A hidden Model pane is brought up to date when it is shown.
+    connect(m_pModelPane, &QDockWidget::visibilityChanged, this,
+            [this](bool bVisible)
+            {
+                const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
+                if (bVisible && pResult && pResult.get() != m_pModelShownResult)
+                    ShowDryRun();
+            });
     connect(&edit, &CTextControl::SelectionChanged, this, &CMainFrame::HighlightCaretCalls);
     m_pDialogBar->VariablesModel()->ToolTipOf = [this](const std::string& name) -> QString
     {
@@ -70,10 +78,14 @@ void CMainFrame::ShowDryRun()
         m_pRightView->EditPane().Analysis().DryRunResult();
     if (!pResult)
         return;
+    m_pDialogBar->VariablesModel()->RefreshToolTips();
+    // The model is drawn only where it is seen.
+    if (!m_pModelPane->isVisible())
+        return;
     m_pModelPane->SetResult(pResult);
+    m_pModelShownResult = pResult.get();
     m_pHighlightedResult = nullptr;
     HighlightCaretCalls();
-    m_pDialogBar->VariablesModel()->RefreshToolTips();
 }
 
 void CMainFrame::SelectLine(long nLine)
@@ -104,7 +116,7 @@ void CMainFrame::HighlightCaretCalls()
 {
     CScriptEdit& edit = m_pRightView->EditPane();
     const auto& pResult = edit.Analysis().DryRunResult();
-    if (!pResult || m_pModelPane == nullptr)
+    if (!pResult || m_pModelPane == nullptr || !m_pModelPane->isVisible())
         return;
     long nStart = 0;
     long nEnd = 0;
