@@ -28,7 +28,7 @@ public:
     {
         int nPauseMs = 300;        // from the last change to the check
         int nDryRunPauseMs = 1000; // from the last change to the dry run
-        int nNice = 5;             // the worker yields to the window, but is never idle-class
+        int nNice = 1;             // the worker yields to the window, but is never idle-class
         bool bCheck = true;        // the static rules on
         std::string dryRunHelper;  // the corvale-dryrun program; empty: no dry run
         std::string helpDir;

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <iterator>
+#include <tuple>
 
 namespace
 {
@@ -155,7 +157,7 @@ void CAnalysisMarks::SetEnabled(bool bEnabled)
     ++m_nVersion;
     m_engine.clear();
     m_waiting.clear();
-    Redraw();
+    Redraw(true);
 }
 
 void CAnalysisMarks::ForgetLibrary()
@@ -208,7 +210,7 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     if (!m_waiting.empty())
         m_pRelease->start();
     if (bGone)
-        Redraw();
+        Redraw(true);
     else
     {
         // Nothing went: Scintilla moved the marks with the text; the list follows.
@@ -315,48 +317,135 @@ void CAnalysisMarks::ReleaseWaiting()
     Redraw();
 }
 
-// The list shown, and every mark drawn from it; once per change of the list,
-// never per key or paint.
-void CAnalysisMarks::Redraw()
+namespace
 {
-    m_shown = m_engine;
+// What a finding draws: a squiggle over its range and a mark in the margin.
+struct CMark
+{
+    long nStart = 0;
+    long nEnd = 0;
+    int nIndicator = 0;
+    int nMarker = -1; // none
+
+    auto Key() const { return std::tie(nStart, nEnd, nIndicator, nMarker); }
+    friend bool operator<(const CMark& a, const CMark& b) { return a.Key() < b.Key(); }
+    friend bool operator==(const CMark& a, const CMark& b) { return a.Key() == b.Key(); }
+};
+
+std::vector<CMark> MarksOf(const std::vector<CFinding>& findings, long nLength)
+{
+    std::vector<CMark> marks;
+    marks.reserve(findings.size());
+    for (const CFinding& finding : findings)
+    {
+        if (!IsDrawn(finding))
+            continue;
+        CMark mark;
+        mark.nStart = std::min(finding.nStart, nLength);
+        mark.nEnd = std::min(std::max(finding.nEnd, mark.nStart + 1), nLength);
+        mark.nIndicator = finding.severity == ESeverity::Error     ? CTextControl::kErrorIndicator
+                          : finding.severity == ESeverity::Warning ? CTextControl::kWarningIndicator
+                                                                   : CTextControl::kInfoIndicator;
+        if (finding.rule == "run/last-run")
+            mark.nMarker = CTextControl::kRunMarker;
+        else if (finding.severity == ESeverity::Error)
+            mark.nMarker = CTextControl::kErrorMarker;
+        else if (finding.severity == ESeverity::Warning)
+            mark.nMarker = CTextControl::kWarningMarker;
+        marks.push_back(mark);
+    }
+    std::sort(marks.begin(), marks.end());
+    return marks;
+}
+} // namespace
+
+// The list shown, and every mark drawn from it; once per change of the list,
+// never per key or paint. Only what changed is drawn again, unless bAll.
+void CAnalysisMarks::Redraw(bool bAll)
+{
+    std::vector<CFinding> next = m_engine;
     // The run's error that another source reports already is that one.
     const bool bRunTwice =
         m_runFinding && std::any_of(m_engine.begin(), m_engine.end(),
                                     [this](const CFinding& finding)
                                     { return FindingMerge::SameCause(finding, *m_runFinding); });
     if (m_runFinding && !bRunTwice)
-        m_shown.insert(std::upper_bound(m_shown.begin(), m_shown.end(), *m_runFinding, ByPlace),
-                       *m_runFinding);
+        next.insert(std::upper_bound(next.begin(), next.end(), *m_runFinding, ByPlace),
+                    *m_runFinding);
     const long nLength = m_edit.GetTextLength();
-    for (const int nIndicator : {CTextControl::kErrorIndicator, CTextControl::kWarningIndicator,
-                                 CTextControl::kInfoIndicator})
-        m_edit.ClearIndicator(nIndicator);
-    std::vector<long> errorLines;
-    std::vector<long> warningLines;
-    std::vector<long> runLines;
-    for (const CFinding& finding : m_shown)
+    const std::vector<CMark> marks = MarksOf(next, nLength);
+    std::vector<CMark> removed;
+    std::vector<CMark> added;
+    if (!bAll)
     {
-        if (!IsDrawn(finding))
-            continue;
-        const long nStart = std::min(finding.nStart, nLength);
-        const long nEnd = std::min(std::max(finding.nEnd, nStart + 1), nLength);
-        const int nIndicator = finding.severity == ESeverity::Error ? CTextControl::kErrorIndicator
-                               : finding.severity == ESeverity::Warning
-                                   ? CTextControl::kWarningIndicator
-                                   : CTextControl::kInfoIndicator;
-        m_edit.FillIndicator(nIndicator, nStart, nEnd - nStart);
-        const long nLine = m_edit.LineFromChar(nStart);
-        if (finding.rule == "run/last-run")
-            runLines.push_back(nLine);
-        else if (finding.severity == ESeverity::Error)
-            errorLines.push_back(nLine);
-        else if (finding.severity == ESeverity::Warning)
-            warningLines.push_back(nLine);
+        const std::vector<CMark> before = MarksOf(m_shown, nLength);
+        std::set_difference(before.begin(), before.end(), marks.begin(), marks.end(),
+                            std::back_inserter(removed));
+        std::set_difference(marks.begin(), marks.end(), before.begin(), before.end(),
+                            std::back_inserter(added));
+        bAll = removed.size() > kMaxMarksRedrawn || added.size() > kMaxMarksRedrawn;
     }
-    m_edit.SetMarkerLines(CTextControl::kRunMarker, runLines);
-    m_edit.SetMarkerLines(CTextControl::kErrorMarker, errorLines);
-    m_edit.SetMarkerLines(CTextControl::kWarningMarker, warningLines);
+    m_shown = std::move(next);
+    if (bAll)
+    {
+        for (const int nIndicator : {CTextControl::kErrorIndicator, CTextControl::kWarningIndicator,
+                                     CTextControl::kInfoIndicator})
+            m_edit.ClearIndicator(nIndicator);
+        std::vector<long> lines[3];
+        for (const CMark& mark : marks)
+        {
+            m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+            if (mark.nMarker >= 0)
+                lines[mark.nMarker - CTextControl::kRunMarker].push_back(
+                    m_edit.LineFromChar(mark.nStart));
+        }
+        for (int i = 0; i < 3; ++i)
+            m_edit.SetMarkerLines(CTextControl::kRunMarker + i, lines[i]);
+        emit FindingsChanged();
+        return;
+    }
+    // A squiggle that went may have covered part of another: those that
+    // overlap it are drawn again.
+    for (const CMark& mark : removed)
+        m_edit.ClearIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+    std::vector<long> lines;
+    for (const CMark& mark : removed)
+        lines.push_back(m_edit.LineFromChar(mark.nStart));
+    for (const CMark& mark : marks)
+    {
+        const bool bOverlaps = std::any_of(removed.begin(), removed.end(),
+                                           [&](const CMark& gone)
+                                           {
+                                               return gone.nIndicator == mark.nIndicator &&
+                                                      gone.nStart < mark.nEnd &&
+                                                      mark.nStart < gone.nEnd;
+                                           });
+        if (bOverlaps)
+            m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+    }
+    for (const CMark& mark : added)
+    {
+        m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+        lines.push_back(m_edit.LineFromChar(mark.nStart));
+    }
+    // The margin of each line that lost or gained a mark, from what is left on it.
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    for (const long nLine : lines)
+    {
+        const long nFrom = m_edit.LineIndex(nLine);
+        const long nTo =
+            nLine + 1 < m_edit.GetLineCount() ? m_edit.LineIndex(nLine + 1) : nLength + 1;
+        bool bHas[3] = {false, false, false};
+        for (auto it = std::lower_bound(marks.begin(), marks.end(), CMark{nFrom, 0, 0, -1});
+             it != marks.end() && it->nStart < nTo; ++it)
+        {
+            if (it->nMarker >= 0)
+                bHas[it->nMarker - CTextControl::kRunMarker] = true;
+        }
+        for (int i = 0; i < 3; ++i)
+            m_edit.SetMarker(nLine, CTextControl::kRunMarker + i, bHas[i]);
+    }
     emit FindingsChanged();
 }
 

@@ -113,7 +113,9 @@ private:
     void AskedForText(long nVersion);
     void Show(std::shared_ptr<const CAnalysis> pAnalysis);
     void ReleaseWaiting();
-    void Redraw();
+    void Redraw(bool bAll = false);
+    // Past this many marks gone or come, all are drawn again.
+    static constexpr size_t kMaxMarksRedrawn = 256;
     void ShowTip(long nPos, const QPoint& point);
     std::string SessionPath() const;
     CAnalysisSession& Session();

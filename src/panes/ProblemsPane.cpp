@@ -56,6 +56,11 @@ void CProblemsPane::SetFileName(const QString& name)
 // The rows' lines, where the text has moved their findings.
 void CProblemsPane::Renumber()
 {
+    if (m_bStale || !isVisible())
+    {
+        m_bStale = true;
+        return;
+    }
     const std::vector<CFinding>& findings = m_edit.Analysis().Findings();
     const int nRows = std::min(m_pList->topLevelItemCount(), static_cast<int>(findings.size()));
     for (int i = 0; i < nRows; ++i)
@@ -75,8 +80,23 @@ QString CProblemsPane::LineOf(const CFinding& finding) const
     return nLine > 0 ? QString::number(nLine) : QString();
 }
 
+void CProblemsPane::showEvent(QShowEvent* pEvent)
+{
+    QDockWidget::showEvent(pEvent);
+    if (m_bStale)
+        Refill();
+}
+
+// The rows are made only where they are seen: a hidden pane notes that it
+// is behind, and catches up when it is shown.
 void CProblemsPane::Refill()
 {
+    if (!isVisible())
+    {
+        m_bStale = true;
+        return;
+    }
+    m_bStale = false;
     m_pList->clear();
     const std::vector<CFinding>& findings = m_edit.Analysis().Findings();
     QList<QTreeWidgetItem*> rows;

@@ -24,6 +24,9 @@ public:
     // A list of many thousand rows says how many more there are instead.
     static constexpr int kMaxRows = 5000;
 
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
 private:
     void Refill();
     void Renumber();
@@ -32,4 +35,5 @@ private:
     CScriptEdit& m_edit;
     QTreeWidget* m_pList;
     QString m_fileName = QStringLiteral("Untitled");
+    bool m_bStale = false;
 };

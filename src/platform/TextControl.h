@@ -194,6 +194,8 @@ public:
     };
     // The lines (from 0) that carry a marker, and no others.
     void SetMarkerLines(int nMarker, const std::vector<long>& lines);
+    // One line's marker on or off.
+    void SetMarker(long nLine, int nMarker, bool bOn);
     std::vector<long> MarkerLines(int nMarker) const;
     // The first line with the run's mark, or -1.
     long RunMarkerLine() const;

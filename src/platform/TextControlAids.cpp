@@ -311,6 +311,18 @@ void CTextControl::SetMarkerLines(int nMarker, const std::vector<long>& lines)
     }
 }
 
+void CTextControl::SetMarker(long nLine, int nMarker, bool bOn)
+{
+    if (nLine < 0 || nLine >= GetLineCount())
+        return;
+    const bool bHas =
+        (Sci(SCI_MARKERGET, static_cast<unsigned long>(nLine)) & (1L << nMarker)) != 0;
+    if (bOn && !bHas)
+        Sci(SCI_MARKERADD, static_cast<unsigned long>(nLine), nMarker);
+    else if (!bOn && bHas)
+        Sci(SCI_MARKERDELETE, static_cast<unsigned long>(nLine), nMarker);
+}
+
 std::vector<long> CTextControl::MarkerLines(int nMarker) const
 {
     std::vector<long> lines;

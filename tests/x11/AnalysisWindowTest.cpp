@@ -40,9 +40,10 @@ protected:
         return m_app.MainFrame()->statusBar()->findChild<QLabel*>("ProblemCounts")->text();
     }
 
-    // The pane's rows as "line rule".
+    // The pane's rows as "line rule", the pane shown as the user asks for it.
     std::vector<std::string> Rows()
     {
+        m_app.MainFrame()->GetProblemsPane()->show();
         QTreeWidget* pList = m_app.MainFrame()->GetProblemsPane()->List();
         std::vector<std::string> rows;
         for (int i = 0; i < pList->topLevelItemCount(); ++i)
@@ -90,6 +91,8 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
 {
     CMainFrame* pFrame = StartWithMistakes();
     ASSERT_NE(pFrame, nullptr);
+    // The pane stays closed until it is asked for.
+    EXPECT_FALSE(pFrame->GetProblemsPane()->isVisible());
     EXPECT_EQ(Count(), "3 errors");
     EXPECT_THAT(Rows(), ::testing::ElementsAre("19 command/unknown", "34 model/undefined-tag",
                                                "35 run/error"));
@@ -104,7 +107,7 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
               "element 6 uses node 9, which is not defined");
     EXPECT_EQ(HoverOver(static_cast<long>(text.rfind("set E ="))),
               "run: wrong # args: should be \"set varName ?newValue?\"");
-    EXPECT_FALSE(pFrame->GetProblemsPane()->isVisible());
+    pFrame->GetProblemsPane()->hide();
     // A click on the count opens it.
     QLabel* pCount = pFrame->statusBar()->findChild<QLabel*>("ProblemCounts");
     QTest::mouseClick(pCount, Qt::LeftButton);

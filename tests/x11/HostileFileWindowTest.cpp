@@ -38,6 +38,8 @@ protected:
 
     bool HasRowStartingWith(const std::string& start)
     {
+        // The rows are made when the pane is shown, as the user asks for it.
+        m_app.MainFrame()->GetProblemsPane()->show();
         QTreeWidget* pList = m_app.MainFrame()->GetProblemsPane()->List();
         for (int i = 0; i < pList->topLevelItemCount(); ++i)
         {

@@ -118,6 +118,8 @@ protected:
     std::vector<std::string> ProblemRows()
     {
         std::vector<std::string> rows;
+        // The rows are made when the pane is shown, as the user asks for it.
+        m_app.MainFrame()->GetProblemsPane()->show();
         QTreeWidget* pList = m_app.MainFrame()->GetProblemsPane()->List();
         for (int i = 0; i < pList->topLevelItemCount(); ++i)
             rows.push_back(

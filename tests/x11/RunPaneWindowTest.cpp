@@ -110,6 +110,7 @@ TEST_F(RunPaneWindowTest, ATypoRunWithF5LeadsFromItsTraceToTheLine)
     ASSERT_TRUE(edit.Analysis().WaitForResult(10000));
     EXPECT_EQ(edit.RunMarkerLine(), -1);
     EXPECT_THAT(edit.MarkerLines(CTextControl::kErrorMarker), ::testing::Contains(11));
+    pFrame->GetProblemsPane()->show();
     QTreeWidget* pList = pFrame->GetProblemsPane()->List();
     std::vector<std::string> rowsOnTwelve;
     for (int i = 0; i < pList->topLevelItemCount(); ++i)
@@ -279,6 +280,7 @@ TEST_F(RunPaneWindowTest, APlaceInASourcedFileOpensItAsFileOpenWould)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Session().FirstError().has_value(); }, 2000));
     // The innermost place is in the sourced file: the row names it, the script has no mark.
     EXPECT_EQ(Edit().RunMarkerLine(), -1);
+    pFrame->GetProblemsPane()->show();
     QTreeWidget* pList = pFrame->GetProblemsPane()->List();
     ASSERT_GE(pList->topLevelItemCount(), 1);
     EXPECT_EQ(pList->topLevelItem(pList->topLevelItemCount() - 1)->text(3), "lib.tcl");

@@ -52,10 +52,11 @@ TEST_F(ScriptCheckWindowTest, AMistypedTypeIsSquiggledTippedListedAndReachedWith
     // The colours are the colouring's own.
     EXPECT_EQ(edit.GetCharFormatAt(nBem - 8).crTextColor, Rgb(0, 150, 0));
 
-    // The pane does not open by itself; it has the finding for when it is asked.
+    // The pane does not open by itself; it has the finding when it is asked for.
     CProblemsPane* pPane = pFrame->GetProblemsPane();
     QTest::qWait(300);
     EXPECT_FALSE(pPane->isVisible());
+    m_app.m_router.RouteCommand(CommandId::ID_VIEW_PROBLEMS);
     QTreeWidget* pList = pPane->List();
     ASSERT_EQ(pList->topLevelItemCount(), 1);
     EXPECT_EQ(pList->topLevelItem(0)->text(0), "error");
@@ -72,6 +73,8 @@ TEST_F(ScriptCheckWindowTest, AMistypedTypeIsSquiggledTippedListedAndReachedWith
                                            "Quick fix (Ctrl+.): Replace with Beam");
 
     // F8 from the top opens the pane and selects it; so does a click in the pane.
+    m_app.m_router.RouteCommand(CommandId::ID_VIEW_PROBLEMS);
+    EXPECT_FALSE(pPane->isVisible());
     edit.SetSel(0, 0);
     Press(Qt::Key_F8);
     EXPECT_TRUE(pPane->isVisible());
