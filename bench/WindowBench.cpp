@@ -240,7 +240,8 @@ void BM_WindowKeystrokeWithDryRun(benchmark::State& state)
     // The sandbox runs this script to its end when nobody types.
     dryRun.SetHelper(CORVALE_DRYRUN, BenchLibrary().Directory());
     dryRun.AnalyseNow();
-    if (!dryRun.WaitForComplete(20000) || dryRun.DryRunResult()->Report().calls.empty())
+    if (!dryRun.WaitForComplete(20000) || !dryRun.DryRunResult() ||
+        dryRun.DryRunResult()->Report().calls.empty())
         state.SkipWithError("the dry run of the script did not come back");
     for (int n = 0; n < 5; ++n)
         (void)KeyAtEndOfLine(editor, nLine);

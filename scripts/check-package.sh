@@ -30,6 +30,14 @@ done
 # The installed dry run runs a script with the installed library.
 echo 'node 1 0 0' | "$root/usr/bin/corvale-dryrun" --help-dir "$root/usr/share/corvale/help/" - |
   grep -q '"call":\["node","1","0","0"\]' || { echo "the installed corvale-dryrun did not run" >&2; exit 1; }
+# The installed check finds the installed dry run beside it: a mistake only
+# running shows comes out as a SARIF result.
+printf 'set E = 3.0\n' > "$work/equals.tcl"
+status=0
+"$root/usr/bin/corvale-check" --help-dir "$root/usr/share/corvale/help/" --format sarif \
+  "$work/equals.tcl" > "$work/equals.sarif" || status=$?
+[ "$status" -eq 2 ] && grep -q '"ruleId": "run/error"' "$work/equals.sarif" ||
+  { echo "the installed corvale-check did not run the dry run" >&2; exit 1; }
 # The package's configuration names the library where the package puts it.
 [ "$(cat "$root/etc/xdg/corvale/corvale.conf")" = "help /usr/share/corvale/help/" ] ||
   { echo "unexpected /etc/xdg/corvale/corvale.conf" >&2; exit 1; }

@@ -79,7 +79,8 @@ void CAnalysisSession::Restart(CScript& script, long nVersion)
     script.dryRunDue = now + std::chrono::milliseconds(m_options.nDryRunPauseMs);
     script.bChecked = false;
     script.bDryRan = false;
-    script.pCheck.reset();
+    // pCheck stays until the worker replaces it: freeing a list of many
+    // findings is not work for the thread that reports a key.
     *script.pLatest = nVersion;
 }
 
@@ -94,7 +95,6 @@ void CAnalysisSession::AnalyseNow(const std::string& path)
         found->second.dryRunDue = Clock::now();
         found->second.bChecked = false;
         found->second.bDryRan = false;
-        found->second.pCheck.reset();
     }
     m_wake.notify_all();
 }

@@ -38,34 +38,41 @@ bool IsDrawn(const CFinding& finding)
 
 // The findings of an edited stretch go; those after it move with the text.
 // [nFrom, nOldEnd) is the stretch before the edit, nShift how far the text
-// after it moved. True when one went.
-bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShift, long nLineShift)
+// after it moved. True when one went; those that went go to pGone.
+bool Follow(std::vector<CFinding>& findings, long nFrom, long nOldEnd, long nShift, long nLineShift,
+            std::vector<CFinding>* pGone = nullptr)
 {
-    const size_t nBefore = findings.size();
-    std::vector<CFinding> kept;
-    kept.reserve(findings.size());
-    for (CFinding& finding : findings)
+    // In place: a key that takes nothing away moves numbers only.
+    size_t nKept = 0;
+    for (size_t i = 0; i < findings.size(); ++i)
     {
-        if (!IsDrawn(finding) || (finding.nEnd <= nFrom && finding.nStart < nFrom))
+        CFinding& finding = findings[i];
+        const bool bBefore = !IsDrawn(finding) || (finding.nEnd <= nFrom && finding.nStart < nFrom);
+        if (!bBefore && finding.nStart < nOldEnd)
         {
-            kept.push_back(std::move(finding));
+            if (pGone != nullptr)
+                pGone->push_back(std::move(finding));
             continue;
         }
-        if (finding.nStart < nOldEnd)
-            continue;
-        finding.nStart += nShift;
-        finding.nEnd += nShift;
-        finding.nLine += nLineShift;
-        finding.nEndLine += nLineShift;
-        for (CFix& fix : finding.fixes)
+        if (!bBefore)
         {
-            fix.nStart += nShift;
-            fix.nEnd += nShift;
+            finding.nStart += nShift;
+            finding.nEnd += nShift;
+            finding.nLine += nLineShift;
+            finding.nEndLine += nLineShift;
+            for (CFix& fix : finding.fixes)
+            {
+                fix.nStart += nShift;
+                fix.nEnd += nShift;
+            }
         }
-        kept.push_back(std::move(finding));
+        if (nKept != i)
+            findings[nKept] = std::move(finding);
+        ++nKept;
     }
-    findings = std::move(kept);
-    return findings.size() != nBefore;
+    const bool bGone = nKept != findings.size();
+    findings.resize(nKept);
+    return bGone;
 }
 } // namespace
 
@@ -143,6 +150,7 @@ void CAnalysisMarks::SetHelper(std::string program, std::string helpDir)
     m_helper = std::move(program);
     m_helpDir = std::move(helpDir);
     m_pSession.reset();
+    ++m_nVersion; // what the text has shown so far was made without it
 }
 
 void CAnalysisMarks::SetEnabled(bool bEnabled)
@@ -209,26 +217,18 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     }
     if (!m_waiting.empty())
         m_pRelease->start();
-    if (bGone)
-        Redraw(true);
-    else
-    {
-        // Nothing went: Scintilla moved the marks with the text; the list follows.
-        bool bMoved = false;
-        for (CFinding& finding : m_shown)
-        {
-            if (IsDrawn(finding) && finding.nStart >= nOldEnd)
-            {
-                finding.nStart += nShift;
-                finding.nEnd += nShift;
-                finding.nLine += nLineShift;
-                finding.nEndLine += nLineShift;
-                bMoved = true;
-            }
-        }
-        if (bMoved && nLineShift != 0)
-            emit FindingsMoved();
-    }
+    // The list shown follows the same way; what went is wiped off the text.
+    std::vector<CFinding> gone;
+    bool bMoved = false;
+    for (const CFinding& finding : m_shown)
+        bMoved = bMoved || (IsDrawn(finding) && finding.nStart >= nOldEnd);
+    Follow(m_shown, nLineStart, nOldEnd, nShift, nLineShift, &gone);
+    if (!gone.empty())
+        Unmark(gone, nLineStart, nOldEnd, nNewEnd, nShift);
+    if (bGone || !gone.empty())
+        emit FindingsChanged();
+    else if (bMoved && nLineShift != 0)
+        emit FindingsMoved();
 }
 
 void CAnalysisMarks::AskedForText(long nVersion)
@@ -317,22 +317,8 @@ void CAnalysisMarks::ReleaseWaiting()
     Redraw();
 }
 
-namespace
-{
-// What a finding draws: a squiggle over its range and a mark in the margin.
-struct CMark
-{
-    long nStart = 0;
-    long nEnd = 0;
-    int nIndicator = 0;
-    int nMarker = -1; // none
-
-    auto Key() const { return std::tie(nStart, nEnd, nIndicator, nMarker); }
-    friend bool operator<(const CMark& a, const CMark& b) { return a.Key() < b.Key(); }
-    friend bool operator==(const CMark& a, const CMark& b) { return a.Key() == b.Key(); }
-};
-
-std::vector<CMark> MarksOf(const std::vector<CFinding>& findings, long nLength)
+std::vector<CAnalysisMarks::CMark> CAnalysisMarks::MarksOf(const std::vector<CFinding>& findings,
+                                                           long nLength)
 {
     std::vector<CMark> marks;
     marks.reserve(findings.size());
@@ -357,7 +343,6 @@ std::vector<CMark> MarksOf(const std::vector<CFinding>& findings, long nLength)
     std::sort(marks.begin(), marks.end());
     return marks;
 }
-} // namespace
 
 // The list shown, and every mark drawn from it; once per change of the list,
 // never per key or paint. Only what changed is drawn again, unless bAll.
@@ -411,9 +396,65 @@ void CAnalysisMarks::Redraw(bool bAll)
     std::vector<long> lines;
     for (const CMark& mark : removed)
         lines.push_back(m_edit.LineFromChar(mark.nStart));
+    for (const CMark& mark : added)
+    {
+        m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+        lines.push_back(m_edit.LineFromChar(mark.nStart));
+    }
+    Refill(marks, removed, lines);
+    emit FindingsChanged();
+}
+
+// The squiggles of findings an edit took away, where they now lie: the part
+// before the edited stretch, the stretch, and the part after it, moved.
+// What else was drawn there is drawn again, and the margin of those lines
+// follows what is left on them.
+void CAnalysisMarks::Unmark(const std::vector<CFinding>& gone, long nLineStart, long nOldEnd,
+                            long nNewEnd, long nShift)
+{
+    const long nLength = m_edit.GetTextLength();
+    std::vector<CMark> cleared = MarksOf(gone, std::max(nLength, nOldEnd));
+    for (CMark& mark : cleared)
+    {
+        mark.nStart = std::min(mark.nStart, nLineStart);
+        mark.nEnd = std::min(mark.nEnd >= nOldEnd ? mark.nEnd + nShift : nNewEnd, nLength);
+        if (mark.nEnd > mark.nStart)
+            m_edit.ClearIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
+    }
+    // The marks of the findings that start on the lines the cleared stretches
+    // touch: the findings are in the order of their places.
+    long nFrom = nLength;
+    long nTo = 0;
+    for (const CMark& mark : cleared)
+    {
+        nFrom = std::min(nFrom, m_edit.LineIndex(m_edit.LineFromChar(mark.nStart)));
+        nTo = std::max(nTo, mark.nEnd);
+    }
+    const long nToLine = m_edit.LineFromChar(nTo);
+    nTo = nToLine + 1 < m_edit.GetLineCount() ? m_edit.LineIndex(nToLine + 1) : nLength + 1;
+    const auto first = std::partition_point(
+        m_shown.begin(), m_shown.end(),
+        [&](const CFinding& finding) { return finding.InScript() && finding.nStart < nFrom; });
+    auto last = first;
+    while (last != m_shown.end() && last->InScript() && last->nStart < nTo)
+        ++last;
+    const std::vector<CMark> marks = MarksOf(std::vector<CFinding>(first, last), nLength);
+    std::vector<long> lines;
+    for (const CMark& mark : cleared)
+    {
+        for (long nLine = m_edit.LineFromChar(mark.nStart); nLine <= m_edit.LineFromChar(mark.nEnd);
+             ++nLine)
+            lines.push_back(nLine);
+    }
+    Refill(marks, cleared, lines);
+}
+
+void CAnalysisMarks::Refill(const std::vector<CMark>& marks, const std::vector<CMark>& cleared,
+                            std::vector<long>& lines)
+{
     for (const CMark& mark : marks)
     {
-        const bool bOverlaps = std::any_of(removed.begin(), removed.end(),
+        const bool bOverlaps = std::any_of(cleared.begin(), cleared.end(),
                                            [&](const CMark& gone)
                                            {
                                                return gone.nIndicator == mark.nIndicator &&
@@ -423,12 +464,7 @@ void CAnalysisMarks::Redraw(bool bAll)
         if (bOverlaps)
             m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
     }
-    for (const CMark& mark : added)
-    {
-        m_edit.FillIndicator(mark.nIndicator, mark.nStart, mark.nEnd - mark.nStart);
-        lines.push_back(m_edit.LineFromChar(mark.nStart));
-    }
-    // The margin of each line that lost or gained a mark, from what is left on it.
+    const long nLength = m_edit.GetTextLength();
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     for (const long nLine : lines)
@@ -446,7 +482,6 @@ void CAnalysisMarks::Redraw(bool bAll)
         for (int i = 0; i < 3; ++i)
             m_edit.SetMarker(nLine, CTextControl::kRunMarker + i, bHas[i]);
     }
-    emit FindingsChanged();
 }
 
 int CAnalysisMarks::Count(ESeverity severity) const
@@ -617,24 +652,19 @@ void CAnalysisMarks::ShowTip(long nPos, const QPoint& point)
 
 bool CAnalysisMarks::WaitForResult(int nMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!IsCurrent())
-    {
-        if (clock.elapsed() > nMs)
-            return false;
-        if (m_pSession)
-            m_pSession->WaitUntilIdle(20);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return WaitUntil([this] { return IsCurrent(); }, nMs);
 }
 
 bool CAnalysisMarks::WaitForComplete(int nMs)
 {
+    return WaitUntil([this] { return IsComplete(); }, nMs);
+}
+
+bool CAnalysisMarks::WaitUntil(const std::function<bool()>& done, int nMs)
+{
     QElapsedTimer clock;
     clock.start();
-    while (!IsComplete())
+    while (!done())
     {
         if (clock.elapsed() > nMs)
             return false;

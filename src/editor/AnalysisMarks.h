@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class CAnalysisSession;
@@ -113,11 +114,31 @@ private:
     void AskedForText(long nVersion);
     void Show(std::shared_ptr<const CAnalysis> pAnalysis);
     void ReleaseWaiting();
+    // What a finding draws: a squiggle over its range and a mark in the margin.
+    struct CMark
+    {
+        long nStart = 0;
+        long nEnd = 0;
+        int nIndicator = 0;
+        int nMarker = -1; // none
+
+        auto Key() const { return std::tie(nStart, nEnd, nIndicator, nMarker); }
+        friend bool operator<(const CMark& a, const CMark& b) { return a.Key() < b.Key(); }
+        friend bool operator==(const CMark& a, const CMark& b) { return a.Key() == b.Key(); }
+    };
+    static std::vector<CMark> MarksOf(const std::vector<CFinding>& findings, long nLength);
+    void Unmark(const std::vector<CFinding>& gone, long nLineStart, long nOldEnd, long nNewEnd,
+                long nShift);
+    // Draws again the marks that overlap those cleared, and sets the margin
+    // of the lines named from the marks on them.
+    void Refill(const std::vector<CMark>& marks, const std::vector<CMark>& cleared,
+                std::vector<long>& lines);
     void Redraw(bool bAll = false);
     // Past this many marks gone or come, all are drawn again.
     static constexpr size_t kMaxMarksRedrawn = 256;
     void ShowTip(long nPos, const QPoint& point);
     std::string SessionPath() const;
+    bool WaitUntil(const std::function<bool()>& done, int nMs);
     CAnalysisSession& Session();
 
     CScriptEdit& m_edit;
