@@ -184,7 +184,7 @@ void CMainFrame::CreateStatusPanes()
             &CMainFrame::UpdateProblemCounts);
     // A click on the count opens the Problems pane.
     m_pProblemCountPane->setCursor(Qt::PointingHandCursor);
-    m_pProblemCountPane->setToolTip(QStringLiteral("Show the Problems pane"));
+    m_pProblemCountPane->setToolTip(PlainToolTip(QStringLiteral("Show the Problems pane")));
     m_pProblemCountPane->installEventFilter(this);
     connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this,
             &CMainFrame::UpdateStatusPanes);
