@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -106,7 +107,13 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     UpdateTitle();
 }
 
-CMainFrame::~CMainFrame() = default;
+// The docks outlive the frame's own part by a moment: what they signal while
+// they are taken down must not reach it.
+CMainFrame::~CMainFrame()
+{
+    for (QDockWidget* pDock : findChildren<QDockWidget*>())
+        pDock->disconnect(this);
+}
 
 QAction* CMainFrame::ActionOf(int nId) const
 {
