@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     const CDryRunReport& report = result.Report();
     if (!result.Failure().empty())
         return 0;
-    for (const CDryRunCall& call : report.calls)
+    for (const CDryRunCall call : report.calls)
     {
         Require(!call.words.empty(), "a call has its command's name");
         Require(call.words.size() <= DryRunProtocol::kMaxWordsPerCall, "a call's words are capped");

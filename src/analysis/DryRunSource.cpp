@@ -18,7 +18,14 @@ std::shared_ptr<CDryRunResult> CDryRunSource::Run(const CRequest& request,
     options.nWallMs = kWallLimitMs;
     options.nNice = kNice;
     options.nMaxOutputBytes = kMaxAnswerBytes;
-    const CSubprocess::CResult run = CSubprocess::Run(options, keepGoing);
+    // The answer is read line by line as it comes, never held whole.
+    pResult->Begin(request.pText);
+    const CSubprocess::CResult run = CSubprocess::Run(options, keepGoing,
+                                                      [&](std::string_view bytes, bool bError)
+                                                      {
+                                                          if (!bError)
+                                                              pResult->Feed(bytes);
+                                                      });
     switch (run.end)
     {
     case CSubprocess::EEnd::Cancelled:
@@ -29,10 +36,7 @@ std::shared_ptr<CDryRunResult> CDryRunSource::Run(const CRequest& request,
     default:
         break;
     }
-    std::string_view answer = run.output;
-    if (answer.size() > static_cast<size_t>(kMaxAnswerBytes))
-        answer = answer.substr(0, static_cast<size_t>(kMaxAnswerBytes));
-    pResult->Read(answer, request.pText, knowledge);
+    pResult->Finish(knowledge);
     if (pResult->Failure().empty())
     {
         if (run.end == CSubprocess::EEnd::TimedOut)

@@ -54,11 +54,12 @@ std::vector<CFinding> RunFindings::From(const CDryRunResult& result)
         collector.Add("run/limit", "run: the dry run stopped: " + report.limitMessage,
                       report.limitPlace);
     std::set<std::string> refused;
-    for (const CDryRunCall& call : report.calls)
+    for (const CDryRunCall call : report.calls)
     {
-        if (call.kind == CDryRunCall::EKind::Refused && refused.insert(call.words[0]).second)
+        if (call.kind == CDryRunCall::EKind::Refused &&
+            refused.insert(std::string(call.words[0])).second)
             collector.Add("run/refused",
-                          "run: \"" + call.words[0] +
+                          "run: \"" + std::string(call.words[0]) +
                               "\" does not run in a dry run; it returned empty",
                           call.place);
     }

@@ -104,7 +104,7 @@ void CMainFrame::SelectCall(size_t nCall)
     const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
     if (!pResult || nCall >= pResult->Report().calls.size())
         return;
-    const CDryRunPlace& place = pResult->Report().calls[nCall].place;
+    const CDryRunPlace place = pResult->Report().calls[nCall].place;
     if (place.nFile == 0)
         SelectLine(place.nLine);
     else if (place.nFile > 0)

@@ -357,98 +357,121 @@ CDryRunPlace PlaceOf(const CObject& object, const CDryRunReport& report)
 }
 } // namespace
 
+CReader::CReader(CDryRunReport& report) : m_report(report)
+{
+    m_report = CDryRunReport();
+}
+
+void CReader::Feed(std::string_view bytes)
+{
+    if (!bytes.empty())
+        m_bEmpty = false;
+    while (!bytes.empty() && !Done())
+    {
+        const size_t nEnd = bytes.find('\n');
+        if (nEnd == std::string_view::npos)
+        {
+            m_partial.append(bytes);
+            return;
+        }
+        if (m_partial.empty())
+            Line(bytes.substr(0, nEnd));
+        else
+        {
+            m_partial.append(bytes.substr(0, nEnd));
+            Line(m_partial);
+            m_partial.clear();
+        }
+        bytes.remove_prefix(nEnd + 1);
+    }
+}
+
+bool CReader::Finish()
+{
+    if (!m_partial.empty() && !Done())
+        Line(m_partial);
+    m_partial.clear();
+    m_partial.shrink_to_fit();
+    m_report.calls.Shrink();
+    m_report.variables.shrink_to_fit();
+    return m_report.nVersion == CDryRunReport::kVersion;
+}
+
+void CReader::Line(std::string_view line)
+{
+    CDryRunReport& report = m_report;
+    std::optional<CObject> object = CLineReader(line).Object();
+    if (m_bFirst)
+    {
+        m_bFirst = false;
+        if (object && NumberOf(*object, "dryrun", 0) == CDryRunReport::kVersion)
+            report.nVersion = CDryRunReport::kVersion;
+        return;
+    }
+    if (!object)
+        return;
+    if (object->count("file") != 0U)
+    {
+        const std::string* pPath = StringOf(*object, "path");
+        if (pPath != nullptr &&
+            NumberOf(*object, "file", -1) == static_cast<long>(report.files.size()))
+            report.files.push_back(*pPath);
+        return;
+    }
+    static const std::pair<const char*, CDryRunCall::EKind> kCallKinds[] = {
+        {"call", CDryRunCall::EKind::Library},
+        {"unknown", CDryRunCall::EKind::Unknown},
+        {"refused", CDryRunCall::EKind::Refused}};
+    for (const auto& [key, kind] : kCallKinds)
+    {
+        std::vector<std::string>* pWords = WordsOf(*object, key);
+        if (pWords == nullptr || pWords->empty())
+            continue;
+        if (pWords->size() > kMaxWordsPerCall)
+            pWords->resize(kMaxWordsPerCall);
+        m_nWords += pWords->size();
+        if (report.calls.size() >= kMaxCalls || m_nWords > kMaxWords ||
+            !report.calls.Add(kind, *pWords, PlaceOf(*object, report)))
+            report.bCut = true;
+        return;
+    }
+    if (const std::string* pText = StringOf(*object, "puts"))
+    {
+        const size_t nRoom = kMaxOutputBytes - std::min(kMaxOutputBytes, report.output.size());
+        report.output.append(*pText, 0, std::min(nRoom, pText->size()));
+    }
+    else if (const std::string* pName = StringOf(*object, "var"))
+    {
+        const std::string* pValue = StringOf(*object, "value");
+        if (pValue != nullptr && report.variables.size() < kMaxVariables)
+            report.variables.push_back(
+                {pName->substr(0, kMaxWordBytes), pValue->substr(0, kMaxValueBytes),
+                 NumberOf(*object, "cut", 0) != 0 || pValue->size() > kMaxValueBytes});
+    }
+    else if (const std::string* pMessage = StringOf(*object, "error"))
+    {
+        report.bError = true;
+        report.errorMessage = Cut(*pMessage);
+        report.errorPlace = PlaceOf(*object, report);
+    }
+    else if (const std::string* pKind = StringOf(*object, "limit"))
+    {
+        report.limit = *pKind;
+        const std::string* pText = StringOf(*object, "message");
+        report.limitMessage = Cut(pText != nullptr ? *pText : *pKind);
+        report.limitPlace = PlaceOf(*object, report);
+    }
+    else if (NumberOf(*object, "end", 0) == 1)
+    {
+        report.bEnded = true;
+        report.nMs = NumberOf(*object, "ms", 0);
+    }
+}
+
 bool Read(std::string_view bytes, CDryRunReport& report)
 {
-    report = CDryRunReport();
-    size_t nFrom = 0;
-    size_t nWords = 0;
-    bool bFirst = true;
-    while (nFrom < bytes.size() && !report.bEnded)
-    {
-        size_t nTo = bytes.find('\n', nFrom);
-        if (nTo == std::string_view::npos)
-            nTo = bytes.size();
-        const std::string_view line = bytes.substr(nFrom, nTo - nFrom);
-        nFrom = nTo + 1;
-        std::optional<CObject> object = CLineReader(line).Object();
-        if (bFirst)
-        {
-            bFirst = false;
-            if (!object || NumberOf(*object, "dryrun", 0) != CDryRunReport::kVersion)
-                return false;
-            report.nVersion = CDryRunReport::kVersion;
-            continue;
-        }
-        if (!object)
-            continue;
-        if (object->count("file") != 0U)
-        {
-            const std::string* pPath = StringOf(*object, "path");
-            if (pPath != nullptr &&
-                NumberOf(*object, "file", -1) == static_cast<long>(report.files.size()))
-                report.files.push_back(*pPath);
-            continue;
-        }
-        static const std::pair<const char*, CDryRunCall::EKind> kCallKinds[] = {
-            {"call", CDryRunCall::EKind::Library},
-            {"unknown", CDryRunCall::EKind::Unknown},
-            {"refused", CDryRunCall::EKind::Refused}};
-        bool bCall = false;
-        for (const auto& [key, kind] : kCallKinds)
-        {
-            std::vector<std::string>* pWords = WordsOf(*object, key);
-            if (pWords == nullptr || pWords->empty())
-                continue;
-            bCall = true;
-            if (pWords->size() > kMaxWordsPerCall)
-                pWords->resize(kMaxWordsPerCall);
-            nWords += pWords->size();
-            if (report.calls.size() < kMaxCalls && nWords <= kMaxWords)
-            {
-                // Kept as long as the result is: no room to grow.
-                pWords->shrink_to_fit();
-                report.calls.push_back({kind, std::move(*pWords), PlaceOf(*object, report)});
-            }
-            else
-                report.bCut = true;
-            break;
-        }
-        if (bCall)
-            continue;
-        if (const std::string* pText = StringOf(*object, "puts"))
-        {
-            const size_t nRoom = kMaxOutputBytes - std::min(kMaxOutputBytes, report.output.size());
-            report.output.append(*pText, 0, std::min(nRoom, pText->size()));
-        }
-        else if (const std::string* pName = StringOf(*object, "var"))
-        {
-            const std::string* pValue = StringOf(*object, "value");
-            if (pValue != nullptr && report.variables.size() < kMaxVariables)
-                report.variables.push_back(
-                    {pName->substr(0, kMaxWordBytes), pValue->substr(0, kMaxValueBytes),
-                     NumberOf(*object, "cut", 0) != 0 || pValue->size() > kMaxValueBytes});
-        }
-        else if (const std::string* pMessage = StringOf(*object, "error"))
-        {
-            report.bError = true;
-            report.errorMessage = Cut(*pMessage);
-            report.errorPlace = PlaceOf(*object, report);
-        }
-        else if (const std::string* pKind = StringOf(*object, "limit"))
-        {
-            report.limit = *pKind;
-            const std::string* pText = StringOf(*object, "message");
-            report.limitMessage = Cut(pText != nullptr ? *pText : *pKind);
-            report.limitPlace = PlaceOf(*object, report);
-        }
-        else if (NumberOf(*object, "end", 0) == 1)
-        {
-            report.bEnded = true;
-            report.nMs = NumberOf(*object, "ms", 0);
-        }
-    }
-    report.calls.shrink_to_fit();
-    report.variables.shrink_to_fit();
-    return report.nVersion == CDryRunReport::kVersion;
+    CReader reader(report);
+    reader.Feed(bytes);
+    return reader.Finish();
 }
 } // namespace DryRunProtocol

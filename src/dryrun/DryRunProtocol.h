@@ -46,9 +46,37 @@ private:
     long long m_nBytes = 0;
 };
 
-// Reads an answer; what it cannot read is skipped line by line, so a cut or
-// garbled answer gives what came whole. False when the answer is none (no
-// version line, or a version it does not know).
+// Reads an answer as it comes, in pieces of any size: each whole line goes
+// into the report at once, so no more than one line of the answer is ever
+// held. What it cannot read is skipped line by line, so a cut or garbled
+// answer gives what came whole.
+class CReader
+{
+public:
+    explicit CReader(CDryRunReport& report);
+    void Feed(std::string_view bytes);
+    // Reads what is left; false when the answer is none (no version line, or
+    // a version it does not know).
+    bool Finish();
+    // Nothing came at all.
+    bool IsEmpty() const { return m_bEmpty; }
+
+private:
+    void Line(std::string_view line);
+    // The end line came, or a first line that is not this version's.
+    bool Done() const
+    {
+        return m_report.bEnded || (!m_bFirst && m_report.nVersion != CDryRunReport::kVersion);
+    }
+
+    CDryRunReport& m_report;
+    std::string m_partial; // a line whose end has not come yet
+    size_t m_nWords = 0;
+    bool m_bFirst = true;
+    bool m_bEmpty = true;
+};
+
+// Reads a whole answer.
 bool Read(std::string_view bytes, CDryRunReport& report);
 
 // A message, cut to kMaxMessageBytes with "..." behind.

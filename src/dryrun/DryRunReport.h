@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DryRunCalls.h"
+
 #include <string>
 #include <vector>
 
@@ -7,24 +9,6 @@
 // made (words after substitution, with the file and line of the call), the
 // commands it called that nobody defines and those the sandbox refused, what
 // it printed, the global variables it left, and how it ended.
-struct CDryRunPlace
-{
-    int nFile = -1; // into CDryRunReport::files; -1 when unknown
-    long nLine = 0; // from 1; 0 when unknown
-};
-
-struct CDryRunCall
-{
-    enum class EKind
-    {
-        Library, // a command of the library, recorded
-        Unknown, // nobody defines it: recorded, returned empty
-        Refused, // a command the sandbox does not run (exec, open, file, ...)
-    } kind = EKind::Library;
-    std::vector<std::string> words;
-    CDryRunPlace place;
-};
-
 struct CDryRunVariable
 {
     std::string name; // "name" or "name(key)"
@@ -38,7 +22,7 @@ struct CDryRunReport
 
     int nVersion = 0;               // 0 until the answer's first line says which it is
     std::vector<std::string> files; // the script first, then the files it sourced
-    std::vector<CDryRunCall> calls;
+    CDryRunCalls calls;
     std::vector<CDryRunVariable> variables;
     std::string output; // what puts printed
     // A runtime error that ended the run, if any.

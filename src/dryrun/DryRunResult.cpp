@@ -71,10 +71,33 @@ void CDryRunResult::Read(std::string_view answer, std::string text,
 void CDryRunResult::Read(std::string_view answer, std::shared_ptr<const std::string> pText,
                          const CCommandKnowledge& knowledge)
 {
+    Begin(std::move(pText));
+    Feed(answer);
+    Finish(knowledge);
+}
+
+void CDryRunResult::Begin(std::shared_ptr<const std::string> pText)
+{
     m_pText = std::move(pText);
-    if (!DryRunProtocol::Read(answer, m_report))
+    m_pReader = std::make_unique<DryRunProtocol::CReader>(m_report);
+}
+
+void CDryRunResult::Feed(std::string_view bytes)
+{
+    if (m_pReader)
+        m_pReader->Feed(bytes);
+}
+
+void CDryRunResult::Finish(const CCommandKnowledge& knowledge)
+{
+    if (!m_pReader)
+        return;
+    const bool bEmpty = m_pReader->IsEmpty();
+    const bool bRead = m_pReader->Finish();
+    m_pReader.reset();
+    if (!bRead)
     {
-        Fail(answer.empty() ? "the dry run gave no answer" : "the dry run's answer is unreadable");
+        Fail(bEmpty ? "the dry run gave no answer" : "the dry run's answer is unreadable");
         return;
     }
     m_facts.Build(knowledge, m_report);
@@ -252,7 +275,7 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
     calls.erase(std::remove_if(calls.begin(), calls.end(),
                                [&](size_t nCall)
                                {
-                                   const CDryRunCall& call = m_report.calls[nCall];
+                                   const CDryRunCall call = m_report.calls[nCall];
                                    return call.words.empty() ||
                                           call.words[0] != command.words[0].text;
                                }),
@@ -260,14 +283,15 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
     if (calls.empty())
         return {};
     const size_t nCall = calls.back();
-    const CDryRunCall& call = m_report.calls[nCall];
+    const CDryRunCall call = m_report.calls[nCall];
     if (nWord >= call.words.size())
         return {};
+    const std::string kind(call.words[0]);
     const std::string prefix =
         calls.size() > 1 ? "the last of " + std::to_string(calls.size()) + " calls here: " : "";
     const auto where = [&](size_t nDefinition)
     {
-        const CDryRunPlace& place = m_report.calls[nDefinition].place;
+        const CDryRunPlace place = m_report.calls[nDefinition].place;
         std::string text = "line " + std::to_string(place.nLine);
         if (place.nFile > 0 && static_cast<size_t>(place.nFile) < m_report.files.size())
             text = std::filesystem::path(m_report.files[static_cast<size_t>(place.nFile)])
@@ -281,13 +305,12 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
     {
     case CModelFacts::ERole::Tag:
     {
-        const CModelFacts::CDefinition* pDefinition = m_facts.Find(call.words[0], tag);
+        const CModelFacts::CDefinition* pDefinition = m_facts.Find(kind, tag);
         if (pDefinition == nullptr)
             return {};
         if (pDefinition->nCall == nCall)
-            return prefix + call.words[0] + " " + tag + ": defined here";
-        return prefix + call.words[0] + " " + tag + ": defined again; first at " +
-               where(pDefinition->nCall);
+            return prefix + kind + " " + tag + ": defined here";
+        return prefix + kind + " " + tag + ": defined again; first at " + where(pDefinition->nCall);
     }
     case CModelFacts::ERole::NodeTag:
     {
@@ -301,6 +324,6 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
         break;
     }
     if (nWord < command.words.size() && !command.words[nWord].bLiteral)
-        return prefix + "= " + call.words[nWord];
+        return prefix + "= " + std::string(call.words[nWord]);
     return {};
 }

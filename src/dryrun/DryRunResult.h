@@ -10,6 +10,10 @@
 #include <unordered_set>
 
 class CCommandKnowledge;
+namespace DryRunProtocol
+{
+class CReader;
+}
 
 // A dry run of one text of the script, read: its report, what the calls
 // build, and what the editor shows of it over the text.
@@ -24,6 +28,11 @@ public:
     void Read(std::string_view answer, std::shared_ptr<const std::string> pText,
               const CCommandKnowledge& knowledge);
     void Read(std::string_view answer, std::string text, const CCommandKnowledge& knowledge);
+    // The same, as the answer comes: Begin, Feed each piece, then Finish.
+    // Only a line of the answer is held at a time.
+    void Begin(std::shared_ptr<const std::string> pText);
+    void Feed(std::string_view bytes);
+    void Finish(const CCommandKnowledge& knowledge);
     // The run could not be made at all.
     void Fail(std::string why);
     // The editor ended the run before its end: kind and why, as a limit.
@@ -52,6 +61,7 @@ private:
     std::string TagTip(const CScriptIndex::CCommand& command, long nLine, size_t nWord) const;
 
     CDryRunReport m_report;
+    std::unique_ptr<DryRunProtocol::CReader> m_pReader; // while an answer comes
     CModelFacts m_facts;
     std::string m_failure;
     std::shared_ptr<const std::string> m_pText = std::make_shared<const std::string>();

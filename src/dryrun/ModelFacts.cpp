@@ -22,17 +22,18 @@ bool EndsInNode(std::string_view name)
     return endsIn("node") || endsIn("nodes");
 }
 
-bool Number(const std::string& word, double& value)
+bool Number(std::string_view word, double& value)
 {
     if (word.empty())
         return false;
+    const std::string text(word);
     char* pEnd = nullptr;
-    value = std::strtod(word.c_str(), &pEnd);
-    return pEnd == word.c_str() + word.size();
+    value = std::strtod(text.c_str(), &pEnd);
+    return pEnd == text.c_str() + text.size();
 }
 } // namespace
 
-std::string CModelFacts::Normal(const std::string& word)
+std::string CModelFacts::Normal(std::string_view word)
 {
     size_t i = 0;
     bool bNegative = false;
@@ -40,15 +41,15 @@ std::string CModelFacts::Normal(const std::string& word)
         bNegative = word[i++] == '-';
     if (i == word.size() || !std::all_of(word.begin() + static_cast<long>(i), word.end(),
                                          [](unsigned char c) { return std::isdigit(c) != 0; }))
-        return word;
+        return std::string(word);
     while (i + 1 < word.size() && word[i] == '0')
         ++i;
-    std::string digits = word.substr(i);
+    std::string digits(word.substr(i));
     return bNegative && digits != "0" ? "-" + digits : digits;
 }
 
 // A kind and a tag as one key: a byte no word of a call holds between them.
-std::string CModelFacts::DefinitionKey(const std::string& kind, const std::string& tag)
+std::string CModelFacts::DefinitionKey(std::string_view kind, std::string_view tag)
 {
     std::string key;
     key.reserve(kind.size() + 1 + tag.size());
@@ -61,26 +62,21 @@ std::string CModelFacts::DefinitionKey(const std::string& kind, const std::strin
 void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
 {
     *this = CModelFacts();
-    const std::vector<CDryRunCall>& calls = report.calls;
+    const CDryRunCalls& calls = report.calls;
     m_roleStarts.reserve(calls.size() + 1);
     m_nodeOfCall.assign(calls.size(), -1);
     m_elementOfCall.assign(calls.size(), -1);
     m_callsByLine.reserve(calls.size());
     std::vector<ERole> roles;
-    struct CReading
-    {
-        long nTagWord = -1;
-        std::vector<size_t> nodeWords;
-        std::vector<size_t> coordinateWords;
-    };
-    std::vector<CReading> readings(calls.size());
     std::vector<CUsageForm::CWord> words;
     std::vector<std::string_view> names;
+    std::vector<size_t> placeholders;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
-        const CDryRunCall& call = calls[nCall];
+        const CDryRunCall call = calls[nCall];
         if (call.place.nFile >= 0)
-            m_callsByLine.emplace_back(call.place.nFile, call.place.nLine, nCall);
+            m_callsByLine.push_back({call.place.nFile, static_cast<int32_t>(call.place.nLine),
+                                     static_cast<uint32_t>(nCall)});
         m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
         if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
             continue;
@@ -111,45 +107,60 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             bind(nRecord, 1);
         if (!bBound)
             continue;
-        CReading& reading = readings[nCall];
         roles.assign(call.words.size(), ERole::None);
-        std::vector<size_t> placeholders;
+        placeholders.clear();
         for (size_t i = 0; i < names.size(); ++i)
         {
             if (!names[i].empty())
                 placeholders.push_back(i);
         }
+        long nTagWord = -1;
         if (!placeholders.empty())
         {
             const size_t nFirst = placeholders.front();
             if (names[nFirst] == "tag")
-                reading.nTagWord = static_cast<long>(nFirst);
+                nTagWord = static_cast<long>(nFirst);
             else if (names[nFirst] == "type" && placeholders.size() > 1 &&
                      names[placeholders[1]] == "tag")
-                reading.nTagWord = static_cast<long>(placeholders[1]);
+                nTagWord = static_cast<long>(placeholders[1]);
         }
         for (const size_t i : placeholders)
         {
             const std::string_view name = names[i];
-            if (static_cast<long>(i) == reading.nTagWord)
+            if (static_cast<long>(i) == nTagWord)
                 roles[nOffset + i] = ERole::Tag;
             else if (EndsInNode(name))
-            {
                 roles[nOffset + i] = ERole::NodeTag;
-                reading.nodeWords.push_back(nOffset + i);
-            }
-            else if (reading.nTagWord >= 0 && (name == "x" || name == "y" || name == "z"))
-            {
+            else if (nTagWord >= 0 && (name == "x" || name == "y" || name == "z"))
                 roles[nOffset + i] = ERole::Coordinate;
-                reading.coordinateWords.push_back(nOffset + i);
-            }
         }
-        if (reading.nTagWord >= 0)
-            reading.nTagWord += static_cast<long>(nOffset);
-        m_roles.insert(m_roles.end(), roles.begin(), roles.end());
+        // A call whose words play no part keeps no roles.
+        if (std::any_of(roles.begin(), roles.end(), [](ERole role) { return role != ERole::None; }))
+            m_roles.insert(m_roles.end(), roles.begin(), roles.end());
     }
     m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
+    m_roles.shrink_to_fit();
     std::sort(m_callsByLine.begin(), m_callsByLine.end());
+    // The words of a call in each role, as the first pass found them.
+    const auto wordsIn = [&](size_t nCall, ERole role, std::vector<size_t>& found)
+    {
+        found.clear();
+        for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
+        {
+            if (m_roles[n] == role)
+                found.push_back(n - m_roleStarts[nCall]);
+        }
+    };
+    const auto tagWord = [&](size_t nCall)
+    {
+        for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
+        {
+            if (m_roles[n] == ERole::Tag)
+                return static_cast<long>(n - m_roleStarts[nCall]);
+        }
+        return -1L;
+    };
+    std::vector<size_t> roleWords;
 
     const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
     {
@@ -167,37 +178,36 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     std::unordered_map<std::string, size_t> nodeIndex;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
-        const CReading& reading = readings[nCall];
-        if (reading.nTagWord < 0)
+        const long nTagWord = tagWord(nCall);
+        if (nTagWord < 0)
             continue;
-        const CDryRunCall& call = calls[nCall];
-        const std::string& kind = call.words[0];
-        const std::string tag = Normal(call.words[static_cast<size_t>(reading.nTagWord)]);
+        const CDryRunCall call = calls[nCall];
+        const std::string kind(call.words[0]);
+        const std::string tag = Normal(call.words[static_cast<size_t>(nTagWord)]);
         const auto [found, bNew] =
             m_definitions.try_emplace(DefinitionKey(kind, tag), CDefinition{nCall});
         if (!bNew)
         {
-            const CDryRunPlace& first = calls[found->second.nCall].place;
+            const CDryRunPlace first = calls[found->second.nCall].place;
             m_problems.push_back(
                 {"model/duplicate-tag",
                  kind + " " + tag + " defined again; first at " + where(first, call.place),
                  call.place, first, kind + " " + tag + " first defined here"});
             continue;
         }
-        if (!reading.coordinateWords.empty())
+        wordsIn(nCall, ERole::Coordinate, roleWords);
+        if (!roleWords.empty())
         {
             CNode node;
             node.tag = tag;
             node.nCall = nCall;
             bool bDrawable = true;
-            for (size_t i = 0; i < reading.coordinateWords.size() && i < 3; ++i)
-                bDrawable =
-                    bDrawable && Number(call.words[reading.coordinateWords[i]], node.xyz[i]);
+            for (size_t i = 0; i < roleWords.size() && i < 3; ++i)
+                bDrawable = bDrawable && Number(call.words[roleWords[i]], node.xyz[i]);
             if (bDrawable)
             {
-                m_nDimensions =
-                    std::max(m_nDimensions,
-                             static_cast<int>(std::min<size_t>(3, reading.coordinateWords.size())));
+                m_nDimensions = std::max(m_nDimensions,
+                                         static_cast<int>(std::min<size_t>(3, roleWords.size())));
                 nodeIndex.emplace(tag, m_nodes.size());
                 m_nodeOfCall[nCall] = static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
@@ -207,19 +217,19 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     // References, each to a node defined before it.
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
-        const CReading& reading = readings[nCall];
-        if (reading.nodeWords.empty())
+        wordsIn(nCall, ERole::NodeTag, roleWords);
+        if (roleWords.empty())
             continue;
-        const CDryRunCall& call = calls[nCall];
+        const long nTagWord = tagWord(nCall);
+        const CDryRunCall call = calls[nCall];
+        const std::string kind(call.words[0]);
         const std::string who =
-            reading.nTagWord >= 0
-                ? call.words[0] + " " + Normal(call.words[static_cast<size_t>(reading.nTagWord)])
-                : call.words[0];
+            nTagWord >= 0 ? kind + " " + Normal(call.words[static_cast<size_t>(nTagWord)]) : kind;
         CElement element;
         element.nCall = nCall;
-        if (reading.nTagWord >= 0)
-            element.tag = Normal(call.words[static_cast<size_t>(reading.nTagWord)]);
-        for (const size_t nWord : reading.nodeWords)
+        if (nTagWord >= 0)
+            element.tag = Normal(call.words[static_cast<size_t>(nTagWord)]);
+        for (const size_t nWord : roleWords)
         {
             const std::string tag = Normal(call.words[nWord]);
             const CDefinition* pDefinition = Find("node", tag);
@@ -239,15 +249,18 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             if (found != nodeIndex.end())
                 element.nodes.push_back(found->second);
         }
-        const auto defined = m_definitions.find(DefinitionKey(call.words[0], element.tag));
-        const bool bFirst = reading.nTagWord >= 0 && defined != m_definitions.end() &&
-                            defined->second.nCall == nCall;
+        const auto defined = m_definitions.find(DefinitionKey(kind, element.tag));
+        const bool bFirst =
+            nTagWord >= 0 && defined != m_definitions.end() && defined->second.nCall == nCall;
         if (bFirst && element.nodes.size() >= 2)
         {
             m_elementOfCall[nCall] = static_cast<int32_t>(m_elements.size());
+            element.nodes.shrink_to_fit();
             m_elements.push_back(std::move(element));
         }
     }
+    m_nodes.shrink_to_fit();
+    m_elements.shrink_to_fit();
     std::stable_sort(m_problems.begin(), m_problems.end(),
                      [](const CProblem& a, const CProblem& b)
                      {
@@ -264,8 +277,7 @@ CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
     return nAt < m_roleStarts[nCall + 1] ? m_roles[nAt] : ERole::None;
 }
 
-const CModelFacts::CDefinition* CModelFacts::Find(const std::string& kind,
-                                                  const std::string& tag) const
+const CModelFacts::CDefinition* CModelFacts::Find(std::string_view kind, std::string_view tag) const
 {
     const auto found = m_definitions.find(DefinitionKey(kind, Normal(tag)));
     return found == m_definitions.end() ? nullptr : &found->second;
@@ -284,10 +296,9 @@ long CModelFacts::ElementOfCall(size_t nCall) const
 std::vector<size_t> CModelFacts::CallsOn(int nFile, long nLine) const
 {
     std::vector<size_t> calls;
-    const auto from = std::lower_bound(m_callsByLine.begin(), m_callsByLine.end(),
-                                       std::make_tuple(nFile, nLine, size_t{0}));
-    for (auto it = from;
-         it != m_callsByLine.end() && std::get<0>(*it) == nFile && std::get<1>(*it) == nLine; ++it)
-        calls.push_back(std::get<2>(*it));
+    const CLineCall first{nFile, static_cast<int32_t>(nLine), 0};
+    for (auto it = std::lower_bound(m_callsByLine.begin(), m_callsByLine.end(), first);
+         it != m_callsByLine.end() && it->nFile == nFile && it->nLine == nLine; ++it)
+        calls.push_back(it->nCall);
     return calls;
 }

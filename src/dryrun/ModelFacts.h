@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -71,7 +70,7 @@ public:
 
     ERole RoleOf(size_t nCall, size_t nWord) const;
     // The first definition of a kind and tag, or nullptr.
-    const CDefinition* Find(const std::string& kind, const std::string& tag) const;
+    const CDefinition* Find(std::string_view kind, std::string_view tag) const;
     // The node or element a call defines, or -1.
     long NodeOfCall(size_t nCall) const;
     long ElementOfCall(size_t nCall) const;
@@ -80,22 +79,30 @@ public:
 
     // A tag as definitions and references compare it: an integer without
     // its sign of plus or its leading zeros, else the word.
-    static std::string Normal(const std::string& word);
+    static std::string Normal(std::string_view word);
 
 private:
     // The roles of each call's words, all calls in one run: call n's are
-    // from m_roleStarts[n] to m_roleStarts[n + 1].
+    // from m_roleStarts[n] to m_roleStarts[n + 1], none for a call whose
+    // words play no part.
     std::vector<ERole> m_roles;
     std::vector<uint32_t> m_roleStarts;
     // By kind and tag, as DefinitionKey joins them.
     std::unordered_map<std::string, CDefinition> m_definitions;
-    static std::string DefinitionKey(const std::string& kind, const std::string& tag);
+    static std::string DefinitionKey(std::string_view kind, std::string_view tag);
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
     std::vector<int32_t> m_nodeOfCall;    // by call; -1 for none
     std::vector<int32_t> m_elementOfCall; // by call; -1 for none
-    // (file, line, call), in that order.
-    std::vector<std::tuple<int, long, size_t>> m_callsByLine;
+    struct CLineCall
+    {
+        int32_t nFile;
+        int32_t nLine;
+        uint32_t nCall;
+        auto operator<=>(const CLineCall&) const = default;
+    };
+    // In order of file, line and call.
+    std::vector<CLineCall> m_callsByLine;
     std::vector<CProblem> m_problems;
     int m_nDimensions = 1;
 };

@@ -16,14 +16,14 @@ public:
     struct COptions
     {
         std::vector<std::string> arguments; // argument 0 is the program's path
-        std::string input;                  // written to its standard input, then closed
-        int nWallMs = 0;                    // killed after this long; 0: no limit
-        int nNice = 0;                      // added to its niceness
-        long long nMaxOutputBytes = 0;      // killed once it wrote more; 0: no limit
-        long nCpuSeconds = 0;               // RLIMIT_CPU; 0: inherited
-        long long nAddressSpaceBytes = 0;   // RLIMIT_AS; 0: inherited
-        bool bKeepErrors = false;           // standard error read too; else discarded
-        std::string workingDirectory;       // empty: the caller's
+        std::string_view input; // written to its standard input, then closed; kept by the caller
+        int nWallMs = 0;        // killed after this long; 0: no limit
+        int nNice = 0;          // added to its niceness
+        long long nMaxOutputBytes = 0;    // killed once it wrote more; 0: no limit
+        long nCpuSeconds = 0;             // RLIMIT_CPU; 0: inherited
+        long long nAddressSpaceBytes = 0; // RLIMIT_AS; 0: inherited
+        bool bKeepErrors = false;         // standard error read too; else discarded
+        std::string workingDirectory;     // empty: the caller's
     };
 
     enum class EEnd

@@ -31,12 +31,14 @@ TEST(Subprocess, InputGoesInAndOutputComesBackWhole)
     CSubprocess::COptions options;
     options.arguments = {"/bin/cat"};
     // More than any pipe holds, so writing and reading must take turns.
+    std::string input;
     for (int i = 0; i < 200000; ++i)
-        options.input += "line " + std::to_string(i) + "\n";
+        input += "line " + std::to_string(i) + "\n";
+    options.input = input;
     const CSubprocess::CResult result = CSubprocess::Run(options);
     EXPECT_EQ(result.end, CSubprocess::EEnd::Exited);
     EXPECT_EQ(result.nStatus, 0);
-    EXPECT_EQ(result.output, options.input);
+    EXPECT_EQ(result.output, input);
 
     CSubprocess::COptions status = Shell("echo out; echo err >&2; exit 7");
     status.bKeepErrors = true;
@@ -110,7 +112,8 @@ TEST(Subprocess, LimitsEndTheWholeGroup)
 TEST(Subprocess, AHelperThatReadsNothingLeavesTheCallerAlive)
 {
     CSubprocess::COptions options = Shell("exit 3");
-    options.input.assign(8 << 20, 'x');
+    const std::string input(8 << 20, 'x');
+    options.input = input;
     const CSubprocess::CResult result = CSubprocess::Run(options);
     EXPECT_EQ(result.end, CSubprocess::EEnd::Exited);
     EXPECT_EQ(result.nStatus, 3);

@@ -49,7 +49,7 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
     EXPECT_EQ(report.files,
               (std::vector<std::string>{"/work/frame.tcl", "/work/odd \"name\".tcl"}));
     ASSERT_EQ(report.calls.size(), 3U);
-    EXPECT_EQ(report.calls[0].words, (std::vector<std::string>{"node", "1", odd}));
+    EXPECT_EQ(report.calls[0].words.Strings(), (std::vector<std::string>{"node", "1", odd}));
     EXPECT_EQ(report.calls[0].place.nFile, 1);
     EXPECT_EQ(report.calls[0].place.nLine, 7);
     EXPECT_EQ(report.calls[1].kind, CDryRunCall::EKind::Unknown);
@@ -96,4 +96,49 @@ TEST(DryRunProtocolTest, GarbledCutOrForeignAnswersGiveWhatCameWhole)
     EXPECT_TRUE(report.variables.empty());
     EXPECT_TRUE(report.limit.empty());
     EXPECT_FALSE(report.bEnded);
+}
+
+// The answer is read as it comes from the pipe, in pieces cut anywhere: the
+// report is the same as from the whole answer, empty words and all.
+TEST(DryRunProtocolTest, AnAnswerFedInPiecesReadsAsAWhole)
+{
+    const std::string text = Written(
+        [&](DryRunProtocol::CWriter& writer)
+        {
+            writer.Version();
+            writer.File(0, "/work/frame.tcl");
+            for (long n = 1; n <= 200; ++n)
+            {
+                const std::string tag = std::to_string(n);
+                const std::string_view words[] = {"node", tag, "", "0.5"};
+                writer.Call(CDryRunCall::EKind::Library, n % 2 == 0 ? 4 : 2, words, {0, n});
+            }
+            writer.Variable("span", "12.0", false);
+            writer.End(3);
+        });
+    CDryRunReport whole;
+    ASSERT_TRUE(DryRunProtocol::Read(text, whole));
+    for (const size_t nPiece : {size_t{1}, size_t{7}, size_t{4096}})
+    {
+        CDryRunReport report;
+        DryRunProtocol::CReader reader(report);
+        for (size_t n = 0; n < text.size(); n += nPiece)
+            reader.Feed(std::string_view(text).substr(n, nPiece));
+        ASSERT_TRUE(reader.Finish()) << nPiece;
+        ASSERT_EQ(report.calls.size(), 200U);
+        for (size_t n = 0; n < 200; ++n)
+        {
+            EXPECT_EQ(report.calls[n].words.Strings(), whole.calls[n].words.Strings());
+            EXPECT_EQ(report.calls[n].place.nLine, static_cast<long>(n + 1));
+        }
+        EXPECT_EQ(report.calls[199].words.Strings(),
+                  (std::vector<std::string>{"node", "200", "", "0.5"}));
+        EXPECT_EQ(report.variables.size(), 1U);
+        EXPECT_TRUE(report.bEnded);
+    }
+    // Nothing at all is no answer, and is told from an unreadable one.
+    CDryRunReport none;
+    DryRunProtocol::CReader silent(none);
+    EXPECT_FALSE(silent.Finish());
+    EXPECT_TRUE(silent.IsEmpty());
 }

@@ -61,7 +61,7 @@ TEST(DryRunTest, TheDemoBuildsSixNodesAndSixElementsWithItsValues)
     // The sourced file's calls name it and their own lines.
     ASSERT_EQ(result.Report().files.size(), 2U);
     EXPECT_EQ(fs::path(result.Report().files[1]).filename(), "materials_part.tcl");
-    const CDryRunCall& material = result.Report().calls[2];
+    const CDryRunCall material = result.Report().calls[2];
     EXPECT_EQ(material.words[0], "material");
     EXPECT_EQ(material.place.nFile, 1);
     EXPECT_EQ(material.place.nLine, 2);
@@ -69,7 +69,7 @@ TEST(DryRunTest, TheDemoBuildsSixNodesAndSixElementsWithItsValues)
     const auto load = std::find_if(result.Report().calls.begin(), result.Report().calls.end(),
                                    [](const CDryRunCall& call) { return call.words[0] == "load"; });
     ASSERT_NE(load, result.Report().calls.end());
-    EXPECT_EQ(load->place.nLine, 37);
+    EXPECT_EQ((*load).place.nLine, 37);
     EXPECT_THAT(result.Report().output, HasSubstr("analysis failed"));
 }
 
@@ -148,12 +148,12 @@ TEST(DryRunTest, NodesBuiltInALoopOfAProcedureAndInASourcedFile)
     // Each node of the procedure's loop stands on the line in its body.
     for (size_t i = 0; i < 3; ++i)
     {
-        const CDryRunCall& call = run.result.Report().calls[facts.Nodes()[i].nCall];
+        const CDryRunCall call = run.result.Report().calls[facts.Nodes()[i].nCall];
         EXPECT_EQ(call.place.nFile, 0);
         EXPECT_EQ(call.place.nLine, 3);
     }
     EXPECT_DOUBLE_EQ(facts.Nodes()[2].xyz[0], 4.0);
-    const CDryRunCall& sourced = run.result.Report().calls[facts.Nodes()[4].nCall];
+    const CDryRunCall sourced = run.result.Report().calls[facts.Nodes()[4].nCall];
     EXPECT_EQ(sourced.place.nFile, 1);
     EXPECT_EQ(sourced.place.nLine, 2);
     EXPECT_TRUE(facts.Problems().empty()) << ::testing::PrintToString(Messages(run.result));
