@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
@@ -67,4 +69,42 @@ TEST(CommandRouter, UnansweredCommandsStandDisabledAndUpdateHandlersSetChecks)
     QTimer::singleShot(1, [] {});
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     EXPECT_FALSE(help.isChecked());
+}
+
+// The loop goes idle several times for each key: the states are taken at
+// most every tenth of a second, and a change never waits for more input.
+TEST(CommandRouter, IdleUpdatesComeAtMostEveryTenthOfASecondAndNeverGetLost)
+{
+    CCommandTarget frame;
+    bool bCanSave = true;
+    frame.OnCommand(
+        57603, [] {}, [&](CCmdUI& ui) { ui.bEnabled = bCanSave; });
+    CCommandRouter router;
+    router.SetRoute([&] { return std::vector<const CCommandTarget*>{&frame}; });
+    QAction save;
+    router.Bind(57603, &save);
+    router.UpdateWhenIdle();
+    router.UpdateCommandStates();
+    ASSERT_TRUE(save.isEnabled());
+
+    bCanSave = false;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer::singleShot(1, [] {});
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_TRUE(save.isEnabled()) << "updated again within the tenth";
+    while (save.isEnabled() && waited.elapsed() < 2000)
+    {
+        QTimer::singleShot(5, [] {});
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_FALSE(save.isEnabled());
+    EXPECT_GE(waited.elapsed(), CCommandRouter::kIdleUpdateMs / 2);
+
+    // Once that long has passed, the next idle takes the states at once.
+    QThread::msleep(CCommandRouter::kIdleUpdateMs + 20);
+    bCanSave = true;
+    QTimer::singleShot(1, [] {});
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_TRUE(save.isEnabled());
 }
