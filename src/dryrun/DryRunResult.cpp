@@ -305,19 +305,20 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
     {
     case CModelFacts::ERole::Tag:
     {
-        const CModelFacts::CDefinition* pDefinition = m_facts.Find(kind, tag);
-        if (pDefinition == nullptr)
+        const long nDefinition = m_facts.DefinitionOf(m_report.calls, kind, tag);
+        if (nDefinition < 0)
             return {};
-        if (pDefinition->nCall == nCall)
+        if (static_cast<size_t>(nDefinition) == nCall)
             return prefix + kind + " " + tag + ": defined here";
-        return prefix + kind + " " + tag + ": defined again; first at " + where(pDefinition->nCall);
+        return prefix + kind + " " + tag + ": defined again; first at " +
+               where(static_cast<size_t>(nDefinition));
     }
     case CModelFacts::ERole::NodeTag:
     {
-        const CModelFacts::CDefinition* pDefinition = m_facts.Find("node", tag);
-        if (pDefinition == nullptr)
+        const long nDefinition = m_facts.DefinitionOf(m_report.calls, "node", tag);
+        if (nDefinition < 0)
             return prefix + "node " + tag + ": not defined";
-        return prefix + "node " + tag + ": defined at " + where(pDefinition->nCall);
+        return prefix + "node " + tag + ": defined at " + where(static_cast<size_t>(nDefinition));
     }
     case CModelFacts::ERole::Coordinate:
     case CModelFacts::ERole::None:

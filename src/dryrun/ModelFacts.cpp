@@ -151,15 +151,6 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                 found.push_back(n - m_roleStarts[nCall]);
         }
     };
-    const auto tagWord = [&](size_t nCall)
-    {
-        for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
-        {
-            if (m_roles[n] == ERole::Tag)
-                return static_cast<long>(n - m_roleStarts[nCall]);
-        }
-        return -1L;
-    };
     std::vector<size_t> roleWords;
 
     const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
@@ -174,21 +165,60 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         return first.nLine > 0 ? text : std::string("an unknown line");
     };
 
-    // Definitions, in the order the run made them.
-    std::unordered_map<std::string, size_t> nodeIndex;
+    // Definitions: the first call of each kind and tag defines it, a later
+    // one defines it again. Kept as (hash of kind and tag, call), sorted, so
+    // a large model's definitions cost a few bytes each.
+    std::vector<std::pair<uint64_t, uint32_t>> tagged;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
-        const long nTagWord = tagWord(nCall);
+        if (const long nTagWord = TagWord(nCall); nTagWord >= 0)
+        {
+            const CDryRunCall call = calls[nCall];
+            tagged.emplace_back(
+                KeyHash(call.words[0], Normal(call.words[static_cast<size_t>(nTagWord)])),
+                static_cast<uint32_t>(nCall));
+        }
+    }
+    std::sort(tagged.begin(), tagged.end());
+    std::vector<std::pair<uint32_t, uint32_t>> again; // (call, the first definition's call)
+    for (size_t nRun = 0; nRun < tagged.size();)
+    {
+        size_t nEnd = nRun + 1;
+        while (nEnd < tagged.size() && tagged[nEnd].first == tagged[nRun].first)
+            ++nEnd;
+        for (size_t i = nRun; i < nEnd; ++i)
+        {
+            // Within a run of one hash, in call order: the first with the
+            // same kind and tag, if any, was first.
+            size_t nFirst = i;
+            for (size_t j = nRun; j < i && nFirst == i; ++j)
+            {
+                if (SameDefinition(calls, tagged[j].second, tagged[i].second))
+                    nFirst = j;
+            }
+            if (nFirst != i)
+                again.emplace_back(tagged[i].second, tagged[nFirst].second);
+            else
+                m_definitions.push_back(tagged[i]);
+        }
+        nRun = nEnd;
+    }
+    tagged = {};
+    m_definitions.shrink_to_fit();
+    std::sort(again.begin(), again.end());
+    size_t nAgain = 0;
+    std::vector<std::pair<uint64_t, uint32_t>> nodeIndex; // (hash of tag, node)
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const long nTagWord = TagWord(nCall);
         if (nTagWord < 0)
             continue;
         const CDryRunCall call = calls[nCall];
         const std::string kind(call.words[0]);
         const std::string tag = Normal(call.words[static_cast<size_t>(nTagWord)]);
-        const auto [found, bNew] =
-            m_definitions.try_emplace(DefinitionKey(kind, tag), CDefinition{nCall});
-        if (!bNew)
+        if (nAgain < again.size() && again[nAgain].first == nCall)
         {
-            const CDryRunPlace first = calls[found->second.nCall].place;
+            const CDryRunPlace first = calls[again[nAgain++].second].place;
             m_problems.push_back(
                 {"model/duplicate-tag",
                  kind + " " + tag + " defined again; first at " + where(first, call.place),
@@ -208,19 +238,34 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             {
                 m_nDimensions = std::max(m_nDimensions,
                                          static_cast<int>(std::min<size_t>(3, roleWords.size())));
-                nodeIndex.emplace(tag, m_nodes.size());
+                nodeIndex.emplace_back(std::hash<std::string>()(tag),
+                                       static_cast<uint32_t>(m_nodes.size()));
                 m_nodeOfCall[nCall] = static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
             }
         }
     }
+    std::sort(nodeIndex.begin(), nodeIndex.end());
+    // The first node defined with a tag, whatever its command.
+    const auto nodeWithTag = [&](const std::string& tag) -> long
+    {
+        const uint64_t nHash = std::hash<std::string>()(tag);
+        for (auto it = std::lower_bound(nodeIndex.begin(), nodeIndex.end(),
+                                        std::make_pair(nHash, uint32_t{0}));
+             it != nodeIndex.end() && it->first == nHash; ++it)
+        {
+            if (m_nodes[it->second].tag == tag)
+                return it->second;
+        }
+        return -1;
+    };
     // References, each to a node defined before it.
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         wordsIn(nCall, ERole::NodeTag, roleWords);
         if (roleWords.empty())
             continue;
-        const long nTagWord = tagWord(nCall);
+        const long nTagWord = TagWord(nCall);
         const CDryRunCall call = calls[nCall];
         const std::string kind(call.words[0]);
         const std::string who =
@@ -232,26 +277,24 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         for (const size_t nWord : roleWords)
         {
             const std::string tag = Normal(call.words[nWord]);
-            const CDefinition* pDefinition = Find("node", tag);
-            if (pDefinition == nullptr)
+            const long nDefinition = DefinitionOf(calls, "node", tag);
+            if (nDefinition < 0)
                 m_problems.push_back({"model/undefined-tag",
                                       who + " uses node " + tag + ", which is not defined",
                                       call.place,
                                       {},
                                       {}});
-            else if (pDefinition->nCall > nCall)
+            else if (static_cast<size_t>(nDefinition) > nCall)
                 m_problems.push_back({"model/before-definition",
                                       who + " uses node " + tag + " before it is defined at " +
-                                          where(calls[pDefinition->nCall].place, call.place),
-                                      call.place, calls[pDefinition->nCall].place,
+                                          where(calls[nDefinition].place, call.place),
+                                      call.place, calls[nDefinition].place,
                                       "node " + tag + " defined here"});
-            const auto found = nodeIndex.find(tag);
-            if (found != nodeIndex.end())
-                element.nodes.push_back(found->second);
+            if (const long nNode = nodeWithTag(tag); nNode >= 0)
+                element.nodes.push_back(static_cast<size_t>(nNode));
         }
-        const auto defined = m_definitions.find(DefinitionKey(kind, element.tag));
         const bool bFirst =
-            nTagWord >= 0 && defined != m_definitions.end() && defined->second.nCall == nCall;
+            nTagWord >= 0 && DefinitionOf(calls, kind, element.tag) == static_cast<long>(nCall);
         if (bFirst && element.nodes.size() >= 2)
         {
             m_elementOfCall[nCall] = static_cast<int32_t>(m_elements.size());
@@ -277,10 +320,50 @@ CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
     return nAt < m_roleStarts[nCall + 1] ? m_roles[nAt] : ERole::None;
 }
 
-const CModelFacts::CDefinition* CModelFacts::Find(std::string_view kind, std::string_view tag) const
+long CModelFacts::TagWord(size_t nCall) const
 {
-    const auto found = m_definitions.find(DefinitionKey(kind, Normal(tag)));
-    return found == m_definitions.end() ? nullptr : &found->second;
+    if (nCall + 1 >= m_roleStarts.size())
+        return -1;
+    for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
+    {
+        if (m_roles[n] == ERole::Tag)
+            return static_cast<long>(n - m_roleStarts[nCall]);
+    }
+    return -1;
+}
+
+uint64_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
+{
+    return std::hash<std::string>()(DefinitionKey(kind, normalTag));
+}
+
+bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const
+{
+    const CDryRunCall call = calls[nCall];
+    const CDryRunCall other = calls[nOther];
+    return call.words[0] == other.words[0] &&
+           Normal(call.words[static_cast<size_t>(TagWord(nCall))]) ==
+               Normal(other.words[static_cast<size_t>(TagWord(nOther))]);
+}
+
+long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
+                               std::string_view tag) const
+{
+    const std::string normal = Normal(tag);
+    const uint64_t nHash = KeyHash(kind, normal);
+    for (auto it = std::lower_bound(m_definitions.begin(), m_definitions.end(),
+                                    std::make_pair(nHash, uint32_t{0}));
+         it != m_definitions.end() && it->first == nHash; ++it)
+    {
+        if (it->second >= calls.size())
+            break;
+        const CDryRunCall call = calls[it->second];
+        const long nTagWord = TagWord(it->second);
+        if (nTagWord >= 0 && call.words[0] == kind &&
+            Normal(call.words[static_cast<size_t>(nTagWord)]) == normal)
+            return it->second;
+    }
+    return -1;
 }
 
 long CModelFacts::NodeOfCall(size_t nCall) const

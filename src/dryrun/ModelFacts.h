@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class CCommandKnowledge;
@@ -54,12 +53,6 @@ public:
         std::string relatedMessage;
     };
 
-    // Where a kind and tag is defined first.
-    struct CDefinition
-    {
-        size_t nCall = 0;
-    };
-
     void Build(const CCommandKnowledge& knowledge, const CDryRunReport& report);
 
     const std::vector<CNode>& Nodes() const { return m_nodes; }
@@ -69,8 +62,11 @@ public:
     int Dimensions() const { return m_nDimensions; }
 
     ERole RoleOf(size_t nCall, size_t nWord) const;
-    // The first definition of a kind and tag, or nullptr.
-    const CDefinition* Find(std::string_view kind, std::string_view tag) const;
+    // The call that defines a kind and tag first, or -1; calls are those
+    // the facts were built from.
+    long DefinitionOf(const CDryRunCalls& calls, std::string_view kind, std::string_view tag) const;
+    // The word of a call that holds the tag it defines, or -1.
+    long TagWord(size_t nCall) const;
     // The node or element a call defines, or -1.
     long NodeOfCall(size_t nCall) const;
     long ElementOfCall(size_t nCall) const;
@@ -87,9 +83,11 @@ private:
     // words play no part.
     std::vector<ERole> m_roles;
     std::vector<uint32_t> m_roleStarts;
-    // By kind and tag, as DefinitionKey joins them.
-    std::unordered_map<std::string, CDefinition> m_definitions;
+    // The first definitions, as (hash of kind and tag, call), in order.
+    std::vector<std::pair<uint64_t, uint32_t>> m_definitions;
     static std::string DefinitionKey(std::string_view kind, std::string_view tag);
+    static uint64_t KeyHash(std::string_view kind, std::string_view normalTag);
+    bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
     std::vector<int32_t> m_nodeOfCall;    // by call; -1 for none

@@ -76,7 +76,8 @@ TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
                         {"material", "Elastic", "1", "300"},
                         {"support", "9", "1", "1"},
                         {"element", "Truss", "1", "1", "2", "0.1", "1"},
-                        {"element", "Frob", "4", "1", "2"}}),
+                        {"element", "Frob", "4", "1", "2"},
+                        {"node", "+1", "6", "6"}}),
                 "", BundledKnowledge());
     std::vector<std::string> messages;
     for (const CModelFacts::CProblem& problem : result.Facts().Problems())
@@ -87,6 +88,7 @@ TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
                             "7: material 1 defined again; first at line 6",
                             "8: support uses node 9, which is not defined",
                             "9: element 1 defined again; first at line 3",
+                            "11: node 1 defined again; first at line 1",
                         }));
     // The first definition is the one drawn.
     EXPECT_DOUBLE_EQ(result.Facts().Nodes()[0].xyz[0], 0.0);
