@@ -43,8 +43,15 @@ void CMainFrame::CreateModelPane()
     connect(m_pModelPane, &QDockWidget::visibilityChanged, this,
             [this](bool bVisible)
             {
+                // A hidden pane lets its model go: a large one is megabytes.
+                if (!bVisible)
+                {
+                    m_pModelPane->SetResult(nullptr);
+                    m_pModelShownResult = nullptr;
+                    return;
+                }
                 const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
-                if (bVisible && pResult && pResult.get() != m_pModelShownResult)
+                if (pResult && pResult.get() != m_pModelShownResult)
                     ShowDryRun();
             });
     connect(&edit, &CTextControl::SelectionChanged, this, &CMainFrame::HighlightCaretCalls);
@@ -101,7 +108,8 @@ void CMainFrame::SelectLine(long nLine)
 
 void CMainFrame::SelectCall(size_t nCall)
 {
-    const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
+    // The call is one of the model drawn, which may be older than the text.
+    const auto& pResult = m_pModelPane->View().Result();
     if (!pResult || nCall >= pResult->Report().calls.size())
         return;
     const CDryRunPlace place = pResult->Report().calls[nCall].place;

@@ -177,6 +177,10 @@ void CAnalysisMarks::ForgetLibrary()
 void CAnalysisMarks::TextEdited(long nFrom, long nTo)
 {
     ++m_nVersion;
+    // A dry run of an older text is of no more use here: its hovers need the
+    // text it ran, and the Model pane keeps the model it draws. Let go now,
+    // it is freed while the next one is made rather than beside it.
+    m_pDryRun.reset();
     if (m_bEnabled)
     {
         const std::string path = SessionPath();

@@ -79,8 +79,8 @@ public:
     // Applies it as an edit the user can undo; false when there was none.
     bool QuickFixAtCaret();
 
-    // The last dry run's result, or nullptr; IsDryRunCurrent when it is of
-    // the text as it stands.
+    // The last dry run's result until the text is edited, then nullptr;
+    // IsDryRunCurrent when it is of the text as it stands.
     const std::shared_ptr<const CDryRunResult>& DryRunResult() const { return m_pDryRun; }
     bool IsDryRunCurrent() const { return m_pDryRun && m_nDryRunVersion == m_nVersion; }
     // What a hover shows: a finding's message and fix, or else the dry run's

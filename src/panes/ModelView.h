@@ -21,6 +21,8 @@ public:
 
     // The model of a new result; the view is fitted to it unless the user has moved it.
     void SetResult(std::shared_ptr<const CDryRunResult> pResult);
+    // The result drawn, or nullptr.
+    const std::shared_ptr<const CDryRunResult>& Result() const { return m_pResult; }
     void Fit();
     void SetTagsShown(bool bShown);
     // The nodes and elements drawn highlighted (indices into the model's lists).

@@ -208,6 +208,27 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     Pane().TagsAction()->trigger();
     Settle();
     EXPECT_GT(CountColour(View().grab().toImage(), QColor(0, 110, 40), View().rect()), 10);
+
+    // An edit makes the run outdated: the editor lets it go at once, while
+    // the pane keeps drawing it, and a click still finds its line.
+    const std::weak_ptr<const CDryRunResult> pDrawn = View().Result();
+    Edit().SetSel(0, 0);
+    TypeText(&Edit(), QStringLiteral("#"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Analysis().DryRunResult(), nullptr);
+    ASSERT_FALSE(pDrawn.expired());
+    QTest::mouseClick(&View(), Qt::LeftButton, Qt::NoModifier, pTop[2].toPoint());
+    EXPECT_EQ(Edit().GetSelText(), "node 6 [expr {2 * $bayWidth}] $storyHeight");
+    // A hidden pane lets its model go too; shown again, it draws the new run.
+    Press(Qt::Key_F9);
+    ASSERT_FALSE(Pane().isVisible());
+    EXPECT_EQ(View().Result(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pDrawn.expired(); }, 5000));
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(Pane().isVisible());
+    EXPECT_EQ(View().Result(), Analysis().DryRunResult());
+    EXPECT_NE(View().Result(), nullptr);
 }
 
 TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBack)
