@@ -1,6 +1,26 @@
 #include "DryRunCalls.h"
 
+#include <algorithm>
 #include <limits>
+
+namespace
+{
+// Room for nMore more, grown by a quarter at a time: a run's calls are read
+// without knowing how many come, and doubling would leave up to half unused
+// (shrinking it then would hold two copies for a moment).
+template <typename TBuffer> void MakeRoom(TBuffer& buffer, size_t nMore)
+{
+    const size_t nNeeded = buffer.size() + nMore;
+    if (nNeeded > buffer.capacity())
+        buffer.reserve(std::max(nNeeded, buffer.capacity() + buffer.capacity() / 4 + 1024));
+}
+
+template <typename TBuffer> void ShrinkIfMostlyUnused(TBuffer& buffer)
+{
+    if (buffer.size() < buffer.capacity() / 2)
+        buffer.shrink_to_fit();
+}
+} // namespace
 
 std::string_view CDryRunWords::operator[](size_t n) const
 {
@@ -36,6 +56,9 @@ bool CDryRunCalls::Add(CDryRunCall::EKind kind, const std::vector<std::string>& 
     if (nBytes > kMost || m_wordEnds.size() + words.size() > kMost ||
         place.nLine > std::numeric_limits<int32_t>::max())
         return false;
+    MakeRoom(m_calls, 1);
+    MakeRoom(m_wordEnds, words.size());
+    MakeRoom(m_bytes, nBytes - m_bytes.size());
     m_calls.push_back({static_cast<uint32_t>(m_wordEnds.size() - 1), place.nFile,
                        static_cast<int32_t>(place.nLine), kind});
     for (const std::string& word : words)
@@ -48,7 +71,7 @@ bool CDryRunCalls::Add(CDryRunCall::EKind kind, const std::vector<std::string>& 
 
 void CDryRunCalls::Shrink()
 {
-    m_bytes.shrink_to_fit();
-    m_wordEnds.shrink_to_fit();
-    m_calls.shrink_to_fit();
+    ShrinkIfMostlyUnused(m_bytes);
+    ShrinkIfMostlyUnused(m_wordEnds);
+    ShrinkIfMostlyUnused(m_calls);
 }

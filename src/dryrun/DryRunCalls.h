@@ -113,7 +113,8 @@ public:
     // holds (4 GB).
     bool Add(CDryRunCall::EKind kind, const std::vector<std::string>& words,
              const CDryRunPlace& place);
-    // Gives back the room kept for growth, once the last call is in.
+    // Gives back the room kept for growth, once the last call is in, when
+    // most of it went unused.
     void Shrink();
 
 private:

@@ -152,6 +152,21 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         }
     };
     std::vector<size_t> roleWords;
+    // Room for every call that could define a node or an element, made once:
+    // growing, and then shrinking, would hold two copies for a moment.
+    size_t nMostNodes = 0;
+    size_t nMostElements = 0;
+    for (size_t nCall = 0; nCall + 1 < m_roleStarts.size(); ++nCall)
+    {
+        const auto first = m_roles.begin() + m_roleStarts[nCall];
+        const auto last = m_roles.begin() + m_roleStarts[nCall + 1];
+        if (std::find(first, last, ERole::Tag) == last)
+            continue;
+        nMostNodes += std::find(first, last, ERole::Coordinate) != last ? 1 : 0;
+        nMostElements += std::find(first, last, ERole::NodeTag) != last ? 1 : 0;
+    }
+    m_nodes.reserve(nMostNodes);
+    m_elements.reserve(nMostElements);
 
     const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
     {
@@ -302,8 +317,11 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             m_elements.push_back(std::move(element));
         }
     }
-    m_nodes.shrink_to_fit();
-    m_elements.shrink_to_fit();
+    // Given back only when much of it went unused.
+    if (m_nodes.size() < m_nodes.capacity() / 8 * 7)
+        m_nodes.shrink_to_fit();
+    if (m_elements.size() < m_elements.capacity() / 8 * 7)
+        m_elements.shrink_to_fit();
     std::stable_sort(m_problems.begin(), m_problems.end(),
                      [](const CProblem& a, const CProblem& b)
                      {
