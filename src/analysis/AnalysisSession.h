@@ -26,7 +26,7 @@ class CAnalysisSession
 public:
     struct COptions
     {
-        int nPauseMs = 300;        // from the last change to the check
+        int nPauseMs = 200;        // from the last change to the check
         int nDryRunPauseMs = 1000; // from the last change to the dry run
         int nNice = 1;             // the worker yields to the window, but is never idle-class
         bool bCheck = true;        // the static rules on

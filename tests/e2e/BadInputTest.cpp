@@ -165,7 +165,7 @@ TEST_F(BadInputTest, HostileScriptLeavesTheProgramWhole)
                            "\nset v {<img src=\"/dev/zero\">}\n");
     COutcome outcome = Start({script});
     ASSERT_TRUE(outcome.bWindow) << "no window within " << kLimitSeconds << " s";
-    // The check (0.3 s after opening) and the dry run (1 s) have their turn.
+    // The check (0.2 s after opening) and the dry run (1 s) have their turn.
     usleep(3000000);
     const double seconds = m_pRun->CloseAndWait(outcome, 10);
     EXPECT_GE(seconds, 0) << "still running 10 s after its window was closed";
