@@ -165,7 +165,7 @@ void CAnalysisMarks::SetEnabled(bool bEnabled)
     ++m_nVersion;
     m_engine.clear();
     m_waiting.clear();
-    Redraw(true);
+    Redraw({}, true);
 }
 
 void CAnalysisMarks::ForgetLibrary()
@@ -206,7 +206,13 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     if (!bEndsAtLineStart)
         nNewEnd = m_edit.LineIndex(nToLine) + m_edit.LineLength(nTo);
     const long nOldEnd = nNewEnd - nShift;
-    bool bGone = Follow(m_engine, nLineStart, nOldEnd, nShift, nLineShift);
+    // What the list shown moves, and what goes from it, is wiped off the text.
+    bool bMoved = false;
+    for (const CFinding& finding : Findings())
+        bMoved = bMoved || (IsDrawn(finding) && finding.nStart >= nOldEnd);
+    std::vector<CFinding> gone;
+    bool bGone =
+        Follow(m_engine, nLineStart, nOldEnd, nShift, nLineShift, m_bRunApart ? nullptr : &gone);
     bGone = Follow(m_waiting, nLineStart, nOldEnd, nShift, nLineShift) || bGone;
     if (m_runFinding)
     {
@@ -221,12 +227,8 @@ void CAnalysisMarks::TextEdited(long nFrom, long nTo)
     }
     if (!m_waiting.empty())
         m_pRelease->start();
-    // The list shown follows the same way; what went is wiped off the text.
-    std::vector<CFinding> gone;
-    bool bMoved = false;
-    for (const CFinding& finding : m_shown)
-        bMoved = bMoved || (IsDrawn(finding) && finding.nStart >= nOldEnd);
-    Follow(m_shown, nLineStart, nOldEnd, nShift, nLineShift, &gone);
+    if (m_bRunApart)
+        Follow(m_shown, nLineStart, nOldEnd, nShift, nLineShift, &gone);
     if (!gone.empty())
         Unmark(gone, nLineStart, nOldEnd, nNewEnd, nShift);
     if (bGone || !gone.empty())
@@ -260,9 +262,11 @@ void CAnalysisMarks::Show(std::shared_ptr<const CAnalysis> pAnalysis)
 {
     if (pAnalysis->nVersion != m_nVersion)
         return; // the text has moved on since
+    const std::vector<CMark> before = ShownMarks();
     m_nShownVersion = pAnalysis->nVersion;
     m_bComplete = pAnalysis->stage == CAnalysis::EStage::Complete;
     m_engine.clear();
+    m_engine.reserve(pAnalysis->findings.size());
     m_waiting.clear();
     // What lies on the line being typed waits for the typing to pause.
     long nCaretLine = -1;
@@ -288,7 +292,7 @@ void CAnalysisMarks::Show(std::shared_ptr<const CAnalysis> pAnalysis)
             kTypingHoldMs -
             static_cast<int>(
                 std::chrono::duration_cast<std::chrono::milliseconds>(sinceKey).count()));
-    Redraw();
+    Redraw(before);
     if (pAnalysis->pDryRun)
     {
         m_pDryRun = pAnalysis->pDryRun;
@@ -313,12 +317,13 @@ void CAnalysisMarks::ReleaseWaiting()
     m_pRelease->stop();
     if (m_waiting.empty())
         return;
+    const std::vector<CMark> before = ShownMarks();
     m_engine.insert(m_engine.end(), std::make_move_iterator(m_waiting.begin()),
                     std::make_move_iterator(m_waiting.end()));
     m_waiting.clear();
     m_nWaitingLine = -1;
     std::stable_sort(m_engine.begin(), m_engine.end(), ByPlace);
-    Redraw();
+    Redraw(before);
 }
 
 std::vector<CAnalysisMarks::CMark> CAnalysisMarks::MarksOf(const std::vector<CFinding>& findings,
@@ -350,31 +355,38 @@ std::vector<CAnalysisMarks::CMark> CAnalysisMarks::MarksOf(const std::vector<CFi
 
 // The list shown, and every mark drawn from it; once per change of the list,
 // never per key or paint. Only what changed is drawn again, unless bAll.
-void CAnalysisMarks::Redraw(bool bAll)
+std::vector<CAnalysisMarks::CMark> CAnalysisMarks::ShownMarks() const
 {
-    std::vector<CFinding> next = m_engine;
+    return MarksOf(Findings(), m_edit.GetTextLength());
+}
+
+void CAnalysisMarks::Redraw(const std::vector<CMark>& before, bool bAll)
+{
     // The run's error that another source reports already is that one.
     const bool bRunTwice =
         m_runFinding && std::any_of(m_engine.begin(), m_engine.end(),
                                     [this](const CFinding& finding)
                                     { return FindingMerge::SameCause(finding, *m_runFinding); });
-    if (m_runFinding && !bRunTwice)
-        next.insert(std::upper_bound(next.begin(), next.end(), *m_runFinding, ByPlace),
-                    *m_runFinding);
+    m_bRunApart = m_runFinding && !bRunTwice;
+    m_shown.clear();
+    if (m_bRunApart)
+    {
+        m_shown = m_engine;
+        m_shown.insert(std::upper_bound(m_shown.begin(), m_shown.end(), *m_runFinding, ByPlace),
+                       *m_runFinding);
+    }
     const long nLength = m_edit.GetTextLength();
-    const std::vector<CMark> marks = MarksOf(next, nLength);
+    const std::vector<CMark> marks = MarksOf(Findings(), nLength);
     std::vector<CMark> removed;
     std::vector<CMark> added;
     if (!bAll)
     {
-        const std::vector<CMark> before = MarksOf(m_shown, nLength);
         std::set_difference(before.begin(), before.end(), marks.begin(), marks.end(),
                             std::back_inserter(removed));
         std::set_difference(marks.begin(), marks.end(), before.begin(), before.end(),
                             std::back_inserter(added));
         bAll = removed.size() > kMaxMarksRedrawn || added.size() > kMaxMarksRedrawn;
     }
-    m_shown = std::move(next);
     if (bAll)
     {
         for (const int nIndicator : {CTextControl::kErrorIndicator, CTextControl::kWarningIndicator,
@@ -437,10 +449,10 @@ void CAnalysisMarks::Unmark(const std::vector<CFinding>& gone, long nLineStart, 
     const long nToLine = m_edit.LineFromChar(nTo);
     nTo = nToLine + 1 < m_edit.GetLineCount() ? m_edit.LineIndex(nToLine + 1) : nLength + 1;
     const auto first = std::partition_point(
-        m_shown.begin(), m_shown.end(),
+        Findings().begin(), Findings().end(),
         [&](const CFinding& finding) { return finding.InScript() && finding.nStart < nFrom; });
     auto last = first;
-    while (last != m_shown.end() && last->InScript() && last->nStart < nTo)
+    while (last != Findings().end() && last->InScript() && last->nStart < nTo)
         ++last;
     const std::vector<CMark> marks = MarksOf(std::vector<CFinding>(first, last), nLength);
     std::vector<long> lines;
@@ -490,14 +502,14 @@ void CAnalysisMarks::Refill(const std::vector<CMark>& marks, const std::vector<C
 
 int CAnalysisMarks::Count(ESeverity severity) const
 {
-    return static_cast<int>(std::count_if(m_shown.begin(), m_shown.end(),
+    return static_cast<int>(std::count_if(Findings().begin(), Findings().end(),
                                           [severity](const CFinding& finding)
                                           { return finding.severity == severity; }));
 }
 
 const CFinding* CAnalysisMarks::FindingAt(long nPos) const
 {
-    for (const CFinding& finding : m_shown)
+    for (const CFinding& finding : Findings())
     {
         if (IsDrawn(finding) && nPos >= finding.nStart &&
             nPos < std::max(finding.nEnd, finding.nStart + 1))
@@ -525,23 +537,25 @@ void CAnalysisMarks::SetRunFinding(const std::string& file, long nLine, const st
                                                  text[static_cast<size_t>(finding.nStart)] == '\t'))
             ++finding.nStart;
     }
+    const std::vector<CMark> before = ShownMarks();
     m_runFinding = std::move(finding);
-    Redraw();
+    Redraw(before);
 }
 
 void CAnalysisMarks::ClearRunFinding()
 {
     if (!m_runFinding)
         return;
+    const std::vector<CMark> before = ShownMarks();
     m_runFinding.reset();
-    Redraw();
+    Redraw(before);
 }
 
 void CAnalysisMarks::GoTo(size_t nFinding)
 {
-    if (nFinding >= m_shown.size())
+    if (nFinding >= Findings().size())
         return;
-    const CFinding finding = m_shown[nFinding];
+    const CFinding finding = Findings()[nFinding];
     if (IsDrawn(finding))
     {
         m_edit.setFocus();
@@ -555,9 +569,9 @@ void CAnalysisMarks::GoTo(size_t nFinding)
 bool CAnalysisMarks::GoToNext(bool bBackward)
 {
     std::vector<size_t> drawn;
-    for (size_t i = 0; i < m_shown.size(); ++i)
+    for (size_t i = 0; i < Findings().size(); ++i)
     {
-        if (IsDrawn(m_shown[i]))
+        if (IsDrawn(Findings()[i]))
             drawn.push_back(i);
     }
     if (drawn.empty())
@@ -570,7 +584,7 @@ bool CAnalysisMarks::GoToNext(bool bBackward)
     {
         for (const size_t i : drawn)
         {
-            if (m_shown[i].nStart > nStart)
+            if (Findings()[i].nStart > nStart)
             {
                 nPick = i;
                 break;
@@ -581,7 +595,7 @@ bool CAnalysisMarks::GoToNext(bool bBackward)
     {
         for (auto it = drawn.rbegin(); it != drawn.rend(); ++it)
         {
-            if (m_shown[*it].nStart < nStart)
+            if (Findings()[*it].nStart < nStart)
             {
                 nPick = *it;
                 break;
@@ -606,7 +620,7 @@ const CFix* CAnalysisMarks::FixAtCaret() const
             return &pFinding->fixes.front();
     }
     const long nLine = m_edit.LineFromChar(nEnd);
-    for (const CFinding& finding : m_shown)
+    for (const CFinding& finding : Findings())
     {
         if (IsDrawn(finding) && !finding.fixes.empty() &&
             m_edit.LineFromChar(finding.nStart) == nLine)

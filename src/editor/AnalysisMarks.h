@@ -57,7 +57,7 @@ public:
     void ForgetLibrary();
 
     // The findings shown, by place: the script's, then its sourced files'.
-    const std::vector<CFinding>& Findings() const { return m_shown; }
+    const std::vector<CFinding>& Findings() const { return m_bRunApart ? m_shown : m_engine; }
     int Count(ESeverity severity) const;
     // The check's result for the text as it stands is in.
     bool IsCurrent() const { return m_nShownVersion == m_nVersion; }
@@ -135,7 +135,10 @@ private:
     // of the lines named from the marks on them.
     void Refill(const std::vector<CMark>& marks, const std::vector<CMark>& cleared,
                 std::vector<long>& lines);
-    void Redraw(bool bAll = false);
+    // The marks of the list shown: taken before a change of the list, they
+    // are what Redraw compares the new list with.
+    std::vector<CMark> ShownMarks() const;
+    void Redraw(const std::vector<CMark>& before, bool bAll = false);
     // Past this many marks gone or come, all are drawn again.
     static constexpr size_t kMaxMarksRedrawn = 256;
     void ShowTip(long nPos, const QPoint& point);
@@ -158,12 +161,15 @@ private:
     std::chrono::steady_clock::time_point m_lastKey;
     QTimer* m_pRelease;
     // The engine's findings, the run's, those waiting for their line, and
-    // the three as shown; each kept at its place in the text as it stands.
+    // the list shown; each kept at its place in the text as it stands. The
+    // list shown is the engine's own unless the run's finding stands apart
+    // from them: a large list is never copied for that.
     std::vector<CFinding> m_engine;
     std::optional<CFinding> m_runFinding;
     std::vector<CFinding> m_waiting;
     long m_nWaitingLine = -1;
-    std::vector<CFinding> m_shown;
+    bool m_bRunApart = false;
+    std::vector<CFinding> m_shown; // when m_bRunApart
     std::shared_ptr<const CDryRunResult> m_pDryRun;
     long m_nDryRunVersion = -1;
 };
