@@ -193,9 +193,15 @@ void CMainFrame::CreateStatusPanes()
     m_pProblemCountPane->setCursor(Qt::PointingHandCursor);
     m_pProblemCountPane->setToolTip(PlainToolTip(QStringLiteral("Show the Problems pane")));
     m_pProblemCountPane->installEventFilter(this);
-    connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this,
-            &CMainFrame::UpdateStatusPanes);
-    connect(&m_doc, &CCorvaleDoc::TitleChanged, this, &CMainFrame::UpdateStatusPanes);
+    const auto refresh = [this]
+    {
+        m_bStatusStale = true;
+        UpdateStatusPanes();
+    };
+    connect(&m_pRightView->EditPane(), &CTextControl::SelectionChanged, this, refresh);
+    connect(&m_pRightView->EditPane(), &CTextControl::TextEdited, this,
+            [this] { m_bStatusStale = true; });
+    connect(&m_doc, &CCorvaleDoc::TitleChanged, this, refresh);
     if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
         connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &CMainFrame::UpdateStatusPanes);
@@ -217,6 +223,11 @@ void CMainFrame::UpdateStatusPanes()
     long nStart = 0;
     long nEnd = 0;
     edit.GetSel(nStart, nEnd);
+    if (!m_bStatusStale && nEnd == m_nStatusCaret && m_doc.m_bChanged == m_bStatusModified)
+        return;
+    m_bStatusStale = false;
+    m_nStatusCaret = nEnd;
+    m_bStatusModified = m_doc.m_bChanged;
     const QString caret = QStringLiteral("Ln %1, Col %2")
                               .arg(edit.LineFromChar(nEnd) + 1)
                               .arg(edit.DisplayColumn(nEnd) + 1);

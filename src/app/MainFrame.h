@@ -157,6 +157,12 @@ private:
     std::map<int, QAction*> m_actions;
     QLabel* m_lockIndicators[3] = {};
     QLabel* m_pCaretPane = nullptr;
+    // What the caret and modified panes show: they are asked each time the
+    // loop goes idle, and only a moved caret, an edit or the modified flag
+    // is news.
+    long m_nStatusCaret = -1;
+    bool m_bStatusModified = false;
+    bool m_bStatusStale = true;
     QLabel* m_pModifiedPane = nullptr;
     QLabel* m_pProblemCountPane = nullptr;
     CProblemsPane* m_pProblemsPane = nullptr;
