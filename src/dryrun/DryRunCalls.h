@@ -13,33 +13,36 @@ struct CDryRunPlace
     long nLine = 0; // from 1; 0 when unknown
 };
 
+// The items of a container that hands them out by value, by index.
+template <typename TOwner, typename TValue> class CIndexIterator
+{
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TValue;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = TValue;
+
+    CIndexIterator(const TOwner* pOwner, size_t n) : m_pOwner(pOwner), m_n(n) {}
+    TValue operator*() const { return (*m_pOwner)[m_n]; }
+    CIndexIterator& operator++()
+    {
+        ++m_n;
+        return *this;
+    }
+    bool operator==(const CIndexIterator& other) const { return m_n == other.m_n; }
+
+private:
+    const TOwner* m_pOwner;
+    size_t m_n;
+};
+
 // The words of one call, as the run substituted them: a view into the
 // calls' storage, valid while it is.
 class CDryRunWords
 {
 public:
-    class CIterator
-    {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = std::string_view;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = std::string_view;
-
-        CIterator(const CDryRunWords* pWords, size_t n) : m_pWords(pWords), m_n(n) {}
-        std::string_view operator*() const { return (*m_pWords)[m_n]; }
-        CIterator& operator++()
-        {
-            ++m_n;
-            return *this;
-        }
-        bool operator==(const CIterator& other) const { return m_n == other.m_n; }
-
-    private:
-        const CDryRunWords* m_pWords;
-        size_t m_n;
-    };
+    using CIterator = CIndexIterator<CDryRunWords, std::string_view>;
 
     CDryRunWords(const std::string* pBytes, const uint32_t* pEnds, size_t nCount)
         : m_pBytes(pBytes), m_pEnds(pEnds), m_nCount(nCount)
@@ -78,28 +81,7 @@ struct CDryRunCall
 class CDryRunCalls
 {
 public:
-    class CIterator
-    {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = CDryRunCall;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = CDryRunCall;
-
-        CIterator(const CDryRunCalls* pCalls, size_t n) : m_pCalls(pCalls), m_n(n) {}
-        CDryRunCall operator*() const { return (*m_pCalls)[m_n]; }
-        CIterator& operator++()
-        {
-            ++m_n;
-            return *this;
-        }
-        bool operator==(const CIterator& other) const { return m_n == other.m_n; }
-
-    private:
-        const CDryRunCalls* m_pCalls;
-        size_t m_n;
-    };
+    using CIterator = CIndexIterator<CDryRunCalls, CDryRunCall>;
 
     CDryRunCalls();
 
