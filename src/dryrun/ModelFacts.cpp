@@ -64,8 +64,6 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     *this = CModelFacts();
     const CDryRunCalls& calls = report.calls;
     m_roleStarts.reserve(calls.size() + 1);
-    m_nodeOfCall.assign(calls.size(), -1);
-    m_elementOfCall.assign(calls.size(), -1);
     m_callsByLine.reserve(calls.size());
     std::vector<ERole> roles;
     std::vector<CUsageForm::CWord> words;
@@ -156,6 +154,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     // growing, and then shrinking, would hold two copies for a moment.
     size_t nMostNodes = 0;
     size_t nMostElements = 0;
+    size_t nMostElementNodes = 0;
     for (size_t nCall = 0; nCall + 1 < m_roleStarts.size(); ++nCall)
     {
         const auto first = m_roles.begin() + m_roleStarts[nCall];
@@ -163,10 +162,13 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         if (std::find(first, last, ERole::Tag) == last)
             continue;
         nMostNodes += std::find(first, last, ERole::Coordinate) != last ? 1 : 0;
-        nMostElements += std::find(first, last, ERole::NodeTag) != last ? 1 : 0;
+        const auto nNodeTags = std::count(first, last, ERole::NodeTag);
+        nMostElements += nNodeTags > 0 ? 1 : 0;
+        nMostElementNodes += static_cast<size_t>(nNodeTags);
     }
     m_nodes.reserve(nMostNodes);
     m_elements.reserve(nMostElements);
+    m_elementNodes.reserve(nMostElementNodes);
 
     const auto where = [&](const CDryRunPlace& first, const CDryRunPlace& here)
     {
@@ -244,8 +246,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         if (!roleWords.empty())
         {
             CNode node;
-            node.tag = tag;
-            node.nCall = nCall;
+            node.nCall = static_cast<uint32_t>(nCall);
             bool bDrawable = true;
             for (size_t i = 0; i < roleWords.size() && i < 3; ++i)
                 bDrawable = bDrawable && Number(call.words[roleWords[i]], node.xyz[i]);
@@ -255,7 +256,6 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                          static_cast<int>(std::min<size_t>(3, roleWords.size())));
                 nodeIndex.emplace_back(std::hash<std::string>()(tag),
                                        static_cast<uint32_t>(m_nodes.size()));
-                m_nodeOfCall[nCall] = static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
             }
         }
@@ -269,7 +269,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                         std::make_pair(nHash, uint32_t{0}));
              it != nodeIndex.end() && it->first == nHash; ++it)
         {
-            if (m_nodes[it->second].tag == tag)
+            if (Tag(calls, m_nodes[it->second].nCall) == tag)
                 return it->second;
         }
         return -1;
@@ -286,9 +286,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         const std::string who =
             nTagWord >= 0 ? kind + " " + Normal(call.words[static_cast<size_t>(nTagWord)]) : kind;
         CElement element;
-        element.nCall = nCall;
-        if (nTagWord >= 0)
-            element.tag = Normal(call.words[static_cast<size_t>(nTagWord)]);
+        element.nCall = static_cast<uint32_t>(nCall);
+        element.nFirstNode = static_cast<uint32_t>(m_elementNodes.size());
         for (const size_t nWord : roleWords)
         {
             const std::string tag = Normal(call.words[nWord]);
@@ -306,22 +305,24 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                       call.place, calls[nDefinition].place,
                                       "node " + tag + " defined here"});
             if (const long nNode = nodeWithTag(tag); nNode >= 0)
-                element.nodes.push_back(static_cast<size_t>(nNode));
+                m_elementNodes.push_back(static_cast<uint32_t>(nNode));
         }
+        element.nNodes = static_cast<uint32_t>(m_elementNodes.size() - element.nFirstNode);
         const bool bFirst =
-            nTagWord >= 0 && DefinitionOf(calls, kind, element.tag) == static_cast<long>(nCall);
-        if (bFirst && element.nodes.size() >= 2)
-        {
-            m_elementOfCall[nCall] = static_cast<int32_t>(m_elements.size());
-            element.nodes.shrink_to_fit();
-            m_elements.push_back(std::move(element));
-        }
+            nTagWord >= 0 && DefinitionOf(calls, kind, call.words[static_cast<size_t>(nTagWord)]) ==
+                                 static_cast<long>(nCall);
+        if (bFirst && element.nNodes >= 2)
+            m_elements.push_back(element);
+        else
+            m_elementNodes.resize(element.nFirstNode);
     }
     // Given back only when much of it went unused.
     if (m_nodes.size() < m_nodes.capacity() / 8 * 7)
         m_nodes.shrink_to_fit();
     if (m_elements.size() < m_elements.capacity() / 8 * 7)
         m_elements.shrink_to_fit();
+    if (m_elementNodes.size() < m_elementNodes.capacity() / 8 * 7)
+        m_elementNodes.shrink_to_fit();
     std::stable_sort(m_problems.begin(), m_problems.end(),
                      [](const CProblem& a, const CProblem& b)
                      {
@@ -384,14 +385,32 @@ long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
     return -1;
 }
 
+std::string CModelFacts::Tag(const CDryRunCalls& calls, size_t nCall) const
+{
+    const long nTagWord = nCall < calls.size() ? TagWord(nCall) : -1;
+    return nTagWord >= 0 ? Normal(calls[nCall].words[static_cast<size_t>(nTagWord)])
+                         : std::string();
+}
+
+namespace
+{
+// The one of things kept in the order of their calls that a call made, or -1.
+template <typename TThing> long OfCall(const std::vector<TThing>& things, size_t nCall)
+{
+    const auto it = std::lower_bound(things.begin(), things.end(), nCall,
+                                     [](const TThing& thing, size_t n) { return thing.nCall < n; });
+    return it != things.end() && it->nCall == nCall ? it - things.begin() : -1;
+}
+} // namespace
+
 long CModelFacts::NodeOfCall(size_t nCall) const
 {
-    return nCall < m_nodeOfCall.size() ? m_nodeOfCall[nCall] : -1;
+    return OfCall(m_nodes, nCall);
 }
 
 long CModelFacts::ElementOfCall(size_t nCall) const
 {
-    return nCall < m_elementOfCall.size() ? m_elementOfCall[nCall] : -1;
+    return OfCall(m_elements, nCall);
 }
 
 std::vector<size_t> CModelFacts::CallsOn(int nFile, long nLine) const

@@ -4,7 +4,7 @@
 #include "analysis/Finding.h"
 
 #include <cstdint>
-#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,18 +29,20 @@ public:
         Coordinate,
     };
 
+    // A large model has tens of thousands of each, so they hold no string
+    // or vector of their own: a tag is read from the call that defines it,
+    // and the nodes of all elements stand in one array.
     struct CNode
     {
-        std::string tag;
         double xyz[3] = {0, 0, 0};
-        size_t nCall = 0;
+        uint32_t nCall = 0;
     };
 
     struct CElement
     {
-        std::string tag;
-        std::vector<size_t> nodes; // into Nodes(), in the order the call names them
-        size_t nCall = 0;
+        uint32_t nCall = 0;
+        uint32_t nFirstNode = 0; // into NodesOf's array
+        uint32_t nNodes = 0;
     };
 
     // A rule of the model broken; the analysis makes it a finding.
@@ -57,6 +59,13 @@ public:
 
     const std::vector<CNode>& Nodes() const { return m_nodes; }
     const std::vector<CElement>& Elements() const { return m_elements; }
+    // An element's nodes, into Nodes(), in the order its call names them.
+    std::span<const uint32_t> NodesOf(const CElement& element) const
+    {
+        return {m_elementNodes.data() + element.nFirstNode, element.nNodes};
+    }
+    // The tag a call defines, as definitions compare it; empty for none.
+    std::string Tag(const CDryRunCalls& calls, size_t nCall) const;
     const std::vector<CProblem>& Problems() const { return m_problems; }
     // 3 when a node has a z coordinate, 2 when one has y, else 1.
     int Dimensions() const { return m_nDimensions; }
@@ -88,10 +97,10 @@ private:
     static std::string DefinitionKey(std::string_view kind, std::string_view tag);
     static uint64_t KeyHash(std::string_view kind, std::string_view normalTag);
     bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
+    // Both in the order of their calls.
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
-    std::vector<int32_t> m_nodeOfCall;    // by call; -1 for none
-    std::vector<int32_t> m_elementOfCall; // by call; -1 for none
+    std::vector<uint32_t> m_elementNodes;
     struct CLineCall
     {
         int32_t nFile;

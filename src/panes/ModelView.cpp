@@ -197,11 +197,12 @@ void CModelView::paintEvent(QPaintEvent*)
 
     const auto outline = [&](const CModelFacts::CElement& element, std::vector<QLineF>& lines)
     {
-        const size_t nCount = element.nodes.size();
+        const auto nodes = facts.NodesOf(element);
+        const size_t nCount = nodes.size();
         for (size_t i = 0; i + 1 < nCount; ++i)
-            lines.emplace_back(m_points[element.nodes[i]], m_points[element.nodes[i + 1]]);
+            lines.emplace_back(m_points[nodes[i]], m_points[nodes[i + 1]]);
         if (nCount >= 3)
-            lines.emplace_back(m_points[element.nodes[nCount - 1]], m_points[element.nodes[0]]);
+            lines.emplace_back(m_points[nodes[nCount - 1]], m_points[nodes[0]]);
     };
     std::vector<QLineF> lines;
     lines.reserve(elements.size() * 2);
@@ -241,18 +242,21 @@ void CModelView::paintEvent(QPaintEvent*)
     if (m_bTags && facts.Nodes().size() + elements.size() <= kMaxTags)
     {
         painter.setPen(kTagColour);
+        const CDryRunCalls& calls = m_pResult->Report().calls;
         for (size_t i = 0; i < m_points.size(); ++i)
             painter.drawText(m_points[i] + QPointF(5, -5),
-                             QString::fromStdString(facts.Nodes()[i].tag));
+                             QString::fromStdString(facts.Tag(calls, facts.Nodes()[i].nCall)));
         painter.setPen(kElementColour);
         for (const CModelFacts::CElement& element : elements)
         {
             QPointF sum;
-            for (const size_t nNode : element.nodes)
+            const auto nodes = facts.NodesOf(element);
+            for (const uint32_t nNode : nodes)
                 sum += m_points[nNode];
-            sum /= static_cast<double>(element.nodes.size());
+            sum /= static_cast<double>(nodes.size());
             painter.drawText(sum + QPointF(3, 12),
-                             QStringLiteral("[%1]").arg(QString::fromStdString(element.tag)));
+                             QStringLiteral("[%1]").arg(
+                                 QString::fromStdString(facts.Tag(calls, element.nCall))));
         }
     }
 }
@@ -278,12 +282,13 @@ long CModelView::ElementAt(const QPointF& point) const
 {
     if (!m_pResult)
         return -1;
-    const auto& elements = m_pResult->Facts().Elements();
+    const CModelFacts& facts = m_pResult->Facts();
+    const auto& elements = facts.Elements();
     long nBest = -1;
     double best = kPickPixels;
     for (size_t e = 0; e < elements.size(); ++e)
     {
-        const auto& nodes = elements[e].nodes;
+        const auto nodes = facts.NodesOf(elements[e]);
         const size_t nCount = nodes.size();
         for (size_t i = 0; i < nCount; ++i)
         {

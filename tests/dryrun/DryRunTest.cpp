@@ -55,7 +55,7 @@ TEST(DryRunTest, TheDemoBuildsSixNodesAndSixElementsWithItsValues)
     EXPECT_EQ(result.ValueOf("storyHeight")->value, "3.5");
     // node 3 [expr {2 * $bayWidth}] 0.0, on line 16.
     const CModelFacts::CNode& third = result.Facts().Nodes()[2];
-    EXPECT_EQ(third.tag, "3");
+    EXPECT_EQ(result.Facts().Tag(result.Report().calls, third.nCall), "3");
     EXPECT_DOUBLE_EQ(third.xyz[0], 12.0);
     EXPECT_EQ(result.Report().calls[third.nCall].place.nLine, 16);
     // The sourced file's calls name it and their own lines.

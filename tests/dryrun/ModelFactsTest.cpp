@@ -50,9 +50,14 @@ TEST(ModelFactsTest, ElementsOfThreeOrMoreNodesAreClosedAndEveryFormNamesItsNode
     EXPECT_EQ(facts.Dimensions(), 3);
     ASSERT_EQ(facts.Nodes().size(), 8U);
     ASSERT_EQ(facts.Elements().size(), 3U);
-    EXPECT_EQ(facts.Elements()[0].nodes, (std::vector<size_t>{0, 1, 2, 3}));
-    EXPECT_EQ(facts.Elements()[1].nodes.size(), 8U);
-    EXPECT_EQ(facts.Elements()[2].nodes, (std::vector<size_t>{0, 1}));
+    const auto nodesOf = [&](size_t nElement)
+    {
+        const auto nodes = facts.NodesOf(facts.Elements()[nElement]);
+        return std::vector<uint32_t>(nodes.begin(), nodes.end());
+    };
+    EXPECT_EQ(nodesOf(0), (std::vector<uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(nodesOf(1).size(), 8U);
+    EXPECT_EQ(nodesOf(2), (std::vector<uint32_t>{0, 1}));
     EXPECT_TRUE(facts.Problems().empty()) << facts.Problems()[0].message;
     // The roles of the words: the tag, the nodes, the coordinates.
     EXPECT_EQ(facts.RoleOf(1, 1), CModelFacts::ERole::Tag);
@@ -90,9 +95,20 @@ TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
                             "9: element 1 defined again; first at line 3",
                             "11: node 1 defined again; first at line 1",
                         }));
-    // The first definition is the one drawn.
-    EXPECT_DOUBLE_EQ(result.Facts().Nodes()[0].xyz[0], 0.0);
-    EXPECT_EQ(result.Facts().Nodes().size(), 3U);
+    // The first definition is the one drawn, known by its tag as compared.
+    const CModelFacts& facts = result.Facts();
+    const CDryRunCalls& calls = result.Report().calls;
+    EXPECT_DOUBLE_EQ(facts.Nodes()[0].xyz[0], 0.0);
+    EXPECT_EQ(facts.Nodes().size(), 3U);
+    EXPECT_EQ(facts.Tag(calls, facts.Nodes()[0].nCall), "1");
+    // Each drawn thing is found from its call, a later definition from none.
+    EXPECT_EQ(facts.NodeOfCall(3), 2);
+    EXPECT_EQ(facts.NodeOfCall(4), -1);
+    EXPECT_EQ(facts.NodeOfCall(2), -1);
+    ASSERT_EQ(facts.Elements().size(), 1U);
+    EXPECT_EQ(facts.ElementOfCall(2), 0);
+    EXPECT_EQ(facts.ElementOfCall(8), -1);
+    EXPECT_EQ(facts.NodeOfCall(calls.size() + 5), -1);
     EXPECT_EQ(CModelFacts::Normal("007"), "7");
     EXPECT_EQ(CModelFacts::Normal("+3"), "3");
     EXPECT_EQ(CModelFacts::Normal("-0"), "0");
