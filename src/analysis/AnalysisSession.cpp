@@ -287,8 +287,10 @@ void CAnalysisSession::Work()
                     finding.rule.compare(0, 6, "model/") == 0)
                     pRun->push_back(finding);
             }
+            // The text is kept only to carry findings: with none, a large
+            // script's text is not held twice while the next is analysed.
+            script.pLastShownText = pRun->empty() ? nullptr : pText;
             script.pLastRun = std::move(pRun);
-            script.pLastShownText = pText;
             // Handed back under the lock, so that no newer version's result
             // can overtake it.
             m_listener(pAnalysis);
