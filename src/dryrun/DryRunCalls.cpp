@@ -15,9 +15,11 @@ template <typename TBuffer> void MakeRoom(TBuffer& buffer, size_t nMore)
         buffer.reserve(std::max(nNeeded, buffer.capacity() + buffer.capacity() / 4 + 1024));
 }
 
-template <typename TBuffer> void ShrinkIfMostlyUnused(TBuffer& buffer)
+// Called before anything is built from the calls, so the copy made here
+// never stands beside what comes later.
+template <typename TBuffer> void ShrinkIfMuchUnused(TBuffer& buffer)
 {
-    if (buffer.size() < buffer.capacity() / 2)
+    if (buffer.size() < buffer.capacity() / 16 * 15)
         buffer.shrink_to_fit();
 }
 } // namespace
@@ -41,7 +43,7 @@ CDryRunCall CDryRunCalls::operator[](size_t n) const
     const uint32_t nNext = n + 1 < m_calls.size() ? m_calls[n + 1].nFirstWord
                                                   : static_cast<uint32_t>(m_wordEnds.size() - 1);
     return {
-        entry.kind,
+        static_cast<CDryRunCall::EKind>(entry.nKind),
         CDryRunWords(&m_bytes, m_wordEnds.data() + 1 + entry.nFirstWord, nNext - entry.nFirstWord),
         CDryRunPlace{entry.nFile, entry.nLine}};
 }
@@ -53,14 +55,15 @@ bool CDryRunCalls::Add(CDryRunCall::EKind kind, const std::vector<std::string>& 
     size_t nBytes = m_bytes.size();
     for (const std::string& word : words)
         nBytes += word.size();
-    if (nBytes > kMost || m_wordEnds.size() + words.size() > kMost ||
+    if (nBytes > kMost || m_wordEnds.size() + words.size() > kMostWords ||
         place.nLine > std::numeric_limits<int32_t>::max())
         return false;
     MakeRoom(m_calls, 1);
     MakeRoom(m_wordEnds, words.size());
     MakeRoom(m_bytes, nBytes - m_bytes.size());
-    m_calls.push_back({static_cast<uint32_t>(m_wordEnds.size() - 1), place.nFile,
-                       static_cast<int32_t>(place.nLine), kind});
+    m_calls.push_back({static_cast<uint32_t>(m_wordEnds.size() - 1),
+                       static_cast<uint32_t>(kind) & 3U, place.nFile,
+                       static_cast<int32_t>(place.nLine)});
     for (const std::string& word : words)
     {
         m_bytes += word;
@@ -71,7 +74,7 @@ bool CDryRunCalls::Add(CDryRunCall::EKind kind, const std::vector<std::string>& 
 
 void CDryRunCalls::Shrink()
 {
-    ShrinkIfMostlyUnused(m_bytes);
-    ShrinkIfMostlyUnused(m_wordEnds);
-    ShrinkIfMostlyUnused(m_calls);
+    ShrinkIfMuchUnused(m_bytes);
+    ShrinkIfMuchUnused(m_wordEnds);
+    ShrinkIfMuchUnused(m_calls);
 }

@@ -92,21 +92,24 @@ public:
     CIterator end() const { return {this, size()}; }
 
     // False, and nothing kept, once the words would pass what one buffer
-    // holds (4 GB).
+    // holds (4 GB, or a billion words).
     bool Add(CDryRunCall::EKind kind, const std::vector<std::string>& words,
              const CDryRunPlace& place);
     // Gives back the room kept for growth, once the last call is in, when
-    // most of it went unused.
+    // more than a sixteenth of it went unused.
     void Shrink();
 
 private:
+    // Twelve bytes a call: the kind shares a word with the first word's index.
+    static constexpr uint32_t kMostWords = (1U << 30) - 1;
     struct CEntry
     {
-        uint32_t nFirstWord;
+        uint32_t nFirstWord : 30;
+        uint32_t nKind : 2;
         int32_t nFile;
         int32_t nLine;
-        CDryRunCall::EKind kind;
     };
+    static_assert(sizeof(CEntry) == 12);
 
     std::string m_bytes;
     // Where each word ends in m_bytes, behind a 0 for where the first begins.

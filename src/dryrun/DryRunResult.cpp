@@ -100,10 +100,12 @@ void CDryRunResult::Finish(const CCommandKnowledge& knowledge)
         Fail(bEmpty ? "the dry run gave no answer" : "the dry run's answer is unreadable");
         return;
     }
+    // The loop variables first: the pass over the text lets go of its
+    // parse before the facts are built, so the two never stand side by side.
+    FindLoopVariables();
     m_facts.Build(knowledge, m_report);
     for (size_t i = 0; i < m_report.variables.size(); ++i)
         m_variables.emplace(m_report.variables[i].name, i);
-    FindLoopVariables();
 }
 
 void CDryRunResult::Fail(std::string why)
@@ -271,7 +273,7 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
 {
     if (command.words.empty() || !command.words[0].bLiteral)
         return {};
-    std::vector<size_t> calls = m_facts.CallsOn(0, nLine);
+    std::vector<size_t> calls = m_facts.CallsOn(m_report.calls, 0, nLine);
     calls.erase(std::remove_if(calls.begin(), calls.end(),
                                [&](size_t nCall)
                                {
