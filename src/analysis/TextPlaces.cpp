@@ -7,6 +7,7 @@
 
 CTextPlaces::CTextPlaces(std::string_view text) : m_text(text), m_bUtf8(CUtf8Detector::IsUtf8(text))
 {
+    m_lineStarts.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     m_lineStarts.push_back(0);
     for (size_t i = 0; i < text.size(); ++i)
     {

@@ -139,7 +139,7 @@ void CMainFrame::HighlightCaretCalls()
     std::vector<long> nodes;
     std::vector<long> elements;
     const CModelFacts& facts = pResult->Facts();
-    for (const size_t nCall : facts.CallsOn(0, nLine))
+    for (const size_t nCall : facts.CallsOn(pResult->Report().calls, 0, nLine))
     {
         if (const long nNode = facts.NodeOfCall(nCall); nNode >= 0)
             nodes.push_back(nNode);

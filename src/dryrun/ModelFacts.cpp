@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 namespace
 {
@@ -73,8 +74,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     {
         const CDryRunCall call = calls[nCall];
         if (call.place.nFile >= 0)
-            m_callsByLine.push_back({call.place.nFile, static_cast<int32_t>(call.place.nLine),
-                                     static_cast<uint32_t>(nCall)});
+            m_callsByLine.push_back(static_cast<uint32_t>(nCall));
         m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
         if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
             continue;
@@ -138,7 +138,16 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     }
     m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
     m_roles.shrink_to_fit();
-    std::sort(m_callsByLine.begin(), m_callsByLine.end());
+    std::sort(m_callsByLine.begin(), m_callsByLine.end(),
+              [&calls](uint32_t nCall, uint32_t nOther)
+              {
+                  const CDryRunPlace place = calls[nCall].place;
+                  const CDryRunPlace other = calls[nOther].place;
+                  return std::tie(place.nFile, place.nLine, nCall) <
+                         std::tie(other.nFile, other.nLine, nOther);
+              });
+    if (m_callsByLine.size() < m_callsByLine.capacity() / 8 * 7)
+        m_callsByLine.shrink_to_fit();
     // The words of a call in each role, as the first pass found them.
     const auto wordsIn = [&](size_t nCall, ERole role, std::vector<size_t>& found)
     {
@@ -184,8 +193,13 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
 
     // Definitions: the first call of each kind and tag defines it, a later
     // one defines it again. Kept as (hash of kind and tag, call), sorted, so
-    // a large model's definitions cost a few bytes each.
-    std::vector<std::pair<uint64_t, uint32_t>> tagged;
+    // a large model's definitions cost eight bytes each; the first
+    // definitions are kept in place of all, so only one list is ever made.
+    std::vector<std::pair<uint32_t, uint32_t>> tagged;
+    size_t nTagged = 0;
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+        nTagged += TagWord(nCall) >= 0 ? 1 : 0;
+    tagged.reserve(nTagged);
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         if (const long nTagWord = TagWord(nCall); nTagWord >= 0)
@@ -198,33 +212,38 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     }
     std::sort(tagged.begin(), tagged.end());
     std::vector<std::pair<uint32_t, uint32_t>> again; // (call, the first definition's call)
+    size_t nKept = 0;
     for (size_t nRun = 0; nRun < tagged.size();)
     {
         size_t nEnd = nRun + 1;
         while (nEnd < tagged.size() && tagged[nEnd].first == tagged[nRun].first)
             ++nEnd;
+        // Within a run of one hash, in call order: the first with the same
+        // kind and tag, if any, was first; those kept so far are the firsts.
+        const size_t nRunKept = nKept;
         for (size_t i = nRun; i < nEnd; ++i)
         {
-            // Within a run of one hash, in call order: the first with the
-            // same kind and tag, if any, was first.
-            size_t nFirst = i;
-            for (size_t j = nRun; j < i && nFirst == i; ++j)
+            size_t nFirst = nKept;
+            for (size_t j = nRunKept; j < nKept && nFirst == nKept; ++j)
             {
                 if (SameDefinition(calls, tagged[j].second, tagged[i].second))
                     nFirst = j;
             }
-            if (nFirst != i)
+            if (nFirst != nKept)
                 again.emplace_back(tagged[i].second, tagged[nFirst].second);
             else
-                m_definitions.push_back(tagged[i]);
+                tagged[nKept++] = tagged[i];
         }
         nRun = nEnd;
     }
-    tagged = {};
-    m_definitions.shrink_to_fit();
+    tagged.resize(nKept);
+    m_definitions = std::move(tagged);
+    if (m_definitions.size() < m_definitions.capacity() / 8 * 7)
+        m_definitions.shrink_to_fit();
     std::sort(again.begin(), again.end());
     size_t nAgain = 0;
-    std::vector<std::pair<uint64_t, uint32_t>> nodeIndex; // (hash of tag, node)
+    std::vector<std::pair<uint32_t, uint32_t>> nodeIndex; // (hash of tag, node)
+    nodeIndex.reserve(nMostNodes);
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         const long nTagWord = TagWord(nCall);
@@ -254,7 +273,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             {
                 m_nDimensions = std::max(m_nDimensions,
                                          static_cast<int>(std::min<size_t>(3, roleWords.size())));
-                nodeIndex.emplace_back(std::hash<std::string>()(tag),
+                nodeIndex.emplace_back(static_cast<uint32_t>(std::hash<std::string>()(tag)),
                                        static_cast<uint32_t>(m_nodes.size()));
                 m_nodes.push_back(node);
             }
@@ -264,7 +283,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     // The first node defined with a tag, whatever its command.
     const auto nodeWithTag = [&](const std::string& tag) -> long
     {
-        const uint64_t nHash = std::hash<std::string>()(tag);
+        const auto nHash = static_cast<uint32_t>(std::hash<std::string>()(tag));
         for (auto it = std::lower_bound(nodeIndex.begin(), nodeIndex.end(),
                                         std::make_pair(nHash, uint32_t{0}));
              it != nodeIndex.end() && it->first == nHash; ++it)
@@ -351,9 +370,9 @@ long CModelFacts::TagWord(size_t nCall) const
     return -1;
 }
 
-uint64_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
+uint32_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
 {
-    return std::hash<std::string>()(DefinitionKey(kind, normalTag));
+    return static_cast<uint32_t>(std::hash<std::string>()(DefinitionKey(kind, normalTag)));
 }
 
 bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const
@@ -369,7 +388,7 @@ long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
                                std::string_view tag) const
 {
     const std::string normal = Normal(tag);
-    const uint64_t nHash = KeyHash(kind, normal);
+    const uint32_t nHash = KeyHash(kind, normal);
     for (auto it = std::lower_bound(m_definitions.begin(), m_definitions.end(),
                                     std::make_pair(nHash, uint32_t{0}));
          it != m_definitions.end() && it->first == nHash; ++it)
@@ -413,12 +432,19 @@ long CModelFacts::ElementOfCall(size_t nCall) const
     return OfCall(m_elements, nCall);
 }
 
-std::vector<size_t> CModelFacts::CallsOn(int nFile, long nLine) const
+std::vector<size_t> CModelFacts::CallsOn(const CDryRunCalls& calls, int nFile, long nLine) const
 {
-    std::vector<size_t> calls;
-    const CLineCall first{nFile, static_cast<int32_t>(nLine), 0};
-    for (auto it = std::lower_bound(m_callsByLine.begin(), m_callsByLine.end(), first);
-         it != m_callsByLine.end() && it->nFile == nFile && it->nLine == nLine; ++it)
-        calls.push_back(it->nCall);
-    return calls;
+    std::vector<size_t> found;
+    const auto placeOf = [&calls](uint32_t nCall)
+    {
+        const CDryRunPlace place = nCall < calls.size() ? calls[nCall].place : CDryRunPlace{};
+        return std::make_pair(place.nFile, place.nLine);
+    };
+    const auto wanted = std::make_pair(nFile, nLine);
+    for (auto it = std::lower_bound(m_callsByLine.begin(), m_callsByLine.end(), wanted,
+                                    [&](uint32_t nCall, const std::pair<int, long>&place)
+                                    { return placeOf(nCall) < place; });
+         it != m_callsByLine.end() && placeOf(*it) == wanted; ++it)
+        found.push_back(*it);
+    return found;
 }

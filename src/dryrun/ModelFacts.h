@@ -79,8 +79,9 @@ public:
     // The node or element a call defines, or -1.
     long NodeOfCall(size_t nCall) const;
     long ElementOfCall(size_t nCall) const;
-    // The calls made on a line of a file, in order.
-    std::vector<size_t> CallsOn(int nFile, long nLine) const;
+    // The calls made on a line of a file, in order; calls are those the
+    // facts were built from.
+    std::vector<size_t> CallsOn(const CDryRunCalls& calls, int nFile, long nLine) const;
 
     // A tag as definitions and references compare it: an integer without
     // its sign of plus or its leading zeros, else the word.
@@ -93,23 +94,16 @@ private:
     std::vector<ERole> m_roles;
     std::vector<uint32_t> m_roleStarts;
     // The first definitions, as (hash of kind and tag, call), in order.
-    std::vector<std::pair<uint64_t, uint32_t>> m_definitions;
+    std::vector<std::pair<uint32_t, uint32_t>> m_definitions;
     static std::string DefinitionKey(std::string_view kind, std::string_view tag);
-    static uint64_t KeyHash(std::string_view kind, std::string_view normalTag);
+    static uint32_t KeyHash(std::string_view kind, std::string_view normalTag);
     bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
     // Both in the order of their calls.
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
     std::vector<uint32_t> m_elementNodes;
-    struct CLineCall
-    {
-        int32_t nFile;
-        int32_t nLine;
-        uint32_t nCall;
-        auto operator<=>(const CLineCall&) const = default;
-    };
-    // In order of file, line and call.
-    std::vector<CLineCall> m_callsByLine;
+    // The calls with a place, in order of file, line and call.
+    std::vector<uint32_t> m_callsByLine;
     std::vector<CProblem> m_problems;
     int m_nDimensions = 1;
 };
