@@ -31,6 +31,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -111,6 +112,7 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
 // they are taken down must not reach it.
 CMainFrame::~CMainFrame()
 {
+    qApp->removeEventFilter(this);
     for (QDockWidget* pDock : findChildren<QDockWidget*>())
         pDock->disconnect(this);
 }
@@ -284,6 +286,12 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
     if (pWatched == m_pProblemCountPane && pEvent->type() == QEvent::MouseButtonRelease)
         ShowProblemsPane();
+    else if (pEvent->type() == QEvent::KeyRelease)
+    {
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        if (nKey == Qt::Key_CapsLock || nKey == Qt::Key_NumLock || nKey == Qt::Key_ScrollLock)
+            UpdateLockIndicators();
+    }
     return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
@@ -293,8 +301,10 @@ void CMainFrame::ShowProblemsPane()
     m_pProblemsPane->raise();
 }
 
-// CAP, NUM and SCRL show while their lock is on; a quarter-second look at the
-// keyboard is enough to follow the keys.
+// CAP, NUM and SCRL show while their lock is on. While the window is active,
+// its own lock keys tell when to look at the keyboard; while another window
+// has the keys, a quarter-second look follows them. Looking asks the X
+// server, so the window does not do it while it is busy with typing.
 void CMainFrame::CreateLockIndicators()
 {
     const char* const kNames[] = {"CAP", "NUM", "SCRL"};
@@ -307,9 +317,19 @@ void CMainFrame::CreateLockIndicators()
         statusBar()->addPermanentWidget(m_lockIndicators[i]);
     }
     auto* pTimer = new QTimer(this);
+    pTimer->setInterval(250);
     connect(pTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
-    pTimer->start(250);
-    UpdateLockIndicators();
+    const auto follow = [this, pTimer](Qt::ApplicationState state)
+    {
+        UpdateLockIndicators();
+        if (state == Qt::ApplicationActive)
+            pTimer->stop();
+        else
+            pTimer->start();
+    };
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, follow);
+    follow(QGuiApplication::applicationState());
+    qApp->installEventFilter(this);
 }
 
 void CMainFrame::UpdateLockIndicators()

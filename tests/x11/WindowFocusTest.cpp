@@ -1,5 +1,6 @@
 // What only a real window system shows: which window is active and where the
 // next key goes.
+#include "ServerKeys.h"
 #include "app/CorvaleApp.h"
 #include "app/DialogBar.h"
 #include "app/MainFrame.h"
@@ -12,6 +13,7 @@
 #include "view/FindReplaceDlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -100,4 +102,28 @@ TEST_F(WindowFocusTest, FindNextAndReplaceShowTheMatchSelectedInTheActiveMainWin
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == pFrame; }));
     EXPECT_TRUE(edit.hasFocus());
     EXPECT_EQ(edit.GetWindowText().find("storyHeight"), std::string::npos);
+}
+
+// The lock indicators follow the keyboard whether the window has the keys,
+// when its own lock key tells it, or another one has them.
+TEST_F(WindowFocusTest, TheCapsLockIndicatorFollowsTheKeyInAndOutOfTheWindow)
+{
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", CORVALE_SOURCE_DIR "/share/demo/example.tcl"}));
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+    auto* pCaps = pFrame->findChild<QLabel*>(QStringLiteral("CAP"));
+    ASSERT_NE(pCaps, nullptr);
+    ASSERT_TRUE(pCaps->text().isEmpty());
+    ASSERT_TRUE(PressCapsLockAtServer());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pCaps->text() == QStringLiteral("CAP"); }, 3000));
+
+    // Another window has the keys: the indicator still follows them.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_TRUE(PressCapsLockAtServer());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pCaps->text().isEmpty(); }, 3000));
 }
