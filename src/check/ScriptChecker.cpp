@@ -1,6 +1,7 @@
 #include "ScriptChecker.h"
 
 #include "CommandKnowledge.h"
+#include "TclCommands.h"
 #include "TclLibrary.h"
 #include "TclNesting.h"
 #include "analysis/RuleCatalogue.h"
@@ -250,48 +251,32 @@ private:
             --m_nDepth;
             return;
         }
-        Tcl_Interp* pInterp = m_checker.m_pInterp->p;
-        while (p < pEnd)
+        const auto goesOn = [this]
         {
-            if (m_bStopped || (m_keepGoing && !m_keepGoing()))
-            {
+            if (!m_bStopped && m_keepGoing && !m_keepGoing())
                 m_bStopped = true;
-                break;
-            }
-            const char* pDeep = nullptr;
-            if (CTclNesting::TooDeep(p, pEnd, &pDeep))
-            {
-                Add("parse/too-deep", pDeep, pDeep + 1,
-                    "nested more than " + std::to_string(CTclNesting::kMaxDepth) +
-                        " levels deep in [ ] or $name( ): too deep to check, the rest of this "
-                        "script is not checked");
-                break;
-            }
-            Tcl_Parse parse;
-            if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
-            {
-                const bool bGoesOn = ParseError(parse, pEnd);
-                const char* pTerm = std::clamp(parse.term, p, pEnd);
-                Tcl_FreeParse(&parse);
-                Tcl_ResetResult(pInterp);
-                if (!bGoesOn)
-                    break;
-                // Past the line that held the trouble.
-                const char* pNext = std::find(pTerm, pEnd, '\n');
-                p = pNext < pEnd ? pNext + 1 : pEnd;
-                continue;
-            }
-            if (parse.commentSize > 0 && scope.bInBody)
-                CheckComments(parse.commentStart, parse.commentStart + parse.commentSize);
-            if (parse.numWords > 0)
-                Command(parse, scope);
-            // Tcl may have read a character past the end it was given.
-            const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
-            Tcl_FreeParse(&parse);
-            if (pNext <= p)
-                break;
-            p = pNext;
-        }
+            return !m_bStopped;
+        };
+        if (goesOn())
+            TclCommands::Walk(
+                m_checker.m_pInterp->p, p, pEnd,
+                [&](const Tcl_Parse& parse)
+                {
+                    if (parse.commentSize > 0 && scope.bInBody)
+                        CheckComments(parse.commentStart, parse.commentStart + parse.commentSize);
+                    if (parse.numWords > 0)
+                        Command(parse, scope);
+                    return goesOn();
+                },
+                // Parsing goes on past the line that held the trouble, or ends.
+                [&](const Tcl_Parse& parse, const char*) { return ParseError(parse, pEnd); },
+                [&](const char* pDeep)
+                {
+                    Add("parse/too-deep", pDeep, pDeep + 1,
+                        "nested more than " + std::to_string(CTclNesting::kMaxDepth) +
+                            " levels deep in [ ] or $name( ): too deep to check, the rest of "
+                            "this script is not checked");
+                });
         --m_nDepth;
     }
 
@@ -654,32 +639,21 @@ private:
             if (!list.bBraced || list.nSize < 2)
                 return;
             std::vector<CWord> elements;
-            const char* p = list.pStart + 1;
-            const char* pEnd = list.pStart + list.nSize - 1;
-            Tcl_Interp* pInterp = m_checker.m_pInterp->p;
-            while (p < pEnd)
-            {
-                if (CTclNesting::TooDeep(p, pEnd))
-                    break; // the body check that follows says so
-                Tcl_Parse parse;
-                if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
+            // A list that does not parse, or nests too deep, is for the
+            // body check that follows to report.
+            TclCommands::Walk(
+                m_checker.m_pInterp->p, list.pStart + 1, list.pStart + list.nSize - 1,
+                [&](const Tcl_Parse& parse)
                 {
-                    Tcl_FreeParse(&parse);
-                    Tcl_ResetResult(pInterp);
-                    break;
-                }
-                // The words hold views into the list, which outlives them.
-                for (CWord& element : WordsOf(parse))
-                {
-                    element.pToken = nullptr;
-                    elements.push_back(element);
-                }
-                const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
-                Tcl_FreeParse(&parse);
-                if (pNext <= p)
-                    break;
-                p = pNext;
-            }
+                    // The words hold views into the list, which outlives them.
+                    for (CWord& element : WordsOf(parse))
+                    {
+                        element.pToken = nullptr;
+                        elements.push_back(element);
+                    }
+                    return true;
+                },
+                [](const Tcl_Parse&, const char*) { return false; }, [](const char*) {});
             for (size_t e = 1; e < elements.size(); e += 2)
                 Body(elements[e], scope);
             return;

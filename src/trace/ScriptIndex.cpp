@@ -1,5 +1,6 @@
 #include "ScriptIndex.h"
 
+#include "check/TclCommands.h"
 #include "check/TclLibrary.h"
 #include "check/TclNesting.h"
 
@@ -52,22 +53,16 @@ private:
         if (nDepth > kMaxDepth)
             return;
         const char* const pBegin = m_text.data();
-        while (p < pEnd && m_nCommands < kMaxCommands)
-        {
-            if (CTclNesting::TooDeep(p, pEnd))
-                return; // Tcl's parser would run out of stack; nothing past here is indexed
-            Tcl_Parse parse;
-            if (Tcl_ParseCommand(nullptr, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
+        if (m_nCommands >= kMaxCommands)
+            return;
+        // A part Tcl cannot parse is passed over to the next line; past
+        // nesting too deep for Tcl's parser, nothing is indexed.
+        TclCommands::Walk(
+            nullptr, p, pEnd,
+            [&](const Tcl_Parse& parse)
             {
-                const char* pTerm =
-                    parse.term != nullptr && parse.term >= p && parse.term <= pEnd ? parse.term : p;
-                Tcl_FreeParse(&parse);
-                const char* pNext = std::find(pTerm, pEnd, '\n');
-                p = pNext < pEnd ? pNext + 1 : pEnd;
-                continue;
-            }
-            if (parse.numWords > 0)
-            {
+                if (parse.numWords == 0)
+                    return true;
                 ++m_nCommands;
                 CCommand command;
                 const char* pStart = parse.tokenPtr[0].start;
@@ -104,13 +99,9 @@ private:
                 for (const auto& [pFrom, pTo] : bodies)
                     Parse(pFrom, pTo, nDepth + 1);
                 m_outer.pop_back();
-            }
-            const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
-            Tcl_FreeParse(&parse);
-            if (pNext <= p)
-                break;
-            p = pNext;
-        }
+                return m_nCommands < kMaxCommands;
+            },
+            [](const Tcl_Parse&, const char*) { return true; }, [](const char*) {});
     }
 
     std::string_view m_text;

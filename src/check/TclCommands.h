@@ -1,0 +1,56 @@
+#pragma once
+
+#include "TclNesting.h"
+
+#include <algorithm>
+#include <tcl.h>
+
+// Each command of [p, pEnd) as Tcl's parser splits it, with what every walk
+// over a script must get right: nesting too deep for the parser is never
+// handed to it, where the parser stopped is kept inside the text, and a parse
+// that does not move on ends the walk. The text is a padded copy (see
+// CTclNesting::Padded); pInterp, when given, gets its result reset after an
+// error.
+//   command(const Tcl_Parse&) -> bool: a command parsed; false ends the walk.
+//   error(const Tcl_Parse&, const char* pTerm) -> bool: a command Tcl could
+//       not parse, pTerm where it stopped; true goes on after that line.
+//   tooDeep(const char* pDeep): nesting too deep at pDeep; the walk ends.
+// Each parse is freed once its handler returns.
+namespace TclCommands
+{
+template <typename TCommand, typename TError, typename TTooDeep>
+void Walk(Tcl_Interp* pInterp, const char* p, const char* pEnd, TCommand&& command, TError&& error,
+          TTooDeep&& tooDeep)
+{
+    while (p < pEnd)
+    {
+        const char* pDeep = nullptr;
+        if (CTclNesting::TooDeep(p, pEnd, &pDeep))
+        {
+            tooDeep(pDeep);
+            return;
+        }
+        Tcl_Parse parse;
+        if (Tcl_ParseCommand(pInterp, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
+        {
+            const char* pTerm = parse.term != nullptr ? std::clamp(parse.term, p, pEnd) : p;
+            const bool bGoesOn = error(parse, pTerm);
+            Tcl_FreeParse(&parse);
+            if (pInterp != nullptr)
+                Tcl_ResetResult(pInterp);
+            if (!bGoesOn)
+                return;
+            const char* pNext = std::find(pTerm, pEnd, '\n');
+            p = pNext < pEnd ? pNext + 1 : pEnd;
+            continue;
+        }
+        const bool bGoesOn = command(parse);
+        // Tcl may have read a character past the end it was given.
+        const char* pNext = std::min(parse.commandStart + parse.commandSize, pEnd);
+        Tcl_FreeParse(&parse);
+        if (!bGoesOn || pNext <= p)
+            return;
+        p = pNext;
+    }
+}
+} // namespace TclCommands
