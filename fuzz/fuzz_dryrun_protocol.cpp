@@ -79,9 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     for (const CModelFacts::CElement& element : facts.Elements())
     {
         Require(element.nCall < report.calls.size(), "an element comes from a call");
-        for (const size_t nNode : element.nodes)
+        for (const uint32_t nNode : facts.NodesOf(element))
             Require(nNode < facts.Nodes().size(), "an element's nodes are drawn nodes");
+        Require(facts.ElementOfCall(element.nCall) == &element - facts.Elements().data(),
+                "an element is found from its call");
     }
+    for (const CModelFacts::CNode& node : facts.Nodes())
+        Require(facts.NodeOfCall(node.nCall) == &node - facts.Nodes().data(),
+                "a node is found from its call");
     for (const CModelFacts::CProblem& problem : facts.Problems())
     {
         Require(!problem.message.empty(), "a problem says what is wrong");
