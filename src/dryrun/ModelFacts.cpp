@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <tuple>
 
 namespace
@@ -21,6 +22,27 @@ bool EndsInNode(std::string_view name)
                lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
     };
     return endsIn("node") || endsIn("nodes");
+}
+
+// A hash of 32 bits, seeded once per process: a script cannot be written to
+// make many tags share one, which would make the lookups quadratic.
+uint32_t SeededHash(std::string_view kind, std::string_view tag)
+{
+    static const std::string s_seed = []
+    {
+        std::random_device device;
+        std::string seed(8, '\0');
+        for (char& c : seed)
+            c = static_cast<char>(device());
+        return seed;
+    }();
+    std::string key;
+    key.reserve(s_seed.size() + kind.size() + 1 + tag.size());
+    key += s_seed;
+    key += kind;
+    key += '\x1f'; // a byte no word of a call holds
+    key += tag;
+    return static_cast<uint32_t>(std::hash<std::string>()(key));
 }
 
 bool Number(std::string_view word, double& value)
@@ -47,17 +69,6 @@ std::string CModelFacts::Normal(std::string_view word)
         ++i;
     std::string digits(word.substr(i));
     return bNegative && digits != "0" ? "-" + digits : digits;
-}
-
-// A kind and a tag as one key: a byte no word of a call holds between them.
-std::string CModelFacts::DefinitionKey(std::string_view kind, std::string_view tag)
-{
-    std::string key;
-    key.reserve(kind.size() + 1 + tag.size());
-    key += kind;
-    key += '\x1f';
-    key += tag;
-    return key;
 }
 
 void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
@@ -273,8 +284,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             {
                 m_nDimensions = std::max(m_nDimensions,
                                          static_cast<int>(std::min<size_t>(3, roleWords.size())));
-                nodeIndex.emplace_back(static_cast<uint32_t>(std::hash<std::string>()(tag)),
-                                       static_cast<uint32_t>(m_nodes.size()));
+                nodeIndex.emplace_back(SeededHash({}, tag), static_cast<uint32_t>(m_nodes.size()));
                 m_nodes.push_back(node);
             }
         }
@@ -283,7 +293,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     // The first node defined with a tag, whatever its command.
     const auto nodeWithTag = [&](const std::string& tag) -> long
     {
-        const auto nHash = static_cast<uint32_t>(std::hash<std::string>()(tag));
+        const uint32_t nHash = SeededHash({}, tag);
         for (auto it = std::lower_bound(nodeIndex.begin(), nodeIndex.end(),
                                         std::make_pair(nHash, uint32_t{0}));
              it != nodeIndex.end() && it->first == nHash; ++it)
@@ -372,7 +382,7 @@ long CModelFacts::TagWord(size_t nCall) const
 
 uint32_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
 {
-    return static_cast<uint32_t>(std::hash<std::string>()(DefinitionKey(kind, normalTag)));
+    return SeededHash(kind, normalTag);
 }
 
 bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const

@@ -95,7 +95,6 @@ private:
     std::vector<uint32_t> m_roleStarts;
     // The first definitions, as (hash of kind and tag, call), in order.
     std::vector<std::pair<uint32_t, uint32_t>> m_definitions;
-    static std::string DefinitionKey(std::string_view kind, std::string_view tag);
     static uint32_t KeyHash(std::string_view kind, std::string_view normalTag);
     bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
     // Both in the order of their calls.
