@@ -131,7 +131,10 @@ std::string CTclNesting::Padded(std::string_view text)
 
 int CTclNesting::Depth(const char* p, const char* pEnd, bool bNested, int nLimit, const char** ppAt)
 {
-    std::vector<CFrame> stack;
+    // Asked before every command Tcl parses: the stack is kept from one call
+    // to the next, so that a call allocates nothing.
+    thread_local std::vector<CFrame> stack;
+    stack.clear();
     stack.push_back({CFrame::Script, bNested, true});
     int nDepth = 0;
     int nDeepest = 0;
