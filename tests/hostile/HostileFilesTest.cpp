@@ -120,7 +120,11 @@ TEST(HostileFilesTest, CorvaleCheckComesBackFromEachWithItsFindings)
         }
         if (name == "unknown_commands.tcl")
         {
-            EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 50000);
+            // One finding a command; on a loaded machine the dry run may
+            // also say it ran out of time, which is no finding of a command.
+            const bool bOutOfTime = run.output.find("[run/limit]") != std::string::npos;
+            EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'),
+                      bOutOfTime ? 50001 : 50000);
         }
     }
 }
