@@ -353,13 +353,15 @@ std::vector<CAnalysisMarks::CMark> CAnalysisMarks::MarksOf(const std::vector<CFi
     return marks;
 }
 
-// The list shown, and every mark drawn from it; once per change of the list,
-// never per key or paint. Only what changed is drawn again, unless bAll.
+// The marks of the list shown, taken before it changes, for Redraw.
 std::vector<CAnalysisMarks::CMark> CAnalysisMarks::ShownMarks() const
 {
     return MarksOf(Findings(), m_edit.GetTextLength());
 }
 
+// The list shown, and every mark drawn from it; once per change of the list,
+// never per key or paint. Only what changed since before is drawn again,
+// unless bAll.
 void CAnalysisMarks::Redraw(const std::vector<CMark>& before, bool bAll)
 {
     // The run's error that another source reports already is that one.
