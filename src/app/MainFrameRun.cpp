@@ -107,7 +107,7 @@ bool CMainFrame::StopRunAndWait()
     if (!m_pRunSession->IsRunning())
         return true;
     m_pRunSession->Stop();
-    return m_pRunSession->WaitForFinished(CQtProcessChannel::kKillAfterMs + 2000);
+    return m_pRunSession->WaitForFinished(CSubprocessChannel::kKillAfterMs + 2000);
 }
 
 void CMainFrame::OnRunInOutputPane()

@@ -7,6 +7,7 @@
 #include "run/AnalysisRun.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QSaveFile>
 #include <QTimer>
@@ -16,8 +17,10 @@
 #include <unistd.h>
 
 CRunSession::CRunSession(COutputPane& pane, QObject* pParent)
-    : QObject(pParent), m_pane(pane), m_channel(this), m_pBatch(new QTimer(this)),
-      m_pClock(new QTimer(this))
+    : QObject(pParent), m_pane(pane),
+      m_channel([this](std::function<void()> call)
+                { QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection); }),
+      m_pBatch(new QTimer(this)), m_pClock(new QTimer(this))
 {
     m_pBatch->setInterval(kBatchMs);
     connect(m_pBatch, &QTimer::timeout, this, [this] { Flush(); });
@@ -113,7 +116,18 @@ void CRunSession::Stop()
 
 bool CRunSession::WaitForFinished(int nMs)
 {
-    return m_channel.WaitForFinished(nMs);
+    if (!IsRunning())
+        return true;
+    QEventLoop loop;
+    QTimer::singleShot(nMs, &loop, &QEventLoop::quit);
+    connect(this, &CRunSession::StateChanged, &loop,
+            [this, &loop]
+            {
+                if (!IsRunning())
+                    loop.quit();
+            });
+    loop.exec();
+    return !IsRunning();
 }
 
 void CRunSession::Flush(bool bAll)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QtProcessChannel.h"
+#include "run/SubprocessChannel.h"
 #include "trace/TraceMapper.h"
 
 #include <QElapsedTimer>
@@ -53,7 +53,7 @@ public:
     EState State() const { return m_state; }
     // Waits (running the event loop) until the run has ended, at most nMs.
     bool WaitForFinished(int nMs);
-    qint64 ProcessGroup() const { return m_channel.ProcessId(); }
+    long ProcessGroup() const { return m_channel.ProcessId(); }
 
     // The places the output named, in the order of the output.
     const std::vector<CTraceMapper::CLocation>& Locations() const { return m_locations; }
@@ -91,7 +91,7 @@ private:
     void AddLocation(CTraceMapper::CLocation location);
 
     COutputPane& m_pane;
-    CQtProcessChannel m_channel;
+    CSubprocessChannel m_channel;
     std::unique_ptr<COutputReader> m_pReader;
     std::FILE* m_pSpoolWriter = nullptr; // the reader's end of the spool
     std::unique_ptr<CTraceMapper> m_pMapper;

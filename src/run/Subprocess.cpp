@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -122,11 +123,14 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
     }
     const int nNull = options.bKeepErrors ? -1 : open("/dev/null", O_WRONLY | O_CLOEXEC);
     const auto started = std::chrono::steady_clock::now();
+    const int nChildOutput = options.nOutputFd >= 0 ? options.nOutputFd : output.fd[1];
+    const int nChildErrors = options.nErrorFd >= 0 ? options.nErrorFd
+                             : options.bKeepErrors ? errors.fd[1]
+                             : nNull >= 0          ? nNull
+                                                   : nChildOutput;
     const pid_t pid = fork();
     if (pid == 0)
-        StartChild(options, argv.data(), input.fd[0], output.fd[1],
-                   options.bKeepErrors ? errors.fd[1] : (nNull >= 0 ? nNull : output.fd[1]),
-                   report.fd[1]);
+        StartChild(options, argv.data(), input.fd[0], nChildOutput, nChildErrors, report.fd[1]);
     if (nNull >= 0)
         close(nNull);
     if (pid < 0)
@@ -148,6 +152,9 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
         result.why = std::strerror(nExecError);
         return result;
     }
+    report.Close(0);
+    if (options.started)
+        options.started(static_cast<long>(pid));
 
     // A helper that stops reading must not end the caller with SIGPIPE.
     sigset_t pipeSignal;
@@ -158,7 +165,9 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
 
     SetNonBlocking(input.fd[1]);
     SetNonBlocking(output.fd[0]);
-    if (errors.fd[0] >= 0 && options.bKeepErrors)
+    if (options.nOutputFd >= 0)
+        output.Close(0);
+    if (errors.fd[0] >= 0 && options.bKeepErrors && options.nErrorFd < 0)
         SetNonBlocking(errors.fd[0]);
     else
         errors.Close(0);
@@ -170,6 +179,11 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
     char buffer[65536];
     int nWaitStatus = 0;
     bool bReaped = false;
+    // Set once the group was asked to end with SIGTERM.
+    std::optional<std::chrono::steady_clock::time_point> askedToEnd;
+    // With nothing to read or write the program is only waited for: the
+    // pause grows, so that a long run costs next to nothing.
+    int nIdleMs = 5;
     for (;;)
     {
         // Once its output is closed the program may still run: it is waited
@@ -193,7 +207,9 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
         watch(output.fd[0], POLLIN);
         watch(errors.fd[0], POLLIN);
         watch(input.fd[1], POLLOUT);
-        poll(fds, nCount, nCount == 0 ? 5 : 20);
+        poll(fds, nCount, nCount == 0 ? nIdleMs : 20);
+        if (nCount == 0)
+            nIdleMs = std::min(2 * nIdleMs, 50);
         for (nfds_t i = 0; i < nCount; ++i)
         {
             if (fds[i].revents == 0)
@@ -229,13 +245,23 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
             static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now() - started)
                                   .count());
-        if (keepGoing && !keepGoing())
-            stop = EEnd::Cancelled;
-        else if (options.nWallMs > 0 && nElapsedMs > options.nWallMs)
-            stop = EEnd::TimedOut;
-        else if (options.nMaxOutputBytes > 0 && nOutputBytes > options.nMaxOutputBytes)
-            stop = EEnd::TooMuchOutput;
-        if (stop != EEnd::Exited)
+        if (stop == EEnd::Exited)
+        {
+            if (keepGoing && !keepGoing())
+                stop = EEnd::Cancelled;
+            else if (options.nWallMs > 0 && nElapsedMs > options.nWallMs)
+                stop = EEnd::TimedOut;
+            else if (options.nMaxOutputBytes > 0 && nOutputBytes > options.nMaxOutputBytes)
+                stop = EEnd::TooMuchOutput;
+        }
+        if (stop == EEnd::Cancelled && options.nStopGraceMs > 0 && !askedToEnd)
+        {
+            kill(-pid, SIGTERM);
+            askedToEnd = std::chrono::steady_clock::now();
+        }
+        else if (stop != EEnd::Exited &&
+                 (!askedToEnd || std::chrono::steady_clock::now() - *askedToEnd >
+                                     std::chrono::milliseconds(options.nStopGraceMs)))
         {
             kill(-pid, SIGKILL);
             break;
@@ -246,7 +272,8 @@ CSubprocess::CResult CSubprocess::Run(const COptions& options, const KeepGoing& 
     {
     }
     // Whatever the helper left behind in its group goes with it.
-    kill(-pid, SIGKILL);
+    if (options.bEndGroupAfterExit || stop != EEnd::Exited)
+        kill(-pid, SIGKILL);
     // A SIGPIPE raised by our writes is taken back before the mask is.
     const timespec zero{0, 0};
     while (sigtimedwait(&pipeSignal, nullptr, &zero) > 0)

@@ -24,6 +24,19 @@ public:
         long long nAddressSpaceBytes = 0; // RLIMIT_AS; 0: inherited
         bool bKeepErrors = false;         // standard error read too; else discarded
         std::string workingDirectory;     // empty: the caller's
+        // Where the program writes its standard output and error itself (the
+        // write ends of pipes someone else reads); -1: Run reads them.
+        int nOutputFd = -1;
+        int nErrorFd = -1;
+        // A stop (keepGoing's no) asks the group to end with SIGTERM and
+        // kills it this long after; 0: killed at once.
+        int nStopGraceMs = 0;
+        // What the program left running in its group goes when it ends;
+        // false: only after a stop or a limit.
+        bool bEndGroupAfterExit = true;
+        // Called on Run's thread once the program runs, with its process
+        // (and group) id.
+        std::function<void(long nProcessId)> started;
     };
 
     enum class EEnd

@@ -122,3 +122,32 @@ TEST(Subprocess, AHelperThatReadsNothingLeavesTheCallerAlive)
     sigpending(&pending);
     EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
 }
+
+// A stop with grace asks first, so a program can end in order; one that does
+// not listen is killed when the grace is over.
+TEST(Subprocess, AStopWithGraceAsksBeforeItKills)
+{
+    CSubprocess::COptions polite =
+        Shell("trap 'echo asked; exit 5' TERM; echo up; while :; do sleep 0.05; done");
+    polite.nStopGraceMs = 5000;
+    long nStarted = 0;
+    polite.started = [&](long nProcessId) { nStarted = nProcessId; };
+    std::string output;
+    const CSubprocess::CResult asked = CSubprocess::Run(
+        polite, [&] { return output.find("up") == std::string::npos; },
+        [&](std::string_view bytes, bool) { output += bytes; });
+    EXPECT_GT(nStarted, 0);
+    EXPECT_EQ(asked.end, CSubprocess::EEnd::Cancelled);
+    EXPECT_EQ(output, "up\nasked\n");
+    EXPECT_LT(asked.nWallMs, 4000);
+
+    CSubprocess::COptions deaf = Shell("trap '' TERM; echo up; while :; do sleep 0.05; done");
+    deaf.nStopGraceMs = 200;
+    output.clear();
+    const CSubprocess::CResult killed = CSubprocess::Run(
+        deaf, [&] { return output.empty(); },
+        [&](std::string_view bytes, bool) { output += bytes; });
+    EXPECT_EQ(killed.end, CSubprocess::EEnd::Cancelled);
+    EXPECT_GE(killed.nWallMs, 200);
+    EXPECT_LT(killed.nWallMs, 4000);
+}
