@@ -1,6 +1,8 @@
 // The script check on a corpus of small scripts, one or a few per kind of
 // finding, against the bundled library: every finding's line, column,
 // severity and message.
+#include "analysis/RuleCatalogue.h"
+#include "check/CheckRule.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptChecker.h"
 #include "check/UsageForm.h"
@@ -9,6 +11,7 @@
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -272,5 +275,29 @@ TEST_F(ScriptCheckTest, TextsEndingAnywhereAreNeverReadPastTheirEnd)
                               [](const std::string&, std::string&) { return false; });
         for (const CFinding& finding : findings)
             EXPECT_LE(finding.nEnd, static_cast<long>(text.size()));
+    }
+}
+
+// A rule is a class of the list with the ids it reports; the catalogue gives
+// each id its severity. An id that no rule claims, or that two claim, or a
+// rule's id that the catalogue lacks, is a mistake of whoever added a rule.
+TEST(CheckRules, EachIdOfTheCheckIsOneRulesAndInTheCatalogue)
+{
+    std::map<std::string, int> claims;
+    for (const auto& pRule : MakeCheckRules())
+    {
+        EXPECT_FALSE(pRule->Ids().empty());
+        for (const std::string_view id : pRule->Ids())
+        {
+            EXPECT_NE(RuleCatalogue::Find(id), nullptr) << id;
+            ++claims[std::string(id)];
+        }
+    }
+    for (const CRuleInfo& rule : RuleCatalogue::kRules)
+    {
+        // The dry run and the model facts report the rest.
+        if (rule.id.substr(0, 4) == "run/" || rule.id.substr(0, 6) == "model/")
+            continue;
+        EXPECT_EQ(claims[std::string(rule.id)], 1) << rule.id;
     }
 }

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "StringTable.h"
+#include "analysis/Finding.h"
+
+#include <string>
+#include <string_view>
+#include <tcl.h>
+#include <vector>
+
+class CCommandKnowledge;
+
+// What one check of one script knows, for its rules to read, and where they
+// put their findings. The text is the padded copy Tcl parses; every pointer
+// a rule is given points into it.
+class CCheckContext
+{
+public:
+    CCheckContext(std::string_view text, const CCommandKnowledge& knowledge,
+                  const CNameSet& tclCommands, Tcl_Interp* pInterp);
+
+    // A finding of the rule over [pStart, pEnd), which the fix goes with if
+    // the rule offers one; nullptr while the check only collects.
+    CFinding* Add(std::string_view rule, const char* pStart, const char* pEnd, std::string message);
+    // The word the finding covers, replaced with name ("Replace with node").
+    static void OfferReplacement(CFinding* pFinding, const std::string& name);
+    // While sourced files are read for what they define, nothing is reported.
+    void SetCollecting(bool bCollecting) { m_bCollecting = bCollecting; }
+
+    std::string_view Text() const { return m_text; }
+    long Pos(const char* p) const { return static_cast<long>(p - m_text.data()); }
+    // The line (from 1) of a place in the text.
+    long LineOf(const char* p) const;
+
+    const CCommandKnowledge& Knowledge() const { return m_knowledge; }
+    const CNameSet& TclCommands() const { return m_tclCommands; }
+    // The interpreter that parses: after a parse error its result is Tcl's message.
+    Tcl_Interp* Interp() const { return m_pInterp; }
+
+    // The script's procedures (and aliases), by name, with where the proc
+    // stands at the main script's top level: -1 elsewhere, or more than once.
+    CNameMap<long>& Procedures() { return m_procedures; }
+    // The known command nearest to name within a small edit distance, or "".
+    std::string NearestCommand(std::string_view name);
+
+    // A sourced file that could not be read: the word that names it in the
+    // script, and why.
+    struct CUnreadSource
+    {
+        const char* pWord;
+        long nSize;
+        std::string why;
+    };
+    std::vector<CUnreadSource>& UnreadSources() { return m_unreadSources; }
+
+    // The findings, in the order of their positions.
+    std::vector<CFinding> TakeFindings();
+
+    static constexpr size_t kMaxMessage = 1000;
+
+private:
+    std::string_view m_text;
+    const CCommandKnowledge& m_knowledge;
+    const CNameSet& m_tclCommands;
+    Tcl_Interp* m_pInterp;
+    std::vector<long> m_lineStarts;
+    bool m_bCollecting = false;
+    std::vector<CFinding> m_findings;
+    CNameMap<long> m_procedures;
+    CNameMap<std::string> m_suggestions;
+    std::vector<CUnreadSource> m_unreadSources;
+};

@@ -1,0 +1,27 @@
+#include "CheckRule.h"
+
+#include "rules/CommentBraceRule.h"
+#include "rules/LibraryUsageRule.h"
+#include "rules/ParseErrorRule.h"
+#include "rules/SetOneArgumentRule.h"
+#include "rules/SourceFileRule.h"
+#include "rules/UnknownCommandRule.h"
+
+void CCheckRule::ParseError(const Tcl_Parse&, const char*, const char*, CCheckContext&) {}
+void CCheckRule::TooDeep(const char*, CCheckContext&) {}
+void CCheckRule::Comment(const char*, const char*, const CCheckScope&, CCheckContext&) {}
+void CCheckRule::Body(const CCheckWord&, const CCheckScope&, CCheckContext&) {}
+void CCheckRule::Command(const CCommandSite&, CCheckContext&) {}
+void CCheckRule::Finish(CCheckContext&) {}
+
+std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
+{
+    std::vector<std::unique_ptr<CCheckRule>> rules;
+    rules.push_back(std::make_unique<CParseErrorRule>());
+    rules.push_back(std::make_unique<CCommentBraceRule>());
+    rules.push_back(std::make_unique<CUnknownCommandRule>());
+    rules.push_back(std::make_unique<CLibraryUsageRule>());
+    rules.push_back(std::make_unique<CSetOneArgumentRule>());
+    rules.push_back(std::make_unique<CSourceFileRule>());
+    return rules;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "UsageForm.h"
+
+#include <string>
+#include <string_view>
+#include <tcl.h>
+#include <vector>
+
+// One word of a parsed command, as the check's rules see it.
+struct CCheckWord
+{
+    const char* pStart = nullptr; // as written
+    long nSize = 0;
+    bool bLiteral = false; // its value is known: text
+    bool bBraced = false;
+    bool bExpand = false;
+    std::string_view text;
+    const Tcl_Token* pToken = nullptr;
+
+    const char* End() const { return pStart + nSize; }
+};
+
+// What surrounds the commands being parsed.
+struct CCheckScope
+{
+    bool bTopLevel = true; // the script's own top level: not a body, not brackets
+    bool bInBody = false;  // inside a braced body, where a comment's braces count
+    bool bMainScript = true;
+};
+
+// What the usage lines of a library command make of one call of it.
+struct CUsageMatch
+{
+    // The deepest record the words named ("mesh" of "mesh quad"), and the
+    // words that named it ("mesh quad").
+    int nRecord = -1;
+    std::string context;
+    size_t nFirstArgument = 1; // the first word after the ones that named the record
+    // A word that names no sub-command of context; the others are these.
+    const CCheckWord* pUnknownSubCommand = nullptr;
+    int nParentRecord = -1;
+    std::vector<std::string> subCommands;
+    // The form the words fit; or, when they fit none, the one they came
+    // furthest with, and how far.
+    const CUsageForm* pMatched = nullptr;
+    const CUsageForm* pBest = nullptr;
+    CUsageForm::CMismatch mismatch;
+};
+
+// One command of the script, with what the walk knows of it.
+struct CCommandSite
+{
+    const Tcl_Parse& parse;
+    std::string_view name; // its first word's text, "::" in front taken off; empty when not literal
+    const std::vector<CCheckWord>& words;
+    const CCheckScope& scope;
+    bool bTcl = false;     // one of Tcl's own commands
+    bool bLibrary = false; // a top-level command of the library
+    // For a library command whose words could be held against its usage;
+    // nullptr for a command with {*} in it, or none.
+    const CUsageMatch* pUsage = nullptr;
+};

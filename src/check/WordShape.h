@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string_view>
+
+// What a word looks like, for the rules that tell numbers from flags.
+namespace WordShape
+{
+inline bool IsNumber(std::string_view text)
+{
+    size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool bDigit = false;
+    for (; i < text.size(); ++i)
+    {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            bDigit = true;
+        else if (c != '.' && c != 'e' && c != 'E' && c != '-' && c != '+')
+            return false;
+    }
+    return bDigit;
+}
+
+inline bool IsFlag(std::string_view text)
+{
+    return text.size() > 1 && text[0] == '-' && !IsNumber(text);
+}
+
+// Levenshtein distance, or nLimit + 1 once it is past the limit.
+size_t EditDistance(std::string_view a, std::string_view b, size_t nLimit);
+} // namespace WordShape
