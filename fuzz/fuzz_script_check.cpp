@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptChecker.h"
+#include "check/ScriptOutline.h"
 #include "helplib/CommandLibrary.h"
 
 #include <algorithm>
@@ -50,8 +51,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     std::copy(expanded.begin(), expanded.end(), pExact.get());
     const std::string_view text(pExact.get(), expanded.size());
     nSize = text.size();
+    CScriptOutline outline;
     const std::vector<CFinding> findings = Checker().Check(
-        text, "/nonexistent", [](const std::string&, std::string&) { return false; });
+        text, "/nonexistent", [](const std::string&, std::string&) { return false; }, {}, &outline);
+    const auto inside = [&](const CScriptOutline::CPlace& place)
+    {
+        Require(place.nStart >= 0 && place.nStart <= place.nEnd &&
+                    place.nEnd <= static_cast<long>(nSize),
+                "what the outline names lies inside the text");
+    };
+    for (const CScriptOutline::CProcedure& procedure : outline.Procedures())
+        inside(procedure.place);
+    for (const CScriptOutline::CVariable& variable : outline.Variables())
+        inside(variable.firstSet);
+    for (const CScriptOutline::CSource& source : outline.Sources())
+        inside(source.place);
     long nLast = 0;
     for (const CFinding& finding : findings)
     {

@@ -31,10 +31,10 @@ std::string CAnalyser::RunPath(const std::string& path)
 }
 
 std::vector<CFinding> CAnalyser::Check(const std::string& text, const std::string& path,
-                                       const KeepGoing& keepGoing)
+                                       const KeepGoing& keepGoing, CScriptOutline* pOutline)
 {
     const std::string folder = fs::path(RunPath(path)).parent_path().string();
-    return m_pChecker->Check(text, folder, &CScriptChecker::ReadFile, keepGoing);
+    return m_pChecker->Check(text, folder, &CScriptChecker::ReadFile, keepGoing, pOutline);
 }
 
 std::shared_ptr<CDryRunResult> CAnalyser::DryRun(std::shared_ptr<const std::string> pText,

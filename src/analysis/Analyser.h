@@ -11,6 +11,7 @@ class CCommandKnowledge;
 class CCommandLibrary;
 class CDryRunResult;
 class CScriptChecker;
+class CScriptOutline;
 
 // The analysis of one text, start to end, on the calling thread: the static
 // rules, then the dry run as one more source of findings, then the two made
@@ -30,8 +31,10 @@ public:
     // The static rules' findings, not yet placed. path is where the text
     // stands (sourced files are read beside it); empty for a new script,
     // whose sourced files are read in the working directory.
+    // pOutline, when given, gets what the text defines.
     std::vector<CFinding> Check(const std::string& text, const std::string& path,
-                                const KeepGoing& keepGoing = KeepGoing());
+                                const KeepGoing& keepGoing = KeepGoing(),
+                                CScriptOutline* pOutline = nullptr);
     // The dry run by the helper program; nullptr when keepGoing ended it.
     std::shared_ptr<CDryRunResult> DryRun(std::shared_ptr<const std::string> pText,
                                           const std::string& path, const std::string& helper,

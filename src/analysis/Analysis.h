@@ -7,6 +7,7 @@
 #include <vector>
 
 class CDryRunResult;
+class CScriptOutline;
 
 // One script's analysis at one version of its text: the findings of every
 // rule, and the dry run's result once it is in.
@@ -26,6 +27,8 @@ struct CAnalysis
     std::vector<CFinding> findings;
     // The dry run of this text; nullptr while it is to come, or with none.
     std::shared_ptr<const CDryRunResult> pDryRun;
+    // What the text defines, as the check found it; nullptr with the check off.
+    std::shared_ptr<const CScriptOutline> pOutline;
 
     int Count(ESeverity severity) const
     {

@@ -5,6 +5,7 @@
 #include "RunFindings.h"
 #include "TextPlaces.h"
 #include "check/ScriptChecker.h"
+#include "check/ScriptOutline.h"
 #include "dryrun/DryRunResult.h"
 
 #ifdef __GLIBC__
@@ -186,6 +187,7 @@ void CAnalysisSession::Work()
         std::shared_ptr<const std::vector<CFinding>> pLastRun;
         std::shared_ptr<const std::string> pLastText;
         std::shared_ptr<const std::vector<CFinding>> pCheck;
+        std::shared_ptr<const CScriptOutline> pOutline;
         {
             std::unique_lock lock(m_mutex);
             m_bBusy = false;
@@ -226,6 +228,7 @@ void CAnalysisSession::Work()
                 pLastRun = script.pLastRun;
                 pLastText = script.pLastShownText;
                 pCheck = bDryRun ? script.pCheck : nullptr;
+                pOutline = bDryRun ? script.pOutline : nullptr;
                 break;
             }
             m_bBusy = true;
@@ -243,7 +246,12 @@ void CAnalysisSession::Work()
         if (pCheck)
             check = *pCheck;
         else if (m_options.bCheck)
-            check = pAnalyser->Check(*pText, path, keepGoing);
+        {
+            auto pNewOutline = std::make_shared<CScriptOutline>();
+            check = pAnalyser->Check(*pText, path, keepGoing, pNewOutline.get());
+            pOutline = std::move(pNewOutline);
+        }
+        pAnalysis->pOutline = pOutline;
         if (!keepGoing())
             continue;
         const auto pChecked = std::make_shared<const std::vector<CFinding>>(check);
@@ -264,6 +272,7 @@ void CAnalysisSession::Work()
                 pText, path, m_options.dryRunHelper, m_options.helpDir, keepGoing);
             if (!pResult || !keepGoing())
                 continue;
+            pResult->SetOutline(pOutline);
             pAnalysis->stage = CAnalysis::EStage::Complete;
             pAnalysis->findings =
                 FindingMerge::Merge(std::move(check), RunFindings::From(*pResult), places);
@@ -278,6 +287,7 @@ void CAnalysisSession::Work()
             CScript& script = found->second;
             script.bChecked = true;
             script.pCheck = pChecked;
+            script.pOutline = pOutline;
             if (pAnalysis->stage == CAnalysis::EStage::Complete)
                 script.bDryRan = true;
             auto pRun = std::make_shared<std::vector<CFinding>>();

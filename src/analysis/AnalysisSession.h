@@ -13,6 +13,7 @@
 #include <thread>
 
 class CCommandLibrary;
+class CScriptOutline;
 
 // The analysis of the scripts a front end has open, on a worker thread of
 // its own. A front end hands over each text as it changes, with its version;
@@ -78,6 +79,7 @@ private:
         bool bDryRan = false;
         // The static rules' findings of nVersion, for the dry run to join.
         std::shared_ptr<const std::vector<CFinding>> pCheck;
+        std::shared_ptr<const CScriptOutline> pOutline; // what the check found defined
         // The dry-run findings of the last result handed back, and its text:
         // they are carried, edit by edit, until a version has its own. The
         // dry run's result itself is the front end's to keep or drop.

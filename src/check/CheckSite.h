@@ -27,6 +27,7 @@ struct CCheckScope
     bool bTopLevel = true; // the script's own top level: not a body, not brackets
     bool bInBody = false;  // inside a braced body, where a comment's braces count
     bool bMainScript = true;
+    bool bInLoop = false; // inside the body of a loop, however deep
 };
 
 // What the usage lines of a library command make of one call of it.

@@ -3,6 +3,7 @@
 #include "CheckContext.h"
 #include "CheckRule.h"
 #include "CommandKnowledge.h"
+#include "ScriptOutline.h"
 #include "TclCommands.h"
 #include "TclLibrary.h"
 #include "TclNesting.h"
@@ -10,6 +11,7 @@
 #include "text/RegularFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <optional>
 #include <tcl.h>
@@ -64,11 +66,11 @@ class CScriptChecker::CRun
 {
 public:
     CRun(const CScriptChecker& checker, std::string_view text, std::string folder,
-         const FileReader& read, const KeepGoing& keepGoing)
+         const FileReader& read, const KeepGoing& keepGoing, CScriptOutline* pOutline)
         : m_checker(checker), m_knowledge(checker.m_knowledge),
           m_context(text, checker.m_knowledge, checker.m_tclCommands, checker.m_pInterp->p),
           m_text(text), m_folder(std::move(folder)), m_read(read), m_keepGoing(keepGoing),
-          m_rules(MakeCheckRules())
+          m_rules(MakeCheckRules()), m_pOutline(pOutline)
     {
     }
 
@@ -220,7 +222,8 @@ private:
         }
     }
 
-    void Body(const CCheckWord& word, const CCheckScope& scope)
+    // bLoop: the body of a loop, run again and again.
+    void Body(const CCheckWord& word, const CCheckScope& scope, bool bLoop = false)
     {
         if (!word.bBraced || word.nSize < 2)
             return;
@@ -228,7 +231,75 @@ private:
         CCheckScope inside = scope;
         inside.bTopLevel = false;
         inside.bInBody = true;
+        inside.bInLoop = scope.bInLoop || bLoop;
         Parse(word.pStart + 1, word.End() - 1, inside);
+    }
+
+    CScriptOutline::CPlace PlaceOf(const char* pStart, size_t nSize) const
+    {
+        const long nStart = m_context.Pos(pStart);
+        return {nStart, nStart + static_cast<long>(nSize)};
+    }
+
+    // What the script itself defines: procedures, variables set, sourced files.
+    void Outline(std::string_view name, const std::vector<CCheckWord>& words,
+                 const CCheckScope& scope)
+    {
+        if (m_pOutline == nullptr || m_bCollecting || !scope.bMainScript)
+            return;
+        const size_t n = words.size();
+        const auto literal = [&](size_t i) { return i < n && words[i].bLiteral; };
+        const auto setHere = [&](size_t i, bool bLoop)
+        {
+            if (literal(i) && !words[i].text.empty())
+                m_pOutline->AddVariable(words[i].text,
+                                        PlaceOf(words[i].text.data(), words[i].text.size()),
+                                        scope.bInLoop || bLoop);
+        };
+        if (name == "proc" && literal(1))
+            m_pOutline->AddProcedure(words[1].text, literal(2) ? words[2].text : std::string_view(),
+                                     literal(2),
+                                     PlaceOf(words[1].text.data(), words[1].text.size()));
+        else if (name == "source" && n == 2 && literal(1))
+            m_pOutline->AddSource(words[1].text,
+                                  PlaceOf(words[1].text.data(), words[1].text.size()));
+        else if (name == "set" && n == 3)
+            setHere(1, false);
+        else if ((name == "incr" || name == "append" || name == "lappend" || name == "lset") &&
+                 n >= 2)
+            setHere(1, false);
+        else if (name == "lassign")
+        {
+            for (size_t i = 2; i < n; ++i)
+                setHere(i, false);
+        }
+        else if ((name == "array" && literal(1) && words[1].text == "set") ||
+                 (name == "dict" && literal(1) &&
+                  (words[1].text == "set" || words[1].text == "append" || words[1].text == "incr" ||
+                   words[1].text == "lappend")))
+            setHere(2, false);
+        else if ((name == "foreach" || name == "lmap") && n >= 4)
+        {
+            // foreach {a b} $list ...: each name of each list of names.
+            for (size_t i = 1; i + 1 < n; i += 2)
+            {
+                if (!literal(i))
+                    continue;
+                const std::string_view names = words[i].text;
+                size_t k = 0;
+                while (k < names.size())
+                {
+                    while (k < names.size() && std::isspace(static_cast<unsigned char>(names[k])))
+                        ++k;
+                    const size_t nFrom = k;
+                    while (k < names.size() && !std::isspace(static_cast<unsigned char>(names[k])))
+                        ++k;
+                    if (k > nFrom)
+                        m_pOutline->AddVariable(names.substr(nFrom, k - nFrom),
+                                                PlaceOf(names.data() + nFrom, k - nFrom), true);
+                }
+            }
+        }
     }
 
     void Command(const Tcl_Parse& parse, const CCheckScope& scope)
@@ -246,6 +317,7 @@ private:
         while (name.size() > 2 && name.substr(0, 2) == "::")
             name.remove_prefix(2);
         Collect(name, words, scope, parse);
+        Outline(name, words, scope);
 
         CCommandSite site{parse, name, words, scope};
         site.bTcl = m_checker.m_tclCommands.count(name) != 0;
@@ -311,18 +383,30 @@ private:
         };
         const auto literal = [&](size_t i, std::string_view text)
         { return i < n && words[i].bLiteral && words[i].text == text; };
+        const auto loop = [&](size_t i)
+        {
+            if (i < n)
+                Body(words[i], scope, true);
+        };
         if (name == "proc" && n >= 4)
             body(3);
         else if (name == "while" && n == 3)
-            body(2);
+            loop(2);
         else if (name == "for" && n == 5)
         {
-            body(1);
-            body(3);
-            body(4);
+            loop(1);
+            loop(3);
+            loop(4);
         }
         else if ((name == "foreach" || name == "lmap") && n >= 4)
+            loop(n - 1);
+        else if (name == "dict" && n == 5 && (literal(1, "for") || literal(1, "map")))
+            loop(4);
+        else if (name == "dict" &&
+                 ((n >= 4 && literal(1, "with")) || (n >= 6 && literal(1, "update"))))
             body(n - 1);
+        else if (name == "time" && (n == 2 || n == 3))
+            loop(1);
         else if (name == "catch" && n >= 2)
             body(1);
         else if (name == "eval" && n == 2)
@@ -538,6 +622,7 @@ private:
     const FileReader& m_read;
     const KeepGoing& m_keepGoing;
     std::vector<std::unique_ptr<CCheckRule>> m_rules;
+    CScriptOutline* m_pOutline;
     bool m_bStopped = false;
     bool m_bCollecting = false;
     int m_nDepth = 0;
@@ -554,10 +639,11 @@ private:
 };
 
 std::vector<CFinding> CScriptChecker::Check(std::string_view text, const std::string& scriptFolder,
-                                            const FileReader& read, const KeepGoing& keepGoing)
+                                            const FileReader& read, const KeepGoing& keepGoing,
+                                            CScriptOutline* pOutline)
 {
     // Tcl parses a terminated, padded copy: see CTclNesting::Padded.
     const std::string padded = CTclNesting::Padded(text);
-    CRun run(*this, padded, scriptFolder, read, keepGoing);
+    CRun run(*this, padded, scriptFolder, read, keepGoing, pOutline);
     return run.Run();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CCommandKnowledge;
+class CScriptOutline;
 
 // The script check: Tcl's own parser splits the script into commands, the
 // braced bodies of the commands that take scripts (and of library commands
@@ -42,10 +43,12 @@ public:
     // for the procedures they define: literal names only, at most kMaxSources.
     // keepGoing, asked between commands, may hold the check up (it waits
     // inside) or end it: false, and the findings are left incomplete.
+    // pOutline, when given, gets what the script defines.
     using KeepGoing = std::function<bool()>;
     std::vector<CFinding> Check(std::string_view text, const std::string& scriptFolder,
                                 const FileReader& read = &CScriptChecker::ReadFile,
-                                const KeepGoing& keepGoing = KeepGoing());
+                                const KeepGoing& keepGoing = KeepGoing(),
+                                CScriptOutline* pOutline = nullptr);
 
     // Tcl's own commands, as "info commands" in a fresh interpreter gives them.
     const CNameSet& TclCommands() const { return m_tclCommands; }

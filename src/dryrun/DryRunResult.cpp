@@ -1,6 +1,7 @@
 #include "DryRunResult.h"
 
 #include "DryRunProtocol.h"
+#include "check/ScriptOutline.h"
 #include "check/TclNesting.h"
 
 #include <algorithm>
@@ -14,18 +15,6 @@ bool IsNameByte(char c)
 {
     const auto u = static_cast<unsigned char>(c);
     return std::isalnum(u) != 0 || c == '_' || c == ':' || u >= 0x80;
-}
-
-bool IsLoop(std::string_view command)
-{
-    return command == "foreach" || command == "for" || command == "while" || command == "lmap" ||
-           command == "dict";
-}
-
-bool SetsVariable(std::string_view command)
-{
-    return command == "set" || command == "incr" || command == "append" || command == "lappend" ||
-           command == "lset" || command == "dict";
 }
 
 // The byte ranges of a command's words, as Tcl's parser splits it.
@@ -102,7 +91,6 @@ void CDryRunResult::Finish(const CCommandKnowledge& knowledge)
     }
     // The loop variables first: the pass over the text lets go of its
     // parse before the facts are built, so the two never stand side by side.
-    FindLoopVariables();
     m_facts.Build(knowledge, m_report);
     for (size_t i = 0; i < m_report.variables.size(); ++i)
         m_variables.emplace(m_report.variables[i].name, i);
@@ -127,58 +115,15 @@ const CDryRunVariable* CDryRunResult::ValueOf(const std::string& name) const
     return found == m_variables.end() ? nullptr : &m_report.variables[found->second];
 }
 
-bool CDryRunResult::IsSetInLoop(const std::string& name) const
+void CDryRunResult::SetOutline(std::shared_ptr<const CScriptOutline> pOutline)
 {
-    return m_loopVariables.count(name) != 0U;
+    m_pOutline = std::move(pOutline);
 }
 
-void CDryRunResult::FindLoopVariables()
+bool CDryRunResult::IsSetInLoop(const std::string& name) const
 {
-    // A command inside a loop's braced words: the commands around it say so.
-    CScriptIndex::Visit(
-        *m_pText,
-        [this](const CScriptIndex::CCommand& command,
-               const std::vector<const CScriptIndex::CCommand*>& outer)
-        {
-            const bool bInLoop =
-                std::any_of(outer.begin(), outer.end(),
-                            [](const CScriptIndex::CCommand* pOuter)
-                            { return !pOuter->words.empty() && IsLoop(pOuter->words[0].text); });
-            if (command.words.size() >= 2 && command.words[0].bLiteral && command.words[1].bLiteral)
-            {
-                const std::string_view first = command.words[0].text;
-                if ((bInLoop && SetsVariable(first)) || first == "foreach" || first == "lmap")
-                    m_loopVariables.emplace(command.words[1].text);
-                if (first == "for" && command.words[1].text.find("set ") != std::string_view::npos)
-                {
-                    // for {set k 0} ...: the loop's own variable.
-                    const std::string_view start = command.words[1].text;
-                    size_t nName = start.find("set ") + 4;
-                    while (nName < start.size() && start[nName] == ' ')
-                        ++nName;
-                    size_t nEnd = nName;
-                    while (nEnd < start.size() && IsNameByte(start[nEnd]))
-                        ++nEnd;
-                    m_loopVariables.emplace(start.substr(nName, nEnd - nName));
-                }
-                if (first == "foreach" || first == "lmap")
-                {
-                    // foreach {a b} $list: each name of the list.
-                    const std::string_view names = command.words[1].text;
-                    size_t i = 0;
-                    while (i < names.size())
-                    {
-                        while (i < names.size() && !IsNameByte(names[i]))
-                            ++i;
-                        const size_t nFrom = i;
-                        while (i < names.size() && IsNameByte(names[i]))
-                            ++i;
-                        if (i > nFrom)
-                            m_loopVariables.emplace(names.substr(nFrom, i - nFrom));
-                    }
-                }
-            }
-        });
+    const CScriptOutline::CVariable* pVariable = m_pOutline ? m_pOutline->Variable(name) : nullptr;
+    return pVariable != nullptr && pVariable->bSetInLoop;
 }
 
 std::string CDryRunResult::VariableTip(const std::string& name) const

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 class CCommandKnowledge;
+class CScriptOutline;
 namespace DryRunProtocol
 {
 class CReader;
@@ -45,6 +45,8 @@ public:
 
     // The value a global variable had at the end, or nullptr.
     const CDryRunVariable* ValueOf(const std::string& name) const;
+    // What the check found the text defines, for the variables set in loops.
+    void SetOutline(std::shared_ptr<const CScriptOutline> pOutline);
     // The variable is set inside a loop: its value is the last of several.
     bool IsSetInLoop(const std::string& name) const;
     // What a hover over a byte of the text shows: a variable's value, where
@@ -57,7 +59,6 @@ public:
     long nWallMs = 0;
 
 private:
-    void FindLoopVariables();
     std::string TagTip(const CScriptIndex::CCommand& command, long nLine, size_t nWord) const;
 
     CDryRunReport m_report;
@@ -66,5 +67,5 @@ private:
     std::string m_failure;
     std::shared_ptr<const std::string> m_pText = std::make_shared<const std::string>();
     std::unordered_map<std::string, size_t> m_variables;
-    std::unordered_set<std::string> m_loopVariables;
+    std::shared_ptr<const CScriptOutline> m_pOutline;
 };

@@ -5,6 +5,7 @@
 #include "check/CheckRule.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptChecker.h"
+#include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
 #include "helplib/CommandLibrary.h"
 #include "support/RecordedMessages.h"
@@ -300,4 +301,81 @@ TEST(CheckRules, EachIdOfTheCheckIsOneRulesAndInTheCatalogue)
             continue;
         EXPECT_EQ(claims[std::string(rule.id)], 1) << rule.id;
     }
+}
+
+// The one walk that checks also notes what the script defines: what the
+// hover and the symbols read, each at the word that names it.
+TEST_F(ScriptCheckTest, TheWalkOutlinesProceduresVariablesAndSources)
+{
+    CTempDir dir;
+    dir.Write("part.tcl", "proc fromPart {} {}\nset partVariable 1\n");
+    const std::string text = "source part.tcl\n"
+                             "proc column {tag {height 3.0} args} {\n"
+                             "    set local 1\n"
+                             "}\n"
+                             "proc ::beam {i j} {}\n"
+                             "set H 3.5\n"
+                             "set ::g 9.81\n"
+                             "set justRead\n"
+                             "for {set k 0} {$k < 3} {incr k} {set total $k}\n"
+                             "foreach {a b} {1 2} x {3} { lappend pairs $a }\n"
+                             "dict for {key value} {a 1} { set lastKey $key }\n"
+                             "while {0} { set H 4 }\n"
+                             "array set table {a 1}\n"
+                             "lassign {1 2} first second\n"
+                             "proc column {tag} {}\n";
+    CScriptOutline outline;
+    s_pChecker->Check(text, dir.Prefix(), &CScriptChecker::ReadFile, {}, &outline);
+
+    ASSERT_EQ(outline.Procedures().size(), 2U);
+    const CScriptOutline::CProcedure* pColumn = outline.Procedure("column");
+    ASSERT_NE(pColumn, nullptr);
+    // Defined again: the last definition is the one that runs.
+    EXPECT_EQ(pColumn->parameters, "tag");
+    EXPECT_EQ(pColumn->place.nStart, static_cast<long>(text.rfind("column")));
+    const CScriptOutline::CProcedure* pBeam = outline.Procedure("::beam");
+    ASSERT_NE(pBeam, nullptr);
+    EXPECT_EQ(pBeam->name, "beam");
+    EXPECT_EQ(pBeam->parameters, "i j");
+    EXPECT_EQ(outline.Procedure("fromPart"), nullptr) << "the sourced file's own";
+
+    const auto inLoop = [&](const char* pName)
+    {
+        const CScriptOutline::CVariable* pVariable = outline.Variable(pName);
+        EXPECT_NE(pVariable, nullptr) << pName;
+        return pVariable != nullptr && pVariable->bSetInLoop;
+    };
+    for (const char* pName : {"local", "g", "table", "first", "second"})
+        EXPECT_FALSE(inLoop(pName)) << pName;
+    for (const char* pName : {"k", "total", "a", "b", "x", "pairs", "lastKey", "H"})
+        EXPECT_TRUE(inLoop(pName)) << pName;
+    EXPECT_EQ(outline.Variable("justRead"), nullptr);
+    EXPECT_EQ(outline.Variable("partVariable"), nullptr);
+    // H is first set outside the loop, and later in one.
+    EXPECT_EQ(outline.Variable("H")->firstSet.nStart, static_cast<long>(text.find("H 3.5")));
+    EXPECT_EQ(outline.Variable("b")->firstSet.nStart, static_cast<long>(text.find("b}")));
+
+    ASSERT_EQ(outline.Sources().size(), 1U);
+    EXPECT_EQ(outline.Sources()[0].path, "part.tcl");
+    EXPECT_EQ(outline.Sources()[0].place.nStart, static_cast<long>(text.find("part.tcl")));
+}
+
+// The bodies of dict for, dict map, dict with, dict update and time are
+// scripts, checked like every other body.
+TEST_F(ScriptCheckTest, DictAndTimeBodiesAreChecked)
+{
+    const std::string text = "set d {a 1}\n"
+                             "dict for {k v} $d { nodee 1 0 0 }\n"
+                             "dict map {k v} $d { nodee 2 0 0 }\n"
+                             "dict with d { nodee 3 0 0 }\n"
+                             "dict update d a x { nodee 4 0 0 }\n"
+                             "time { nodee 5 0 0 } 3\n";
+    std::vector<long> lines;
+    for (const CFinding& finding : s_pChecker->Check(text, ""))
+    {
+        EXPECT_EQ(finding.rule, "command/unknown");
+        lines.push_back(
+            1 + static_cast<long>(std::count(text.begin(), text.begin() + finding.nStart, '\n')));
+    }
+    EXPECT_THAT(lines, ::testing::ElementsAre(2, 3, 4, 5, 6));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "check/CommandKnowledge.h"
+#include "check/ScriptChecker.h"
+#include "check/ScriptOutline.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 #include "support/TempDir.h"
@@ -21,6 +23,16 @@ inline const CCommandKnowledge& BundledKnowledge()
         return pKnowledge;
     }();
     return *s_pKnowledge;
+}
+
+// What a text defines comes from the check, as in the analyser.
+inline std::shared_ptr<const CScriptOutline> OutlineOf(const std::string& text,
+                                                       const std::string& folder)
+{
+    CScriptChecker checker(BundledKnowledge());
+    auto pOutline = std::make_shared<CScriptOutline>();
+    checker.Check(text, folder, &CScriptChecker::ReadFile, {}, pOutline.get());
+    return pOutline;
 }
 
 // The helper run on a script in a folder, as the editor runs it: the text on
@@ -47,4 +59,5 @@ inline void RunHelper(const CTempDir& dir, const std::string& name, const std::s
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.answer = ReadFileBytes(output);
     run.result.Read(run.answer, text, BundledKnowledge());
+    run.result.SetOutline(OutlineOf(text, dir.Prefix()));
 }

@@ -143,6 +143,7 @@ TEST(ModelFactsTest, TheHoverShowsValuesAndWhereTagsAreDefined)
                          "{\"end\":1,\"ms\":1}\n";
     CDryRunResult result;
     result.Read(answer, text, BundledKnowledge());
+    result.SetOutline(OutlineOf(text, ""));
     const auto at = [&](const std::string& what, size_t nSkip = 0)
     {
         size_t nPos = text.find(what);
