@@ -60,9 +60,13 @@ std::string CCheckContext::NearestCommand(std::string_view name)
     if (known != m_suggestions.end())
         return known->second;
     std::string best;
-    size_t nBest = 3;
+    size_t nBest = WordShape::MostEditsForSuggestion(name) + 1;
+    // A qualified name is offered a qualified one, a plain name a plain one.
+    const bool bQualified = name.find("::") != std::string_view::npos;
     const auto consider = [&](std::string_view candidate)
     {
+        if ((candidate.find("::") != std::string_view::npos) != bQualified)
+            return;
         const size_t nDistance = WordShape::EditDistance(name, candidate, nBest - 1);
         if (nDistance < nBest)
         {

@@ -35,19 +35,45 @@ bool CScriptChecker::ReadFile(const std::string& path, std::string& bytes)
 CScriptChecker::CScriptChecker(const CCommandKnowledge& knowledge)
     : m_knowledge(knowledge), m_pInterp(std::make_unique<CInterp>())
 {
-    // Tcl's own command set, from Tcl itself; nothing of a script is ever run.
-    if (Tcl_Eval(m_pInterp->p, "info commands") == TCL_OK)
+    // Tcl's own command set, from Tcl itself: every command of every
+    // namespace a fresh interpreter has, and the procedures Tcl's library
+    // loads on first use (parray, history). Nothing of a script is ever run.
+    Tcl_Interp* pInterp = m_pInterp->p;
+    if (Tcl_Init(pInterp) == TCL_OK)
+        Tcl_Eval(pInterp, "catch auto_load_index");
+    const auto names = [&](const char* pScript, CNameSet& into)
     {
+        if (Tcl_Eval(pInterp, pScript) != TCL_OK)
+            return;
         int nCount = 0;
         const char** ppNames = nullptr;
-        if (Tcl_SplitList(nullptr, Tcl_GetStringResult(m_pInterp->p), &nCount, &ppNames) == TCL_OK)
+        if (Tcl_SplitList(nullptr, Tcl_GetStringResult(pInterp), &nCount, &ppNames) != TCL_OK)
+            return;
+        for (int i = 0; i < nCount; ++i)
         {
-            for (int i = 0; i < nCount; ++i)
-                m_tclCommands.insert(ppNames[i]);
-            Tcl_Free(reinterpret_cast<char*>(ppNames));
+            std::string_view name = ppNames[i];
+            while (name.size() > 2 && name.substr(0, 2) == "::")
+                name.remove_prefix(2);
+            into.emplace(name);
         }
-    }
-    Tcl_ResetResult(m_pInterp->p);
+        Tcl_Free(reinterpret_cast<char*>(ppNames));
+    };
+    names("apply {{} {"
+          "    set names [info commands]\n"
+          "    set queue [namespace children ::]\n"
+          "    while {[llength $queue] > 0} {\n"
+          "        set queue [lassign $queue ns]\n"
+          "        lappend names {*}[info commands ${ns}::*]\n"
+          "        lappend queue {*}[namespace children $ns]\n"
+          "    }\n"
+          "    if {[array exists ::auto_index]} {\n"
+          "        lappend names {*}[array names ::auto_index]\n"
+          "    }\n"
+          "    return $names\n"
+          "}}",
+          m_tclCommands);
+    names("info functions", m_mathFunctions);
+    Tcl_ResetResult(pInterp);
 }
 
 CScriptChecker::~CScriptChecker() = default;
@@ -57,8 +83,6 @@ void CScriptChecker::EndThread()
     Tcl_FinalizeThread();
 }
 
-// One check of one script: the definitions first (the script's procedures,
-// its sourced files' ones, aliases), then the findings.
 // One check of one script: a walk over its commands, and into every body and
 // [ ] Tcl would evaluate, that hands each rule what it meets; then the files
 // it sources are walked for the procedures they define, and the rules finish.

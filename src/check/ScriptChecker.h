@@ -50,8 +50,12 @@ public:
                                 const KeepGoing& keepGoing = KeepGoing(),
                                 CScriptOutline* pOutline = nullptr);
 
-    // Tcl's own commands, as "info commands" in a fresh interpreter gives them.
+    // Tcl's own commands, as a fresh interpreter gives them: those of every
+    // namespace ("oo::define", "tcl::mathfunc::max"), without the "::" in
+    // front, and the procedures its library loads on first use ("parray").
     const CNameSet& TclCommands() const { return m_tclCommands; }
+    // The functions of Tcl's expressions ("sqrt", "max").
+    const CNameSet& MathFunctions() const { return m_mathFunctions; }
 
     static constexpr int kMaxSources = 100;
     // The most that is read of one sourced file, and of all of them.
@@ -68,4 +72,5 @@ private:
     struct CInterp;
     std::unique_ptr<CInterp> m_pInterp;
     CNameSet m_tclCommands;
+    CNameSet m_mathFunctions;
 };

@@ -27,4 +27,12 @@ inline bool IsFlag(std::string_view text)
 
 // Levenshtein distance, or nLimit + 1 once it is past the limit.
 size_t EditDistance(std::string_view a, std::string_view b, size_t nLimit);
+
+// The most edits a name may be from a known one to be offered in its place:
+// one for a short name, where two edits make another word ("pack" is not a
+// misspelt "patch"), two for a longer one.
+inline size_t MostEditsForSuggestion(std::string_view name)
+{
+    return name.size() <= 5 ? 1 : 2;
+}
 } // namespace WordShape

@@ -141,7 +141,9 @@ TEST_F(ScriptCheckTest, EachKindOfFindingOnTheCorpus)
           "too early",
           "6:1 warning: set with one argument only reads \"x\": give it a value, set <name> "
           "<value>",
-          "12:5 warning: a brace in a comment inside a body counts in Tcl: keep the braces of the "
+          "13:5 warning: a brace in a comment inside a body counts in Tcl: keep the braces of the "
+          "comment balanced, or escape them as \\{ and \\}",
+          "14:5 warning: a brace in a comment inside a body counts in Tcl: keep the braces of the "
           "comment balanced, or escape them as \\{ and \\}"}},
         {"latin1.tcl", {"3:1 error: unknown command \"nodee\"; did you mean node?"}},
         // Bytes, not characters: "\xC2\xB5" is two.
@@ -163,9 +165,19 @@ TEST_F(ScriptCheckTest, TheDemoChecksClean)
 
 TEST_F(ScriptCheckTest, TclsCommandsComeFromTclItself)
 {
-    for (const char* pCommand : {"set", "proc", "foreach", "lassign", "dict", "apply", "coroutine"})
+    // The global ones, every namespace's, and what Tcl's library autoloads.
+    for (const char* pCommand :
+         {"set", "proc", "foreach", "lassign", "dict", "apply", "coroutine", "oo::define",
+          "oo::class", "tcl::mathfunc::max", "tcl::prefix", "parray", "history", "auto_execok"})
         EXPECT_EQ(s_pChecker->TclCommands().count(pCommand), 1u) << pCommand;
     EXPECT_EQ(s_pChecker->TclCommands().count("node"), 0u);
+    EXPECT_EQ(s_pChecker->MathFunctions().count("hypot"), 1u);
+    const std::string text = "oo::define C method m {} {}\n"
+                             "::tcl::mathfunc::max 1 2\n"
+                             "parray ::env\n"
+                             "history keep 10\n"
+                             "puts [auto_execok ls]\n";
+    EXPECT_THAT(s_pChecker->Check(text, ""), ::testing::IsEmpty());
 }
 
 // The sourced files are read at most kMaxSources of them, each once, even

@@ -14,16 +14,23 @@ void CCommentBraceRule::Comment(const char* p, const char* pEnd, const CCheckSco
         return;
     while (p < pEnd)
     {
+        while (p < pEnd && (*p == ' ' || *p == '\t'))
+            ++p;
         const char* pLineEnd = std::find(p, pEnd, '\n');
-        bool bBrace = false;
-        for (const char* q = p; q < pLineEnd && !bBrace; ++q)
+        // A comment whose braces balance on its own line leaves Tcl's count
+        // as it was: only one that does not is trouble.
+        int nOpen = 0;
+        bool bUnbalanced = false;
+        for (const char* q = p; q < pLineEnd && !bUnbalanced; ++q)
         {
             if (*q == '\\')
                 ++q;
-            else if (*q == '{' || *q == '}')
-                bBrace = true;
+            else if (*q == '{')
+                ++nOpen;
+            else if (*q == '}')
+                bUnbalanced = --nOpen < 0;
         }
-        if (bBrace)
+        if (bUnbalanced || nOpen != 0)
             context.Add("comment/brace", p, pLineEnd,
                         "a brace in a comment inside a body counts in Tcl: keep the braces of the "
                         "comment balanced, or escape them as \\{ and \\}");

@@ -38,7 +38,7 @@ void CLibraryUsageRule::UnknownSubCommand(const CUsageMatch& usage, CCheckContex
     std::string message =
         "unknown " + usage.context + " " + what + " \"" + std::string(word.text) + "\"";
     std::string best;
-    size_t nBest = 3;
+    size_t nBest = WordShape::MostEditsForSuggestion(word.text) + 1;
     for (const std::string& keyword : keywords)
     {
         const size_t nDistance = WordShape::EditDistance(word.text, keyword, nBest - 1);
