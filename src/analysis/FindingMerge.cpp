@@ -1,5 +1,6 @@
 #include "FindingMerge.h"
 
+#include "Suppressions.h"
 #include "TextPlaces.h"
 
 #include <algorithm>
@@ -87,6 +88,8 @@ std::vector<CFinding> FindingMerge::Merge(std::vector<CFinding> check, std::vect
                              return a.nStart < b.nStart;
                          return a.nLine < b.nLine;
                      });
+    // What the script's own comments silence is not reported.
+    CSuppressions(places).Filter(merged);
     return merged;
 }
 

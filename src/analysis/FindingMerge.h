@@ -10,7 +10,8 @@ class CTextPlaces;
 // The findings of every source made one list: each placed by line and
 // column, a mistake that two sources report (same line, same cause) kept
 // once, the script's findings in the order of their places and those of
-// sourced files after them.
+// sourced files after them; less what the script's comments silence
+// (CSuppressions).
 namespace FindingMerge
 {
 std::vector<CFinding> Merge(std::vector<CFinding> check, std::vector<CFinding> run,

@@ -37,6 +37,7 @@ inline constexpr std::array kRules{
     CRuleInfo{"command/stray-close", ESeverity::Error, "a } or ] that closes nothing"},
     CRuleInfo{"command/before-proc", ESeverity::Warning,
               "a procedure called at the top level before its proc"},
+    CRuleInfo{"source/missing", ESeverity::Error, "a sourced file that does not exist"},
     CRuleInfo{"source/unreadable", ESeverity::Warning,
               "a sourced file that is not a regular file, or too large to read"},
     CRuleInfo{"usage/unknown-subcommand", ESeverity::Error,

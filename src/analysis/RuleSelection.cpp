@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-namespace
-{
-bool PatternMatches(std::string_view pattern, std::string_view rule)
+bool CRuleSelection::PatternMatches(std::string_view pattern, std::string_view rule)
 {
     if (pattern == rule)
         return true;
@@ -16,7 +14,6 @@ bool PatternMatches(std::string_view pattern, std::string_view rule)
     return rule.size() > group.size() && rule.substr(0, group.size()) == group &&
            rule[group.size()] == '/';
 }
-} // namespace
 
 bool CRuleSelection::Add(std::string_view patterns, std::vector<std::string>& into,
                          std::string& unknown)

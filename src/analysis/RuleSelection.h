@@ -17,6 +17,8 @@ public:
     bool Ignore(std::string_view patterns, std::string& unknown);
 
     bool Allows(std::string_view rule) const;
+    // A pattern is the rule's id, or its group ("run", "run/").
+    static bool PatternMatches(std::string_view pattern, std::string_view rule);
     void Filter(std::vector<CFinding>& findings) const;
 
 private:

@@ -26,6 +26,7 @@ public:
     // A finding in the text gets its line and column from its byte range; one
     // placed by line only gets that line's range.
     void Place(CFinding& finding) const;
+    std::string_view Text() const { return m_text; }
 
 private:
     std::string_view m_text;

@@ -44,12 +44,13 @@ public:
     std::string NearestCommand(std::string_view name);
 
     // A sourced file that could not be read: the word that names it in the
-    // script, and why.
+    // script (nullptr: in a sourced file), and why; or that is not there.
     struct CUnreadSource
     {
         const char* pWord;
         long nSize;
         std::string why;
+        bool bMissing;
     };
     std::vector<CUnreadSource>& UnreadSources() { return m_unreadSources; }
 

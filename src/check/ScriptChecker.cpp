@@ -124,8 +124,11 @@ private:
                 // What stands there is a finding, never a wait.
                 const CRegularFile::EResult found =
                     CRegularFile::Inspect(m_sources[i].path, kMaxSourceBytes);
-                if (found == CRegularFile::EResult::NotRegular ||
-                    found == CRegularFile::EResult::TooLarge)
+                if (found == CRegularFile::EResult::Missing)
+                    m_context.UnreadSources().push_back(
+                        {m_sources[i].pWord, m_sources[i].nSize, "", true});
+                else if (found == CRegularFile::EResult::NotRegular ||
+                         found == CRegularFile::EResult::TooLarge)
                     unread.emplace_back(&m_sources[i], CRegularFile::Why(found, kMaxSourceBytes));
                 continue;
             }
@@ -146,7 +149,7 @@ private:
         m_bCollecting = false;
         m_context.SetCollecting(false);
         for (const auto& [pSource, why] : unread)
-            m_context.UnreadSources().push_back({pSource->pWord, pSource->nSize, why});
+            m_context.UnreadSources().push_back({pSource->pWord, pSource->nSize, why, false});
     }
 
     // Each rule hears of what the walk meets, but only in the script checked.

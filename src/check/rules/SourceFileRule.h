@@ -2,8 +2,9 @@
 
 #include "check/CheckRule.h"
 
-// A sourced file the check could not read for what it defines: not a
-// regular file, or past the size the check reads.
+// A sourced file that is not there, which the run will fail on; or that the
+// check could not read for what it defines: not a regular file, or past the
+// size the check reads.
 class CSourceFileRule : public CCheckRule
 {
 public:

@@ -9,6 +9,17 @@ std::vector<std::string_view> CUnknownCommandRule::Ids() const
 
 void CUnknownCommandRule::Command(const CCommandSite& site, CCheckContext&)
 {
+    const std::vector<CCheckWord>& words = site.words;
+    if (site.name == "package" && m_pFirstRequire == nullptr && words.size() >= 3 &&
+        words[1].bLiteral && words[1].text == "require")
+    {
+        // package require ?-exact? name ?version?
+        size_t i = 2;
+        if (words[i].bLiteral && words[i].text == "-exact" && words.size() >= 4)
+            ++i;
+        m_pFirstRequire = site.parse.commandStart;
+        m_firstPackage = words[i].bLiteral ? std::string(words[i].text) : std::string("...");
+    }
     if (site.name.empty() || site.bTcl || site.bLibrary)
         return;
     const CCheckWord& first = site.words[0];
@@ -51,7 +62,20 @@ void CUnknownCommandRule::Resolve(const CUnresolved& unresolved, CCheckContext& 
     const bool bWordLike = std::any_of(
         name.begin(), name.end(), [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; });
     const std::string nearest = bWordLike ? context.NearestCommand(name) : std::string();
-    message += nearest.empty() ? ": not a Tcl or library command, nor a proc of the script"
-                               : "; did you mean " + nearest + "?";
-    CCheckContext::OfferReplacement(context.Add("command/unknown", pStart, pEnd, message), nearest);
+    // A near miss of a known name is a typo even after a package require.
+    const bool bPackages =
+        nearest.empty() && m_pFirstRequire != nullptr && pStart > m_pFirstRequire;
+    if (!nearest.empty())
+        message += "; did you mean " + nearest + "?";
+    else if (bPackages)
+        message += ": not a Tcl or library command, nor a proc of the script; it may come from "
+                   "the package " +
+                   m_firstPackage + " required at line " +
+                   std::to_string(context.LineOf(m_pFirstRequire));
+    else
+        message += ": not a Tcl or library command, nor a proc of the script";
+    CFinding* pFinding = context.Add("command/unknown", pStart, pEnd, message);
+    if (pFinding != nullptr && bPackages)
+        pFinding->severity = ESeverity::Warning;
+    CCheckContext::OfferReplacement(pFinding, nearest);
 }

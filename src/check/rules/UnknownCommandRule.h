@@ -2,12 +2,14 @@
 
 #include "check/CheckRule.h"
 
+#include <string>
 #include <vector>
 
 // A command that neither Tcl nor the library knows is a procedure of the
 // script or of a file it sources, or a mistake: the names wait until every
 // definition has been read. A stray } or ] closes nothing, and at the top
-// level a procedure runs only once its proc has.
+// level a procedure runs only once its proc has. After a "package require"
+// a name with no close neighbour may well be the package's: a warning.
 class CUnknownCommandRule : public CCheckRule
 {
 public:
@@ -26,4 +28,7 @@ private:
     void Resolve(const CUnresolved& unresolved, CCheckContext& context);
 
     std::vector<CUnresolved> m_unresolved;
+    // The first "package require" of the main script: where, and its package.
+    const char* m_pFirstRequire = nullptr;
+    std::string m_firstPackage;
 };
