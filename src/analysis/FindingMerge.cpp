@@ -46,12 +46,22 @@ bool FindingMerge::SameCause(const CFinding& check, const CFinding& run)
     // each of them places it.
     if (StartsWith(check.rule, "parse/") && IsSyntaxError(run.message))
         return true;
-    if (check.file != run.file || check.nLine != run.nLine)
+    if (check.file != run.file)
+        return false;
+    // A trap the check names on the line the run failed at (or in the
+    // command that began there) is what failed it.
+    if ((StartsWith(check.rule, "trap/") || StartsWith(check.rule, "set/")) &&
+        check.severity == ESeverity::Error)
+        return check.nLine == run.nLine ||
+               std::any_of(check.related.begin(), check.related.end(),
+                           [&](const CRelatedPlace& place)
+                           { return place.file.empty() && place.nLine == run.nLine; });
+    if (check.nLine != run.nLine)
         return false;
     // The dry run and the real run stopped at the same error.
     if (check.rule == "run/error")
         return check.message == run.message;
-    if (check.rule == "source/unreadable")
+    if (check.rule == "source/unreadable" || check.rule == "source/missing")
         return StartsWith(run.message, "run: couldn't read file");
     if (check.rule == "command/unknown")
     {

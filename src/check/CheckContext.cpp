@@ -84,8 +84,43 @@ std::string CCheckContext::NearestCommand(std::string_view name)
     return best;
 }
 
+void CCheckContext::Supersede(std::string_view rule, const char* pStart, const char* pEnd)
+{
+    if (!m_bCollecting)
+        m_superseded.push_back({rule, Pos(pStart), Pos(pEnd)});
+}
+
 std::vector<CFinding> CCheckContext::TakeFindings()
 {
+    if (!m_superseded.empty())
+    {
+        std::sort(m_superseded.begin(), m_superseded.end(),
+                  [](const CSuperseded& a, const CSuperseded& b) { return a.nStart < b.nStart; });
+        long nLongest = 0;
+        for (const CSuperseded& superseded : m_superseded)
+            nLongest = std::max(nLongest, superseded.nEnd - superseded.nStart);
+        std::erase_if(m_findings,
+                      [&](const CFinding& finding)
+                      {
+                          if (finding.rule.compare(0, 6, "parse/") == 0)
+                              return false;
+                          // The ranges that start at or before the finding,
+                          // back as far as the longest reaches.
+                          auto it = std::upper_bound(m_superseded.begin(), m_superseded.end(),
+                                                     finding.nStart,
+                                                     [](long nPos, const CSuperseded& range)
+                                                     { return nPos < range.nStart; });
+                          while (it != m_superseded.begin())
+                          {
+                              --it;
+                              if (it->nStart + nLongest <= finding.nStart)
+                                  break;
+                              if (finding.nStart < it->nEnd && finding.rule != it->rule)
+                                  return true;
+                          }
+                          return false;
+                      });
+    }
     std::stable_sort(m_findings.begin(), m_findings.end(),
                      [](const CFinding& a, const CFinding& b) { return a.nStart < b.nStart; });
     return std::move(m_findings);

@@ -44,7 +44,8 @@ public:
     std::string NearestCommand(std::string_view name);
 
     // A sourced file that could not be read: the word that names it in the
-    // script (nullptr: in a sourced file), and why; or that is not there.
+    // script (nullptr: in a sourced file), and why; or, bMissing, that is not
+    // there, why then its name.
     struct CUnreadSource
     {
         const char* pWord;
@@ -53,6 +54,11 @@ public:
         bool bMissing;
     };
     std::vector<CUnreadSource>& UnreadSources() { return m_unreadSources; }
+
+    // A rule that names the cause of the trouble over [pStart, pEnd) takes
+    // the place of what other rules say of it there (a word the cause made
+    // unknown, an argument it made too many); what Tcl cannot parse stays.
+    void Supersede(std::string_view rule, const char* pStart, const char* pEnd);
 
     // The findings, in the order of their positions.
     std::vector<CFinding> TakeFindings();
@@ -70,4 +76,11 @@ private:
     CNameMap<long> m_procedures;
     CNameMap<std::string> m_suggestions;
     std::vector<CUnreadSource> m_unreadSources;
+    struct CSuperseded
+    {
+        std::string_view rule;
+        long nStart;
+        long nEnd;
+    };
+    std::vector<CSuperseded> m_superseded;
 };

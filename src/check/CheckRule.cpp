@@ -1,8 +1,14 @@
 #include "CheckRule.h"
 
+#include "rules/BackslashBlankRule.h"
+#include "rules/CommentAfterCommandRule.h"
 #include "rules/CommentBraceRule.h"
+#include "rules/ElseIfRule.h"
+#include "rules/GluedBraceRule.h"
 #include "rules/LibraryUsageRule.h"
 #include "rules/ParseErrorRule.h"
+#include "rules/SetDollarNameRule.h"
+#include "rules/SetEqualsRule.h"
 #include "rules/SetOneArgumentRule.h"
 #include "rules/SourceFileRule.h"
 #include "rules/UnknownCommandRule.h"
@@ -23,5 +29,11 @@ std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
     rules.push_back(std::make_unique<CLibraryUsageRule>());
     rules.push_back(std::make_unique<CSetOneArgumentRule>());
     rules.push_back(std::make_unique<CSourceFileRule>());
+    rules.push_back(std::make_unique<CGluedBraceRule>());
+    rules.push_back(std::make_unique<CElseIfRule>());
+    rules.push_back(std::make_unique<CBackslashBlankRule>());
+    rules.push_back(std::make_unique<CCommentAfterCommandRule>());
+    rules.push_back(std::make_unique<CSetEqualsRule>());
+    rules.push_back(std::make_unique<CSetDollarNameRule>());
     return rules;
 }

@@ -125,8 +125,14 @@ private:
                 const CRegularFile::EResult found =
                     CRegularFile::Inspect(m_sources[i].path, kMaxSourceBytes);
                 if (found == CRegularFile::EResult::Missing)
+                {
+                    // Named as from the script's folder, where it is looked for.
+                    std::string named = m_sources[i].path;
+                    if (!m_folder.empty() && named.rfind(m_folder + "/", 0) == 0)
+                        named.erase(0, m_folder.size() + 1);
                     m_context.UnreadSources().push_back(
-                        {m_sources[i].pWord, m_sources[i].nSize, "", true});
+                        {m_sources[i].pWord, m_sources[i].nSize, named, true});
+                }
                 else if (found == CRegularFile::EResult::NotRegular ||
                          found == CRegularFile::EResult::TooLarge)
                     unread.emplace_back(&m_sources[i], CRegularFile::Why(found, kMaxSourceBytes));
@@ -384,9 +390,15 @@ private:
         else if (name == "interp" && words.size() >= 4 && words[1].bLiteral &&
                  words[1].text == "alias" && words[3].bLiteral)
             define(words[3].text);
-        else if (name == "source" && words.size() == 2 && words[1].bLiteral)
+        else if (name == "set" && words.size() == 3 && words[1].bLiteral && scope.bMainScript &&
+                 scope.bTopLevel)
+            NoteValue(words[1].text, words[2]);
+        else if (name == "source" && words.size() == 2)
         {
-            std::string path(words[1].text);
+            const std::optional<std::string> named = ValueOf(words[1], 0);
+            if (!named)
+                return;
+            std::string path = *named;
             const bool bAbsolute = !path.empty() && (path[0] == '/' || path[0] == '\\' ||
                                                      (path.size() > 1 && path[1] == ':'));
             if (!bAbsolute && !m_folder.empty())
@@ -396,6 +408,101 @@ private:
                 m_sources.push_back(
                     {path, scope.bMainScript ? words[1].pStart : nullptr, words[1].nSize});
         }
+    }
+
+    // A variable of the main script's top level whose value the walk knows:
+    // set once to a literal, or to the script's folder.
+    void NoteValue(std::string_view name, const CCheckWord& word)
+    {
+        const std::optional<std::string> value = ValueOf(word, 0);
+        const auto [it, bNew] = m_values.try_emplace(std::string(name), value);
+        if (!bNew && it->second != value)
+            it->second.reset(); // set more than once: not known
+    }
+
+    // What a word of a source command comes to, where the walk can tell
+    // without running anything: literal text, the known variables, and
+    // [file dirname [info script]] and [file join ...] of those.
+    std::optional<std::string> ValueOf(const CCheckWord& word, int nDepth) const
+    {
+        if (word.bLiteral)
+            return std::string(word.text);
+        if (word.pToken == nullptr || word.bExpand || nDepth > kMaxValueDepth)
+            return std::nullopt;
+        std::string value;
+        const Tcl_Token* pToken = word.pToken;
+        for (int i = 1; i <= pToken->numComponents; ++i)
+        {
+            const Tcl_Token& part = pToken[i];
+            if (part.type == TCL_TOKEN_TEXT)
+                value.append(part.start, static_cast<size_t>(part.size));
+            else if (part.type == TCL_TOKEN_VARIABLE && part.numComponents == 1)
+            {
+                const auto known = m_values.find(
+                    std::string_view(pToken[i + 1].start, static_cast<size_t>(pToken[i + 1].size)));
+                if (known == m_values.end() || !known->second)
+                    return std::nullopt;
+                value += *known->second;
+                i += part.numComponents;
+            }
+            else if (part.type == TCL_TOKEN_COMMAND && part.size >= 2)
+            {
+                const std::optional<std::string> result = CommandValue(
+                    std::string_view(part.start + 1, static_cast<size_t>(part.size - 2)),
+                    nDepth + 1);
+                if (!result)
+                    return std::nullopt;
+                value += *result;
+            }
+            else
+                return std::nullopt;
+        }
+        return value;
+    }
+
+    std::optional<std::string> CommandValue(std::string_view script, int nDepth) const
+    {
+        std::optional<std::string> value;
+        const std::string padded = CTclNesting::Padded(script);
+        Tcl_Parse parse;
+        if (Tcl_ParseCommand(nullptr, padded.data(), static_cast<int>(script.size()), 0, &parse) !=
+            TCL_OK)
+        {
+            Tcl_FreeParse(&parse);
+            return value;
+        }
+        const std::vector<CCheckWord> words = WordsOf(parse);
+        const auto literal = [&](size_t i, std::string_view text)
+        { return i < words.size() && words[i].bLiteral && words[i].text == text; };
+        const std::string folder = m_folder.empty() ? "." : m_folder;
+        if (words.size() == 2 && literal(0, "info") && literal(1, "script"))
+            value = folder + "/"; // only its folder is ever asked for
+        else if (words.size() == 3 && literal(0, "file") && literal(1, "dirname"))
+        {
+            if (const std::optional<std::string> path = ValueOf(words[2], nDepth);
+                path && *path == folder + "/")
+                value = folder;
+        }
+        else if (words.size() >= 3 && literal(0, "file") && literal(1, "join"))
+        {
+            std::string joined;
+            for (size_t i = 2; i < words.size(); ++i)
+            {
+                const std::optional<std::string> part = ValueOf(words[i], nDepth);
+                if (!part)
+                {
+                    joined.clear();
+                    break;
+                }
+                joined = joined.empty() || (!part->empty() && part->front() == '/')
+                             ? *part
+                             : joined + "/" + *part;
+            }
+            if (!joined.empty())
+                value = joined;
+        }
+        Tcl_FreeParse(&parse);
+        return value;
     }
 
     // The bodies of Tcl's own commands that take scripts.
@@ -662,7 +769,9 @@ private:
         long nSize;
     };
     std::deque<CSource> m_sources;
-    std::deque<std::string> m_sourceTexts; // never moved: Tcl's tokens point into them
+    std::deque<std::string> m_sourceTexts;         // never moved: Tcl's tokens point into them
+    CNameMap<std::optional<std::string>> m_values; // see NoteValue
+    static constexpr int kMaxValueDepth = 8;
 };
 
 std::vector<CFinding> CScriptChecker::Check(std::string_view text, const std::string& scriptFolder,

@@ -160,7 +160,8 @@ TEST(AnalysisSession, TheDryRunFollowsTheCheckAndAMistakeIsReportedOnce)
     CResults results;
     CAnalysisSession session(Library(), Options(true), results.Listener());
     const std::string path = dir.PathOf("frame.tcl");
-    session.Update(path, "node 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset E = 3.0\n", 1);
+    session.Update(path,
+                   "node 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset r [expr {1 / 0}]\n", 1);
     ASSERT_TRUE(session.WaitUntilIdle(20000));
     auto all = results.All();
     ASSERT_EQ(all.size(), 2u);
@@ -183,8 +184,8 @@ TEST(AnalysisSession, TheDryRunFollowsTheCheckAndAMistakeIsReportedOnce)
     slow.nDryRunPauseMs = 60000;
     CResults slowResults;
     CAnalysisSession slowSession(Library(), slow, slowResults.Listener());
-    slowSession.Update(path, "node 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset E = 3.0\n",
-                       1);
+    slowSession.Update(
+        path, "node 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset r [expr {1 / 0}]\n", 1);
     slowSession.AnalyseNow(path);
     ASSERT_TRUE(slowSession.WaitUntilIdle(20000));
     // Two edits, each analysed on its own: a line above, then the run's
@@ -196,10 +197,12 @@ TEST(AnalysisSession, TheDryRunFollowsTheCheckAndAMistakeIsReportedOnce)
         return slowResults.Last();
     };
     slowSession.Update(
-        path, "# a frame\nnode 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset E = 3.0\n", 2);
+        path,
+        "# a frame\nnode 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset r [expr {1 / 0}]\n", 2);
     EXPECT_THAT(Rules(*waitFor(2)), ::testing::ElementsAre("4 model/undefined-tag", "5 run/error"));
     slowSession.Update(
-        path, "# a frame\nnode 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset E 3.0\n", 3);
+        path,
+        "# a frame\nnode 1 0 0\nnode 2 1 0\nelement Truss 1 1 3 0.01 1\nset r [expr {1 / 2}]\n", 3);
     const auto pCarried = waitFor(3);
     ASSERT_EQ(pCarried->nVersion, 3);
     EXPECT_EQ(pCarried->stage, CAnalysis::EStage::Checked);

@@ -157,11 +157,10 @@ TEST(CheckCommand, TheDryRunIsOnUnlessTurnedOff)
 {
     CTempDir dir;
     const std::string script =
-        dir.Write("equals.tcl", "set E = 3.0\nproc area {b h} {expr {$b * $h}}\narea 2\n");
+        dir.Write("equals.tcl", "set r [expr {1 / 0}]\nproc area {b h} {expr {$b * $h}}\narea 2\n");
     const COutput run = RunCheck(kHelp + "'" + script + "'");
     EXPECT_EQ(run.nStatus, 2);
-    EXPECT_EQ(run.text, script + ":1:1: error: run: wrong # args: should be \"set varName "
-                                 "?newValue?\" [run/error]\n");
+    EXPECT_EQ(run.text, script + ":1:1: error: run: divide by zero [run/error]\n");
     const COutput off = RunCheck("--no-dry-run " + kHelp + "'" + script + "'");
     EXPECT_EQ(off.nStatus, 0);
     EXPECT_EQ(off.text, "");

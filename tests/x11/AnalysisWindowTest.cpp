@@ -97,7 +97,7 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
     EXPECT_THAT(Rows(), ::testing::ElementsAre("19 command/unknown", "34 model/undefined-tag",
                                                "35 run/error"));
     EXPECT_THAT(Squiggles(), ::testing::ElementsAre("19 nodee", "34 element Truss 6 1 9 0.002 1",
-                                                    "35 set E = 3.0"));
+                                                    "35 set r [expr {1 / 0}]"));
     EXPECT_THAT(Edit().MarkerLines(CTextControl::kErrorMarker), ::testing::ElementsAre(18, 33, 34));
     const std::string text = Edit().GetWindowText();
     EXPECT_EQ(
@@ -105,8 +105,7 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
         "unknown command \"nodee\"; did you mean node?\nQuick fix (Ctrl+.): Replace with node");
     EXPECT_EQ(HoverOver(static_cast<long>(text.find("element Truss 6"))),
               "element 6 uses node 9, which is not defined");
-    EXPECT_EQ(HoverOver(static_cast<long>(text.rfind("set E ="))),
-              "run: wrong # args: should be \"set varName ?newValue?\"");
+    EXPECT_EQ(HoverOver(static_cast<long>(text.rfind("set r ["))), "run: divide by zero");
     pFrame->GetProblemsPane()->hide();
     // A click on the count opens it.
     QLabel* pCount = pFrame->statusBar()->findChild<QLabel*>("ProblemCounts");
@@ -119,7 +118,7 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
 TEST_F(AnalysisWindowTest, ADeletedFaultyLineTakesItsFindingWithItAtOnce)
 {
     ASSERT_NE(StartWithMistakes(), nullptr);
-    const long nLine = 34; // "set E = 3.0", from 0
+    const long nLine = 34; // "set r [expr {1 / 0}]", from 0
     Edit().SetSel(Edit().LineIndex(nLine), Edit().LineIndex(nLine + 1));
     Press(Qt::Key_Delete);
     Settle();

@@ -13,8 +13,7 @@ void CSourceFileRule::Finish(CCheckContext& context)
             continue;
         if (source.bMissing)
             context.Add("source/missing", source.pWord, source.pWord + source.nSize,
-                        "no file \"" +
-                            std::string(source.pWord, static_cast<size_t>(source.nSize)) +
+                        "no file \"" + source.why +
                             "\" beside the script: source will fail (a relative name is read "
                             "from the folder the script runs in)");
         else

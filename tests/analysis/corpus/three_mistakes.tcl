@@ -1,5 +1,5 @@
 # The demo with three mistakes planted: one the check finds (nodee), one the
-# dry run finds (set E = 3.0), one the model rules find (node 9).
+# dry run finds (a division by zero), one the model rules find (node 9).
 
 model -dims 2 -dofs 3
 units m kN s
@@ -32,7 +32,7 @@ element Beam 3 3 6 $columnArea 30000000.0 0.000675 1
 element Beam 4 4 5 $beamArea 30000000.0 0.0016 1
 element Beam 5 5 6 $beamArea 30000000.0 0.0016 1
 element Truss 6 1 9 0.002 1
-set E = 3.0
+set r [expr {1 / 0}]
 
 series Linear 1
 loadcase 1 1 {

@@ -1,0 +1,46 @@
+#include "CommentAfterCommandRule.h"
+
+#include <algorithm>
+#include <cctype>
+
+std::vector<std::string_view> CCommentAfterCommandRule::Ids() const
+{
+    return {"trap/comment-without-semicolon"};
+}
+
+void CCommentAfterCommandRule::Command(const CCommandSite& site, CCheckContext& context)
+{
+    const std::vector<CCheckWord>& words = site.words;
+    for (size_t i = 1; i + 1 < words.size(); ++i)
+    {
+        const CCheckWord& hash = words[i];
+        if (!hash.bLiteral || hash.bBraced || hash.text.empty() || hash.text[0] != '#' ||
+            hash.pStart[0] != '#')
+            continue;
+        // Prose: the words after it are plain words, one of them with a letter.
+        // "regsub # $text {} result" is an argument, not a comment.
+        const bool bPlain =
+            std::all_of(words.begin() + static_cast<long>(i) + 1, words.end(),
+                        [](const CCheckWord& word) { return word.bLiteral && !word.bBraced; });
+        const bool bLetters = std::any_of(
+            words.begin() + static_cast<long>(i) + 1, words.end(),
+            [](const CCheckWord& word)
+            {
+                return std::any_of(word.text.begin(), word.text.end(),
+                                   [](char c)
+                                   { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+            });
+        if (!bPlain || !bLetters)
+            return;
+        CFinding* pFinding = context.Add(
+            "trap/comment-without-semicolon", hash.pStart, hash.pStart + 1,
+            "this # does not start a comment: after a command's words it is one more word, and so "
+            "is each word after it; end the command first with ;#");
+        if (pFinding != nullptr)
+            pFinding->fixes.push_back(
+                {"Put a ; before the #", pFinding->nStart, pFinding->nEnd, ";#"});
+        // The words the comment added are not the command's mistake.
+        context.Supersede("trap/comment-without-semicolon", hash.pStart, words.back().End());
+        return;
+    }
+}

@@ -1,0 +1,2 @@
+# expect: source/missing 2
+source not_there.tcl
