@@ -7,8 +7,10 @@
 #include <algorithm>
 
 CCheckContext::CCheckContext(std::string_view text, const CCommandKnowledge& knowledge,
-                             const CNameSet& tclCommands, Tcl_Interp* pInterp)
-    : m_text(text), m_knowledge(knowledge), m_tclCommands(tclCommands), m_pInterp(pInterp)
+                             const CNameSet& tclCommands, const CNameSet& mathFunctions,
+                             Tcl_Interp* pInterp)
+    : m_text(text), m_knowledge(knowledge), m_tclCommands(tclCommands),
+      m_mathFunctions(mathFunctions), m_pInterp(pInterp)
 {
     m_lineStarts.push_back(0);
     for (size_t i = 0; i < text.size(); ++i)

@@ -17,7 +17,7 @@ class CCheckContext
 {
 public:
     CCheckContext(std::string_view text, const CCommandKnowledge& knowledge,
-                  const CNameSet& tclCommands, Tcl_Interp* pInterp);
+                  const CNameSet& tclCommands, const CNameSet& mathFunctions, Tcl_Interp* pInterp);
 
     // A finding of the rule over [pStart, pEnd), which the fix goes with if
     // the rule offers one; nullptr while the check only collects.
@@ -34,6 +34,7 @@ public:
 
     const CCommandKnowledge& Knowledge() const { return m_knowledge; }
     const CNameSet& TclCommands() const { return m_tclCommands; }
+    const CNameSet& MathFunctions() const { return m_mathFunctions; }
     // The interpreter that parses: after a parse error its result is Tcl's message.
     Tcl_Interp* Interp() const { return m_pInterp; }
 
@@ -69,6 +70,7 @@ private:
     std::string_view m_text;
     const CCommandKnowledge& m_knowledge;
     const CNameSet& m_tclCommands;
+    const CNameSet& m_mathFunctions;
     Tcl_Interp* m_pInterp;
     std::vector<long> m_lineStarts;
     bool m_bCollecting = false;

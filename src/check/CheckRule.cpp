@@ -4,13 +4,16 @@
 #include "rules/CommentAfterCommandRule.h"
 #include "rules/CommentBraceRule.h"
 #include "rules/ElseIfRule.h"
+#include "rules/ExpressionSyntaxRule.h"
 #include "rules/GluedBraceRule.h"
 #include "rules/LibraryUsageRule.h"
+#include "rules/MathFunctionRule.h"
 #include "rules/ParseErrorRule.h"
 #include "rules/SetDollarNameRule.h"
 #include "rules/SetEqualsRule.h"
 #include "rules/SetOneArgumentRule.h"
 #include "rules/SourceFileRule.h"
+#include "rules/UnbracedExprRule.h"
 #include "rules/UnknownCommandRule.h"
 
 void CCheckRule::ParseError(const Tcl_Parse&, const char*, const char*, CCheckContext&) {}
@@ -18,6 +21,7 @@ void CCheckRule::TooDeep(const char*, CCheckContext&) {}
 void CCheckRule::Comment(const char*, const char*, const CCheckScope&, CCheckContext&) {}
 void CCheckRule::Body(const CCheckWord&, const CCheckScope&, CCheckContext&) {}
 void CCheckRule::Command(const CCommandSite&, CCheckContext&) {}
+void CCheckRule::Expression(const CExpressionSite&, CCheckContext&) {}
 void CCheckRule::Finish(CCheckContext&) {}
 
 std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
@@ -35,5 +39,8 @@ std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
     rules.push_back(std::make_unique<CCommentAfterCommandRule>());
     rules.push_back(std::make_unique<CSetEqualsRule>());
     rules.push_back(std::make_unique<CSetDollarNameRule>());
+    rules.push_back(std::make_unique<CExpressionSyntaxRule>());
+    rules.push_back(std::make_unique<CMathFunctionRule>());
+    rules.push_back(std::make_unique<CUnbracedExprRule>());
     return rules;
 }

@@ -33,6 +33,8 @@ public:
     // A braced word about to be checked as a script.
     virtual void Body(const CCheckWord& body, const CCheckScope& scope, CCheckContext& context);
     virtual void Command(const CCommandSite& site, CCheckContext& context);
+    // An expression, before the commands in its [ ] are walked.
+    virtual void Expression(const CExpressionSite& site, CCheckContext& context);
     virtual void Finish(CCheckContext& context);
 };
 

@@ -62,3 +62,14 @@ struct CCommandSite
     // nullptr for a command with {*} in it, or none.
     const CUsageMatch* pUsage = nullptr;
 };
+
+// A braced word Tcl evaluates as an expression: expr's, and the conditions
+// of if, while and for.
+struct CExpressionSite
+{
+    const CCheckWord& word;
+    std::string_view text;   // inside the braces
+    const Tcl_Parse* pParse; // Tcl's parse of it; nullptr when it does not parse
+    std::string_view error;  // then Tcl's message
+    const CCheckScope& scope;
+};

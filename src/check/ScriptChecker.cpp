@@ -92,7 +92,8 @@ public:
     CRun(const CScriptChecker& checker, std::string_view text, std::string folder,
          const FileReader& read, const KeepGoing& keepGoing, CScriptOutline* pOutline)
         : m_checker(checker), m_knowledge(checker.m_knowledge),
-          m_context(text, checker.m_knowledge, checker.m_tclCommands, checker.m_pInterp->p),
+          m_context(text, checker.m_knowledge, checker.m_tclCommands, checker.m_mathFunctions,
+                    checker.m_pInterp->p),
           m_text(text), m_folder(std::move(folder)), m_read(read), m_keepGoing(keepGoing),
           m_rules(MakeCheckRules()), m_pOutline(pOutline)
     {
@@ -266,6 +267,42 @@ private:
         inside.bInBody = true;
         inside.bInLoop = scope.bInLoop || bLoop;
         Parse(word.pStart + 1, word.End() - 1, inside);
+    }
+
+    // A braced word that Tcl evaluates as an expression: parsed with Tcl's
+    // own expression parser, each rule told, and the commands in its [ ]
+    // walked as every other script.
+    void Expression(const CCheckWord& word, const CCheckScope& scope)
+    {
+        if (!word.bBraced || word.nSize < 2)
+            return;
+        const char* pStart = word.pStart + 1;
+        const char* pEnd = word.End() - 1;
+        const char* pDeep = nullptr;
+        if (CTclNesting::TooDeep(pStart, pEnd, &pDeep))
+            return; // the walk of the body reports it, if it is one
+        Tcl_Interp* pInterp = m_checker.m_pInterp->p;
+        Tcl_Parse parse;
+        const bool bParsed =
+            Tcl_ParseExpr(pInterp, pStart, static_cast<int>(pEnd - pStart), &parse) == TCL_OK;
+        const std::string error = bParsed ? std::string() : Tcl_GetStringResult(pInterp);
+        Tcl_ResetResult(pInterp);
+        const CExpressionSite site{word,
+                                   std::string_view(pStart, static_cast<size_t>(pEnd - pStart)),
+                                   bParsed ? &parse : nullptr, error, scope};
+        Tell([&](CCheckRule& rule) { rule.Expression(site, m_context); });
+        if (bParsed)
+        {
+            CCheckScope inside = scope;
+            inside.bTopLevel = false;
+            for (int i = 0; i < parse.numTokens; ++i)
+            {
+                const Tcl_Token& token = parse.tokenPtr[i];
+                if (token.type == TCL_TOKEN_COMMAND && token.size >= 2)
+                    Parse(token.start + 1, token.start + token.size - 1, inside);
+            }
+        }
+        Tcl_FreeParse(&parse);
     }
 
     CScriptOutline::CPlace PlaceOf(const char* pStart, size_t nSize) const
@@ -522,13 +559,24 @@ private:
             if (i < n)
                 Body(words[i], scope, true);
         };
+        const auto expression = [&](size_t i)
+        {
+            if (i < n)
+                Expression(words[i], scope);
+        };
         if (name == "proc" && n >= 4)
             body(3);
+        else if (name == "expr" && n == 2)
+            expression(1);
         else if (name == "while" && n == 3)
+        {
+            expression(1);
             loop(2);
+        }
         else if (name == "for" && n == 5)
         {
             loop(1);
+            expression(2);
             loop(3);
             loop(4);
         }
@@ -551,6 +599,7 @@ private:
             body(3);
         else if (name == "if")
         {
+            expression(1);
             size_t i = 2; // after the condition
             for (;;)
             {
@@ -559,6 +608,7 @@ private:
                 body(i++);
                 if (literal(i, "elseif"))
                 {
+                    expression(i + 1);
                     i += 2;
                     continue;
                 }

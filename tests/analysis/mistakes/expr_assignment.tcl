@@ -1,0 +1,5 @@
+# expect: expr/assignment 3
+set a 1
+if {$a = 1} {
+    puts one
+}
