@@ -391,3 +391,39 @@ TEST_F(ScriptCheckTest, DictAndTimeBodiesAreChecked)
     }
     EXPECT_THAT(lines, ::testing::ElementsAre(2, 3, 4, 5, 6));
 }
+
+// What the check cannot know: a command after a package require or a
+// namespace import may come from there, and is a warning that says so,
+// unless it is a near miss of a known name; a name called again and again is
+// meant, and is offered no look-alike ("emit" is no misspelt "exit").
+TEST_F(ScriptCheckTest, CommandsThatMayComeFromAPackageAreWarnings)
+{
+    const auto describe = [](const std::string& text)
+    {
+        std::vector<std::string> found;
+        for (const CFinding& finding : s_pChecker->Check(text, ""))
+            found.push_back(Describe(text, finding));
+        return found;
+    };
+    EXPECT_THAT(describe("emit a\nemit b\nemit c\nnodee 1 0 0\n"),
+                ::testing::ElementsAre(
+                    "1:1 error: unknown command \"emit\": not a Tcl or library command, nor a proc "
+                    "of the script",
+                    "2:1 error: unknown command \"emit\": not a Tcl or library command, nor a proc "
+                    "of the script",
+                    "3:1 error: unknown command \"emit\": not a Tcl or library command, nor a proc "
+                    "of the script",
+                    "4:1 error: unknown command \"nodee\"; did you mean node?"));
+    EXPECT_THAT(describe("pack .b\npackage require Tk\nbutton .b\nnodee 1 0 0\n"),
+                ::testing::ElementsAre(
+                    "1:1 error: unknown command \"pack\": not a Tcl or library command, nor a proc "
+                    "of the script",
+                    "3:1 warning: unknown command \"button\": not a Tcl or library command, nor a "
+                    "proc of the script; it may come from the package Tk required at line 2",
+                    "4:1 error: unknown command \"nodee\"; did you mean node?"));
+    EXPECT_THAT(
+        describe("namespace import ::rt::*\nemitResult x\n"),
+        ::testing::ElementsAre("2:1 warning: unknown command \"emitResult\": not a Tcl or library "
+                               "command, nor a proc of the script; it may come from the "
+                               "namespace ::rt::* imported at line 1"));
+}

@@ -17,6 +17,15 @@ void CCommentAfterCommandRule::Command(const CCommandSite& site, CCheckContext& 
         if (!hash.bLiteral || hash.bBraced || hash.text.empty() || hash.text[0] != '#' ||
             hash.pStart[0] != '#')
             continue;
+        // "#0" is a level (uplevel #0), "#e6ceb1" a colour: words, not comments.
+        const std::string_view rest =
+            hash.text.substr(hash.text.find_first_not_of('#') == std::string_view::npos
+                                 ? hash.text.size()
+                                 : hash.text.find_first_not_of('#'));
+        if (!rest.empty() &&
+            std::all_of(rest.begin(), rest.end(),
+                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+            continue;
         // Prose: the words after it are plain words, one of them with a letter.
         // "regsub # $text {} result" is an argument, not a comment.
         const bool bPlain =

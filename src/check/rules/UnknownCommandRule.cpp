@@ -10,18 +10,26 @@ std::vector<std::string_view> CUnknownCommandRule::Ids() const
 void CUnknownCommandRule::Command(const CCommandSite& site, CCheckContext&)
 {
     const std::vector<CCheckWord>& words = site.words;
-    if (site.name == "package" && m_pFirstRequire == nullptr && words.size() >= 3 &&
-        words[1].bLiteral && words[1].text == "require")
+    if (m_pFirstImport == nullptr && words.size() >= 3 && words[1].bLiteral &&
+        ((site.name == "package" && words[1].text == "require") ||
+         (site.name == "namespace" && words[1].text == "import")))
     {
-        // package require ?-exact? name ?version?
+        // package require ?-exact? name ?version?; namespace import ?-force? pattern ...
         size_t i = 2;
-        if (words[i].bLiteral && words[i].text == "-exact" && words.size() >= 4)
+        if (words[i].bLiteral && (words[i].text == "-exact" || words[i].text == "-force") &&
+            words.size() >= 4)
             ++i;
-        m_pFirstRequire = site.parse.commandStart;
-        m_firstPackage = words[i].bLiteral ? std::string(words[i].text) : std::string("...");
+        m_pFirstImport = site.parse.commandStart;
+        m_imported = site.name == "package" ? "the package " : "the namespace ";
+        m_imported.append(words[i].bLiteral ? words[i].text : std::string_view("..."));
+        m_imported.append(site.name == "package" ? " required" : " imported");
     }
     if (site.name.empty() || site.bTcl || site.bLibrary)
         return;
+    if (const auto counted = m_calls.find(site.name); counted != m_calls.end())
+        ++counted->second;
+    else
+        m_calls.emplace(std::string(site.name), 1);
     const CCheckWord& first = site.words[0];
     m_unresolved.push_back(
         {site.name, first.pStart, first.nSize, site.scope.bTopLevel && site.scope.bMainScript});
@@ -61,21 +69,21 @@ void CUnknownCommandRule::Resolve(const CUnresolved& unresolved, CCheckContext& 
     std::string message = "unknown command \"" + std::string(name) + "\"";
     const bool bWordLike = std::any_of(
         name.begin(), name.end(), [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; });
-    const std::string nearest = bWordLike ? context.NearestCommand(name) : std::string();
+    // A typo is made once or twice; a name called again and again is meant.
+    const auto called = m_calls.find(name);
+    const bool bMeant = called != m_calls.end() && called->second >= kMeantCalls;
+    const std::string nearest = bWordLike && !bMeant ? context.NearestCommand(name) : std::string();
     // A near miss of a known name is a typo even after a package require.
-    const bool bPackages =
-        nearest.empty() && m_pFirstRequire != nullptr && pStart > m_pFirstRequire;
+    const bool bImported = nearest.empty() && m_pFirstImport != nullptr && pStart > m_pFirstImport;
     if (!nearest.empty())
         message += "; did you mean " + nearest + "?";
-    else if (bPackages)
-        message += ": not a Tcl or library command, nor a proc of the script; it may come from "
-                   "the package " +
-                   m_firstPackage + " required at line " +
-                   std::to_string(context.LineOf(m_pFirstRequire));
+    else if (bImported)
+        message += ": not a Tcl or library command, nor a proc of the script; it may come from " +
+                   m_imported + " at line " + std::to_string(context.LineOf(m_pFirstImport));
     else
         message += ": not a Tcl or library command, nor a proc of the script";
     CFinding* pFinding = context.Add("command/unknown", pStart, pEnd, message);
-    if (pFinding != nullptr && bPackages)
+    if (pFinding != nullptr && bImported)
         pFinding->severity = ESeverity::Warning;
     CCheckContext::OfferReplacement(pFinding, nearest);
 }

@@ -9,7 +9,8 @@
 // script or of a file it sources, or a mistake: the names wait until every
 // definition has been read. A stray } or ] closes nothing, and at the top
 // level a procedure runs only once its proc has. After a "package require"
-// a name with no close neighbour may well be the package's: a warning.
+// or a "namespace import", a name that is no near miss of a known one may
+// well come from there: a warning.
 class CUnknownCommandRule : public CCheckRule
 {
 public:
@@ -27,8 +28,14 @@ private:
     };
     void Resolve(const CUnresolved& unresolved, CCheckContext& context);
 
+    static constexpr int kMeantCalls = 3;
+
     std::vector<CUnresolved> m_unresolved;
-    // The first "package require" of the main script: where, and its package.
-    const char* m_pFirstRequire = nullptr;
-    std::string m_firstPackage;
+    // The first "package require" or "namespace import" of the main script:
+    // where, and what it brings in; commands after it may be from there.
+    const char* m_pFirstImport = nullptr;
+    std::string m_imported;
+    // How often each unknown name is called: one called again and again is
+    // meant, not a typo of a known one.
+    CNameMap<int> m_calls;
 };
