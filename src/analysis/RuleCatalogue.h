@@ -69,6 +69,8 @@ inline constexpr std::array kRules{
               "a function in an expression that Tcl does not have"},
     CRuleInfo{"expr/unbraced", ESeverity::Warning,
               "expr with its expression not in braces: substituted twice, not compiled"},
+    CRuleInfo{"proc/arguments", ESeverity::Error,
+              "a proc of the script called with fewer or more arguments than it takes"},
     CRuleInfo{"run/error", ESeverity::Error, "the error that ended the dry run"},
     CRuleInfo{"run/limit", ESeverity::Warning,
               "a limit of the dry run that stopped it: time, memory, calls, output"},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcSignature.h"
 #include "StringTable.h"
 #include "analysis/Finding.h"
 
@@ -41,6 +42,10 @@ public:
     // The script's procedures (and aliases), by name, with where the proc
     // stands at the main script's top level: -1 elsewhere, or more than once.
     CNameMap<long>& Procedures() { return m_procedures; }
+    // The parameters of each procedure by its whole name ("geometry::area"),
+    // and by its last part ("area"), as a call from its namespace names it.
+    CNameMap<CProcSignature>& Signatures() { return m_signatures; }
+    CNameMap<CProcSignature>& ShortSignatures() { return m_shortSignatures; }
     // The known command nearest to name within a small edit distance, or "".
     std::string NearestCommand(std::string_view name);
 
@@ -76,6 +81,8 @@ private:
     bool m_bCollecting = false;
     std::vector<CFinding> m_findings;
     CNameMap<long> m_procedures;
+    CNameMap<CProcSignature> m_signatures;
+    CNameMap<CProcSignature> m_shortSignatures;
     CNameMap<std::string> m_suggestions;
     std::vector<CUnreadSource> m_unreadSources;
     struct CSuperseded

@@ -9,6 +9,7 @@
 #include "rules/LibraryUsageRule.h"
 #include "rules/MathFunctionRule.h"
 #include "rules/ParseErrorRule.h"
+#include "rules/ProcArgumentsRule.h"
 #include "rules/SetDollarNameRule.h"
 #include "rules/SetEqualsRule.h"
 #include "rules/SetOneArgumentRule.h"
@@ -42,5 +43,6 @@ std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
     rules.push_back(std::make_unique<CExpressionSyntaxRule>());
     rules.push_back(std::make_unique<CMathFunctionRule>());
     rules.push_back(std::make_unique<CUnbracedExprRule>());
+    rules.push_back(std::make_unique<CProcArgumentsRule>());
     return rules;
 }

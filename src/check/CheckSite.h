@@ -28,6 +28,8 @@ struct CCheckScope
     bool bInBody = false;  // inside a braced body, where a comment's braces count
     bool bMainScript = true;
     bool bInLoop = false; // inside the body of a loop, however deep
+    // The namespace a namespace eval opened ("geo::shapes"), or nullptr for ::.
+    const std::string* pNamespace = nullptr;
 };
 
 // What the usage lines of a library command make of one call of it.

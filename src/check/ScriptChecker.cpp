@@ -407,26 +407,46 @@ private:
     void Collect(std::string_view name, const std::vector<CCheckWord>& words,
                  const CCheckScope& scope, const Tcl_Parse& parse)
     {
-        const auto define = [&](std::string_view proc)
+        // A procedure is known by its whole name (in the namespace the proc
+        // stands in, unless it names one from ::), by its name as written
+        // (a call from the same namespace), and by its last part.
+        const auto define = [&](std::string_view written, const CProcSignature& signature)
         {
             const long nAt =
                 scope.bMainScript && scope.bTopLevel ? m_context.Pos(parse.commandStart) : -1;
-            for (std::string_view alias :
-                 {proc,
-                  proc.substr(proc.rfind(':') == std::string_view::npos ? 0 : proc.rfind(':') + 1)})
+            std::string_view plain = written;
+            while (plain.size() > 2 && plain.substr(0, 2) == "::")
+                plain.remove_prefix(2);
+            const bool bAbsolute = plain.size() != written.size();
+            const std::string whole = bAbsolute || scope.pNamespace == nullptr
+                                          ? std::string(plain)
+                                          : *scope.pNamespace + "::" + std::string(plain);
+            const size_t nLastColon = plain.rfind(':');
+            const std::string_view last =
+                nLastColon == std::string_view::npos ? plain : plain.substr(nLastColon + 1);
+            const auto add = [&](std::string_view alias, CNameMap<CProcSignature>& signatures)
             {
-                while (alias.size() > 2 && alias.substr(0, 2) == "::")
-                    alias.remove_prefix(2);
                 auto [it, bNew] = m_context.Procedures().emplace(std::string(alias), nAt);
                 if (!bNew && (nAt < 0 || it->second < 0))
                     it->second = -1; // defined more than once, or out of order: no warning
-            }
+                // Defined again with other parameters: which one is called is not known.
+                auto [known, bFirst] = signatures.emplace(std::string(alias), signature);
+                if (!bFirst && !(known->second == signature))
+                    known->second = CProcSignature();
+            };
+            add(whole, m_context.Signatures());
+            if (plain != whole)
+                add(plain, m_context.ShortSignatures());
+            if (last != plain)
+                add(last, m_context.ShortSignatures());
         };
         if (name == "proc" && words.size() >= 2 && words[1].bLiteral)
-            define(words[1].text);
+            define(words[1].text, words.size() == 4 && words[2].bLiteral
+                                      ? CProcSignature::Of(words[2].text)
+                                      : CProcSignature());
         else if (name == "interp" && words.size() >= 4 && words[1].bLiteral &&
                  words[1].text == "alias" && words[3].bLiteral)
-            define(words[3].text);
+            define(words[3].text, CProcSignature());
         else if (name == "set" && words.size() == 3 && words[1].bLiteral && scope.bMainScript &&
                  scope.bTopLevel)
             NoteValue(words[1].text, words[2]);
@@ -596,16 +616,39 @@ private:
         else if (name == "uplevel" && n >= 2)
             body(n - 1);
         else if (name == "namespace" && n == 4 && literal(1, "eval"))
-            body(3);
+        {
+            // The procs in its body are the namespace's.
+            CCheckScope inside = scope;
+            if (words[2].bLiteral)
+            {
+                std::string_view named = words[2].text;
+                const bool bAbsolute = named.substr(0, 2) == "::";
+                while (named.size() > 2 && named.substr(0, 2) == "::")
+                    named.remove_prefix(2);
+                m_namespaces.push_back(bAbsolute || scope.pNamespace == nullptr
+                                           ? std::string(named)
+                                           : *scope.pNamespace + "::" + std::string(named));
+                inside.pNamespace = &m_namespaces.back();
+            }
+            Body(words[3], inside);
+        }
         else if (name == "if")
         {
             expression(1);
+            // if 0 {...} is how Tcl comments out a block: its body never runs.
+            const bool bNever =
+                n > 1 && words[1].bLiteral &&
+                words[1].text.find_first_not_of(" \t") != std::string_view::npos &&
+                words[1].text.substr(words[1].text.find_first_not_of(" \t"), 1) == "0" &&
+                words[1].text.find_first_not_of(" \t0") == std::string_view::npos;
             size_t i = 2; // after the condition
             for (;;)
             {
                 if (literal(i, "then"))
                     ++i;
-                body(i++);
+                if (!bNever || i > 3)
+                    body(i);
+                ++i;
                 if (literal(i, "elseif"))
                 {
                     expression(i + 1);
@@ -821,6 +864,7 @@ private:
     std::deque<CSource> m_sources;
     std::deque<std::string> m_sourceTexts;         // never moved: Tcl's tokens point into them
     CNameMap<std::optional<std::string>> m_values; // see NoteValue
+    std::deque<std::string> m_namespaces;          // never moved: scopes point at them
     static constexpr int kMaxValueDepth = 8;
 };
 

@@ -4,6 +4,7 @@
 #include "analysis/RuleCatalogue.h"
 #include "check/CheckRule.h"
 #include "check/CommandKnowledge.h"
+#include "check/ProcSignature.h"
 #include "check/ScriptChecker.h"
 #include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
@@ -426,4 +427,48 @@ TEST_F(ScriptCheckTest, CommandsThatMayComeFromAPackageAreWarnings)
         ::testing::ElementsAre("2:1 warning: unknown command \"emitResult\": not a Tcl or library "
                                "command, nor a proc of the script; it may come from the "
                                "namespace ::rt::* imported at line 1"));
+}
+
+// A proc's parameters say how many arguments it takes: defaults and args
+// counted, in the script and in the files it sources, by its whole name or,
+// from its namespace, by its last part.
+TEST_F(ScriptCheckTest, ProceduresAreCalledWithTheArgumentsTheirParametersTake)
+{
+    const CProcSignature signature = CProcSignature::Of("b {h 1.0} args");
+    EXPECT_TRUE(signature.bKnown);
+    EXPECT_EQ(signature.usage, " b ?h? ?arg ...?");
+    EXPECT_FALSE(signature.Takes(0));
+    EXPECT_TRUE(signature.Takes(1));
+    EXPECT_TRUE(signature.Takes(9));
+    EXPECT_FALSE(CProcSignature::Of("{a").bKnown) << "a list Tcl cannot split";
+    EXPECT_TRUE(CProcSignature::Of("{a").Takes(5));
+
+    CTempDir dir;
+    dir.Write("part.tcl", "proc fromPart {a b} {}\n");
+    const std::string text = "source part.tcl\n"
+                             "namespace eval geo {\n"
+                             "    proc area {b h} {}\n"
+                             "    area 1 2\n"
+                             "    area 1\n"
+                             "}\n"
+                             "geo::area 1 2 3\n"
+                             "::area 1\n"
+                             "fromPart 1\n"
+                             "if 0 {\n"
+                             "    fromPart\n"
+                             "}\n"
+                             "proc twice {a} {}\n"
+                             "proc twice {a b} {}\n"
+                             "twice 1 2 3\n";
+    std::vector<std::string> found;
+    for (const CFinding& finding : s_pChecker->Check(text, dir.Prefix()))
+        found.push_back(Describe(text, finding));
+    EXPECT_THAT(found,
+                ::testing::ElementsAre(
+                    "5:5 error: wrong # args: should be \"area b h\"; too few arguments (1) for "
+                    "the proc",
+                    "7:1 error: wrong # args: should be \"geo::area b h\"; too many arguments (3) "
+                    "for the proc",
+                    "9:1 error: wrong # args: should be \"fromPart a b\"; too few arguments (1) "
+                    "for the proc"));
 }
