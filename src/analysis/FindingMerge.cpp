@@ -51,7 +51,8 @@ bool FindingMerge::SameCause(const CFinding& check, const CFinding& run)
     // A trap the check names on the line the run failed at (or in the
     // command that began there) is what failed it.
     if ((StartsWith(check.rule, "trap/") || StartsWith(check.rule, "set/") ||
-         StartsWith(check.rule, "expr/") || StartsWith(check.rule, "proc/")) &&
+         StartsWith(check.rule, "expr/") || StartsWith(check.rule, "proc/") ||
+         StartsWith(check.rule, "variable/")) &&
         check.severity == ESeverity::Error)
         return check.nLine == run.nLine ||
                std::any_of(check.related.begin(), check.related.end(),

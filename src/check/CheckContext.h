@@ -66,6 +66,14 @@ public:
     // unknown, an argument it made too many); what Tcl cannot parse stays.
     void Supersede(std::string_view rule, const char* pStart, const char* pEnd);
 
+    // The variables the sourced files set at their top level.
+    CNameSet& SourcedGlobals() { return m_sourcedGlobals; }
+    const CNameSet& SourcedGlobals() const { return m_sourcedGlobals; }
+    // A source the check could not follow: what the script gets from its
+    // sourced files is not all known.
+    void MarkSourcesUnknown() { m_bSourcesUnknown = true; }
+    bool SourcesKnown() const { return !m_bSourcesUnknown && m_unreadSources.empty(); }
+
     // The findings, in the order of their positions.
     std::vector<CFinding> TakeFindings();
 
@@ -85,6 +93,8 @@ private:
     CNameMap<CProcSignature> m_shortSignatures;
     CNameMap<std::string> m_suggestions;
     std::vector<CUnreadSource> m_unreadSources;
+    CNameSet m_sourcedGlobals;
+    bool m_bSourcesUnknown = false;
     struct CSuperseded
     {
         std::string_view rule;

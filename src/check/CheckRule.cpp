@@ -16,6 +16,7 @@
 #include "rules/SourceFileRule.h"
 #include "rules/UnbracedExprRule.h"
 #include "rules/UnknownCommandRule.h"
+#include "rules/VariableRule.h"
 
 void CCheckRule::ParseError(const Tcl_Parse&, const char*, const char*, CCheckContext&) {}
 void CCheckRule::TooDeep(const char*, CCheckContext&) {}
@@ -23,6 +24,10 @@ void CCheckRule::Comment(const char*, const char*, const CCheckScope&, CCheckCon
 void CCheckRule::Body(const CCheckWord&, const CCheckScope&, CCheckContext&) {}
 void CCheckRule::Command(const CCommandSite&, CCheckContext&) {}
 void CCheckRule::Expression(const CExpressionSite&, CCheckContext&) {}
+void CCheckRule::Read(std::string_view, const char*, const char*, const CCheckScope&,
+                      CCheckContext&)
+{
+}
 void CCheckRule::Finish(CCheckContext&) {}
 
 std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
@@ -44,5 +49,6 @@ std::vector<std::unique_ptr<CCheckRule>> MakeCheckRules()
     rules.push_back(std::make_unique<CMathFunctionRule>());
     rules.push_back(std::make_unique<CUnbracedExprRule>());
     rules.push_back(std::make_unique<CProcArgumentsRule>());
+    rules.push_back(std::make_unique<CVariableRule>());
     return rules;
 }

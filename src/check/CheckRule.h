@@ -33,6 +33,10 @@ public:
     // A braced word about to be checked as a script.
     virtual void Body(const CCheckWord& body, const CCheckScope& scope, CCheckContext& context);
     virtual void Command(const CCommandSite& site, CCheckContext& context);
+    // A variable's value read: $name, ${name}, $name(index), in a word or an
+    // expression, before the command that the word belongs to.
+    virtual void Read(std::string_view name, const char* pStart, const char* pEnd,
+                      const CCheckScope& scope, CCheckContext& context);
     // An expression, before the commands in its [ ] are walked.
     virtual void Expression(const CExpressionSite& site, CCheckContext& context);
     virtual void Finish(CCheckContext& context);

@@ -30,6 +30,10 @@ struct CCheckScope
     bool bInLoop = false; // inside the body of a loop, however deep
     // The namespace a namespace eval opened ("geo::shapes"), or nullptr for ::.
     const std::string* pNamespace = nullptr;
+    // The body of the proc the commands stand in (its open brace), or nullptr
+    // outside any proc: the variables' scope.
+    const char* pProcBody = nullptr;
+    bool bInNamespaceBody = false; // inside a namespace eval, outside any proc
 };
 
 // What the usage lines of a library command make of one call of it.

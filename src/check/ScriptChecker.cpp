@@ -293,6 +293,7 @@ private:
         Tell([&](CCheckRule& rule) { rule.Expression(site, m_context); });
         if (bParsed)
         {
+            Reads(parse.tokenPtr, parse.numTokens, scope);
             CCheckScope inside = scope;
             inside.bTopLevel = false;
             for (int i = 0; i < parse.numTokens; ++i)
@@ -377,6 +378,11 @@ private:
         const std::vector<CCheckWord> words = WordsOf(parse);
         for (const CCheckWord& word : words)
             Substitutions(word, scope);
+        for (const CCheckWord& word : words)
+        {
+            if (!word.bBraced && word.pToken != nullptr)
+                Reads(word.pToken + 1, word.pToken->numComponents, scope);
+        }
         const CCheckWord& first = words[0];
         if (!first.bLiteral)
         {
@@ -401,6 +407,64 @@ private:
             TclBodies(name, words, scope);
         if (site.bLibrary)
             LibraryBodies(name, words, scope, site.pUsage);
+    }
+
+    // The variables a sourced file sets at its top level: the main script's
+    // to read once it sourced the file.
+    void SourcedGlobals(std::string_view name, const std::vector<CCheckWord>& words)
+    {
+        const size_t n = words.size();
+        const auto literal = [&](size_t i) { return i < n && words[i].bLiteral; };
+        if ((name == "set" && n >= 3 && literal(1)) ||
+            ((name == "incr" || name == "append" || name == "lappend") && literal(1)))
+            m_context.SourcedGlobals().emplace(words[1].text);
+        else if (name == "array" && literal(1) && words[1].text == "set" && literal(2))
+            m_context.SourcedGlobals().emplace(words[2].text);
+        else if (name == "lassign")
+        {
+            for (size_t i = 2; i < n; ++i)
+            {
+                if (literal(i))
+                    m_context.SourcedGlobals().emplace(words[i].text);
+            }
+        }
+        else if (name == "foreach" && n >= 4)
+        {
+            for (size_t i = 1; i + 1 < n; i += 2)
+            {
+                if (!literal(i))
+                    continue;
+                std::string_view names = words[i].text;
+                while (!names.empty())
+                {
+                    const size_t nFrom = names.find_first_not_of(" \t\n");
+                    if (nFrom == std::string_view::npos)
+                        break;
+                    names.remove_prefix(nFrom);
+                    const size_t nTo = std::min(names.find_first_of(" \t\n"), names.size());
+                    m_context.SourcedGlobals().emplace(names.substr(0, nTo));
+                    names.remove_prefix(nTo);
+                }
+            }
+        }
+    }
+
+    // The variables whose values the tokens read.
+    void Reads(const Tcl_Token* pTokens, int nCount, const CCheckScope& scope)
+    {
+        if (m_bCollecting)
+            return;
+        for (int i = 0; i < nCount; ++i)
+        {
+            const Tcl_Token& token = pTokens[i];
+            if (token.type != TCL_TOKEN_VARIABLE || token.numComponents < 1 ||
+                pTokens[i + 1].type != TCL_TOKEN_TEXT)
+                continue;
+            const std::string_view name(pTokens[i + 1].start,
+                                        static_cast<size_t>(pTokens[i + 1].size));
+            Tell([&](CCheckRule& rule)
+                 { rule.Read(name, token.start, token.start + token.size, scope, m_context); });
+        }
     }
 
     // Procedures, aliases and sourced files, wherever they stand.
@@ -440,6 +504,8 @@ private:
             if (last != plain)
                 add(last, m_context.ShortSignatures());
         };
+        if (!scope.bMainScript && scope.pProcBody == nullptr && !scope.bInNamespaceBody)
+            SourcedGlobals(name, words);
         if (name == "proc" && words.size() >= 2 && words[1].bLiteral)
             define(words[1].text, words.size() == 4 && words[2].bLiteral
                                       ? CProcSignature::Of(words[2].text)
@@ -454,7 +520,11 @@ private:
         {
             const std::optional<std::string> named = ValueOf(words[1], 0);
             if (!named)
+            {
+                // What it defines cannot be known.
+                m_context.MarkSourcesUnknown();
                 return;
+            }
             std::string path = *named;
             const bool bAbsolute = !path.empty() && (path[0] == '/' || path[0] == '\\' ||
                                                      (path.size() > 1 && path[1] == ':'));
@@ -585,7 +655,14 @@ private:
                 Expression(words[i], scope);
         };
         if (name == "proc" && n >= 4)
-            body(3);
+        {
+            // A proc's body is a scope of its own, run when it is called.
+            CCheckScope inside = scope;
+            inside.pProcBody = words[3].pStart;
+            inside.bInLoop = false;
+            inside.bInNamespaceBody = false;
+            Body(words[3], inside);
+        }
         else if (name == "expr" && n == 2)
             expression(1);
         else if (name == "while" && n == 3)
@@ -630,6 +707,7 @@ private:
                                            : *scope.pNamespace + "::" + std::string(named));
                 inside.pNamespace = &m_namespaces.back();
             }
+            inside.bInNamespaceBody = scope.pProcBody == nullptr;
             Body(words[3], inside);
         }
         else if (name == "if")

@@ -106,6 +106,7 @@ TEST_F(ScriptCheckTest, EachKindOfFindingOnTheCorpus)
          {"2:1 error: unknown command \"nodee\"; did you mean node?",
           "3:1 error: unknown command \"frobnicate\": not a Tcl or library command, nor a proc of "
           "the script",
+          "4:1 error: can't read \"cmd\": no such variable; nothing in the script sets it",
           "6:24 error: unknown command \"sett\"; did you mean set?"}},
         {"unknown_subcommand.tcl",
          {"1:9 error: unknown element type \"Bem\"; did you mean Beam?",
@@ -471,4 +472,52 @@ TEST_F(ScriptCheckTest, ProceduresAreCalledWithTheArgumentsTheirParametersTake)
                     "for the proc",
                     "9:1 error: wrong # args: should be \"fromPart a b\"; too few arguments (1) "
                     "for the proc"));
+}
+
+// What sets a variable, declares it or guards its read is no mistake; every
+// read below is of a name that is there when it runs.
+TEST_F(ScriptCheckTest, VariablesSetDeclaredOrGuardedAreNoMistake)
+{
+    CTempDir dir;
+    dir.Write("values.tcl", "set fromPart 1\nforeach {px py} {1 2} {}\n");
+    const std::string text = "source values.tcl\n"
+                             "puts \"$fromPart $px $env(HOME) $argv\"\n"
+                             "if {[info exists maybe]} { puts $maybe }\n"
+                             "array set table {a 1}\n"
+                             "puts $table(a)\n"
+                             "lassign {1 2} first second\n"
+                             "scan \"3 4\" \"%d %d\" i j\n"
+                             "regexp {(a)(b)} ab all one two\n"
+                             "catch {error x} message options\n"
+                             "puts \"$first $second $i $j $all $one $two $message $options\"\n"
+                             "for {set k 0} {$k < 3} {incr k} { set last $k }\n"
+                             "puts $last\n"
+                             "set n 0\n"
+                             "while {$n < 2} {\n"
+                             "    if {$n > 0} { puts $previous }\n"
+                             "    set previous $n\n"
+                             "    incr n\n"
+                             "}\n"
+                             "set H 3.5\n"
+                             "proc top {level} {\n"
+                             "    global H\n"
+                             "    upvar 1 count count\n"
+                             "    variable ::geo::scale\n"
+                             "    return [expr {$level * $H * $scale + $count}]\n"
+                             "}\n"
+                             "proc setsAbove {} { uplevel 1 {set made 1} }\n"
+                             "proc caller {} { setsAbove; return $made }\n"
+                             "proc named {name} { upvar 1 $name value; set value 1 }\n"
+                             "named result\n"
+                             "puts $result\n"
+                             "proc withDict {d} { dict with d {}; return $key }\n"
+                             "package ifneeded demo 1.0 [list source [file join $dir demo.tcl]]\n";
+    std::vector<std::string> found;
+    for (const CFinding& finding : s_pChecker->Check(text, dir.Prefix()))
+        found.push_back(Describe(text, finding));
+    EXPECT_THAT(found, ::testing::IsEmpty());
+
+    // A source the check cannot follow may set anything at the top level.
+    EXPECT_THAT(s_pChecker->Check("source [lindex $argv 0]\nputs $anything\n", dir.Prefix()),
+                ::testing::IsEmpty());
 }

@@ -1,0 +1,2 @@
+# expect: variable/unset 2
+puts $undefinedThing
