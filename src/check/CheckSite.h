@@ -74,8 +74,10 @@ struct CCommandSite
 struct CExpressionSite
 {
     const CCheckWord& word;
-    std::string_view text;   // inside the braces
-    const Tcl_Parse* pParse; // Tcl's parse of it; nullptr when it does not parse
-    std::string_view error;  // then Tcl's message
+    std::string_view text;  // inside the braces
+    bool bParsed;           // Tcl's expression parser takes it
+    std::string_view error; // else Tcl's message
+    // The functions it calls ("sqrt" of sqrt($x)), views into text.
+    const std::vector<std::string_view>& functions;
     const CCheckScope& scope;
 };

@@ -269,6 +269,19 @@ private:
         Parse(word.pStart + 1, word.End() - 1, inside);
     }
 
+    // What an expression without commands came to, by its text.
+    struct CExpressionSummary
+    {
+        bool bParsed = false;
+        std::string error;
+        struct CRead
+        {
+            uint32_t nAt, nSize, nName, nNameSize;
+        };
+        std::vector<CRead> reads;
+        std::vector<std::pair<uint32_t, uint32_t>> functions;
+    };
+
     // A braced word that Tcl evaluates as an expression: parsed with Tcl's
     // own expression parser, each rule told, and the commands in its [ ]
     // walked as every other script.
@@ -278,32 +291,97 @@ private:
             return;
         const char* pStart = word.pStart + 1;
         const char* pEnd = word.End() - 1;
+        const std::string_view text(pStart, static_cast<size_t>(pEnd - pStart));
+        // A model repeats its expressions ({2 * $bayWidth}): one without
+        // commands in it is parsed once, and what Tcl made of it kept.
+        const bool bCommands = text.find('[') != std::string_view::npos;
+        const CExpressionSummary* pSummary = nullptr;
+        CExpressionSummary made;
+        if (!bCommands)
+        {
+            const auto known = m_expressions.find(text);
+            if (known != m_expressions.end())
+                pSummary = &known->second;
+        }
+        if (pSummary == nullptr)
+        {
+            if (!Summarise(text, scope, made))
+                return;
+            if (!bCommands && m_expressions.size() < kMaxExpressionsKept)
+                pSummary = &m_expressions.emplace(std::string(text), std::move(made)).first->second;
+            else
+                pSummary = &made;
+        }
+        std::vector<std::string_view> functions;
+        for (const auto& [nAt, nSize] : pSummary->functions)
+            functions.push_back(text.substr(nAt, nSize));
+        const CExpressionSite site{word,      text, pSummary->bParsed, pSummary->error,
+                                   functions, scope};
+        Tell([&](CCheckRule& rule) { rule.Expression(site, m_context); });
+        if (!m_bCollecting)
+        {
+            for (const CExpressionSummary::CRead& read : pSummary->reads)
+            {
+                const std::string_view name = text.substr(read.nName, read.nNameSize);
+                const char* pRead = pStart + read.nAt;
+                Tell([&](CCheckRule& rule)
+                     { rule.Read(name, pRead, pRead + read.nSize, scope, m_context); });
+            }
+        }
+    }
+
+    // What Tcl's expression parser makes of an expression, by offsets into
+    // it; the commands in its [ ] are walked on the way. False when it is
+    // nested too deep to give to the parser.
+    bool Summarise(std::string_view text, const CCheckScope& scope, CExpressionSummary& summary)
+    {
+        const char* pStart = text.data();
+        const char* pEnd = pStart + text.size();
+        // Each level of nesting opens with a "[" or a "(": an expression with
+        // few of them cannot be too deep, and need not be measured.
+        const auto nOpeners = std::count(pStart, pEnd, '[') + std::count(pStart, pEnd, '(');
         const char* pDeep = nullptr;
-        if (CTclNesting::TooDeep(pStart, pEnd, &pDeep))
-            return; // the walk of the body reports it, if it is one
+        if (nOpeners > CTclNesting::kMaxDepth && CTclNesting::TooDeep(pStart, pEnd, &pDeep))
+            return false;
         Tcl_Interp* pInterp = m_checker.m_pInterp->p;
         Tcl_Parse parse;
-        const bool bParsed =
-            Tcl_ParseExpr(pInterp, pStart, static_cast<int>(pEnd - pStart), &parse) == TCL_OK;
-        const std::string error = bParsed ? std::string() : Tcl_GetStringResult(pInterp);
+        summary.bParsed =
+            Tcl_ParseExpr(pInterp, pStart, static_cast<int>(text.size()), &parse) == TCL_OK;
+        if (!summary.bParsed)
+            summary.error = Tcl_GetStringResult(pInterp);
         Tcl_ResetResult(pInterp);
-        const CExpressionSite site{word,
-                                   std::string_view(pStart, static_cast<size_t>(pEnd - pStart)),
-                                   bParsed ? &parse : nullptr, error, scope};
-        Tell([&](CCheckRule& rule) { rule.Expression(site, m_context); });
-        if (bParsed)
+        if (summary.bParsed)
         {
-            Reads(parse.tokenPtr, parse.numTokens, scope);
+            const auto offset = [&](const char* p) { return static_cast<uint32_t>(p - pStart); };
             CCheckScope inside = scope;
             inside.bTopLevel = false;
             for (int i = 0; i < parse.numTokens; ++i)
             {
                 const Tcl_Token& token = parse.tokenPtr[i];
-                if (token.type == TCL_TOKEN_COMMAND && token.size >= 2)
+                if (token.type == TCL_TOKEN_VARIABLE && token.numComponents >= 1 &&
+                    parse.tokenPtr[i + 1].type == TCL_TOKEN_TEXT)
+                    summary.reads.push_back({offset(token.start), static_cast<uint32_t>(token.size),
+                                             offset(parse.tokenPtr[i + 1].start),
+                                             static_cast<uint32_t>(parse.tokenPtr[i + 1].size)});
+                else if (token.type == TCL_TOKEN_COMMAND && token.size >= 2)
                     Parse(token.start + 1, token.start + token.size - 1, inside);
+                else if (token.type == TCL_TOKEN_SUB_EXPR && i + 1 < parse.numTokens &&
+                         parse.tokenPtr[i + 1].type == TCL_TOKEN_OPERATOR)
+                {
+                    // A function call is a sub-expression whose operator is a
+                    // name; eq, ne, in and ni are the operators that are words.
+                    const Tcl_Token& operation = parse.tokenPtr[i + 1];
+                    const std::string_view name(operation.start,
+                                                static_cast<size_t>(operation.size));
+                    if (!name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) != 0 &&
+                        name != "eq" && name != "ne" && name != "in" && name != "ni")
+                        summary.functions.emplace_back(offset(operation.start),
+                                                       static_cast<uint32_t>(name.size()));
+                }
             }
         }
         Tcl_FreeParse(&parse);
+        return true;
     }
 
     CScriptOutline::CPlace PlaceOf(const char* pStart, size_t nSize) const
@@ -943,6 +1021,8 @@ private:
     std::deque<std::string> m_sourceTexts;         // never moved: Tcl's tokens point into them
     CNameMap<std::optional<std::string>> m_values; // see NoteValue
     std::deque<std::string> m_namespaces;          // never moved: scopes point at them
+    CNameMap<CExpressionSummary> m_expressions;
+    static constexpr size_t kMaxExpressionsKept = 100000;
     static constexpr int kMaxValueDepth = 8;
 };
 

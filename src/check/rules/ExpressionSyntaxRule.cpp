@@ -75,7 +75,7 @@ std::vector<std::string_view> CExpressionSyntaxRule::Ids() const
 
 void CExpressionSyntaxRule::Expression(const CExpressionSite& site, CCheckContext& context)
 {
-    if (site.pParse != nullptr)
+    if (site.bParsed)
         return;
     const std::string_view error = site.error;
     const std::string_view text = site.text;
