@@ -33,7 +33,7 @@ struct CCheckScope
     // The body of the proc the commands stand in (its open brace), or nullptr
     // outside any proc: the variables' scope.
     const char* pProcBody = nullptr;
-    bool bInNamespaceBody = false; // inside a namespace eval, outside any proc
+    bool bInNamespaceBody = false; // inside a namespace eval (not in a proc within it)
 };
 
 // What the usage lines of a library command make of one call of it.

@@ -785,7 +785,7 @@ private:
                                            : *scope.pNamespace + "::" + std::string(named));
                 inside.pNamespace = &m_namespaces.back();
             }
-            inside.bInNamespaceBody = scope.pProcBody == nullptr;
+            inside.bInNamespaceBody = true;
             Body(words[3], inside);
         }
         else if (name == "if")

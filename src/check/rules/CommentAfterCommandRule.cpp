@@ -27,10 +27,11 @@ void CCommentAfterCommandRule::Command(const CCommandSite& site, CCheckContext& 
                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
             continue;
         // Prose: the words after it are plain words, one of them with a letter.
-        // "regsub # $text {} result" is an argument, not a comment.
+        // "regsub # $text {} result" and 'match # "Expected #"' are arguments.
         const bool bPlain =
             std::all_of(words.begin() + static_cast<long>(i) + 1, words.end(),
-                        [](const CCheckWord& word) { return word.bLiteral && !word.bBraced; });
+                        [](const CCheckWord& word)
+                        { return word.bLiteral && !word.bBraced && word.pStart[0] != '"'; });
         const bool bLetters = std::any_of(
             words.begin() + static_cast<long>(i) + 1, words.end(),
             [](const CCheckWord& word)

@@ -59,7 +59,8 @@ std::vector<std::string_view> CVariableRule::Ids() const
 
 CVariableRule::CScope* CVariableRule::ScopeOf(const CCheckScope& scope)
 {
-    if (scope.pProcBody == nullptr && scope.bInNamespaceBody)
+    // A namespace eval's body reads and sets the namespace's variables.
+    if (scope.bInNamespaceBody)
         return nullptr;
     return &m_scopes[scope.pProcBody];
 }
