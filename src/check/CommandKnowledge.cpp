@@ -23,7 +23,8 @@ std::vector<std::string_view> WordsOf(std::string_view text)
 } // namespace
 
 std::vector<CUsageForm> CCommandKnowledge::FormsInText(std::string_view text,
-                                                       const std::vector<std::string>& recordWords)
+                                                       const std::vector<std::string>& recordWords,
+                                                       std::vector<std::string>* pUnparsed)
 {
     std::vector<CUsageForm> forms;
     size_t nFrom = 0;
@@ -52,6 +53,8 @@ std::vector<CUsageForm> CCommandKnowledge::FormsInText(std::string_view text,
         if (std::optional<CUsageForm> form =
                 CUsageForm::Parse(line.substr(nRest), std::string(line)))
             forms.push_back(std::move(*form));
+        else if (pUnparsed != nullptr)
+            pUnparsed->emplace_back(line);
     }
     return forms;
 }
@@ -63,6 +66,7 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
     m_children.clear();
     m_records.clear();
     m_forms.clear();
+    m_unparsed.clear();
     std::vector<std::vector<std::string>> recordWords(static_cast<size_t>(library.RecordCount()));
     for (int k = 0; k < library.RecordCount(); ++k)
     {
@@ -89,7 +93,7 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
             const std::vector<std::string>& words = recordWords[static_cast<size_t>(nRecord)];
             if (words.empty())
                 return;
-            std::vector<CUsageForm> forms = FormsInText(text, words);
+            std::vector<CUsageForm> forms = FormsInText(text, words, &m_unparsed);
             if (!forms.empty())
                 m_forms[nRecord] = std::move(forms);
         });

@@ -28,10 +28,17 @@ public:
     // The record's usage forms; empty when its help has none.
     const std::vector<CUsageForm>& FormsOf(int nRecord) const;
 
+    // Every record's usage forms, by record.
+    const std::unordered_map<int, std::vector<CUsageForm>>& Forms() const { return m_forms; }
+    // The usage lines that do not parse, and are not checked against.
+    const std::vector<std::string>& UnparsedUsageLines() const { return m_unparsed; }
+
     // The usage forms of a record's help text: lines whose words begin with
-    // the record's own words (recordWords).
+    // the record's own words (recordWords); those that do not parse go to
+    // pUnparsed, when given.
     static std::vector<CUsageForm> FormsInText(std::string_view text,
-                                               const std::vector<std::string>& recordWords);
+                                               const std::vector<std::string>& recordWords,
+                                               std::vector<std::string>* pUnparsed = nullptr);
 
 private:
     std::vector<std::string> m_topLevel;
@@ -40,4 +47,5 @@ private:
     // The first record of each parent and keyword.
     CNameMap<CNameMap<int>> m_records;
     std::unordered_map<int, std::vector<CUsageForm>> m_forms;
+    std::vector<std::string> m_unparsed;
 };

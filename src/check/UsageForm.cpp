@@ -4,7 +4,8 @@
 
 namespace
 {
-// The form's tokens: "[", "]", "...", "{" and words.
+// The form's tokens: "[", "]", "...", "{" and words; a list {a b ...} is
+// the placeholder <{a b ...}>.
 std::vector<std::string> Tokens(std::string_view rest)
 {
     std::vector<std::string> tokens;
@@ -22,6 +23,21 @@ std::vector<std::string> Tokens(std::string_view rest)
         {
             flush();
             continue;
+        }
+        // {t1 t2 ...} is one word, a list; a "{" alone opens a body.
+        if (c == '{')
+        {
+            const size_t nClose = rest.find('}', i);
+            if (nClose != std::string_view::npos &&
+                rest.substr(i + 1, nClose - i - 1).find_first_not_of(" \t") !=
+                    std::string_view::npos &&
+                rest.substr(i + 1, nClose - i - 1).find('{') == std::string_view::npos)
+            {
+                flush();
+                tokens.push_back("<" + std::string(rest.substr(i, nClose + 1 - i)) + ">");
+                i = nClose;
+                continue;
+            }
         }
         if (c == '[' || c == ']' || c == '{')
         {
@@ -197,7 +213,9 @@ private:
                     (*m_pNames)[nWord] = item.text;
                 return then(nWord + 1);
             }
-            Expect(nWord, item.kind == CItem::EKind::Body ? "{" : "<" + item.text + ">");
+            Expect(nWord, item.kind == CItem::EKind::Body ? "{"
+                          : item.text.front() == '{'      ? item.text
+                                                          : "<" + item.text + ">");
             return false;
         case CItem::EKind::Literal:
         case CItem::EKind::Choice:
@@ -312,4 +330,30 @@ std::vector<std::string> CUsageForm::Flags() const
     };
     collect(m_items);
     return flags;
+}
+
+std::vector<std::string> CUsageForm::Example() const
+{
+    std::vector<std::string> words;
+    for (const CItem& item : m_items)
+    {
+        switch (item.kind)
+        {
+        case CItem::EKind::Optional:
+            break;
+        case CItem::EKind::Placeholder:
+            words.push_back(item.text.front() == '{' ? "{1 2}" : "1");
+            break;
+        case CItem::EKind::Literal:
+            words.push_back(item.text);
+            break;
+        case CItem::EKind::Choice:
+            words.push_back(item.choices.empty() ? std::string() : item.choices.front());
+            break;
+        case CItem::EKind::Body:
+            words.emplace_back("{}");
+            break;
+        }
+    }
+    return words;
 }

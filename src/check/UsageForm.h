@@ -51,6 +51,10 @@ public:
     bool EndsInBody() const;
     // Every literal flag of the form (-file, -x of -x|-y|-z), in order.
     std::vector<std::string> Flags() const;
+    // The words of the shortest call the form takes: "1" for a placeholder,
+    // "{1 2}" for a list, a choice's first, "{}" for a body; the optional
+    // items left out.
+    std::vector<std::string> Example() const;
 
     // Most words a form is matched against; a longer command is not checked.
     static constexpr size_t kMaxWords = 400;

@@ -521,3 +521,34 @@ TEST_F(ScriptCheckTest, VariablesSetDeclaredOrGuardedAreNoMistake)
     EXPECT_THAT(s_pChecker->Check("source [lindex $argv 0]\nputs $anything\n", dir.Prefix()),
                 ::testing::IsEmpty());
 }
+
+// The bundled library's grammar: every usage line it ships parses, and the
+// shortest call of each form is clean ({t1 t2 ...} is one word, a list).
+TEST_F(ScriptCheckTest, EveryUsageLineOfTheLibraryParsesAndItsExampleIsClean)
+{
+    EXPECT_THAT(s_pKnowledge->UnparsedUsageLines(), ::testing::IsEmpty());
+    int nForms = 0;
+    for (const auto& [nRecord, forms] : s_pKnowledge->Forms())
+    {
+        for (const CUsageForm& form : forms)
+        {
+            // The whole line as a form: its record's words are its first literals.
+            const std::optional<CUsageForm> whole = CUsageForm::Parse(form.Line(), form.Line());
+            ASSERT_TRUE(whole.has_value()) << form.Line();
+            std::string call;
+            for (const std::string& word : whole->Example())
+                call += (call.empty() ? "" : " ") + word;
+            std::vector<std::string> usage;
+            for (const CFinding& finding : s_pChecker->Check(call + "\n", ""))
+            {
+                if (finding.rule.rfind("usage/", 0) == 0)
+                    usage.push_back(finding.message);
+            }
+            EXPECT_THAT(usage, ::testing::IsEmpty()) << call;
+            ++nForms;
+        }
+    }
+    EXPECT_GT(nForms, 50);
+    EXPECT_THAT(s_pChecker->Check("series Table 1 -time {0 1 2} -values {0 1 0}\n", ""),
+                ::testing::IsEmpty());
+}

@@ -107,7 +107,7 @@ void CLibraryUsageRule::Mismatch(const CCommandSite& site, const CUsageMatch& us
     {
         if (expected.empty())
             bEndFits = true;
-        else if (expected[0] != '<' && expected != "{")
+        else if (expected[0] != '<' && expected[0] != '{')
             literals.push_back(expected);
     }
     const std::string text = word.bLiteral ? std::string(word.text) : std::string();
