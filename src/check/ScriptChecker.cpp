@@ -221,6 +221,7 @@ private:
     static std::vector<CCheckWord> WordsOf(const Tcl_Parse& parse)
     {
         std::vector<CCheckWord> words;
+        words.reserve(static_cast<size_t>(parse.numWords));
         const Tcl_Token* pToken = parse.tokenPtr;
         for (int w = 0; w < parse.numWords; ++w)
         {
@@ -929,6 +930,7 @@ private:
         usage.nFirstArgument = i;
         const std::vector<CUsageForm>& forms = m_knowledge.FormsOf(usage.nRecord);
         std::vector<CUsageForm::CWord> rest;
+        rest.reserve(words.size() - i);
         for (size_t w = i; w < words.size(); ++w)
             rest.push_back({words[w].text, words[w].bLiteral});
         for (const CUsageForm& form : forms)

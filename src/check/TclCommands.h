@@ -18,14 +18,37 @@
 // Each parse is freed once its handler returns.
 namespace TclCommands
 {
+// A command on one line with nothing that nests or goes on ("node 1 0.0 0.0"):
+// it ends at the line's end at no depth, and need not be measured.
+inline bool PlainLine(const char* p, const char* pEnd)
+{
+    while (p < pEnd && (*p == ' ' || *p == '\t'))
+        ++p;
+    if (p < pEnd && *p == '#')
+        return false; // a comment: the command is on a line further on
+    for (; p < pEnd && *p != '\n'; ++p)
+    {
+        const char c = *p;
+        if (c == '[' || c == '(' || c == '{' || c == '"' || c == '\\')
+            return false;
+    }
+    return true;
+}
+
 template <typename TCommand, typename TError, typename TTooDeep>
 void Walk(Tcl_Interp* pInterp, const char* p, const char* pEnd, TCommand&& command, TError&& error,
           TTooDeep&& tooDeep)
 {
+    // Each level of nesting opens with a "[" or a "(": a body or a [ ] with
+    // no more of them than the parser may nest cannot be too deep anywhere.
+    constexpr long kCountedBytes = 1 << 16;
+    const bool bShallow =
+        pEnd - p <= kCountedBytes &&
+        std::count(p, pEnd, '[') + std::count(p, pEnd, '(') <= CTclNesting::kMaxDepth;
     while (p < pEnd)
     {
         const char* pDeep = nullptr;
-        if (CTclNesting::TooDeep(p, pEnd, &pDeep))
+        if (!bShallow && !PlainLine(p, pEnd) && CTclNesting::TooDeep(p, pEnd, &pDeep))
         {
             tooDeep(pDeep);
             return;
