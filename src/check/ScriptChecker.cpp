@@ -1024,7 +1024,9 @@ private:
     CNameMap<std::optional<std::string>> m_values; // see NoteValue
     std::deque<std::string> m_namespaces;          // never moved: scopes point at them
     CNameMap<CExpressionSummary> m_expressions;
-    static constexpr size_t kMaxExpressionsKept = 100000;
+    // Enough for the expressions a script repeats; a generated model's own
+    // (each with its numbers) would only fill memory.
+    static constexpr size_t kMaxExpressionsKept = 4096;
     static constexpr int kMaxValueDepth = 8;
 };
 

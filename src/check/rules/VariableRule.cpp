@@ -311,8 +311,18 @@ void CVariableRule::Read(std::string_view name, const char* pStart, const char* 
     if (name.empty() || name.find("::") != std::string_view::npos ||
         static_cast<unsigned char>(name.data()[name.size()]) >= 0x80)
         return;
-    if (CScope* pScope = ScopeOf(scope))
-        pScope->reads.push_back({name, pStart, pEnd, scope.bInLoop});
+    CScope* pScope = ScopeOf(scope);
+    if (pScope == nullptr)
+        return;
+    // At the top level a read after the name's first set is fine as it comes:
+    // a model's many reads of its few variables are not kept.
+    if (scope.pProcBody == nullptr)
+    {
+        const auto set = pScope->firstSet.find(name);
+        if (set != pScope->firstSet.end() && set->second < pStart)
+            return;
+    }
+    pScope->reads.push_back({name, pStart, pEnd, scope.bInLoop});
 }
 
 std::string CVariableRule::Nearest(std::string_view name, const CScope& scope,
