@@ -156,8 +156,8 @@ TEST(CheckCommand, EveryFormatCarriesTheSameFindings)
 TEST(CheckCommand, TheDryRunIsOnUnlessTurnedOff)
 {
     CTempDir dir;
-    const std::string script =
-        dir.Write("equals.tcl", "set r [expr {1 / 0}]\nproc area {b h} {expr {$b * $h}}\narea 2 3\n");
+    const std::string script = dir.Write(
+        "equals.tcl", "set r [expr {1 / 0}]\nproc area {b h} {expr {$b * $h}}\narea 2 3\n");
     const COutput run = RunCheck(kHelp + "'" + script + "'");
     EXPECT_EQ(run.nStatus, 2);
     EXPECT_EQ(run.text, script + ":1:1: error: run: divide by zero [run/error]\n");
