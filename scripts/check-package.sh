@@ -32,7 +32,7 @@ echo 'node 1 0 0' | "$root/usr/bin/corvale-dryrun" --help-dir "$root/usr/share/c
   grep -q '"call":\["node","1","0","0"\]' || { echo "the installed corvale-dryrun did not run" >&2; exit 1; }
 # The installed check finds the installed dry run beside it: a mistake only
 # running shows comes out as a SARIF result.
-printf 'set E = 3.0\n' > "$work/equals.tcl"
+printf 'set r [expr {1 / 0}]\n' > "$work/equals.tcl"
 status=0
 "$root/usr/bin/corvale-check" --help-dir "$root/usr/share/corvale/help/" --format sarif \
   "$work/equals.tcl" > "$work/equals.sarif" || status=$?
