@@ -19,14 +19,16 @@
 namespace TclCommands
 {
 // A command on one line with nothing that nests or goes on ("node 1 0.0 0.0"):
-// it ends at the line's end at no depth, and need not be measured.
+// it ends at the line's end (or its ";") at no depth, and need not be measured.
 inline bool PlainLine(const char* p, const char* pEnd)
 {
     while (p < pEnd && (*p == ' ' || *p == '\t'))
         ++p;
     if (p < pEnd && *p == '#')
         return false; // a comment: the command is on a line further on
-    for (; p < pEnd && *p != '\n'; ++p)
+    // A ";" ends the command as a line break does: the scan never goes past
+    // the command, so a long line of many commands is read once.
+    for (; p < pEnd && *p != '\n' && *p != ';'; ++p)
     {
         const char c = *p;
         if (c == '[' || c == '(' || c == '{' || c == '"' || c == '\\')
