@@ -435,19 +435,9 @@ private:
             {
                 if (!literal(i))
                     continue;
-                const std::string_view names = words[i].text;
-                size_t k = 0;
-                while (k < names.size())
-                {
-                    while (k < names.size() && std::isspace(static_cast<unsigned char>(names[k])))
-                        ++k;
-                    const size_t nFrom = k;
-                    while (k < names.size() && !std::isspace(static_cast<unsigned char>(names[k])))
-                        ++k;
-                    if (k > nFrom)
-                        m_pOutline->AddVariable(names.substr(nFrom, k - nFrom),
-                                                PlaceOf(names.data() + nFrom, k - nFrom), true);
-                }
+                WordShape::EachName(
+                    words[i].text, [&](std::string_view each)
+                    { m_pOutline->AddVariable(each, PlaceOf(each.data(), each.size()), true); });
             }
         }
     }
@@ -513,17 +503,8 @@ private:
             {
                 if (!literal(i))
                     continue;
-                std::string_view names = words[i].text;
-                while (!names.empty())
-                {
-                    const size_t nFrom = names.find_first_not_of(" \t\n");
-                    if (nFrom == std::string_view::npos)
-                        break;
-                    names.remove_prefix(nFrom);
-                    const size_t nTo = std::min(names.find_first_of(" \t\n"), names.size());
-                    m_context.SourcedGlobals().emplace(names.substr(0, nTo));
-                    names.remove_prefix(nTo);
-                }
+                WordShape::EachName(words[i].text, [this](std::string_view each)
+                                    { m_context.SourcedGlobals().emplace(each); });
             }
         }
     }

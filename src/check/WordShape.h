@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string_view>
 
 // What a word looks like, for the rules that tell numbers from flags.
@@ -23,6 +24,22 @@ inline bool IsNumber(std::string_view text)
 inline bool IsFlag(std::string_view text)
 {
     return text.size() > 1 && text[0] == '-' && !IsNumber(text);
+}
+
+// Each name of a list of names in a literal word ("a b", "k v" of {k v}),
+// split on blanks and braces.
+template <typename TEach> void EachName(std::string_view list, TEach&& each)
+{
+    while (!list.empty())
+    {
+        const size_t nFrom = list.find_first_not_of(" \t\r\n{}");
+        if (nFrom == std::string_view::npos)
+            return;
+        list.remove_prefix(nFrom);
+        const size_t nTo = std::min(list.find_first_of(" \t\r\n{}"), list.size());
+        each(list.substr(0, nTo));
+        list.remove_prefix(nTo);
+    }
 }
 
 // Levenshtein distance, or nLimit + 1 once it is past the limit.

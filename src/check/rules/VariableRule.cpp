@@ -30,21 +30,6 @@ bool IsTclGlobal(std::string_view name)
     return std::find(kGlobals.begin(), kGlobals.end(), name) != kGlobals.end();
 }
 
-// A list of names in a literal word ("a b", "{k v}"), split on blanks.
-template <typename TEach> void EachName(std::string_view list, TEach&& each)
-{
-    while (!list.empty())
-    {
-        const size_t nFrom = list.find_first_not_of(" \t\r\n{}");
-        if (nFrom == std::string_view::npos)
-            return;
-        list.remove_prefix(nFrom);
-        const size_t nTo = std::min(list.find_first_of(" \t\r\n{}"), list.size());
-        each(list.substr(0, nTo));
-        list.remove_prefix(nTo);
-    }
-}
-
 std::string_view ArrayName(std::string_view name)
 {
     const size_t nParen = name.find('(');
@@ -84,12 +69,12 @@ void CVariableRule::SetEach(CScope& scope, const CCheckWord& list)
         scope.bDynamic = true;
         return;
     }
-    EachName(list.text,
-             [&](std::string_view name)
-             {
-                 if (scope.firstSet.find(name) == scope.firstSet.end())
-                     scope.firstSet.emplace(std::string(name), list.pStart);
-             });
+    WordShape::EachName(list.text,
+                        [&](std::string_view name)
+                        {
+                            if (scope.firstSet.find(name) == scope.firstSet.end())
+                                scope.firstSet.emplace(std::string(name), list.pStart);
+                        });
 }
 
 void CVariableRule::Declare(CScope& scope, const CCheckWord& word)
