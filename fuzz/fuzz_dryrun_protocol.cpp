@@ -69,9 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         Require(call.words.size() <= DryRunProtocol::kMaxWordsPerCall, "a call's words are capped");
         RequirePlace(call.place, report);
     }
-    RequirePlace(report.errorPlace, report);
-    Require(report.errorMessage.size() <= DryRunProtocol::kMaxMessageBytes + 3,
-            "a message is capped");
+    Require(report.errors.size() <= DryRunProtocol::kMaxErrors, "the errors are capped");
+    for (const CDryRunError& error : report.errors)
+    {
+        RequirePlace(error.place, report);
+        Require(error.message.size() <= DryRunProtocol::kMaxMessageBytes + 3,
+                "a message is capped");
+    }
     RequirePlace(report.limitPlace, report);
     const CModelFacts& facts = result.Facts();
     for (const CModelFacts::CNode& node : facts.Nodes())

@@ -77,7 +77,7 @@ inline constexpr std::array kRules{
               "a variable read that nothing sets, a near miss of one that is set"},
     CRuleInfo{"variable/global-without-declaration", ESeverity::Error,
               "a proc reading a variable of the top level without global or upvar"},
-    CRuleInfo{"run/error", ESeverity::Error, "the error that ended the dry run"},
+    CRuleInfo{"run/error", ESeverity::Error, "an error of a top-level command in the dry run"},
     CRuleInfo{"run/limit", ESeverity::Warning,
               "a limit of the dry run that stopped it: time, memory, calls, output"},
     CRuleInfo{"run/refused", ESeverity::Info,

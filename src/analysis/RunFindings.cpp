@@ -48,8 +48,8 @@ std::vector<CFinding> RunFindings::From(const CDryRunResult& result)
     CCollector collector(report);
     if (!result.Failure().empty())
         collector.Add("run/not-run", "run: " + result.Failure(), {});
-    if (report.bError)
-        collector.Add("run/error", "run: " + report.errorMessage, report.errorPlace);
+    for (const CDryRunError& error : report.errors)
+        collector.Add("run/error", "run: " + error.message, error.place);
     if (!report.limit.empty() && report.limit != "exit")
         collector.Add("run/limit", "run: the dry run stopped: " + report.limitMessage,
                       report.limitPlace);

@@ -66,6 +66,8 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
     m_children.clear();
     m_records.clear();
     m_forms.clear();
+    m_returns.clear();
+    m_returning.clear();
     m_unparsed.clear();
     std::vector<std::vector<std::string>> recordWords(static_cast<size_t>(library.RecordCount()));
     for (int k = 0; k < library.RecordCount(); ++k)
@@ -96,6 +98,11 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
             std::vector<CUsageForm> forms = FormsInText(text, words, &m_unparsed);
             if (!forms.empty())
                 m_forms[nRecord] = std::move(forms);
+            if (std::optional<CReturnValue> value = CReturnValue::InText(text))
+            {
+                m_returns.emplace(nRecord, std::move(*value));
+                m_returning.insert(words.front());
+            }
         });
 }
 
@@ -124,4 +131,35 @@ const std::vector<CUsageForm>& CCommandKnowledge::FormsOf(int nRecord) const
     static const std::vector<CUsageForm> s_none;
     const auto found = m_forms.find(nRecord);
     return found == m_forms.end() ? s_none : found->second;
+}
+
+const CReturnValue* CCommandKnowledge::ReturnOf(int nRecord) const
+{
+    const auto found = m_returns.find(nRecord);
+    return found == m_returns.end() ? nullptr : &found->second;
+}
+
+std::optional<std::string>
+CCommandKnowledge::ResultOf(const std::vector<std::string_view>& call) const
+{
+    // Most calls are of commands that return nothing: no form is fitted for them.
+    if (call.empty() || m_returning.count(call[0]) == 0U)
+        return std::nullopt;
+    std::vector<CUsageForm::CWord> scratch;
+    std::vector<std::string_view> names;
+    const CFit fit = FitCall(call, scratch, names);
+    const CReturnValue* pValue = fit.nRecord >= 0 ? ReturnOf(fit.nRecord) : nullptr;
+    std::vector<std::string_view> words;
+    if (pValue != nullptr)
+        words.assign(call.begin() + static_cast<long>(fit.nFirst), call.end());
+    else
+    {
+        // The command's own line holds when the sub-command says nothing, or
+        // when no form fits the words.
+        names.clear();
+        pValue = ReturnOf(Find(call[0], "command"));
+    }
+    if (pValue == nullptr)
+        return std::nullopt;
+    return pValue->Plausible(names, words);
 }

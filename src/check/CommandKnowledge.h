@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReturnValue.h"
 #include "StringTable.h"
 #include "UsageForm.h"
 
@@ -28,6 +29,57 @@ public:
     // The record's usage forms; empty when its help has none.
     const std::vector<CUsageForm>& FormsOf(int nRecord) const;
 
+    // What the record's help says the command returns, or nullptr.
+    const CReturnValue* ReturnOf(int nRecord) const;
+
+    // The record whose usage form a call's words fit (words[0] is the
+    // command): the sub-command's its second word names, else the command's
+    // own; -1 when none fits. names gets the placeholder each word from
+    // nFirst on stands for; scratch is room the caller keeps.
+    struct CFit
+    {
+        int nRecord = -1;
+        size_t nFirst = 0;
+    };
+    template <typename TWords>
+    CFit FitCall(const TWords& call, std::vector<CUsageForm::CWord>& scratch,
+                 std::vector<std::string_view>& names) const
+    {
+        const auto fits = [&](int nRecord, size_t nFrom)
+        {
+            if (nRecord < 0 || call.size() < nFrom)
+                return false;
+            scratch.clear();
+            for (size_t i = nFrom; i < call.size(); ++i)
+                scratch.push_back({call[i], true});
+            for (const CUsageForm& form : FormsOf(nRecord))
+            {
+                if (form.Bind(scratch, names))
+                    return true;
+            }
+            return false;
+        };
+        if (call.size() == 0)
+            return {};
+        const int nCommand = Find(call[0], "command");
+        if (nCommand < 0)
+            return {};
+        if (call.size() >= 2)
+        {
+            const int nSub = Find(call[1], call[0]);
+            if (fits(nSub, 2))
+                return {nSub, 2};
+        }
+        if (fits(nCommand, 1))
+            return {nCommand, 1};
+        return {};
+    }
+
+    // The value a dry run hands back for a call of a library command whose
+    // help says what it returns (the sub-command's, else the command's);
+    // nothing for one that returns nothing.
+    std::optional<std::string> ResultOf(const std::vector<std::string_view>& call) const;
+
     // Every record's usage forms, by record.
     const std::unordered_map<int, std::vector<CUsageForm>>& Forms() const { return m_forms; }
     // The usage lines that do not parse, and are not checked against.
@@ -47,5 +99,7 @@ private:
     // The first record of each parent and keyword.
     CNameMap<CNameMap<int>> m_records;
     std::unordered_map<int, std::vector<CUsageForm>> m_forms;
+    std::unordered_map<int, CReturnValue> m_returns;
+    CNameSet m_returning; // the top-level commands with a return line in any of their records
     std::vector<std::string> m_unparsed;
 };

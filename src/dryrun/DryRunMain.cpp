@@ -345,6 +345,8 @@ int main(int argc, char** argv)
     try
     {
         options.scriptEnded = [] { SetWallClock(kWriteOutMs); };
+        options.resultOf = [&knowledge](const std::vector<std::string_view>& words)
+        { return knowledge.ResultOf(words); };
         CDryRunSandbox sandbox(std::move(commands), options, writer);
         return sandbox.Run(name, text) == 0 ? kRanToEnd : kStopped;
     }

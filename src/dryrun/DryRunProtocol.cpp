@@ -450,9 +450,8 @@ void CReader::Line(std::string_view line)
     }
     else if (const std::string* pMessage = StringOf(*object, "error"))
     {
-        report.bError = true;
-        report.errorMessage = Cut(*pMessage);
-        report.errorPlace = PlaceOf(*object, report);
+        if (report.errors.size() < kMaxErrors)
+            report.errors.push_back({Cut(*pMessage), PlaceOf(*object, report)});
     }
     else if (const std::string* pKind = StringOf(*object, "limit"))
     {

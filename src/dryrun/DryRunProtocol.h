@@ -14,7 +14,8 @@
 //   {"unknown":["foo","1"],"f":0,"l":3}           a call of a command nobody defines
 //   {"refused":["exec","touch","x"],"f":0,"l":4}  a command the sandbox does not run
 //   {"puts":"text\n"}                             what the script printed
-//   {"error":"message","f":0,"l":9}               the error that ended it
+//   {"error":"message","f":0,"l":9}               an error of a top-level command;
+//                                                 the run goes on with the next
 //   {"limit":"time","message":"...","f":0,"l":2}  the limit that ended it
 //   {"var":"bayWidth","value":"6.0"}              each global variable at the end
 //   {"end":1,"ms":12}                             the last line
@@ -82,12 +83,13 @@ bool Read(std::string_view bytes, CDryRunReport& report);
 // A message, cut to kMaxMessageBytes with "..." behind.
 std::string Cut(std::string_view text);
 
-// What an answer holds at most, written or read: calls and variables, the
+// What an answer holds at most, written or read: calls, variables and errors, the
 // words of one call (the rest are counted in "cut"), words in all (the
 // answer says it was cut past them), the bytes of a word, a value, a
 // message (an error's or a limit's) and of what puts printed.
 constexpr size_t kMaxCalls = 1000000;
 constexpr size_t kMaxVariables = 100000;
+constexpr size_t kMaxErrors = 1000;
 constexpr size_t kMaxWordsPerCall = 1000;
 constexpr size_t kMaxWords = 2000000;
 constexpr size_t kMaxWordBytes = 4096;

@@ -16,6 +16,13 @@ struct CDryRunVariable
     bool bCut = false; // the value was longer than the run sends
 };
 
+// A runtime error of one top-level command: the run went on after it.
+struct CDryRunError
+{
+    std::string message;
+    CDryRunPlace place;
+};
+
 struct CDryRunReport
 {
     static constexpr int kVersion = 1;
@@ -25,10 +32,8 @@ struct CDryRunReport
     CDryRunCalls calls;
     std::vector<CDryRunVariable> variables;
     std::string output; // what puts printed
-    // A runtime error that ended the run, if any.
-    bool bError = false;
-    std::string errorMessage;
-    CDryRunPlace errorPlace;
+    // The runtime errors of the script's commands, in the order met.
+    std::vector<CDryRunError> errors;
     // A limit that ended the run ("time", "cpu", "memory", "calls", "output"), if any.
     std::string limit;
     std::string limitMessage;

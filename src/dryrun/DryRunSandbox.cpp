@@ -1,5 +1,6 @@
 #include "DryRunSandbox.h"
 
+#include "ScriptSteps.h"
 #include "check/TclLibrary.h"
 #include "text/RegularFile.h"
 #include "text/Utf8Detector.h"
@@ -7,6 +8,7 @@
 #include "trace/TraceParser.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -235,7 +237,8 @@ CDryRunSandbox::CDryRunSandbox(std::vector<CLibraryCommand> libraryCommands,
 
 CDryRunSandbox::~CDryRunSandbox()
 {
-    for (Tcl_Obj* pObj : {m_pGlobals, m_pFrame, m_pTypeKey, m_pFileKey, m_pLineKey, m_pCommandKey})
+    for (Tcl_Obj* pObj :
+         {m_pGlobals, m_pArrayGet, m_pFrame, m_pTypeKey, m_pFileKey, m_pLineKey, m_pCommandKey})
     {
         if (pObj != nullptr)
             Tcl_DecrRefCount(pObj);
@@ -289,9 +292,10 @@ void CDryRunSandbox::SetUp()
     }
     // The sandbox asks Tcl where the run is and what it left through these,
     // called directly: a script that redefines info or array cannot answer.
-    for (auto [pName, pInfo] : {std::pair{"::tcl::info::frame", &m_frameCommand},
-                                std::pair{"::tcl::info::globals", &m_globalsCommand},
-                                std::pair{"::tcl::array::get", &m_arrayGetCommand}})
+    for (auto [pName, pInfo] :
+         {std::pair{"::tcl::info::frame", &m_frameCommand},
+          std::pair{"::tcl::info::globals", &m_globalsCommand},
+          std::pair{"::tcl::array::get", &m_arrayGetCommand}, std::pair{"::eval", &m_evalCommand}})
     {
         if (Tcl_GetCommandInfo(m_pChild, pName, pInfo) == 0 || pInfo->objProc == nullptr)
             pInfo->objProc = nullptr;
@@ -312,6 +316,8 @@ void CDryRunSandbox::SetUp()
     Tcl_CreateObjCommand(m_pChild, "unknown", &Guarded<&CDryRunSandbox::Unknown>, this, nullptr);
     Tcl_CreateObjCommand(m_pChild, "source", &Guarded<&CDryRunSandbox::Source>, this, nullptr);
     Tcl_CreateObjCommand(m_pChild, "puts", &Guarded<&CDryRunSandbox::Puts>, this, nullptr);
+    Tcl_CreateObjCommand(m_pChild, std::string(CScriptSteps::kStepCommand).c_str(),
+                         &Guarded<&CDryRunSandbox::Step>, this, nullptr);
     const auto keep = [](const char* pText)
     {
         Tcl_Obj* pObj = Tcl_NewStringObj(pText, -1);
@@ -320,6 +326,7 @@ void CDryRunSandbox::SetUp()
     };
     m_pFrame = keep("::tcl::info::frame");
     m_pGlobals = keep("::tcl::info::globals");
+    m_pArrayGet = keep("::tcl::array::get");
     m_pTypeKey = keep("type");
     m_pFileKey = keep("file");
     m_pLineKey = keep("line");
@@ -328,19 +335,39 @@ void CDryRunSandbox::SetUp()
         m_startGlobals.insert(std::move(name));
     m_startGlobals.emplace("errorInfo");
     m_startGlobals.emplace("errorCode");
+    m_pUnknown = std::make_unique<CUnknownValues>(
+        m_pChild, [this] { return Globals(); },
+        [this](const std::string& name) { return ArrayGet(name); });
+}
+
+Tcl_Obj* CDryRunSandbox::ArrayGet(const std::string& name)
+{
+    Tcl_Obj* pName = Tcl_NewStringObj(name.c_str(), -1);
+    Tcl_IncrRefCount(pName);
+    Tcl_Obj* args[] = {m_pArrayGet, pName};
+    Tcl_Obj* pPairs = nullptr;
+    if (Ask(m_arrayGetCommand, 2, args) == TCL_OK)
+    {
+        pPairs = Tcl_GetObjResult(m_pChild);
+        Tcl_IncrRefCount(pPairs);
+    }
+    Tcl_DecrRefCount(pName);
+    Tcl_ResetResult(m_pChild);
+    return pPairs;
 }
 
 int CDryRunSandbox::AddMemoryFile(const std::string& path, std::string bytes)
 {
+    const std::string steps = CScriptSteps::Wrap(bytes);
     int nFd = -1;
 #ifdef __linux__
     // Each file a name of its own: Tcl may name a frame by the link's target.
     const std::string memoryName = "corvale-dryrun-" + std::to_string(m_files.size());
     nFd = memfd_create(memoryName.c_str(), MFD_CLOEXEC);
 #endif
-    for (size_t nDone = 0; nFd >= 0 && nDone < bytes.size();)
+    for (size_t nDone = 0; nFd >= 0 && nDone < steps.size();)
     {
-        const ssize_t n = write(nFd, bytes.data() + nDone, bytes.size() - nDone);
+        const ssize_t n = write(nFd, steps.data() + nDone, steps.size() - nDone);
         if (n <= 0)
         {
             close(nFd);
@@ -551,7 +578,21 @@ int CDryRunSandbox::Record(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj*
     auto* pThis = static_cast<CDryRunSandbox*>(pData);
     if (!pThis->Write(CDryRunCall::EKind::Library, nArgs, ppArgs))
         return TCL_ERROR;
+    std::optional<std::string> result;
+    if (pThis->m_options.resultOf)
+    {
+        std::vector<std::string_view> words;
+        words.reserve(static_cast<size_t>(nArgs));
+        for (int i = 0; i < nArgs; ++i)
+            words.push_back(SafeView(ppArgs[i]).substr(0, kMaxWordBytes));
+        result = pThis->m_options.resultOf(words);
+    }
+    if (result)
+        pThis->m_pUnknown->Met();
     Tcl_ResetResult(pInterp);
+    if (result)
+        Tcl_SetObjResult(pInterp,
+                         Tcl_NewStringObj(result->data(), static_cast<int>(result->size())));
     return TCL_OK;
 }
 
@@ -595,13 +636,15 @@ int CDryRunSandbox::Unknown(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj
     if (!pThis->Write(bRefused ? CDryRunCall::EKind::Refused : CDryRunCall::EKind::Unknown,
                       nArgs - 1, ppArgs + 1))
         return TCL_ERROR;
-    Tcl_ResetResult(pInterp);
     if (name == "exit")
     {
         // The script's own end: nothing after it runs.
         pThis->m_bExited = true;
         return pThis->StopFor("exit", "the script called exit");
     }
+    // What it would have given back is more than the run can know.
+    pThis->m_pUnknown->Met();
+    Tcl_ResetResult(pInterp);
     return TCL_OK;
 }
 
@@ -783,7 +826,123 @@ int CDryRunSandbox::Run(const std::string& scriptPath, const std::string& text)
     m_writer.End(nMs);
     m_writer.Flush();
     g_pCurrent = nullptr;
-    return nCode == TCL_OK || m_bExited ? 0 : 1;
+    return (nCode == TCL_OK || m_bExited) && m_nErrors == 0 ? 0 : 1;
+}
+
+CDryRunPlace CDryRunSandbox::PlaceOfError(std::string_view fullMessage, std::string info,
+                                          const CDryRunPlace* pStep)
+{
+    CDryRunPlace place;
+    // A step's body reports its lines from the step's own line, which is
+    // where the command stands in its file: said so, the trace reads as if
+    // the file had run the command itself.
+    constexpr std::string_view kStepBody = "\n    (\"eval\" body line ";
+    const size_t nBody = info.rfind(kStepBody);
+    if (pStep != nullptr && pStep->nFile >= 0 && nBody != std::string::npos && !info.empty() &&
+        info.back() == ')')
+    {
+        long nBodyLine = 0;
+        const char* pFrom = info.data() + nBody + kStepBody.size();
+        const char* pTo = info.data() + info.size() - 1;
+        const auto [pEnd, error] = std::from_chars(pFrom, pTo, nBodyLine);
+        if (error == std::errc() && pEnd == pTo && nBodyLine >= 1)
+            info = info.substr(0, nBody) + "\n    (file \"" +
+                   m_frameNames[static_cast<size_t>(pStep->nFile)] + "\" line " +
+                   std::to_string(pStep->nLine + nBodyLine - 1) + ")";
+    }
+    CTraceParser parser;
+    std::string_view rest(info);
+    // The trace opens with the message, which may be megabytes long.
+    if (rest.substr(0, fullMessage.size()) == fullMessage)
+        rest.remove_prefix(fullMessage.size());
+    size_t nFrom = 0;
+    while (nFrom <= rest.size())
+    {
+        size_t nTo = rest.find('\n', nFrom);
+        if (nTo == std::string_view::npos)
+            nTo = rest.size();
+        parser.AddLine(rest.substr(nFrom, nTo - nFrom));
+        nFrom = nTo + 1;
+    }
+    parser.Finish();
+    // The frames name the files as Tcl read them, from memory.
+    const auto read = [this](const std::string& path, std::string& bytes)
+    {
+        const auto found = m_fileByFrameName.find(path);
+        if (found == m_fileByFrameName.end())
+            return false;
+        bytes = m_texts[static_cast<size_t>(found->second)];
+        return true;
+    };
+    CTraceMapper mapper(m_folder, m_mainName, read);
+    for (const CTraceParser::CTrace& trace : parser.TakeTraces())
+    {
+        const std::vector<CTraceMapper::CLocation> locations = mapper.Map(trace);
+        if (locations.empty())
+            continue;
+        const auto found = m_fileByFrameName.find(locations.front().path);
+        place.nFile = found != m_fileByFrameName.end() ? found->second : -1;
+        place.nLine = place.nFile >= 0 ? locations.front().nLine : 0;
+        break;
+    }
+    if (place.nFile < 0 && pStep != nullptr)
+        place = *pStep;
+    return place;
+}
+
+int CDryRunSandbox::Step(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs)
+{
+    auto* pThis = static_cast<CDryRunSandbox*>(pData);
+    if (nArgs != 2)
+    {
+        Tcl_WrongNumArgs(pInterp, 1, ppArgs, "script");
+        return TCL_ERROR;
+    }
+    const Tcl_CmdInfo& eval = pThis->m_evalCommand;
+    if (eval.objProc == nullptr)
+        return Tcl_EvalObjEx(pInterp, ppArgs[1], 0);
+    // Tcl's own eval, called as the step: it finds the body among the file's
+    // words, and so counts the body's lines from the file.
+    pThis->m_pUnknown->BeginStep();
+    Tcl_Obj* evalArgs[] = {ppArgs[0], ppArgs[1]};
+    const int nCode = eval.objProc(eval.objClientData, pInterp, 2, evalArgs);
+    const bool bUnsure = pThis->m_pUnknown->EndStep();
+    if (nCode == TCL_OK || nCode == TCL_RETURN)
+        return nCode;
+    // A limit ends the whole run.
+    if (!pThis->m_limit.empty() || Tcl_LimitExceeded(pInterp) != 0)
+        return nCode;
+    std::string message;
+    std::string info;
+    if (nCode == TCL_BREAK || nCode == TCL_CONTINUE)
+        message = nCode == TCL_BREAK ? "invoked \"break\" outside of a loop"
+                                     : "invoked \"continue\" outside of a loop";
+    else if (nCode == TCL_ERROR)
+    {
+        message = std::string(SafeView(Tcl_GetObjResult(pInterp)));
+        if (const char* pInfo = Tcl_GetVar2(pInterp, "errorInfo", nullptr, TCL_GLOBAL_ONLY))
+            info = pInfo;
+    }
+    else
+        return nCode;
+    // Asked of Tcl once the error is read: asking sets the result.
+    const CDryRunPlace here = pThis->Here();
+    const CDryRunPlace place =
+        info.empty() ? here : pThis->PlaceOfError(message, std::move(info), &here);
+    pThis->StepFailed(View(ppArgs[1]), message, place, bUnsure);
+    Tcl_ResetResult(pInterp);
+    return TCL_OK;
+}
+
+void CDryRunSandbox::StepFailed(std::string_view command, const std::string& fullMessage,
+                                const CDryRunPlace& place, bool bUnsure)
+{
+    const bool bEcho = m_pUnknown->IsFollowOn(fullMessage);
+    m_pUnknown->Failed(command);
+    if (bUnsure || bEcho || m_nErrors >= m_options.nMaxErrors)
+        return;
+    ++m_nErrors;
+    m_writer.Error(DryRunProtocol::Cut(fullMessage), place);
 }
 
 void CDryRunSandbox::ReportEnd(int nCode)
@@ -794,46 +953,9 @@ void CDryRunSandbox::ReportEnd(int nCode)
     const std::string_view fullMessage = SafeView(Tcl_GetObjResult(m_pChild));
     const std::string message = DryRunProtocol::Cut(fullMessage);
     // Where it stopped: the failing command's place, from Tcl's own trace.
-    CDryRunPlace place;
     const char* pInfo = Tcl_GetVar2(m_pChild, "errorInfo", nullptr, TCL_GLOBAL_ONLY);
-    if (pInfo != nullptr)
-    {
-        CTraceParser parser;
-        std::string_view info(pInfo);
-        // The trace opens with the message, which may be megabytes long.
-        if (info.substr(0, fullMessage.size()) == fullMessage)
-            info.remove_prefix(fullMessage.size());
-        size_t nFrom = 0;
-        while (nFrom <= info.size())
-        {
-            size_t nTo = info.find('\n', nFrom);
-            if (nTo == std::string_view::npos)
-                nTo = info.size();
-            parser.AddLine(info.substr(nFrom, nTo - nFrom));
-            nFrom = nTo + 1;
-        }
-        parser.Finish();
-        // The frames name the files as Tcl read them, from memory.
-        const auto read = [this](const std::string& path, std::string& bytes)
-        {
-            const auto found = m_fileByFrameName.find(path);
-            if (found == m_fileByFrameName.end())
-                return false;
-            bytes = m_texts[static_cast<size_t>(found->second)];
-            return true;
-        };
-        CTraceMapper mapper(m_folder, m_mainName, read);
-        for (const CTraceParser::CTrace& trace : parser.TakeTraces())
-        {
-            const std::vector<CTraceMapper::CLocation> locations = mapper.Map(trace);
-            if (locations.empty())
-                continue;
-            const auto found = m_fileByFrameName.find(locations.front().path);
-            place.nFile = found != m_fileByFrameName.end() ? found->second : -1;
-            place.nLine = place.nFile >= 0 ? locations.front().nLine : 0;
-            break;
-        }
-    }
+    const CDryRunPlace place =
+        pInfo != nullptr ? PlaceOfError(fullMessage, pInfo, nullptr) : CDryRunPlace{};
     if (!m_limit.empty())
         m_writer.Limit(m_limit, m_limitMessage, m_limitPlace.nFile >= 0 ? m_limitPlace : place);
     else if (bTclLimit)
@@ -841,5 +963,8 @@ void CDryRunSandbox::ReportEnd(int nCode)
             "time", "the script ran longer than " + std::to_string(m_options.nTimeLimitMs) + " ms",
             place);
     else
+    {
+        ++m_nErrors;
         m_writer.Error(message, place);
+    }
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "DryRunProtocol.h"
+#include "UnknownValues.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <tcl.h>
 #include <unordered_map>
@@ -30,6 +33,13 @@ public:
         long long nMaxAnswerBytes = 32LL << 20;
         // Called once the script has ended, before what it left is written.
         std::function<void()> scriptEnded;
+        // The value a recorder hands back for a call (its words, the command
+        // first); nothing for an empty result. A value given is one the run
+        // cannot know: an error it leads to is not the script's.
+        std::function<std::optional<std::string>(const std::vector<std::string_view>& words)>
+            resultOf;
+        // Most errors written; the run goes on past them.
+        int nMaxErrors = 100;
     };
 
     struct CLibraryCommand
@@ -44,8 +54,10 @@ public:
     CDryRunSandbox(const CDryRunSandbox&) = delete;
     CDryRunSandbox& operator=(const CDryRunSandbox&) = delete;
 
-    // Runs a script's text as if it were the file at scriptPath; writes the
-    // whole answer. 0 when it ran to its end, 1 when an error or a limit ended it.
+    // Runs a script's text as if it were the file at scriptPath, one
+    // top-level command at a time: a command's error is written and the next
+    // command runs. Writes the whole answer. 0 when it ran to its end without
+    // an error, 1 when it met one or a limit ended it.
     int Run(const std::string& scriptPath, const std::string& text);
 
     // Where the run is now, as far as it can tell without Tcl (for a limit
@@ -63,6 +75,7 @@ private:
     static int Unknown(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
     static int Source(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
     static int Puts(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
+    static int Step(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* const* ppArgs);
     // A command of the sandbox as Tcl calls it: no exception ever crosses
     // Tcl's frames; one ends the run with a limit line.
     template <Tcl_ObjCmdProc* Command>
@@ -88,8 +101,18 @@ private:
     // Stops the script where it stands, in a way it cannot catch.
     int StopFor(const std::string& kind, const std::string& message);
     bool LineHolds(int nFile, long nLine, std::string_view command) const;
-    // A file the script reads, held in memory for Tcl: its index, or -1.
+    // A file the script reads, held in memory for Tcl, its top-level
+    // commands made steps: its index, or -1.
     int AddMemoryFile(const std::string& path, std::string bytes);
+    // Where an error stood, from Tcl's trace of it (errorInfo); a step's own
+    // frame, when given, places what its body says.
+    CDryRunPlace PlaceOfError(std::string_view fullMessage, std::string info,
+                              const CDryRunPlace* pStep);
+    // A step's error: written unless the run could not know what caused it,
+    // or it echoes an earlier one.
+    void StepFailed(std::string_view command, const std::string& fullMessage,
+                    const CDryRunPlace& place, bool bUnsure);
+    Tcl_Obj* ArrayGet(const std::string& name);
     int EvalFile(int nFile, const std::string& encoding);
     void ReportEnd(int nCode);
     void WriteVariables();
@@ -120,7 +143,11 @@ private:
     Tcl_CmdInfo m_frameCommand{};
     Tcl_CmdInfo m_globalsCommand{};
     Tcl_CmdInfo m_arrayGetCommand{};
+    Tcl_CmdInfo m_evalCommand{};
+    std::unique_ptr<CUnknownValues> m_pUnknown;
+    int m_nErrors = 0;
     Tcl_Obj* m_pGlobals = nullptr;
+    Tcl_Obj* m_pArrayGet = nullptr;
     Tcl_Obj* m_pFrame = nullptr;
     Tcl_Obj* m_pTypeKey = nullptr;
     Tcl_Obj* m_pFileKey = nullptr;

@@ -89,33 +89,11 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
         if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
             continue;
-        const int nRecord = knowledge.Find(call.words[0], "command");
-        if (nRecord < 0)
-            continue;
         // The form of the sub-command named by the second word, else the command's own.
-        size_t nOffset = 0;
-        const auto bind = [&](int nForms, size_t nFrom)
-        {
-            if (nForms < 0 || call.words.size() < nFrom)
-                return false;
-            words.clear();
-            for (size_t i = nFrom; i < call.words.size(); ++i)
-                words.push_back({call.words[i], true});
-            for (const CUsageForm& form : knowledge.FormsOf(nForms))
-            {
-                if (form.Bind(words, names))
-                {
-                    nOffset = nFrom;
-                    return true;
-                }
-            }
-            return false;
-        };
-        const bool bBound =
-            (call.words.size() >= 2 && bind(knowledge.Find(call.words[1], call.words[0]), 2)) ||
-            bind(nRecord, 1);
-        if (!bBound)
+        const CCommandKnowledge::CFit fit = knowledge.FitCall(call.words, words, names);
+        if (fit.nRecord < 0)
             continue;
+        const size_t nOffset = fit.nFirst;
         roles.assign(call.words.size(), ERole::None);
         placeholders.clear();
         for (size_t i = 0; i < names.size(); ++i)

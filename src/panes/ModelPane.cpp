@@ -53,7 +53,11 @@ void CModelPane::SetResult(const std::shared_ptr<const CDryRunResult>& pResult)
     const CDryRunReport& report = pResult->Report();
     if (!report.limit.empty())
         text += QStringLiteral("; stopped: %1").arg(QString::fromStdString(report.limitMessage));
-    else if (report.bError)
-        text += QStringLiteral("; stopped by an error at line %1").arg(report.errorPlace.nLine);
+    else if (report.errors.size() == 1)
+        text += QStringLiteral("; an error at line %1").arg(report.errors.front().place.nLine);
+    else if (!report.errors.empty())
+        text += QStringLiteral("; %1 errors, the first at line %2")
+                    .arg(report.errors.size())
+                    .arg(report.errors.front().place.nLine);
     m_pSummary->setText(text);
 }

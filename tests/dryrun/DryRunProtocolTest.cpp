@@ -55,9 +55,9 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
     EXPECT_EQ(report.calls[1].kind, CDryRunCall::EKind::Unknown);
     EXPECT_EQ(report.calls[2].kind, CDryRunCall::EKind::Refused);
     EXPECT_EQ(report.output, "printed\n");
-    EXPECT_TRUE(report.bError);
-    EXPECT_EQ(report.errorMessage, "can't read \"x\": no such variable");
-    EXPECT_EQ(report.errorPlace.nLine, 9);
+    ASSERT_EQ(report.errors.size(), 1U);
+    EXPECT_EQ(report.errors[0].message, "can't read \"x\": no such variable");
+    EXPECT_EQ(report.errors[0].place.nLine, 9);
     EXPECT_EQ(report.limit, "time");
     EXPECT_EQ(report.limitMessage, "too long");
     ASSERT_EQ(report.variables.size(), 2U);

@@ -24,6 +24,12 @@ std::set<std::string> FilesIn(const std::string& folder)
     return names;
 }
 
+// The first runtime error's message, or empty.
+std::string FirstError(const CDryRunReport& report)
+{
+    return report.errors.empty() ? std::string() : report.errors.front().message;
+}
+
 std::vector<std::string> Messages(const CDryRunResult& result)
 {
     std::vector<std::string> messages;
@@ -43,7 +49,7 @@ TEST(DryRunTest, TheDemoBuildsSixNodesAndSixElementsWithItsValues)
     ASSERT_TRUE(result.Failure().empty()) << run.answer;
     EXPECT_EQ(run.nStatus, 0);
     EXPECT_TRUE(result.Report().bEnded);
-    EXPECT_FALSE(result.Report().bError) << result.Report().errorMessage;
+    EXPECT_TRUE(result.Report().errors.empty()) << FirstError(result.Report());
     EXPECT_TRUE(result.Report().limit.empty());
     EXPECT_EQ(result.Facts().Nodes().size(), 6U);
     EXPECT_EQ(result.Facts().Elements().size(), 6U);
@@ -70,7 +76,9 @@ TEST(DryRunTest, TheDemoBuildsSixNodesAndSixElementsWithItsValues)
                                    [](const CDryRunCall& call) { return call.words[0] == "load"; });
     ASSERT_NE(load, result.Report().calls.end());
     EXPECT_EQ((*load).place.nLine, 37);
-    EXPECT_THAT(result.Report().output, HasSubstr("analysis failed"));
+    // run gave its success value, and the queries plausible numbers.
+    EXPECT_THAT(result.Report().output, HasSubstr("roof displacement: 1.0\n"));
+    EXPECT_THAT(result.Report().output, HasSubstr("mode 3: T = "));
 }
 
 TEST(DryRunTest, ACorpusOfMistakesShowsEachWhereItIs)
@@ -106,10 +114,10 @@ TEST(DryRunTest, ACorpusOfMistakesShowsEachWhereItIs)
         const CDryRunReport& report = run.result.Report();
         if (!test.error.empty())
         {
-            EXPECT_TRUE(report.bError);
-            EXPECT_EQ(report.errorMessage, test.error);
-            EXPECT_EQ(report.errorPlace.nFile, 0);
-            EXPECT_EQ(report.errorPlace.nLine, test.nErrorLine);
+            ASSERT_EQ(report.errors.size(), 1U) << run.answer;
+            EXPECT_EQ(report.errors[0].message, test.error);
+            EXPECT_EQ(report.errors[0].place.nFile, 0);
+            EXPECT_EQ(report.errors[0].place.nLine, test.nErrorLine);
         }
         if (!test.problem.empty())
         {
@@ -122,8 +130,10 @@ TEST(DryRunTest, ACorpusOfMistakesShowsEachWhereItIs)
     // A number written with a comma: Tcl's own message, on the line of the expr.
     CHelperRun comma;
     RunHelper(dir, "comma2.tcl", "set h 3,5\n\nnode 1 0 [expr {sqrt($h)}]\n", comma);
-    EXPECT_EQ(comma.result.Report().errorMessage, "expected floating-point number but got \"3,5\"");
-    EXPECT_EQ(comma.result.Report().errorPlace.nLine, 3);
+    ASSERT_EQ(comma.result.Report().errors.size(), 1U) << comma.answer;
+    EXPECT_EQ(comma.result.Report().errors[0].message,
+              "expected floating-point number but got \"3,5\"");
+    EXPECT_EQ(comma.result.Report().errors[0].place.nLine, 3);
 }
 
 TEST(DryRunTest, NodesBuiltInALoopOfAProcedureAndInASourcedFile)
@@ -220,12 +230,12 @@ TEST(DryRunTest, HostileScriptsComeBackWithinTheLimitsAndTouchNothing)
         else if (reason == "memory")
         {
             EXPECT_TRUE(report.limit == "memory" ||
-                        report.errorMessage.find("out of memory") != std::string::npos)
+                        FirstError(report).find("out of memory") != std::string::npos)
                 << run.answer;
         }
         else if (!reason.empty())
         {
-            EXPECT_THAT(report.errorMessage, HasSubstr(reason)) << run.answer;
+            EXPECT_THAT(FirstError(report), HasSubstr(reason)) << run.answer;
         }
     }
     // Nothing came into being but the test's own scripts and answers.
@@ -249,7 +259,7 @@ TEST(DryRunTest, ExitEndsTheScriptQuietlyAndTheTimeLimitCanBeSet)
     RunHelper(dir, "exit.tcl", "node 1 0 0\nexit\nnode 2 0 0\n", exited);
     EXPECT_EQ(exited.nStatus, 0);
     EXPECT_EQ(exited.result.Facts().Nodes().size(), 1U);
-    EXPECT_FALSE(exited.result.Report().bError);
+    EXPECT_TRUE(exited.result.Report().errors.empty());
 
     CHelperRun looping;
     RunHelper(dir, "loop.tcl", "node 1 0 0\nwhile 1 {\n    incr n\n}\n", looping,
@@ -280,7 +290,7 @@ TEST(DryRunTest, EachLimitSaysWhichItIsAndWhereTheScriptHadGot)
     EXPECT_LT(memory.seconds, 5.0);
     const bool bOutOfMemory =
         memory.result.Report().limit == "memory" ||
-        memory.result.Report().errorMessage.find("memory") != std::string::npos;
+        FirstError(memory.result.Report()).find("memory") != std::string::npos;
 #ifdef __SANITIZE_ADDRESS__
     // Copies of hundreds of megabytes under the sanitizer: time may run out first.
     EXPECT_TRUE(bOutOfMemory || memory.result.Report().limit == "time") << memory.answer;
