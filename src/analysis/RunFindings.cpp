@@ -51,8 +51,16 @@ std::vector<CFinding> RunFindings::From(const CDryRunResult& result)
     for (const CDryRunError& error : report.errors)
         collector.Add("run/error", "run: " + error.message, error.place);
     if (!report.limit.empty() && report.limit != "exit")
-        collector.Add("run/limit", "run: the dry run stopped: " + report.limitMessage,
-                      report.limitPlace);
+    {
+        CFinding& limit = collector.Add(
+            "run/limit", "run: the dry run stopped: " + report.limitMessage, report.limitPlace);
+        // A loop that waits on a query's result may well end in the analysis.
+        if (report.bLimitUnsure)
+        {
+            limit.message += ", on values only the analysis gives";
+            limit.severity = ESeverity::Info;
+        }
+    }
     std::set<std::string> refused;
     for (const CDryRunCall call : report.calls)
     {

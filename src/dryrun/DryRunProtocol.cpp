@@ -99,9 +99,11 @@ void CWriter::Error(const std::string& message, const CDryRunPlace& place)
     Line("{\"error\":" + Quote(Cut(message)) + Place(place) + "}");
 }
 
-void CWriter::Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place)
+void CWriter::Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place,
+                    bool bUnsure)
 {
-    Line("{\"limit\":" + Quote(kind) + ",\"message\":" + Quote(Cut(message)) + Place(place) + "}");
+    Line("{\"limit\":" + Quote(kind) + ",\"message\":" + Quote(Cut(message)) + Place(place) +
+         (bUnsure ? ",\"unsure\":1}" : "}"));
 }
 
 void CWriter::Variable(const std::string& name, std::string_view value, bool bCut)
@@ -459,6 +461,7 @@ void CReader::Line(std::string_view line)
         const std::string* pText = StringOf(*object, "message");
         report.limitMessage = Cut(pText != nullptr ? *pText : *pKind);
         report.limitPlace = PlaceOf(*object, report);
+        report.bLimitUnsure = NumberOf(*object, "unsure", 0) == 1;
     }
     else if (NumberOf(*object, "end", 0) == 1)
     {

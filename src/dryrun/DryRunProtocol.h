@@ -16,7 +16,8 @@
 //   {"puts":"text\n"}                             what the script printed
 //   {"error":"message","f":0,"l":9}               an error of a top-level command;
 //                                                 the run goes on with the next
-//   {"limit":"time","message":"...","f":0,"l":2}  the limit that ended it
+//   {"limit":"time","message":"...","f":0,"l":2}  the limit that ended it ("unsure":1:
+//                                                 in a step on values it cannot know)
 //   {"var":"bayWidth","value":"6.0"}              each global variable at the end
 //   {"end":1,"ms":12}                             the last line
 // Strings are the bytes of Tcl's strings, with ", \ and control characters escaped.
@@ -34,7 +35,10 @@ public:
               const CDryRunPlace& place);
     void Puts(std::string_view text);
     void Error(const std::string& message, const CDryRunPlace& place);
-    void Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place);
+    // bUnsure: the step it stopped in had met values the run cannot know (a
+    // loop on a query's result may never end in a dry run).
+    void Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place,
+               bool bUnsure = false);
     void Variable(const std::string& name, std::string_view value, bool bCut);
     void End(long nMs);
     void Flush();

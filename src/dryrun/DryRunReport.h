@@ -38,7 +38,8 @@ struct CDryRunReport
     std::string limit;
     std::string limitMessage;
     CDryRunPlace limitPlace;
-    bool bEnded = false; // the answer came to its end line
-    bool bCut = false;   // it held more calls or words than are read
-    long nMs = 0;        // how long the run took, by its own clock
+    bool bLimitUnsure = false; // reached in a step on values the run cannot know
+    bool bEnded = false;       // the answer came to its end line
+    bool bCut = false;         // it held more calls or words than are read
+    long nMs = 0;              // how long the run took, by its own clock
 };

@@ -911,7 +911,10 @@ int CDryRunSandbox::Step(void* pData, Tcl_Interp* pInterp, int nArgs, Tcl_Obj* c
         return nCode;
     // A limit ends the whole run.
     if (!pThis->m_limit.empty() || Tcl_LimitExceeded(pInterp) != 0)
+    {
+        pThis->m_bLimitUnsure = pThis->m_bLimitUnsure || bUnsure;
         return nCode;
+    }
     std::string message;
     std::string info;
     if (nCode == TCL_BREAK || nCode == TCL_CONTINUE)
@@ -957,11 +960,12 @@ void CDryRunSandbox::ReportEnd(int nCode)
     const CDryRunPlace place =
         pInfo != nullptr ? PlaceOfError(fullMessage, pInfo, nullptr) : CDryRunPlace{};
     if (!m_limit.empty())
-        m_writer.Limit(m_limit, m_limitMessage, m_limitPlace.nFile >= 0 ? m_limitPlace : place);
+        m_writer.Limit(m_limit, m_limitMessage, m_limitPlace.nFile >= 0 ? m_limitPlace : place,
+                       m_bLimitUnsure);
     else if (bTclLimit)
         m_writer.Limit(
             "time", "the script ran longer than " + std::to_string(m_options.nTimeLimitMs) + " ms",
-            place);
+            place, m_bLimitUnsure);
     else
     {
         ++m_nErrors;

@@ -146,6 +146,7 @@ private:
     Tcl_CmdInfo m_evalCommand{};
     std::unique_ptr<CUnknownValues> m_pUnknown;
     int m_nErrors = 0;
+    bool m_bLimitUnsure = false; // the limit came in a step on values the run cannot know
     Tcl_Obj* m_pGlobals = nullptr;
     Tcl_Obj* m_pArrayGet = nullptr;
     Tcl_Obj* m_pFrame = nullptr;

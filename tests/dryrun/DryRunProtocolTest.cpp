@@ -39,7 +39,8 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
             writer.Call(CDryRunCall::EKind::Refused, 3, refused, {0, 3});
             writer.Puts("printed\n");
             writer.Error("can't read \"x\": no such variable", {0, 9});
-            writer.Limit("time", "too long", {0, 4});
+            writer.Error("divide by zero", {1, 2});
+            writer.Limit("time", "too long", {0, 4}, true);
             writer.Variable("bayWidth", "6.0", false);
             writer.Variable("long", "abc", true);
             writer.End(12);
@@ -55,11 +56,13 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
     EXPECT_EQ(report.calls[1].kind, CDryRunCall::EKind::Unknown);
     EXPECT_EQ(report.calls[2].kind, CDryRunCall::EKind::Refused);
     EXPECT_EQ(report.output, "printed\n");
-    ASSERT_EQ(report.errors.size(), 1U);
+    ASSERT_EQ(report.errors.size(), 2U);
     EXPECT_EQ(report.errors[0].message, "can't read \"x\": no such variable");
     EXPECT_EQ(report.errors[0].place.nLine, 9);
+    EXPECT_EQ(report.errors[1].place.nFile, 1);
     EXPECT_EQ(report.limit, "time");
     EXPECT_EQ(report.limitMessage, "too long");
+    EXPECT_TRUE(report.bLimitUnsure);
     ASSERT_EQ(report.variables.size(), 2U);
     EXPECT_TRUE(report.variables[1].bCut);
     EXPECT_TRUE(report.bEnded);

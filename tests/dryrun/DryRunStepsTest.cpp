@@ -96,6 +96,21 @@ TEST(DryRunSteps, ResultsOfTheAnalysisArePlausibleAndWhatTheyCauseIsNotBlamed)
     ASSERT_NE(run.result.ValueOf("lambdas"), nullptr);
     EXPECT_EQ(run.result.ValueOf("lambdas")->value, "1.0 2.0 3.0");
 
+    // A loop that waits on the analysis never ends in a dry run: its limit
+    // says so; a loop of the script's own making does not.
+    CHelperRun waiting;
+    RunHelper(dir, "waiting.tcl",
+              "set t [currentTime]\nwhile {$t < 10.0} {\n    run 1 0.01\n    set t "
+              "[currentTime]\n}\n",
+              waiting, "--time-limit 200");
+    EXPECT_EQ(waiting.result.Report().limit, "time") << waiting.answer;
+    EXPECT_TRUE(waiting.result.Report().bLimitUnsure) << waiting.answer;
+    CHelperRun spinning;
+    RunHelper(dir, "spinning.tcl", "set t [currentTime]\nset n 0\nwhile {$n < 10} {\n}\n", spinning,
+              "--time-limit 200");
+    EXPECT_EQ(spinning.result.Report().limit, "time") << spinning.answer;
+    EXPECT_FALSE(spinning.result.Report().bLimitUnsure) << spinning.answer;
+
     // A later mistake made of known values alone is still the script's.
     CHelperRun later;
     RunHelper(dir, "later.tcl", "set d [nodeDisp 3 1]\nset e 2\nset r [expr {$e / ($e - 2)}]\n",
