@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqscintilla2-qt6-dev libqt6svg6 libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation fonts-noto-mono
-  tcl tcl8.6-dev nlohmann-json3-dev
+  tcl tcl8.6-dev nlohmann-json3-dev libtomlplusplus-dev
   strace
   xvfb xauth libxtst-dev
   "$@"

@@ -2,9 +2,11 @@
 
 #include "DryRunSource.h"
 #include "FindingMerge.h"
+#include "ProjectFile.h"
 #include "RunFindings.h"
 #include "TextPlaces.h"
 #include "check/CommandKnowledge.h"
+#include "check/CommandSet.h"
 #include "check/ScriptChecker.h"
 #include "dryrun/DryRunResult.h"
 
@@ -13,10 +15,26 @@
 
 namespace fs = std::filesystem;
 
-CAnalyser::CAnalyser(const CCommandLibrary& library)
+CAnalyser::CAnalyser(const CCommandLibrary& library, const CProjectFile* pProject)
     : m_pKnowledge(std::make_unique<CCommandKnowledge>())
 {
     m_pKnowledge->Build(library);
+    if (pProject != nullptr)
+    {
+        for (const std::string& name : pProject->CommandSets())
+        {
+            if (const CCommandSet* pSet = CCommandSet::Find(name))
+            {
+                for (const std::string_view command : pSet->commands)
+                    m_pKnowledge->AddCommand(std::string(command), {});
+                for (const std::string_view prefix : pSet->prefixes)
+                    m_pKnowledge->AddPrefix(prefix);
+            }
+        }
+        // A usage line that does not parse is the project file's finding already.
+        for (const CProjectFile::CCommand& command : pProject->Commands())
+            m_pKnowledge->AddCommand(command.name, command.usage);
+    }
     m_pChecker = std::make_unique<CScriptChecker>(*m_pKnowledge);
 }
 

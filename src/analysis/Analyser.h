@@ -10,6 +10,7 @@
 class CCommandKnowledge;
 class CCommandLibrary;
 class CDryRunResult;
+class CProjectFile;
 class CScriptChecker;
 class CScriptOutline;
 
@@ -21,7 +22,9 @@ class CScriptOutline;
 class CAnalyser
 {
 public:
-    explicit CAnalyser(const CCommandLibrary& library);
+    // pProject, when given, adds its commands and command sets to what the
+    // check knows.
+    explicit CAnalyser(const CCommandLibrary& library, const CProjectFile* pProject = nullptr);
     ~CAnalyser();
     CAnalyser(const CAnalyser&) = delete;
     CAnalyser& operator=(const CAnalyser&) = delete;

@@ -2,6 +2,8 @@
 
 #include "Analyser.h"
 #include "FindingMerge.h"
+#include "ProjectAnalysers.h"
+#include "ProjectFile.h"
 #include "RunFindings.h"
 #include "TextPlaces.h"
 #include "check/ScriptChecker.h"
@@ -176,7 +178,7 @@ void CAnalysisSession::Work()
     // machine delays it by its share, not by seconds.
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), m_options.nNice);
 #endif
-    std::unique_ptr<CAnalyser> pAnalyser;
+    std::unique_ptr<CProjectAnalysers> pAnalysers;
     for (;;)
     {
         std::string path;
@@ -233,8 +235,11 @@ void CAnalysisSession::Work()
             }
             m_bBusy = true;
         }
-        if (!pAnalyser)
-            pAnalyser = std::make_unique<CAnalyser>(m_library);
+        if (!pAnalysers)
+            pAnalysers = std::make_unique<CProjectAnalysers>(m_library, m_options.helpDir);
+        // The script's project file, read again when it changed.
+        const CProjectAnalysers::CChoice choice = pAnalysers->For(path);
+        CAnalyser* const pAnalyser = choice.pAnalyser;
         const CAnalyser::KeepGoing keepGoing = [this, pLatest, nVersion]
         { return KeepGoing(*pLatest, nVersion); };
 
@@ -265,17 +270,21 @@ void CAnalysisSession::Work()
             pAnalysis->stage = m_options.dryRunHelper.empty() ? CAnalysis::EStage::Complete
                                                               : CAnalysis::EStage::Checked;
             pAnalysis->findings = FindingMerge::Merge(std::move(check), std::move(carried), places);
+            if (choice.pProject != nullptr)
+                choice.pProject->Apply(pAnalysis->findings);
         }
         else
         {
-            std::shared_ptr<CDryRunResult> pResult = pAnalyser->DryRun(
-                pText, path, m_options.dryRunHelper, m_options.helpDir, keepGoing);
+            std::shared_ptr<CDryRunResult> pResult =
+                pAnalyser->DryRun(pText, path, m_options.dryRunHelper, choice.helpDir, keepGoing);
             if (!pResult || !keepGoing())
                 continue;
             pResult->SetOutline(pOutline);
             pAnalysis->stage = CAnalysis::EStage::Complete;
             pAnalysis->findings =
                 FindingMerge::Merge(std::move(check), RunFindings::From(*pResult), places);
+            if (choice.pProject != nullptr)
+                choice.pProject->Apply(pAnalysis->findings);
             pAnalysis->pDryRun = std::move(pResult);
         }
         {
@@ -310,9 +319,9 @@ void CAnalysisSession::Work()
         malloc_trim(0);
 #endif
     }
-    if (pAnalyser)
+    if (pAnalysers)
     {
-        pAnalyser.reset();
+        pAnalysers.reset();
         CScriptChecker::EndThread();
     }
 }

@@ -4,6 +4,8 @@
 // status.
 #include "Analyser.h"
 #include "FindingReport.h"
+#include "ProjectAnalysers.h"
+#include "ProjectFile.h"
 #include "RuleCatalogue.h"
 #include "RuleSelection.h"
 #include "config/Configuration.h"
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -109,6 +112,7 @@ int main(int argc, char** argv)
     }
     CStandardError messages;
     SetDefaultMessageSink(&messages);
+    const bool bHelpDirGiven = !helpDir.empty();
     helpDir = CConfiguration::HelpDirectory(helpDir, messages);
     CCommandLibrary library;
     library.Load(helpDir, messages);
@@ -120,7 +124,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "corvale-check: corvale-dryrun was not found beside "
                                  "corvale-check or on the PATH: there is no dry run\n");
     }
-    CAnalyser analyser(library);
+    CProjectAnalysers analysers(library, helpDir, bHelpDirGiven);
+    std::set<std::string> projectsReported;
 
     int nStatus = kClean;
     std::vector<FindingReport::CScriptFindings> reports;
@@ -140,7 +145,16 @@ int main(int argc, char** argv)
         FindingReport::CScriptFindings report;
         report.path = script;
         report.bUtf8 = CUtf8Detector::IsUtf8(text);
-        report.findings = analyser.Analyse(text, script, helper, helpDir);
+        const CProjectAnalysers::CChoice choice = analysers.For(script);
+        report.findings = choice.pAnalyser->Analyse(text, script, helper, choice.helpDir);
+        if (choice.pProject != nullptr)
+        {
+            choice.pProject->Apply(report.findings);
+            // The project file's own problems are told once, not once a script.
+            if (!projectsReported.insert(choice.pProject->Path()).second)
+                std::erase_if(report.findings, [&](const CFinding& finding)
+                              { return finding.file == choice.pProject->Path(); });
+        }
         selection.Filter(report.findings);
         for (const CFinding& finding : report.findings)
         {

@@ -88,6 +88,9 @@ inline constexpr std::array kRules{
     CRuleInfo{"model/duplicate-tag", ESeverity::Error, "a tag defined a second time"},
     CRuleInfo{"model/before-definition", ESeverity::Error,
               "a reference to a tag that is defined only later"},
+    CRuleInfo{"project/invalid", ESeverity::Warning,
+              "a project file (corvale.toml) that is not TOML, or a key, rule, set or usage "
+              "line of it that means nothing"},
 };
 
 // The rule of an id, or nullptr.

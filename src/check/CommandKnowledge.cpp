@@ -2,6 +2,8 @@
 
 #include "helplib/CommandLibrary.h"
 
+#include <algorithm>
+
 namespace
 {
 std::vector<std::string_view> WordsOf(std::string_view text)
@@ -69,6 +71,8 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
     m_returns.clear();
     m_returning.clear();
     m_unparsed.clear();
+    m_prefixes.clear();
+    m_nAdded = 0;
     std::vector<std::vector<std::string>> recordWords(static_cast<size_t>(library.RecordCount()));
     for (int k = 0; k < library.RecordCount(); ++k)
     {
@@ -108,7 +112,48 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
 
 bool CCommandKnowledge::IsTopLevel(std::string_view name) const
 {
-    return m_topLevelSet.count(name) != 0;
+    if (m_topLevelSet.count(name) != 0)
+        return true;
+    return std::any_of(m_prefixes.begin(), m_prefixes.end(),
+                       [name](const std::string& prefix)
+                       { return name.substr(0, prefix.size()) == prefix; });
+}
+
+std::vector<std::string> CCommandKnowledge::AddCommand(const std::string& name,
+                                                       const std::vector<std::string>& usageLines)
+{
+    std::vector<std::string> unusable;
+    int nRecord = Find(name, "command");
+    if (nRecord < 0)
+    {
+        nRecord = kFirstAddedRecord + m_nAdded++;
+        m_records["command"].emplace(name, nRecord);
+        m_children["command"].push_back(name);
+        if (m_topLevelSet.insert(name).second)
+            m_topLevel.push_back(name);
+    }
+    const std::vector<std::string> words = {name};
+    for (const std::string& line : usageLines)
+    {
+        const size_t nBefore = unusable.size();
+        std::vector<CUsageForm> forms = FormsInText(line, words, &unusable);
+        if (forms.empty())
+        {
+            if (unusable.size() == nBefore)
+                unusable.push_back(line); // it does not begin with the name
+            continue;
+        }
+        std::vector<CUsageForm>& into = m_forms[nRecord];
+        for (CUsageForm& form : forms)
+            into.push_back(std::move(form));
+    }
+    return unusable;
+}
+
+void CCommandKnowledge::AddPrefix(std::string_view prefix)
+{
+    if (!prefix.empty())
+        m_prefixes.emplace_back(prefix);
 }
 
 const std::vector<std::string>* CCommandKnowledge::ChildrenOf(std::string_view parent) const

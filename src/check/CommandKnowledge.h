@@ -80,6 +80,14 @@ public:
     // nothing for one that returns nothing.
     std::optional<std::string> ResultOf(const std::vector<std::string_view>& call) const;
 
+    // A command a project adds: known from now on, with the usage forms of
+    // the lines given (in the library's notation, each beginning with the
+    // name). Gives back the lines that do not parse or do not begin so.
+    std::vector<std::string> AddCommand(const std::string& name,
+                                        const std::vector<std::string>& usageLines);
+    // Every command whose name begins with prefix ("ttk::") is known.
+    void AddPrefix(std::string_view prefix);
+
     // Every record's usage forms, by record.
     const std::unordered_map<int, std::vector<CUsageForm>>& Forms() const { return m_forms; }
     // The usage lines that do not parse, and are not checked against.
@@ -102,4 +110,9 @@ private:
     std::unordered_map<int, CReturnValue> m_returns;
     CNameSet m_returning; // the top-level commands with a return line in any of their records
     std::vector<std::string> m_unparsed;
+    std::vector<std::string> m_prefixes;
+    // The records of commands a project adds are numbered from here, past
+    // any library's.
+    static constexpr int kFirstAddedRecord = 1 << 30;
+    int m_nAdded = 0;
 };

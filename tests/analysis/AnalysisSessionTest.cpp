@@ -284,3 +284,35 @@ TEST(AnalysisSession, TheTextIsAskedForOnceThePauseIsOver)
     EXPECT_EQ(results.Last()->nVersion, 20);
     EXPECT_THAT(Rules(*results.Last()), ::testing::ElementsAre("1 command/unknown"));
 }
+
+TEST(AnalysisSession, AScriptsProjectFileHoldsInTheEditorAndIsReadAgainWhenItChanges)
+{
+    CTempDir dir;
+    dir.Write("corvale.toml", "ignore = [\"expr/unbraced\"]\n[commands]\nlogMessage = []\n");
+    const std::string path = dir.PathOf("a.tcl");
+    CResults results;
+    CAnalysisSession session(Library(), Options(true), results.Listener());
+    session.Update(path, "logMessage start\nset y 1\nset x [expr $y+2]\nnodee 1 0 0\n", 1);
+    ASSERT_TRUE(session.WaitUntilIdle(10000));
+    ASSERT_NE(results.Last(), nullptr);
+    EXPECT_THAT(Rules(*results.Last()), ::testing::ElementsAre("4 command/unknown"));
+    // The team changes its file: the next analysis reads it, mistakes and all.
+    dir.Write("corvale.toml", "[severity]\n\"command/unknown\" = \"warning\"\nbogus = 1\n");
+    session.Update(path, "logMessage start\nset y 1\nset x [expr $y+2]\nnodee 1 0 0\n", 2);
+    ASSERT_TRUE(session.WaitUntilIdle(10000));
+    const CAnalysis& analysis = *results.Last();
+    EXPECT_THAT(Rules(analysis),
+                ::testing::UnorderedElementsAre("1 command/unknown", "3 expr/unbraced",
+                                                "4 command/unknown", "3 project/invalid"));
+    for (const CFinding& finding : analysis.findings)
+    {
+        if (finding.rule == "command/unknown")
+        {
+            EXPECT_EQ(finding.severity, ESeverity::Warning);
+        }
+        else if (finding.rule == "project/invalid")
+        {
+            EXPECT_EQ(finding.file, dir.PathOf("corvale.toml"));
+        }
+    }
+}
