@@ -19,6 +19,11 @@ struct CCheckWord
     const Tcl_Token* pToken = nullptr;
 
     const char* End() const { return pStart + nSize; }
+
+    // An apply's lambda as written, {params body ?namespace?}: its
+    // parameters and its braced body as words of their own; false for a
+    // lambda that is not a braced literal of that shape.
+    bool SplitLambda(CCheckWord& params, CCheckWord& body) const;
 };
 
 // What surrounds the commands being parsed.

@@ -573,6 +573,42 @@ private:
         else if (name == "interp" && words.size() >= 4 && words[1].bLiteral &&
                  words[1].text == "alias" && words[3].bLiteral)
             define(words[3].text, CProcSignature());
+        else if (words.size() >= 3 && words[1].bLiteral && words[2].bLiteral &&
+                 words[1].text == "create" &&
+                 (name == "oo::class" || name == "::oo::class" || name == "oo::object" ||
+                  name == "::oo::object" || m_classes.count(name) != 0U))
+        {
+            // A class, or an object of one: a command from then on, whose
+            // methods are its words, not known here.
+            if (name == "oo::class" || name == "::oo::class")
+                m_classes.emplace(words[2].text);
+            define(words[2].text, CProcSignature());
+        }
+        else if (name == "rename" && words.size() == 3 && words[1].bLiteral && words[2].bLiteral &&
+                 !words[2].text.empty())
+        {
+            // The new name takes the old one's parameters, when they are known.
+            const auto known = m_context.Signatures().find(words[1].text);
+            define(words[2].text,
+                   known != m_context.Signatures().end() ? known->second : CProcSignature());
+        }
+        else if (name == "coroutine" && words.size() >= 3 && words[1].bLiteral)
+            define(words[1].text, CProcSignature());
+        else if (name == "namespace" && words.size() >= 3 && words[1].bLiteral &&
+                 words[1].text == "ensemble" && words[2].bLiteral && words[2].text == "create")
+        {
+            // Named by -command, else after the namespace it stands in.
+            std::string_view command;
+            for (size_t i = 3; i + 1 < words.size(); i += 2)
+            {
+                if (words[i].bLiteral && words[i].text == "-command" && words[i + 1].bLiteral)
+                    command = words[i + 1].text;
+            }
+            if (!command.empty())
+                define(command, CProcSignature());
+            else if (scope.pNamespace != nullptr)
+                define("::" + *scope.pNamespace, CProcSignature());
+        }
         else if (name == "set" && words.size() == 3 && words[1].bLiteral && scope.bMainScript &&
                  scope.bTopLevel)
             NoteValue(words[1].text, words[2]);
@@ -722,6 +758,22 @@ private:
             inside.bInLoop = false;
             inside.bInNamespaceBody = false;
             Body(words[3], inside);
+        }
+        else if ((name == "apply" && n >= 2) ||
+                 (name == "coroutine" && n >= 4 && literal(2, "apply")))
+        {
+            const CCheckWord& lambda = name == "apply" ? words[1] : words[3];
+            // A lambda's body is a scope of its own too, its parameters set.
+            CCheckWord params;
+            CCheckWord lambdaBody;
+            if (lambda.SplitLambda(params, lambdaBody))
+            {
+                CCheckScope inside = scope;
+                inside.pProcBody = lambdaBody.pStart;
+                inside.bInLoop = false;
+                inside.bInNamespaceBody = false;
+                Body(lambdaBody, inside);
+            }
         }
         else if (name == "expr" && n == 2)
             expression(1);
@@ -1004,6 +1056,7 @@ private:
     std::deque<std::string> m_sourceTexts;         // never moved: Tcl's tokens point into them
     CNameMap<std::optional<std::string>> m_values; // see NoteValue
     std::deque<std::string> m_namespaces;          // never moved: scopes point at them
+    CNameSet m_classes;                            // the classes oo::class created
     CNameMap<CExpressionSummary> m_expressions;
     // Enough for the expressions a script repeats; a generated model's own
     // (each with its numbers) would only fill memory.

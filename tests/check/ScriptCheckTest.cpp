@@ -395,6 +395,41 @@ TEST_F(ScriptCheckTest, DictAndTimeBodiesAreChecked)
     EXPECT_THAT(lines, ::testing::ElementsAre(2, 3, 4, 5, 6));
 }
 
+// Commands that Tcl makes without proc: classes and their objects,
+// ensembles, renamed procs, coroutines; and a lambda's body, checked as a
+// proc's, its parameters set.
+TEST_F(ScriptCheckTest, ClassesEnsemblesRenamesCoroutinesAndLambdasAreKnown)
+{
+    const std::string text = "oo::class create Beam {\n"                             // 1
+                             "    method span {} { return 1 }\n"                     // 2
+                             "}\n"                                                   // 3
+                             "Beam create main\n"                                    // 4
+                             "puts [main span]\n"                                    // 5
+                             "namespace eval geo {\n"                                // 6
+                             "    namespace ensemble create\n"                       // 7
+                             "    namespace export area\n"                           // 8
+                             "    proc area {w h} { return [expr {$w * $h}] }\n"     // 9
+                             "}\n"                                                   // 10
+                             "puts [geo area 2 3]\n"                                 // 11
+                             "proc old {a} { return $a }\n"                          // 12
+                             "rename old new\n"                                      // 13
+                             "new 1 2\n"                                             // 14
+                             "coroutine gen apply {{n} {\n"                          // 15
+                             "    yield $n\n"                                        // 16
+                             "    yield $m\n"                                        // 17
+                             "}} 1\n"                                                // 18
+                             "gen\n"                                                 // 19
+                             "set r [apply {{x {y 2}} { expr {$x + $y + $q} }} 1]\n" // 20
+                             "nodee 1 0 0\n";                                        // 21
+    std::vector<std::string> found;
+    for (const CFinding& finding : s_pChecker->Check(text, ""))
+        found.push_back(
+            std::to_string(1 + std::count(text.begin(), text.begin() + finding.nStart, '\n')) +
+            " " + finding.rule);
+    EXPECT_THAT(found, ::testing::ElementsAre("14 proc/arguments", "17 variable/typo",
+                                              "20 variable/typo", "21 command/unknown"));
+}
+
 // What the check cannot know: a command after a package require or a
 // namespace import may come from there, and is a warning that says so,
 // unless it is a near miss of a known name; a name called again and again is

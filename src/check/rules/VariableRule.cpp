@@ -92,6 +92,44 @@ void CVariableRule::Declare(CScope& scope, const CCheckWord& word)
     scope.declared.emplace(name);
 }
 
+// A proc's or a lambda's parameters: the body's first variables.
+void CVariableRule::Parameters(const CCheckWord& params, const char* pBody)
+{
+    CScope& body = m_scopes[pBody];
+    if (!params.bLiteral)
+        body.bDynamic = true;
+    else
+    {
+        // {name default}: the name is the first word of the element.
+        std::string_view list = params.text;
+        int nDepth = 0;
+        size_t nFrom = std::string_view::npos;
+        for (size_t i = 0; i <= list.size(); ++i)
+        {
+            const char c = i < list.size() ? list[i] : ' ';
+            const bool bBlank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+            if (c == '{')
+                ++nDepth;
+            else if (c == '}')
+                --nDepth;
+            if (nDepth <= 1 && nFrom == std::string_view::npos && !bBlank && c != '{' && c != '}')
+                nFrom = i;
+            else if (nFrom != std::string_view::npos && (bBlank || c == '}' || c == '{'))
+            {
+                body.declared.emplace(list.substr(nFrom, i - nFrom));
+                nFrom = std::string_view::npos;
+                // The rest of a {name default} element is its default.
+                if (nDepth == 1)
+                {
+                    while (i < list.size() && list[i] != '}')
+                        ++i;
+                    --nDepth;
+                }
+            }
+        }
+    }
+}
+
 void CVariableRule::Command(const CCommandSite& site, CCheckContext&)
 {
     const std::vector<CCheckWord>& words = site.words;
@@ -106,43 +144,18 @@ void CVariableRule::Command(const CCommandSite& site, CCheckContext&)
                 nColon == std::string_view::npos ? procName : procName.substr(nColon + 1))] =
                 words[3].pStart;
         }
-        // The parameters are the body's first variables.
-        CScope& body = m_scopes[words[3].pStart];
-        if (!words[2].bLiteral)
-            body.bDynamic = true;
-        else
-        {
-            // {name default}: the name is the first word of the element.
-            std::string_view list = words[2].text;
-            int nDepth = 0;
-            size_t nFrom = std::string_view::npos;
-            for (size_t i = 0; i <= list.size(); ++i)
-            {
-                const char c = i < list.size() ? list[i] : ' ';
-                const bool bBlank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
-                if (c == '{')
-                    ++nDepth;
-                else if (c == '}')
-                    --nDepth;
-                if (nDepth <= 1 && nFrom == std::string_view::npos && !bBlank && c != '{' &&
-                    c != '}')
-                    nFrom = i;
-                else if (nFrom != std::string_view::npos && (bBlank || c == '}' || c == '{'))
-                {
-                    body.declared.emplace(list.substr(nFrom, i - nFrom));
-                    nFrom = std::string_view::npos;
-                    // The rest of a {name default} element is its default.
-                    if (nDepth == 1)
-                    {
-                        while (i < list.size() && list[i] != '}')
-                            ++i;
-                        --nDepth;
-                    }
-                }
-            }
-        }
+        Parameters(words[2], words[3].pStart);
         return;
     }
+    CCheckWord params;
+    CCheckWord lambdaBody;
+    // apply {params body} ..., coroutine name apply {params body} ...
+    const bool bApply = site.name == "apply" && n >= 2;
+    const bool bCoroutine =
+        site.name == "coroutine" && n >= 4 && words[2].bLiteral && words[2].text == "apply";
+    if ((bApply || bCoroutine) && site.bTcl &&
+        words[bApply ? 1 : 3].SplitLambda(params, lambdaBody))
+        Parameters(params, lambdaBody.pStart);
     CScope* pScope = ScopeOf(site.scope);
     if (pScope == nullptr || site.name.empty())
         return;

@@ -49,6 +49,7 @@ private:
     void Set(CScope& scope, const CCheckWord& word);
     void SetEach(CScope& scope, const CCheckWord& list); // a list of names
     void Declare(CScope& scope, const CCheckWord& word);
+    void Parameters(const CCheckWord& params, const char* pBody);
     void Judge(const CScope& scope, bool bProc, CCheckContext& context);
     std::string Nearest(std::string_view name, const CScope& scope,
                         const CCheckContext& context) const;
