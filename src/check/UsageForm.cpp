@@ -306,6 +306,35 @@ std::string CUsageForm::FirstPlaceholder() const
     return {};
 }
 
+std::vector<std::string> CUsageForm::LeadingPlaceholders() const
+{
+    std::vector<std::string> names;
+    for (const CItem& item : m_items)
+    {
+        if (item.kind != CItem::EKind::Placeholder)
+            break;
+        names.push_back(item.text);
+    }
+    return names;
+}
+
+std::vector<std::string> CUsageForm::Placeholders() const
+{
+    std::vector<std::string> names;
+    const std::function<void(const CSequence&)> collect = [&](const CSequence& items)
+    {
+        for (const CItem& item : items)
+        {
+            if (item.kind == CItem::EKind::Placeholder)
+                names.push_back(item.text);
+            else if (item.kind == CItem::EKind::Optional)
+                collect(item.items);
+        }
+    };
+    collect(m_items);
+    return names;
+}
+
 bool CUsageForm::EndsInBody() const
 {
     return !m_items.empty() && m_items.back().kind == CItem::EKind::Body;

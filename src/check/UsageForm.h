@@ -47,6 +47,11 @@ public:
     // The name of the required word the form begins with ("type" for
     // "<type> <tag> ..."), or empty.
     std::string FirstPlaceholder() const;
+    // The names of the required placeholders the form begins with ("type",
+    // "tag" of "<type> <tag> ...").
+    std::vector<std::string> LeadingPlaceholders() const;
+    // Every placeholder's name, optional ones included, in order.
+    std::vector<std::string> Placeholders() const;
     // The form ends in a body: its last word is a script.
     bool EndsInBody() const;
     // Every literal flag of the form (-file, -x of -x|-y|-z), in order.

@@ -248,6 +248,15 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
         return text;
     };
     const std::string tag = CModelFacts::Normal(call.words[nWord]);
+    // How many places refer to a kind's tag, for the tip's end.
+    const auto referred = [&](std::string_view ofKind)
+    {
+        const uint32_t nCount = m_facts.ReferenceCount(m_report.calls, ofKind, tag);
+        if (nCount == 0)
+            return std::string(", nothing refers to it");
+        return nCount == 1 ? std::string(", referred to once")
+                           : ", referred to " + std::to_string(nCount) + " times";
+    };
     switch (m_facts.RoleOf(nCall, nWord))
     {
     case CModelFacts::ERole::Tag:
@@ -256,18 +265,22 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
         if (nDefinition < 0)
             return {};
         if (static_cast<size_t>(nDefinition) == nCall)
-            return prefix + kind + " " + tag + ": defined here";
+            return prefix + kind + " " + tag + ": defined here" + referred(kind);
         return prefix + kind + " " + tag + ": defined again; first at " +
                where(static_cast<size_t>(nDefinition));
     }
     case CModelFacts::ERole::NodeTag:
+    case CModelFacts::ERole::Reference:
     {
-        const long nDefinition = m_facts.DefinitionOf(m_report.calls, "node", tag);
+        const std::string refKind(m_facts.ReferenceKind(nCall, nWord));
+        const long nDefinition = m_facts.DefinitionOf(m_report.calls, refKind, tag);
         if (nDefinition < 0)
-            return prefix + "node " + tag + ": not defined";
-        return prefix + "node " + tag + ": defined at " + where(static_cast<size_t>(nDefinition));
+            return prefix + refKind + " " + tag + ": not defined";
+        return prefix + refKind + " " + tag + ": defined at " +
+               where(static_cast<size_t>(nDefinition)) + referred(refKind);
     }
     case CModelFacts::ERole::Coordinate:
+    case CModelFacts::ERole::Fixity:
     case CModelFacts::ERole::None:
         break;
     }

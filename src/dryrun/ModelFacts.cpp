@@ -8,22 +8,10 @@
 #include <filesystem>
 #include <random>
 #include <tuple>
+#include <unordered_map>
 
 namespace
 {
-bool EndsInNode(std::string_view name)
-{
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto endsIn = [&](std::string_view tail)
-    {
-        return lower.size() >= tail.size() &&
-               lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    return endsIn("node") || endsIn("nodes");
-}
-
 // A hash of 32 bits, seeded once per process: a script cannot be written to
 // make many tags share one, which would make the lookups quadratic.
 uint32_t SeededHash(std::string_view kind, std::string_view tag)
@@ -71,16 +59,124 @@ std::string CModelFacts::Normal(std::string_view word)
     return bNegative && digits != "0" ? "-" + digits : digits;
 }
 
+namespace
+{
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+bool StartsWith(std::string_view text, std::string_view head)
+{
+    return text.substr(0, head.size()) == head;
+}
+
+bool EndsWith(std::string_view text, std::string_view tail)
+{
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// The kinds of tag a library defines (the top-level commands with a form
+// that begins with <tag> or <type> <tag>), and every placeholder it names.
+void KindsOf(const CCommandKnowledge& knowledge, std::vector<std::string>& kinds,
+             std::vector<std::string>& placeholders)
+{
+    for (const std::string& command : knowledge.TopLevelNames())
+    {
+        std::vector<int> records = {knowledge.Find(command, "command")};
+        if (const std::vector<std::string>* pChildren = knowledge.ChildrenOf(command))
+        {
+            for (const std::string& child : *pChildren)
+                records.push_back(knowledge.Find(child, command));
+        }
+        bool bDefines = false;
+        for (const int nRecord : records)
+        {
+            for (const CUsageForm& form : knowledge.FormsOf(nRecord))
+            {
+                const std::vector<std::string> lead = form.LeadingPlaceholders();
+                bDefines = bDefines || (!lead.empty() && lead[0] == "tag") ||
+                           (lead.size() >= 2 && lead[0] == "type" && lead[1] == "tag");
+                for (std::string& name : form.Placeholders())
+                    placeholders.push_back(std::move(name));
+            }
+        }
+        if (bDefines)
+            kinds.push_back(command);
+    }
+}
+
+// The kind a placeholder refers to: its name is the kind, or the kind with
+// a prefix or a suffix (the longest kind wins); -1 for none.
+long KindOfPlaceholder(std::string_view name, const std::vector<std::string>& lowerKinds)
+{
+    const std::string lower = Lower(name);
+    if (lower == "tag" || lower == "type")
+        return -1;
+    long nBest = -1;
+    size_t nBestSize = 0;
+    for (size_t k = 0; k < lowerKinds.size(); ++k)
+    {
+        const std::string& kind = lowerKinds[k];
+        if ((StartsWith(lower, kind) || EndsWith(lower, kind) || EndsWith(lower, kind + "s")) &&
+            kind.size() > nBestSize)
+        {
+            nBest = static_cast<long>(k);
+            nBestSize = kind.size();
+        }
+    }
+    return nBest;
+}
+} // namespace
+
 void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport& report)
 {
     *this = CModelFacts();
     const CDryRunCalls& calls = report.calls;
+    std::vector<std::string> placeholders;
+    KindsOf(knowledge, m_kinds, placeholders);
+    std::vector<std::string> lowerKinds;
+    for (const std::string& kind : m_kinds)
+        lowerKinds.push_back(Lower(kind));
+    for (size_t k = 0; k < m_kinds.size(); ++k)
+    {
+        if (lowerKinds[k] == "node")
+            m_nNodeKind = static_cast<long>(k);
+    }
+    // A kind some placeholder refers to: one of its tags nothing refers to is unused.
+    std::vector<bool> referable(m_kinds.size() + 1, false);
+    // The role of each placeholder's name, worked out once.
+    std::unordered_map<std::string, uint8_t> placeholderRoles;
+    const auto referenceRole = [&](std::string_view name) -> uint8_t
+    {
+        const auto known = placeholderRoles.find(std::string(name));
+        if (known != placeholderRoles.end())
+            return known->second;
+        uint8_t nRole = kNone;
+        if (StartsWith(Lower(name), "fix"))
+            nRole = kFixity;
+        else if (const long nKind = KindOfPlaceholder(name, lowerKinds);
+                 nKind >= 0 && nKind + kReference <= 255)
+            nRole = static_cast<uint8_t>(kReference + nKind);
+        placeholderRoles.emplace(std::string(name), nRole);
+        return nRole;
+    };
+    for (const std::string& name : placeholders)
+    {
+        const uint8_t nRole = referenceRole(name);
+        if (nRole >= kReference)
+            referable[nRole - kReference] = true;
+    }
+
     m_roleStarts.reserve(calls.size() + 1);
     m_callsByLine.reserve(calls.size());
-    std::vector<ERole> roles;
+    std::vector<uint8_t> roles;
     std::vector<CUsageForm::CWord> words;
     std::vector<std::string_view> names;
-    std::vector<size_t> placeholders;
+    std::vector<size_t> placeholderWords;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         const CDryRunCall call = calls[nCall];
@@ -94,35 +190,35 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         if (fit.nRecord < 0)
             continue;
         const size_t nOffset = fit.nFirst;
-        roles.assign(call.words.size(), ERole::None);
-        placeholders.clear();
+        roles.assign(call.words.size(), kNone);
+        placeholderWords.clear();
         for (size_t i = 0; i < names.size(); ++i)
         {
             if (!names[i].empty())
-                placeholders.push_back(i);
+                placeholderWords.push_back(i);
         }
         long nTagWord = -1;
-        if (!placeholders.empty())
+        if (!placeholderWords.empty())
         {
-            const size_t nFirst = placeholders.front();
+            const size_t nFirst = placeholderWords.front();
             if (names[nFirst] == "tag")
                 nTagWord = static_cast<long>(nFirst);
-            else if (names[nFirst] == "type" && placeholders.size() > 1 &&
-                     names[placeholders[1]] == "tag")
-                nTagWord = static_cast<long>(placeholders[1]);
+            else if (names[nFirst] == "type" && placeholderWords.size() > 1 &&
+                     names[placeholderWords[1]] == "tag")
+                nTagWord = static_cast<long>(placeholderWords[1]);
         }
-        for (const size_t i : placeholders)
+        for (const size_t i : placeholderWords)
         {
             const std::string_view name = names[i];
             if (static_cast<long>(i) == nTagWord)
-                roles[nOffset + i] = ERole::Tag;
-            else if (EndsInNode(name))
-                roles[nOffset + i] = ERole::NodeTag;
+                roles[nOffset + i] = kTag;
             else if (nTagWord >= 0 && (name == "x" || name == "y" || name == "z"))
-                roles[nOffset + i] = ERole::Coordinate;
+                roles[nOffset + i] = kCoordinate;
+            else
+                roles[nOffset + i] = referenceRole(name);
         }
         // A call whose words play no part keeps no roles.
-        if (std::any_of(roles.begin(), roles.end(), [](ERole role) { return role != ERole::None; }))
+        if (std::any_of(roles.begin(), roles.end(), [](uint8_t nRole) { return nRole != kNone; }))
             m_roles.insert(m_roles.end(), roles.begin(), roles.end());
     }
     m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
@@ -137,16 +233,21 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
               });
     if (m_callsByLine.size() < m_callsByLine.capacity() / 8 * 7)
         m_callsByLine.shrink_to_fit();
-    // The words of a call in each role, as the first pass found them.
-    const auto wordsIn = [&](size_t nCall, ERole role, std::vector<size_t>& found)
+    const uint8_t nNodeRole = m_nNodeKind >= 0 && m_nNodeKind + kReference <= 255
+                                  ? static_cast<uint8_t>(kReference + m_nNodeKind)
+                                  : kNone;
+    // The words of a call in a role, as the first pass found them.
+    const auto wordsIn = [&](size_t nCall, auto isRole, std::vector<size_t>& found)
     {
         found.clear();
         for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
         {
-            if (m_roles[n] == role)
+            if (isRole(m_roles[n]))
                 found.push_back(n - m_roleStarts[nCall]);
         }
     };
+    const auto isNodeReference = [&](uint8_t nRole)
+    { return nNodeRole != kNone && nRole == nNodeRole; };
     std::vector<size_t> roleWords;
     // Room for every call that could define a node or an element, made once:
     // growing, and then shrinking, would hold two copies for a moment.
@@ -157,10 +258,10 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     {
         const auto first = m_roles.begin() + m_roleStarts[nCall];
         const auto last = m_roles.begin() + m_roleStarts[nCall + 1];
-        if (std::find(first, last, ERole::Tag) == last)
+        if (std::find(first, last, kTag) == last)
             continue;
-        nMostNodes += std::find(first, last, ERole::Coordinate) != last ? 1 : 0;
-        const auto nNodeTags = std::count(first, last, ERole::NodeTag);
+        nMostNodes += std::find(first, last, kCoordinate) != last ? 1 : 0;
+        const auto nNodeTags = std::count_if(first, last, isNodeReference);
         nMostElements += nNodeTags > 0 ? 1 : 0;
         nMostElementNodes += static_cast<size_t>(nNodeTags);
     }
@@ -229,6 +330,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     m_definitions = std::move(tagged);
     if (m_definitions.size() < m_definitions.capacity() / 8 * 7)
         m_definitions.shrink_to_fit();
+    m_referenceCounts.assign(m_definitions.size(), 0);
     std::sort(again.begin(), again.end());
     size_t nAgain = 0;
     std::vector<std::pair<uint32_t, uint32_t>> nodeIndex; // (hash of tag, node)
@@ -250,18 +352,19 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                  call.place, first, kind + " " + tag + " first defined here"});
             continue;
         }
-        wordsIn(nCall, ERole::Coordinate, roleWords);
+        wordsIn(
+            nCall, [](uint8_t nRole) { return nRole == kCoordinate; }, roleWords);
         if (!roleWords.empty())
         {
             CNode node;
             node.nCall = static_cast<uint32_t>(nCall);
+            node.nCoordinates = static_cast<uint8_t>(std::min<size_t>(3, roleWords.size()));
             bool bDrawable = true;
             for (size_t i = 0; i < roleWords.size() && i < 3; ++i)
                 bDrawable = bDrawable && Number(call.words[roleWords[i]], node.xyz[i]);
             if (bDrawable)
             {
-                m_nDimensions = std::max(m_nDimensions,
-                                         static_cast<int>(std::min<size_t>(3, roleWords.size())));
+                m_nDimensions = std::max(m_nDimensions, static_cast<int>(node.nCoordinates));
                 nodeIndex.emplace_back(SeededHash({}, tag), static_cast<uint32_t>(m_nodes.size()));
                 m_nodes.push_back(node);
             }
@@ -281,10 +384,26 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         }
         return -1;
     };
-    // References, each to a node defined before it.
+    // A node with fewer coordinates than the model's others stands in another space.
+    for (const CNode& node : m_nodes)
+    {
+        if (node.nCoordinates < m_nDimensions)
+            m_problems.push_back(
+                {"model/node-dimensions",
+                 "node " + Tag(calls, node.nCall) + " has " + std::to_string(node.nCoordinates) +
+                     " coordinates, but the model's nodes have " + std::to_string(m_nDimensions),
+                 calls[node.nCall].place,
+                 {},
+                 {}});
+    }
+    // References, each to a tag defined before it; an element's nodes.
+    bool bFixed = false;
+    std::vector<std::string> elementTags;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
-        wordsIn(nCall, ERole::NodeTag, roleWords);
+        wordsIn(
+            nCall, [](uint8_t nRole) { return nRole >= kReference || nRole == kFixity; },
+            roleWords);
         if (roleWords.empty())
             continue;
         const long nTagWord = TagWord(nCall);
@@ -295,33 +414,130 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         CElement element;
         element.nCall = static_cast<uint32_t>(nCall);
         element.nFirstNode = static_cast<uint32_t>(m_elementNodes.size());
+        elementTags.clear();
+        bool bAllPlaced = true;
         for (const size_t nWord : roleWords)
         {
+            const uint8_t nRole = m_roles[m_roleStarts[nCall] + nWord];
+            if (nRole == kFixity)
+            {
+                double value = 0;
+                bFixed = bFixed || (Number(call.words[nWord], value) && value != 0);
+                continue;
+            }
+            const std::string& refKind = m_kinds[nRole - kReference];
             const std::string tag = Normal(call.words[nWord]);
-            const long nDefinition = DefinitionOf(calls, "node", tag);
-            if (nDefinition < 0)
-                m_problems.push_back({"model/undefined-tag",
-                                      who + " uses node " + tag + ", which is not defined",
+            const long nIndex = DefinitionIndex(calls, refKind, tag);
+            if (nIndex < 0)
+            {
+                m_problems.push_back(
+                    {"model/undefined-tag",
+                     who + " uses " + refKind + " " + tag + ", which is not defined",
+                     call.place,
+                     {},
+                     {}});
+                bAllPlaced = false;
+            }
+            else
+            {
+                ++m_referenceCounts[static_cast<size_t>(nIndex)];
+                const size_t nDefinition = m_definitions[static_cast<size_t>(nIndex)].second;
+                if (nDefinition > nCall)
+                    m_problems.push_back({"model/before-definition",
+                                          who + " uses " + refKind + " " + tag +
+                                              " before it is defined at " +
+                                              where(calls[nDefinition].place, call.place),
+                                          call.place, calls[nDefinition].place,
+                                          refKind + " " + tag + " defined here"});
+            }
+            if (nRole != nNodeRole)
+                continue;
+            if (std::find(elementTags.begin(), elementTags.end(), tag) != elementTags.end() &&
+                nTagWord >= 0)
+                m_problems.push_back({"model/repeated-node",
+                                      who + " names node " + tag + " twice",
                                       call.place,
                                       {},
                                       {}});
-            else if (static_cast<size_t>(nDefinition) > nCall)
-                m_problems.push_back({"model/before-definition",
-                                      who + " uses node " + tag + " before it is defined at " +
-                                          where(calls[nDefinition].place, call.place),
-                                      call.place, calls[nDefinition].place,
-                                      "node " + tag + " defined here"});
+            elementTags.push_back(tag);
             if (const long nNode = nodeWithTag(tag); nNode >= 0)
                 m_elementNodes.push_back(static_cast<uint32_t>(nNode));
+            else
+                bAllPlaced = false;
         }
         element.nNodes = static_cast<uint32_t>(m_elementNodes.size() - element.nFirstNode);
         const bool bFirst =
             nTagWord >= 0 && DefinitionOf(calls, kind, call.words[static_cast<size_t>(nTagWord)]) ==
                                  static_cast<long>(nCall);
         if (bFirst && element.nNodes >= 2)
+        {
+            // Nodes that all stand at one place make an element of no size.
+            const std::span<const uint32_t> nodes = NodesOf(element);
+            const bool bOnePlace =
+                bAllPlaced && std::all_of(nodes.begin(), nodes.end(),
+                                          [&](uint32_t nNode)
+                                          {
+                                              return std::equal(std::begin(m_nodes[nNode].xyz),
+                                                                std::end(m_nodes[nNode].xyz),
+                                                                std::begin(m_nodes[nodes[0]].xyz));
+                                          });
+            const bool bDistinct = std::any_of(nodes.begin(), nodes.end(),
+                                               [&](uint32_t nNode) { return nNode != nodes[0]; });
+            if (bOnePlace && bDistinct)
+                m_problems.push_back({"model/zero-length",
+                                      who + " has zero length: its nodes stand at one place",
+                                      call.place,
+                                      {},
+                                      {}});
             m_elements.push_back(element);
+        }
         else
             m_elementNodes.resize(element.nFirstNode);
+    }
+    if (!m_elements.empty())
+    {
+        const CDryRunPlace firstElement = calls[m_elements.front().nCall].place;
+        if (!bFixed)
+            m_problems.push_back({"model/no-support",
+                                  "no node is fixed: the structure is free to move",
+                                  firstElement,
+                                  {},
+                                  {}});
+        // What nothing refers to, in the order of the calls.
+        std::vector<uint32_t> unused;
+        for (size_t nIndex = 0; nIndex < m_definitions.size(); ++nIndex)
+        {
+            if (m_referenceCounts[nIndex] == 0)
+                unused.push_back(m_definitions[nIndex].second);
+        }
+        std::sort(unused.begin(), unused.end());
+        for (const uint32_t nCall : unused)
+        {
+            const CDryRunCall call = calls[nCall];
+            const std::string kind(call.words[0]);
+            const auto found = std::find(m_kinds.begin(), m_kinds.end(), kind);
+            const size_t nKind = static_cast<size_t>(found - m_kinds.begin());
+            const std::string tag = Tag(calls, nCall);
+            if (static_cast<long>(nKind) == m_nNodeKind)
+                m_problems.push_back(
+                    {"model/unused-node",
+                     "nothing uses node " + tag + ": no element, support or load names it",
+                     call.place,
+                     {},
+                     {}});
+            else if (found != m_kinds.end() && referable[nKind])
+            {
+                // An element refers to nodes: it is the model, not a property of it.
+                wordsIn(nCall, isNodeReference, roleWords);
+                if (roleWords.empty())
+                    m_problems.push_back(
+                        {"model/unused-definition",
+                         kind + " " + tag + " is defined, but nothing refers to it",
+                         call.place,
+                         {},
+                         {}});
+            }
+        }
     }
     // Given back only when much of it went unused.
     if (m_nodes.size() < m_nodes.capacity() / 8 * 7)
@@ -343,7 +559,33 @@ CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
     if (nCall + 1 >= m_roleStarts.size())
         return ERole::None;
     const size_t nAt = m_roleStarts[nCall] + nWord;
-    return nAt < m_roleStarts[nCall + 1] ? m_roles[nAt] : ERole::None;
+    if (nAt >= m_roleStarts[nCall + 1])
+        return ERole::None;
+    const uint8_t nRole = m_roles[nAt];
+    switch (nRole)
+    {
+    case kNone:
+        return ERole::None;
+    case kTag:
+        return ERole::Tag;
+    case kCoordinate:
+        return ERole::Coordinate;
+    case kFixity:
+        return ERole::Fixity;
+    default:
+        return static_cast<long>(nRole - kReference) == m_nNodeKind ? ERole::NodeTag
+                                                                    : ERole::Reference;
+    }
+}
+
+std::string_view CModelFacts::ReferenceKind(size_t nCall, size_t nWord) const
+{
+    if (nCall + 1 >= m_roleStarts.size())
+        return {};
+    const size_t nAt = m_roleStarts[nCall] + nWord;
+    if (nAt >= m_roleStarts[nCall + 1] || m_roles[nAt] < kReference)
+        return {};
+    return m_kinds[m_roles[nAt] - kReference];
 }
 
 long CModelFacts::TagWord(size_t nCall) const
@@ -352,7 +594,7 @@ long CModelFacts::TagWord(size_t nCall) const
         return -1;
     for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
     {
-        if (m_roles[n] == ERole::Tag)
+        if (m_roles[n] == kTag)
             return static_cast<long>(n - m_roleStarts[nCall]);
     }
     return -1;
@@ -372,11 +614,10 @@ bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t
                Normal(other.words[static_cast<size_t>(TagWord(nOther))]);
 }
 
-long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
-                               std::string_view tag) const
+long CModelFacts::DefinitionIndex(const CDryRunCalls& calls, std::string_view kind,
+                                  const std::string& normalTag) const
 {
-    const std::string normal = Normal(tag);
-    const uint32_t nHash = KeyHash(kind, normal);
+    const uint32_t nHash = KeyHash(kind, normalTag);
     for (auto it = std::lower_bound(m_definitions.begin(), m_definitions.end(),
                                     std::make_pair(nHash, uint32_t{0}));
          it != m_definitions.end() && it->first == nHash; ++it)
@@ -386,10 +627,26 @@ long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
         const CDryRunCall call = calls[it->second];
         const long nTagWord = TagWord(it->second);
         if (nTagWord >= 0 && call.words[0] == kind &&
-            Normal(call.words[static_cast<size_t>(nTagWord)]) == normal)
-            return it->second;
+            Normal(call.words[static_cast<size_t>(nTagWord)]) == normalTag)
+            return it - m_definitions.begin();
     }
     return -1;
+}
+
+long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
+                               std::string_view tag) const
+{
+    const long nIndex = DefinitionIndex(calls, kind, Normal(tag));
+    return nIndex < 0 ? -1 : static_cast<long>(m_definitions[static_cast<size_t>(nIndex)].second);
+}
+
+uint32_t CModelFacts::ReferenceCount(const CDryRunCalls& calls, std::string_view kind,
+                                     std::string_view tag) const
+{
+    const long nIndex = DefinitionIndex(calls, kind, Normal(tag));
+    return nIndex < 0 || static_cast<size_t>(nIndex) >= m_referenceCounts.size()
+               ? 0
+               : m_referenceCounts[static_cast<size_t>(nIndex)];
 }
 
 std::string CModelFacts::Tag(const CDryRunCalls& calls, size_t nCall) const

@@ -11,11 +11,15 @@
 class CCommandKnowledge;
 
 // What a dry run's calls build, read by the library's usage lines:
-// - a call whose form begins with <tag> (or <type> <tag>) defines a thing of
-//   its command's kind with that tag: "node 5", "element Beam 7";
-// - a word that stands for a placeholder whose name ends in "node" or
-//   "nodes", in any case (<iNode>, <node>, <nodes...>), names a node's tag;
-// - <x>, <y> and <z> are a node's coordinates.
+// - a call whose form begins with <tag> (or <type> <tag>) defines a tag of
+//   its kind, the record's top-level command: "node 5", "element Beam 7",
+//   "material Elastic 1";
+// - a placeholder whose name is a kind, or a kind with a prefix or a suffix,
+//   in any case (<material>, <iNode>, <nodes...>, <element1>, <seriesTag>),
+//   refers to a tag of that kind; the longest kind wins;
+// - <x>, <y> and <z> of a definition are a node's coordinates;
+// - a placeholder whose name begins with "fix" (<fix1> ... <fixndf>) is a
+//   fixity word: a call with one that is not 0 fixes a node.
 // Nothing here is written for one command: another library with the same
 // kind of usage lines gets the same.
 class CModelFacts
@@ -27,6 +31,8 @@ public:
         Tag,     // the tag a definition defines
         NodeTag, // a reference to a node
         Coordinate,
+        Reference, // a reference to a tag of another kind
+        Fixity,    // a support's fixity word
     };
 
     // A large model has tens of thousands of each, so they hold no string
@@ -36,6 +42,7 @@ public:
     {
         double xyz[3] = {0, 0, 0};
         uint32_t nCall = 0;
+        uint8_t nCoordinates = 0;
     };
 
     struct CElement
@@ -71,6 +78,11 @@ public:
     int Dimensions() const { return m_nDimensions; }
 
     ERole RoleOf(size_t nCall, size_t nWord) const;
+    // The kind a word of a call refers to ("material", "node"), or empty.
+    std::string_view ReferenceKind(size_t nCall, size_t nWord) const;
+    // How many words of the calls refer to a kind's tag.
+    uint32_t ReferenceCount(const CDryRunCalls& calls, std::string_view kind,
+                            std::string_view tag) const;
     // The call that defines a kind and tag first, or -1; calls are those
     // the facts were built from.
     long DefinitionOf(const CDryRunCalls& calls, std::string_view kind, std::string_view tag) const;
@@ -90,8 +102,18 @@ public:
 private:
     // The roles of each call's words, all calls in one run: call n's are
     // from m_roleStarts[n] to m_roleStarts[n + 1], none for a call whose
-    // words play no part.
-    std::vector<ERole> m_roles;
+    // words play no part. A code: one of kNone..kFixity, or kReference + k
+    // for a reference to m_kinds[k].
+    static constexpr uint8_t kNone = 0, kTag = 1, kCoordinate = 2, kFixity = 3, kReference = 4;
+    std::vector<uint8_t> m_roles;
+    // The kinds of tag the library defines, and the node's among them.
+    std::vector<std::string> m_kinds;
+    long m_nNodeKind = -1;
+    // The index into m_definitions of a kind and tag's first definition, or -1.
+    long DefinitionIndex(const CDryRunCalls& calls, std::string_view kind,
+                         const std::string& normalTag) const;
+    // How many words refer to each first definition.
+    std::vector<uint32_t> m_referenceCounts;
     std::vector<uint32_t> m_roleStarts;
     // The first definitions, as (hash of kind and tag, call), in order.
     std::vector<std::pair<uint32_t, uint32_t>> m_definitions;

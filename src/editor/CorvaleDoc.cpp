@@ -102,6 +102,10 @@ bool CCorvaleDoc::OnNewDocument()
     m_pEdit->SetWindowText(std::string());
     // What the user types into a new script is stored in the system's encoding.
     m_pEdit->SetUtf8Text(SystemEncodingIsUtf8());
+    // The last script's variables and sourced files are not the new one's.
+    ClearVariables();
+    ClearSources();
+    ListsFilled();
     return true;
 }
 

@@ -372,6 +372,15 @@ TEST_F(MainFrameTest, TheDialogBarDrivesGoTheListsOpenAndTheHelpButton)
     EXPECT_FALSE(pHelp->isChecked());
     EXPECT_EQ(pFrame->GetRightPane()->m_fSplitRatio, 1.0f);
     EXPECT_FALSE(app.m_doc.m_bChanged);
+
+    // A new script starts with empty lists: Open has no entry of the last
+    // script to start the editor on.
+    pFrame->ActionOf(ID_FILE_NEW)->trigger();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(pVariables->count(), 0);
+    EXPECT_EQ(pBar->m_pSources->count(), 0);
+    pBar->m_pOpen->click();
+    EXPECT_EQ(m_ui.m_startedPrograms.size(), 1u);
 }
 
 TEST_F(MainFrameTest, StartAnalysisWritesExecBatAndStartsItWithoutSaving)

@@ -117,7 +117,7 @@ TEST_F(ScriptCheckTest, EachKindOfFindingOnTheCorpus)
           "3:1 error: missing <jNode>: element Truss <tag> <iNode> <jNode> <A> <material>",
           "4:16 error: unknown flag \"-mas\"; expected -mass" + kNode,
           "5:14 error: unknown flag \"-w\"; expected -x or -y or -z or -tol: supportPlane "
-          "-x|-y|-z <coordinate> <c1> ... <cndf> [-tol <tol>]"}},
+          "-x|-y|-z <coordinate> <fix1> ... <fixndf> [-tol <tol>]"}},
         // Procedures from sourced files, a source of a source included.
         {"sourced_procs.tcl", {"4:1 error: unknown command \"nodee\"; did you mean node?"}},
         {"before_definition.tcl",

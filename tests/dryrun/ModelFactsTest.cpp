@@ -31,7 +31,8 @@ std::string Answer(const std::vector<std::vector<std::string>>& calls,
 TEST(ModelFactsTest, ElementsOfThreeOrMoreNodesAreClosedAndEveryFormNamesItsNodes)
 {
     CDryRunResult result;
-    result.Read(Answer({{"model", "-dims", "3", "-dofs", "6"},
+    result.Read(Answer({{"material", "Elastic", "1", "200"},
+                        {"model", "-dims", "3", "-dofs", "6"},
                         {"node", "1", "0", "0", "0"},
                         {"node", "2", "1", "0", "0"},
                         {"node", "3", "1", "1", "0"},
@@ -60,13 +61,20 @@ TEST(ModelFactsTest, ElementsOfThreeOrMoreNodesAreClosedAndEveryFormNamesItsNode
     EXPECT_EQ(nodesOf(2), (std::vector<uint32_t>{0, 1}));
     EXPECT_TRUE(facts.Problems().empty()) << facts.Problems()[0].message;
     // The roles of the words: the tag, the nodes, the coordinates.
-    EXPECT_EQ(facts.RoleOf(1, 1), CModelFacts::ERole::Tag);
-    EXPECT_EQ(facts.RoleOf(1, 3), CModelFacts::ERole::Coordinate);
-    EXPECT_EQ(facts.RoleOf(9, 2), CModelFacts::ERole::Tag);
-    EXPECT_EQ(facts.RoleOf(9, 4), CModelFacts::ERole::NodeTag);
-    EXPECT_EQ(facts.RoleOf(9, 7), CModelFacts::ERole::None);
-    EXPECT_EQ(facts.RoleOf(12, 1), CModelFacts::ERole::NodeTag);
-    EXPECT_EQ(facts.RoleOf(13, 2), CModelFacts::ERole::NodeTag);
+    // The roles of the words: the tag, the nodes, the coordinates, the
+    // material, the support's fixity.
+    EXPECT_EQ(facts.RoleOf(2, 1), CModelFacts::ERole::Tag);
+    EXPECT_EQ(facts.RoleOf(2, 3), CModelFacts::ERole::Coordinate);
+    EXPECT_EQ(facts.RoleOf(10, 2), CModelFacts::ERole::Tag);
+    EXPECT_EQ(facts.RoleOf(10, 4), CModelFacts::ERole::NodeTag);
+    EXPECT_EQ(facts.RoleOf(10, 7), CModelFacts::ERole::None);
+    EXPECT_EQ(facts.RoleOf(10, 9), CModelFacts::ERole::Reference);
+    EXPECT_EQ(facts.ReferenceKind(10, 9), "material");
+    EXPECT_EQ(facts.ReferenceKind(12, 6), "material");
+    EXPECT_EQ(facts.RoleOf(13, 1), CModelFacts::ERole::NodeTag);
+    EXPECT_EQ(facts.RoleOf(13, 2), CModelFacts::ERole::Fixity);
+    EXPECT_EQ(facts.RoleOf(14, 2), CModelFacts::ERole::NodeTag);
+    EXPECT_EQ(facts.ReferenceCount(result.Report().calls, "material", "1"), 3U);
 }
 
 TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
@@ -89,6 +97,7 @@ TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
         messages.push_back(std::to_string(problem.place.nLine) + ": " + problem.message);
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "3: element 1 uses node 3 before it is defined at line 4",
+                            "3: element 1 uses material 1 before it is defined at line 6",
                             "5: node 1 defined again; first at line 1",
                             "7: material 1 defined again; first at line 6",
                             "8: support uses node 9, which is not defined",
@@ -158,14 +167,20 @@ TEST(ModelFactsTest, TheHoverShowsValuesAndWhereTagsAreDefined)
     EXPECT_EQ(at("$arr(a)"), "arr(a) = 5");
     // element Truss 1 1 2: its tag, then its nodes.
     const size_t nElement = text.find("element Truss 1");
-    EXPECT_EQ(result.TipAt(nElement + 14), "element 1: defined here");
-    EXPECT_EQ(result.TipAt(nElement + 16), "node 1: defined at line 2");
-    EXPECT_EQ(result.TipAt(nElement + 18), "node 2: defined at line 3");
+    // Each tag says its kind, where it is defined and how many places refer to it.
+    EXPECT_EQ(result.TipAt(nElement + 14), "element 1: defined here, nothing refers to it");
+    EXPECT_EQ(result.TipAt(nElement + 16), "node 1: defined at line 2, referred to 2 times");
+    EXPECT_EQ(result.TipAt(nElement + 18), "node 2: defined at line 3, referred to once");
+    EXPECT_EQ(result.TipAt(nElement + 24), "material 1: not defined");
     const size_t nSecond = text.find("element Truss 2");
     EXPECT_EQ(result.TipAt(nSecond + 18), "node 9: not defined");
     // Words of no kind say nothing; a substituted word shows what it became.
     EXPECT_EQ(result.TipAt(nElement + 20), "");
     EXPECT_EQ(result.TipAt(text.find("[expr")), "= 12.0");
-    ASSERT_EQ(result.Facts().Problems().size(), 1U);
-    EXPECT_EQ(result.Facts().Problems()[0].message, "element 2 uses node 9, which is not defined");
+    std::vector<std::string> rules;
+    for (const CModelFacts::CProblem& problem : result.Facts().Problems())
+        rules.push_back(std::to_string(problem.place.nLine) + " " + problem.rule);
+    EXPECT_EQ(rules, (std::vector<std::string>{"4 model/undefined-tag", "4 model/no-support",
+                                               "5 model/undefined-tag", "5 model/undefined-tag",
+                                               "11 model/unused-node"}));
 }

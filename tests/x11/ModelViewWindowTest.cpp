@@ -328,7 +328,8 @@ TEST_F(ModelViewWindowTest, HoversAndTheVariablesListShowValuesAndWhereTagsAreDe
         [] { return QToolTip::isVisible() && ShownText(QToolTip::text()).startsWith("node"); },
         3000))
         << QToolTip::text().toStdString() << " / " << Analysis().TipAt(nElement + 17);
-    EXPECT_EQ(ShownText(QToolTip::text()), "node 5: defined at line 18");
+    // Node 5: four elements, a load, an output and two queries name it.
+    EXPECT_EQ(ShownText(QToolTip::text()), "node 5: defined at line 18, referred to 8 times");
 
     // The Variables list's entries carry their values.
     CEntryListModel* pModel = pFrame->GetDialogBar()->VariablesModel();

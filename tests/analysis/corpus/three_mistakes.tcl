@@ -23,8 +23,8 @@ support 1 1 1 1
 support 2 1 1 1
 support 3 1 1 1
 
-material Elastic 1 30000000.0
-transform Linear 1
+# The material and the transformation are in materials_part.tcl; the
+# columns and beams carry their own section properties.
 
 element Beam 1 1 4 $columnArea 30000000.0 0.000675 1
 element Beam 2 2 5 $columnArea 30000000.0 0.000675 1

@@ -1,0 +1,9 @@
+# expect: model/unused-definition 8
+# A material nothing refers to: an info, not a mistake.
+model -dims 2 -dofs 2
+node 1 0 0
+node 2 3 0
+support 1 1 1
+material Elastic 1 200000.0
+material Elastic 2 70000.0
+element Truss 1 1 2 0.01 1
