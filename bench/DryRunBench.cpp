@@ -5,6 +5,7 @@
 #include "BenchFigures.h"
 #include "BenchTiming.h"
 #include "analysis/Analyser.h"
+#include "check/CommandKnowledge.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 #include "panes/ModelView.h"
@@ -49,6 +50,8 @@ std::string GridScript()
            "        node [expr {$i * $n + $j + 1}] [expr {$j * 1.5}] [expr {$i * 3.0}]\n"
            "    }\n"
            "}\n"
+           "material Elastic 1 200000.0\n"
+           "support 1 1 1 1\n"
            "set e 0\n"
            "for {set i 0} {$i < $n} {incr i} {\n"
            "    for {set j 0} {$j < $n - 1} {incr j} {\n"
@@ -107,6 +110,52 @@ void BM_DryRun10kNodes(benchmark::State& state)
 }
 BENCHMARK(BM_DryRun10kNodes)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The model rules on a grid of 10,000 by 10 nodes (100,000) and the 190,000
+// trusses between neighbours, from the recorded calls: what the engine does
+// once a dry run's answer is read.
+void BM_ModelCheck100kNodes(benchmark::State& state)
+{
+    constexpr int kLong = 10000;
+    constexpr int kShort = 10;
+    CDryRunReport report;
+    report.files.push_back("/tmp/grid.tcl");
+    const auto add = [&](std::vector<std::string> words) {
+        report.calls.Add(CDryRunCall::EKind::Library, words, {0, 1});
+    };
+    add({"model", "-dims", "2", "-dofs", "2"});
+    add({"material", "Elastic", "1", "200000.0"});
+    const auto nodeTag = [](int i, int j) { return std::to_string(i * kShort + j + 1); };
+    for (int i = 0; i < kLong; ++i)
+    {
+        for (int j = 0; j < kShort; ++j)
+            add({"node", nodeTag(i, j), std::to_string(i), std::to_string(j)});
+    }
+    add({"support", "1", "1", "1"});
+    long nElement = 0;
+    for (int i = 0; i < kLong; ++i)
+    {
+        for (int j = 0; j < kShort; ++j)
+        {
+            if (j + 1 < kShort)
+                add({"element", "Truss", std::to_string(++nElement), nodeTag(i, j),
+                     nodeTag(i, j + 1), "0.01", "1"});
+            if (i + 1 < kLong)
+                add({"element", "Truss", std::to_string(++nElement), nodeTag(i, j),
+                     nodeTag(i + 1, j), "0.01", "1"});
+        }
+    }
+    CCommandKnowledge knowledge;
+    knowledge.Build(Library());
+    for (auto _ : state)
+    {
+        CModelFacts facts;
+        facts.Build(knowledge, report);
+        if (facts.Nodes().size() != 100000 || !facts.Problems().empty())
+            state.SkipWithError("the grid did not come out whole");
+    }
+}
+BENCHMARK(BM_ModelCheck100kNodes)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // One repaint of the grid's 20,000 elements in a shown view, to the X server.
 void BM_ModelViewFrame20kElements(benchmark::State& state)
 {
@@ -160,5 +209,6 @@ int main(int argc, char** argv)
         argc, argv, {},
         {{"dryrun_demo_ms", "BM_DryRunDemo/iterations:20", "ms"},
          {"dryrun_10k_nodes_ms", "BM_DryRun10kNodes/iterations:5", "ms"},
+         {"model_check_100k_nodes_ms", "BM_ModelCheck100kNodes/iterations:5", "ms"},
          {"model_view_frame_20k_elements_ms", "BM_ModelViewFrame20kElements/iterations:50", "ms"}});
 }

@@ -14,7 +14,7 @@ namespace
 {
 // A hash of 32 bits, seeded once per process: a script cannot be written to
 // make many tags share one, which would make the lookups quadratic.
-uint32_t SeededHash(std::string_view kind, std::string_view tag)
+uint64_t SeededHash64(std::string_view kind, std::string_view tag)
 {
     static const std::string s_seed = []
     {
@@ -30,7 +30,7 @@ uint32_t SeededHash(std::string_view kind, std::string_view tag)
     key += kind;
     key += '\x1f'; // a byte no word of a call holds
     key += tag;
-    return static_cast<uint32_t>(std::hash<std::string>()(key));
+    return static_cast<uint64_t>(std::hash<std::string>()(key));
 }
 
 bool Number(std::string_view word, double& value)
@@ -285,7 +285,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     // one defines it again. Kept as (hash of kind and tag, call), sorted, so
     // a large model's definitions cost eight bytes each; the first
     // definitions are kept in place of all, so only one list is ever made.
-    std::vector<std::pair<uint32_t, uint32_t>> tagged;
+    std::vector<std::pair<uint64_t, uint32_t>> tagged;
     size_t nTagged = 0;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
         nTagged += TagWord(nCall) >= 0 ? 1 : 0;
@@ -331,10 +331,27 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     if (m_definitions.size() < m_definitions.capacity() / 8 * 7)
         m_definitions.shrink_to_fit();
     m_referenceCounts.assign(m_definitions.size(), 0);
+    // Looked up once for every reference: a slot is found in a step or two,
+    // where a search of the sorted list would miss the cache at every step.
+    size_t nSlots = 16;
+    while (nSlots < m_definitions.size() * 2)
+        nSlots *= 2;
+    m_definitionSlots.assign(nSlots, 0);
+    for (size_t nIndex = 0; nIndex < m_definitions.size(); ++nIndex)
+    {
+        size_t nSlot = m_definitions[nIndex].first & (nSlots - 1);
+        while (m_definitionSlots[nSlot] != 0)
+            nSlot = (nSlot + 1) & (nSlots - 1);
+        m_definitionSlots[nSlot] = static_cast<uint32_t>(nIndex + 1);
+    }
+    // The calls that define a tag again.
+    std::vector<bool> definesAgain(calls.size(), false);
+    for (const auto& [nCall, nFirst] : again)
+        definesAgain[nCall] = true;
+    // The node each first definition of a node made, or -1.
+    std::vector<int32_t> nodeOfDefinition(m_definitions.size(), -1);
     std::sort(again.begin(), again.end());
     size_t nAgain = 0;
-    std::vector<std::pair<uint32_t, uint32_t>> nodeIndex; // (hash of tag, node)
-    nodeIndex.reserve(nMostNodes);
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         const long nTagWord = TagWord(nCall);
@@ -365,25 +382,13 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             if (bDrawable)
             {
                 m_nDimensions = std::max(m_nDimensions, static_cast<int>(node.nCoordinates));
-                nodeIndex.emplace_back(SeededHash({}, tag), static_cast<uint32_t>(m_nodes.size()));
+                if (const long nIndex = DefinitionIndex(calls, kind, tag); nIndex >= 0)
+                    nodeOfDefinition[static_cast<size_t>(nIndex)] =
+                        static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
             }
         }
     }
-    std::sort(nodeIndex.begin(), nodeIndex.end());
-    // The first node defined with a tag, whatever its command.
-    const auto nodeWithTag = [&](const std::string& tag) -> long
-    {
-        const uint32_t nHash = SeededHash({}, tag);
-        for (auto it = std::lower_bound(nodeIndex.begin(), nodeIndex.end(),
-                                        std::make_pair(nHash, uint32_t{0}));
-             it != nodeIndex.end() && it->first == nHash; ++it)
-        {
-            if (Tag(calls, m_nodes[it->second].nCall) == tag)
-                return it->second;
-        }
-        return -1;
-    };
     // A node with fewer coordinates than the model's others stands in another space.
     for (const CNode& node : m_nodes)
     {
@@ -428,6 +433,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             const std::string& refKind = m_kinds[nRole - kReference];
             const std::string tag = Normal(call.words[nWord]);
             const long nIndex = DefinitionIndex(calls, refKind, tag);
+            const long nNode =
+                nIndex >= 0 ? nodeOfDefinition[static_cast<size_t>(nIndex)] : long{-1};
             if (nIndex < 0)
             {
                 m_problems.push_back(
@@ -460,15 +467,13 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                       {},
                                       {}});
             elementTags.push_back(tag);
-            if (const long nNode = nodeWithTag(tag); nNode >= 0)
+            if (nNode >= 0)
                 m_elementNodes.push_back(static_cast<uint32_t>(nNode));
             else
                 bAllPlaced = false;
         }
         element.nNodes = static_cast<uint32_t>(m_elementNodes.size() - element.nFirstNode);
-        const bool bFirst =
-            nTagWord >= 0 && DefinitionOf(calls, kind, call.words[static_cast<size_t>(nTagWord)]) ==
-                                 static_cast<long>(nCall);
+        const bool bFirst = nTagWord >= 0 && !definesAgain[nCall];
         if (bFirst && element.nNodes >= 2)
         {
             // Nodes that all stand at one place make an element of no size.
@@ -600,9 +605,9 @@ long CModelFacts::TagWord(size_t nCall) const
     return -1;
 }
 
-uint32_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
+uint64_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)
 {
-    return SeededHash(kind, normalTag);
+    return SeededHash64(kind, normalTag);
 }
 
 bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const
@@ -617,18 +622,16 @@ bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t
 long CModelFacts::DefinitionIndex(const CDryRunCalls& calls, std::string_view kind,
                                   const std::string& normalTag) const
 {
-    const uint32_t nHash = KeyHash(kind, normalTag);
-    for (auto it = std::lower_bound(m_definitions.begin(), m_definitions.end(),
-                                    std::make_pair(nHash, uint32_t{0}));
-         it != m_definitions.end() && it->first == nHash; ++it)
+    (void)calls;
+    if (m_definitionSlots.empty())
+        return -1;
+    const uint64_t nHash = KeyHash(kind, normalTag);
+    const size_t nMask = m_definitionSlots.size() - 1;
+    for (size_t nSlot = nHash & nMask; m_definitionSlots[nSlot] != 0; nSlot = (nSlot + 1) & nMask)
     {
-        if (it->second >= calls.size())
-            break;
-        const CDryRunCall call = calls[it->second];
-        const long nTagWord = TagWord(it->second);
-        if (nTagWord >= 0 && call.words[0] == kind &&
-            Normal(call.words[static_cast<size_t>(nTagWord)]) == normalTag)
-            return it - m_definitions.begin();
+        const size_t nIndex = m_definitionSlots[nSlot] - 1;
+        if (m_definitions[nIndex].first == nHash)
+            return static_cast<long>(nIndex);
     }
     return -1;
 }

@@ -114,10 +114,15 @@ private:
                          const std::string& normalTag) const;
     // How many words refer to each first definition.
     std::vector<uint32_t> m_referenceCounts;
+    // An open-addressed table over m_definitions by their hash: each slot
+    // holds an index + 1, or 0; a power of two long. Two keys share a hash
+    // of 64 bits once in 10^9 models of 300,000 definitions, so a hash that
+    // matches is the key, and a lookup touches no call.
+    std::vector<uint32_t> m_definitionSlots;
     std::vector<uint32_t> m_roleStarts;
     // The first definitions, as (hash of kind and tag, call), in order.
-    std::vector<std::pair<uint32_t, uint32_t>> m_definitions;
-    static uint32_t KeyHash(std::string_view kind, std::string_view normalTag);
+    std::vector<std::pair<uint64_t, uint32_t>> m_definitions;
+    static uint64_t KeyHash(std::string_view kind, std::string_view normalTag);
     bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
     // Both in the order of their calls.
     std::vector<CNode> m_nodes;
