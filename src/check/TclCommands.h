@@ -22,7 +22,10 @@ namespace TclCommands
 // it ends at the line's end (or its ";") at no depth, and need not be measured.
 inline bool PlainLine(const char* p, const char* pEnd)
 {
-    while (p < pEnd && (*p == ' ' || *p == '\t'))
+    // Tcl's parse skips blank lines and empty commands before the command it
+    // reads: the line judged is that command's, not a blank one before it.
+    while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ';' ||
+                        *p == '\v' || *p == '\f'))
         ++p;
     if (p < pEnd && *p == '#')
         return false; // a comment: the command is on a line further on

@@ -272,6 +272,16 @@ TEST(UsageForm, TheGrammarOfUsageLines)
 // sanitizer build catches one), whatever bytes it ends with.
 TEST_F(ScriptCheckTest, TextsEndingAnywhereAreNeverReadPastTheirEnd)
 {
+    // Nesting too deep for Tcl's parser after a blank line is measured as
+    // such, not taken for a plain line (a fuzz find of a stack overflow).
+    for (const std::string& lead : {std::string("\n"), std::string("\n;\n  ;")})
+    {
+        const std::string deep = lead + "x " + std::string(200000, '[');
+        const std::vector<CFinding> findings = s_pChecker->Check(deep, "");
+        ASSERT_FALSE(findings.empty());
+        EXPECT_EQ(findings[0].rule, "parse/too-deep");
+    }
+
     const std::string found =
         ReadFileBytes(CORVALE_SOURCE_DIR "/tests/hostile/check_crash_heap_overflow.bin");
     ASSERT_FALSE(found.empty());
