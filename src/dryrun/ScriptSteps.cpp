@@ -1,5 +1,7 @@
 #include "ScriptSteps.h"
 
+#include "check/TclCommands.h"
+
 #include <climits>
 #include <tcl.h>
 
@@ -50,10 +52,16 @@ std::string CScriptSteps::Wrap(std::string_view text)
     if (text.size() > static_cast<size_t>(INT_MAX))
         return std::string(text);
     out.reserve(text.size() + text.size() / 4);
-    const char* p = text.data();
-    const char* const pEnd = text.data() + text.size();
+    // Tcl's parser may read a little past the end, and must never meet
+    // nesting deeper than it can follow: such a command, and the rest, are
+    // left to the run, which stops there with its place.
+    const std::string padded = CTclNesting::Padded(text);
+    const char* p = padded.data();
+    const char* const pEnd = padded.data() + text.size();
     while (p < pEnd)
     {
+        if (!TclCommands::PlainLine(p, pEnd) && CTclNesting::TooDeep(p, pEnd))
+            break;
         Tcl_Parse parse;
         if (Tcl_ParseCommand(nullptr, p, static_cast<int>(pEnd - p), 0, &parse) != TCL_OK)
         {

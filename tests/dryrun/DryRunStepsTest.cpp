@@ -134,6 +134,10 @@ TEST(DryRunSteps, EachTopLevelCommandBecomesAStepOnItsOwnLines)
                      "puts \"a { b\"\n"
                      "::corvale::step {node 1 \\\n"
                      "    0 0}\n");
+    // Nesting deeper than Tcl's parser follows is left to the run, which
+    // stops there with its place.
+    const std::string deep = "x " + std::string(5000, '[');
+    EXPECT_EQ(CScriptSteps::Wrap("set a 1\n" + deep), "::corvale::step {set a 1}\n" + deep);
     // What Tcl cannot parse is left to Tcl, from there on.
     EXPECT_EQ(CScriptSteps::Wrap("set a 1\nset b {\nset c 2\n"),
               "::corvale::step {set a 1}\nset b {\nset c 2\n");
