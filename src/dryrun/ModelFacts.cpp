@@ -382,7 +382,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             if (bDrawable)
             {
                 m_nDimensions = std::max(m_nDimensions, static_cast<int>(node.nCoordinates));
-                if (const long nIndex = DefinitionIndex(calls, kind, tag); nIndex >= 0)
+                if (const long nIndex = DefinitionIndex(kind, tag); nIndex >= 0)
                     nodeOfDefinition[static_cast<size_t>(nIndex)] =
                         static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
@@ -432,7 +432,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             }
             const std::string& refKind = m_kinds[nRole - kReference];
             const std::string tag = Normal(call.words[nWord]);
-            const long nIndex = DefinitionIndex(calls, refKind, tag);
+            const long nIndex = DefinitionIndex(refKind, tag);
             const long nNode =
                 nIndex >= 0 ? nodeOfDefinition[static_cast<size_t>(nIndex)] : long{-1};
             if (nIndex < 0)
@@ -619,10 +619,8 @@ bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t
                Normal(other.words[static_cast<size_t>(TagWord(nOther))]);
 }
 
-long CModelFacts::DefinitionIndex(const CDryRunCalls& calls, std::string_view kind,
-                                  const std::string& normalTag) const
+long CModelFacts::DefinitionIndex(std::string_view kind, const std::string& normalTag) const
 {
-    (void)calls;
     if (m_definitionSlots.empty())
         return -1;
     const uint64_t nHash = KeyHash(kind, normalTag);
@@ -639,14 +637,18 @@ long CModelFacts::DefinitionIndex(const CDryRunCalls& calls, std::string_view ki
 long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
                                std::string_view tag) const
 {
-    const long nIndex = DefinitionIndex(calls, kind, Normal(tag));
-    return nIndex < 0 ? -1 : static_cast<long>(m_definitions[static_cast<size_t>(nIndex)].second);
+    const long nIndex = DefinitionIndex(kind, Normal(tag));
+    if (nIndex < 0)
+        return -1;
+    // The facts answer for the calls they were built from only.
+    const uint32_t nCall = m_definitions[static_cast<size_t>(nIndex)].second;
+    return nCall < calls.size() ? static_cast<long>(nCall) : -1;
 }
 
-uint32_t CModelFacts::ReferenceCount(const CDryRunCalls& calls, std::string_view kind,
+uint32_t CModelFacts::ReferenceCount(const CDryRunCalls& /*calls*/, std::string_view kind,
                                      std::string_view tag) const
 {
-    const long nIndex = DefinitionIndex(calls, kind, Normal(tag));
+    const long nIndex = DefinitionIndex(kind, Normal(tag));
     return nIndex < 0 || static_cast<size_t>(nIndex) >= m_referenceCounts.size()
                ? 0
                : m_referenceCounts[static_cast<size_t>(nIndex)];

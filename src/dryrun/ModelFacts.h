@@ -110,8 +110,7 @@ private:
     std::vector<std::string> m_kinds;
     long m_nNodeKind = -1;
     // The index into m_definitions of a kind and tag's first definition, or -1.
-    long DefinitionIndex(const CDryRunCalls& calls, std::string_view kind,
-                         const std::string& normalTag) const;
+    long DefinitionIndex(std::string_view kind, const std::string& normalTag) const;
     // How many words refer to each first definition.
     std::vector<uint32_t> m_referenceCounts;
     // An open-addressed table over m_definitions by their hash: each slot
