@@ -45,6 +45,13 @@ for target in "${targets[@]}"; do
     failed=1
     echo "  $target failed (exit $status); see $log and $artifacts" >&2
     grep -E "ERROR|property broken|SUMMARY" "$log" | head -5 >&2 || true
+    # A clean clone's artifacts vanish with it: the log keeps each input.
+    for artifact in "$artifacts"/*; do
+      [ -f "$artifact" ] || continue
+      echo "  input $(basename "$artifact") ($(wc -c < "$artifact") bytes), gzip+base64:" >&2
+      gzip -9c "$artifact" | base64 -w 0 | head -c 60000 >&2
+      echo >&2
+    done
   fi
 done
 exit "$failed"

@@ -62,6 +62,9 @@ std::string CCheckContext::NearestCommand(std::string_view name)
     if (known != m_suggestions.end())
         return known->second;
     std::string best;
+    if (!SpendOnSuggestions(ESuggestion::Command, m_knowledge.TopLevelNames().size() +
+                                                      m_procedures.size() + m_tclCommands.size()))
+        return best;
     size_t nBest = WordShape::MostEditsForSuggestion(name) + 1;
     // A qualified name is offered a qualified one, a plain name a plain one.
     const bool bQualified = name.find("::") != std::string_view::npos;
@@ -84,6 +87,15 @@ std::string CCheckContext::NearestCommand(std::string_view name)
         consider(command);
     m_suggestions.emplace(std::string(name), best);
     return best;
+}
+
+bool CCheckContext::SpendOnSuggestions(ESuggestion kind, size_t nCandidates)
+{
+    size_t& nSpent = m_suggestionComparisons[kind == ESuggestion::Command ? 0 : 1];
+    if (nCandidates > kSuggestionComparisons - nSpent)
+        return false;
+    nSpent += nCandidates;
+    return true;
 }
 
 void CCheckContext::Supersede(std::string_view rule, const char* pStart, const char* pEnd)

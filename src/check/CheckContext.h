@@ -48,6 +48,17 @@ public:
     CNameMap<CProcSignature>& ShortSignatures() { return m_shortSignatures; }
     // The known command nearest to name within a small edit distance, or "".
     std::string NearestCommand(std::string_view name);
+    // Takes nCandidates from what one check may spend on suggestions; false,
+    // and nothing taken, once that is spent. A file of thousands of unknown
+    // names against thousands of known ones would otherwise take seconds.
+    // Commands and variables spend apart, so that neither goes without.
+    enum class ESuggestion
+    {
+        Command,
+        Variable
+    };
+    bool SpendOnSuggestions(ESuggestion kind, size_t nCandidates);
+    static constexpr size_t kSuggestionComparisons = 1'000'000;
 
     // A sourced file that could not be read: the word that names it in the
     // script (nullptr: in a sourced file), and why; or, bMissing, that is not
@@ -92,6 +103,7 @@ private:
     CNameMap<CProcSignature> m_signatures;
     CNameMap<CProcSignature> m_shortSignatures;
     CNameMap<std::string> m_suggestions;
+    size_t m_suggestionComparisons[2] = {0, 0};
     std::vector<CUnreadSource> m_unreadSources;
     CNameSet m_sourcedGlobals;
     bool m_bSourcesUnknown = false;

@@ -405,6 +405,31 @@ TEST_F(ScriptCheckTest, DictAndTimeBodiesAreChecked)
     EXPECT_THAT(lines, ::testing::ElementsAre(2, 3, 4, 5, 6));
 }
 
+// Thousands of unknown names against thousands of known ones: suggestions
+// are made while their cost stays small, and the rest are plain findings.
+TEST_F(ScriptCheckTest, SuggestionsStopOnceTheirCostIsSpent)
+{
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "set value" + std::to_string(i) + " 1\nproc step" + std::to_string(i) + " {} {}\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "puts $valeu" + std::to_string(i) + "\nsetp" + std::to_string(i) + "\n";
+    std::map<std::string, int> rules;
+    std::string first;
+    std::string last;
+    for (const CFinding& finding : s_pChecker->Check(text, ""))
+    {
+        ++rules[finding.rule];
+        (first.empty() ? first : last) = finding.message;
+    }
+    EXPECT_EQ(rules["variable/typo"] + rules["variable/unset"], 3000);
+    EXPECT_EQ(rules["command/unknown"], 3000);
+    EXPECT_GT(rules["variable/typo"], 0);
+    EXPECT_GT(rules["variable/unset"], 0);
+    EXPECT_THAT(first, ::testing::HasSubstr("did you mean $value0?"));
+    EXPECT_THAT(last, ::testing::Not(::testing::HasSubstr("did you mean")));
+}
+
 // Commands that Tcl makes without proc: classes and their objects,
 // ensembles, renamed procs, coroutines; and a lambda's body, checked as a
 // proc's, its parameters set.

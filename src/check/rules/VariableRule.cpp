@@ -324,9 +324,15 @@ void CVariableRule::Read(std::string_view name, const char* pStart, const char* 
 }
 
 std::string CVariableRule::Nearest(std::string_view name, const CScope& scope,
-                                   const CCheckContext& context) const
+                                   CCheckContext& context) const
 {
     std::string best;
+    const auto topLevel = m_scopes.find(nullptr);
+    const bool bTopLevel = topLevel != m_scopes.end() && &scope == &topLevel->second;
+    if (!context.SpendOnSuggestions(CCheckContext::ESuggestion::Variable,
+                                    scope.firstSet.size() + scope.declared.size() +
+                                        (bTopLevel ? context.SourcedGlobals().size() : 0)))
+        return best;
     size_t nBest = WordShape::MostEditsForSuggestion(name) + 1;
     const auto consider = [&](std::string_view candidate)
     {
@@ -341,8 +347,7 @@ std::string CVariableRule::Nearest(std::string_view name, const CScope& scope,
         consider(candidate);
     for (const std::string& candidate : scope.declared)
         consider(candidate);
-    const auto topLevel = m_scopes.find(nullptr);
-    if (topLevel != m_scopes.end() && &scope == &topLevel->second)
+    if (bTopLevel)
     {
         for (const std::string& candidate : context.SourcedGlobals())
             consider(candidate);

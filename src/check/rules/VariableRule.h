@@ -51,8 +51,7 @@ private:
     void Declare(CScope& scope, const CCheckWord& word);
     void Parameters(const CCheckWord& params, const char* pBody);
     void Judge(const CScope& scope, bool bProc, CCheckContext& context);
-    std::string Nearest(std::string_view name, const CScope& scope,
-                        const CCheckContext& context) const;
+    std::string Nearest(std::string_view name, const CScope& scope, CCheckContext& context) const;
 
     std::unordered_map<const char*, CScope> m_scopes;
     CNameMap<const char*> m_procBodies; // each proc's body by its name's last part
