@@ -281,6 +281,7 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
     }
     case CModelFacts::ERole::Coordinate:
     case CModelFacts::ERole::Fixity:
+    case CModelFacts::ERole::Force:
     case CModelFacts::ERole::None:
         break;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -109,6 +110,16 @@ void KindsOf(const CCommandKnowledge& knowledge, std::vector<std::string>& kinds
     }
 }
 
+// <F1> ... <Fndf>: a load's component along a degree of freedom.
+bool IsForceName(std::string_view name)
+{
+    if (name.size() < 2 || (name[0] != 'F' && name[0] != 'f'))
+        return false;
+    const std::string_view rest = name.substr(1);
+    return rest == "ndf" || rest == "i" ||
+           std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The kind a placeholder refers to: its name is the kind, or the kind with
 // a prefix or a suffix (the longest kind wins); -1 for none.
 long KindOfPlaceholder(std::string_view name, const std::vector<std::string>& lowerKinds)
@@ -158,6 +169,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         uint8_t nRole = kNone;
         if (StartsWith(Lower(name), "fix"))
             nRole = kFixity;
+        else if (IsForceName(name))
+            nRole = kForce;
         else if (const long nKind = KindOfPlaceholder(name, lowerKinds);
                  nKind >= 0 && nKind + kReference <= 255)
             nRole = static_cast<uint8_t>(kReference + nKind);
@@ -366,7 +379,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             m_problems.push_back(
                 {"model/duplicate-tag",
                  kind + " " + tag + " defined again; first at " + where(first, call.place),
-                 call.place, first, kind + " " + tag + " first defined here"});
+                 call.place, first, kind + " " + tag + " first defined here",
+                 static_cast<long>(nCall)});
             continue;
         }
         wordsIn(
@@ -399,7 +413,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                      " coordinates, but the model's nodes have " + std::to_string(m_nDimensions),
                  calls[node.nCall].place,
                  {},
-                 {}});
+                 {},
+                 static_cast<long>(node.nCall)});
     }
     // References, each to a tag defined before it; an element's nodes.
     bool bFixed = false;
@@ -407,7 +422,9 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         wordsIn(
-            nCall, [](uint8_t nRole) { return nRole >= kReference || nRole == kFixity; },
+            nCall,
+            [](uint8_t nRole)
+            { return nRole >= kReference || nRole == kFixity || nRole == kForce; },
             roleWords);
         if (roleWords.empty())
             continue;
@@ -421,13 +438,32 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
         element.nFirstNode = static_cast<uint32_t>(m_elementNodes.size());
         elementTags.clear();
         bool bAllPlaced = true;
+        // What a call without a tag of its own does to the first node it names.
+        CSupport support;
+        CLoad load;
+        size_t nForces = 0;
+        bool bFirstNodePlaced = false;
         for (const size_t nWord : roleWords)
         {
             const uint8_t nRole = m_roles[m_roleStarts[nCall] + nWord];
             if (nRole == kFixity)
             {
                 double value = 0;
-                bFixed = bFixed || (Number(call.words[nWord], value) && value != 0);
+                const bool bFixes = Number(call.words[nWord], value) && value != 0;
+                bFixed = bFixed || bFixes;
+                if (bFixes && support.nFixities < 32)
+                    support.fixed |= 1u << support.nFixities;
+                support.nFixities = static_cast<uint8_t>(std::min(support.nFixities + 1, 255));
+                continue;
+            }
+            if (nRole == kForce)
+            {
+                // The first components are forces along the axes; the rest are moments.
+                double value = 0;
+                if (nForces < static_cast<size_t>(m_nDimensions) &&
+                    Number(call.words[nWord], value) && std::isfinite(value))
+                    load.force[nForces] = value;
+                ++nForces;
                 continue;
             }
             const std::string& refKind = m_kinds[nRole - kReference];
@@ -442,7 +478,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                      who + " uses " + refKind + " " + tag + ", which is not defined",
                      call.place,
                      {},
-                     {}});
+                     {},
+                     static_cast<long>(nCall)});
                 bAllPlaced = false;
             }
             else
@@ -450,12 +487,12 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                 ++m_referenceCounts[static_cast<size_t>(nIndex)];
                 const size_t nDefinition = m_definitions[static_cast<size_t>(nIndex)].second;
                 if (nDefinition > nCall)
-                    m_problems.push_back({"model/before-definition",
-                                          who + " uses " + refKind + " " + tag +
-                                              " before it is defined at " +
-                                              where(calls[nDefinition].place, call.place),
-                                          call.place, calls[nDefinition].place,
-                                          refKind + " " + tag + " defined here"});
+                    m_problems.push_back(
+                        {"model/before-definition",
+                         who + " uses " + refKind + " " + tag + " before it is defined at " +
+                             where(calls[nDefinition].place, call.place),
+                         call.place, calls[nDefinition].place,
+                         refKind + " " + tag + " defined here", static_cast<long>(nCall)});
             }
             if (nRole != nNodeRole)
                 continue;
@@ -465,12 +502,26 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                       who + " names node " + tag + " twice",
                                       call.place,
                                       {},
-                                      {}});
+                                      {},
+                                      static_cast<long>(nCall)});
+            if (elementTags.empty() && nNode >= 0)
+            {
+                support.nNode = load.nNode = static_cast<uint32_t>(nNode);
+                bFirstNodePlaced = true;
+            }
             elementTags.push_back(tag);
             if (nNode >= 0)
                 m_elementNodes.push_back(static_cast<uint32_t>(nNode));
             else
                 bAllPlaced = false;
+        }
+        if (nTagWord < 0 && bFirstNodePlaced)
+        {
+            support.nCall = load.nCall = static_cast<uint32_t>(nCall);
+            if (support.nFixities > 0)
+                m_supports.push_back(support);
+            if (nForces > 0)
+                m_loads.push_back(load);
         }
         element.nNodes = static_cast<uint32_t>(m_elementNodes.size() - element.nFirstNode);
         const bool bFirst = nTagWord >= 0 && !definesAgain[nCall];
@@ -493,7 +544,8 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
                                       who + " has zero length: its nodes stand at one place",
                                       call.place,
                                       {},
-                                      {}});
+                                      {},
+                                      static_cast<long>(nCall)});
             m_elements.push_back(element);
         }
         else
@@ -524,23 +576,29 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             const size_t nKind = static_cast<size_t>(found - m_kinds.begin());
             const std::string tag = Tag(calls, nCall);
             if (static_cast<long>(nKind) == m_nNodeKind)
+            {
                 m_problems.push_back(
                     {"model/unused-node",
                      "nothing uses node " + tag + ": no element, support or load names it",
                      call.place,
                      {},
-                     {}});
+                     {},
+                     static_cast<long>(nCall)});
+            }
             else if (found != m_kinds.end() && referable[nKind])
             {
                 // An element refers to nodes: it is the model, not a property of it.
                 wordsIn(nCall, isNodeReference, roleWords);
                 if (roleWords.empty())
+                {
                     m_problems.push_back(
                         {"model/unused-definition",
                          kind + " " + tag + " is defined, but nothing refers to it",
                          call.place,
                          {},
-                         {}});
+                         {},
+                         static_cast<long>(nCall)});
+                }
             }
         }
     }
@@ -577,6 +635,8 @@ CModelFacts::ERole CModelFacts::RoleOf(size_t nCall, size_t nWord) const
         return ERole::Coordinate;
     case kFixity:
         return ERole::Fixity;
+    case kForce:
+        return ERole::Force;
     default:
         return static_cast<long>(nRole - kReference) == m_nNodeKind ? ERole::NodeTag
                                                                     : ERole::Reference;

@@ -19,7 +19,9 @@ class CCommandKnowledge;
 //   refers to a tag of that kind; the longest kind wins;
 // - <x>, <y> and <z> of a definition are a node's coordinates;
 // - a placeholder whose name begins with "fix" (<fix1> ... <fixndf>) is a
-//   fixity word: a call with one that is not 0 fixes a node.
+//   fixity word: a call with one that is not 0 fixes a node;
+// - a placeholder F and a number, or Fndf (<F1> ... <Fndf>), is a component
+//   of a load on the node the call names, one per degree of freedom.
 // Nothing here is written for one command: another library with the same
 // kind of usage lines gets the same.
 class CModelFacts
@@ -33,6 +35,7 @@ public:
         Coordinate,
         Reference, // a reference to a tag of another kind
         Fixity,    // a support's fixity word
+        Force,     // a component of a nodal load
     };
 
     // A large model has tens of thousands of each, so they hold no string
@@ -52,6 +55,23 @@ public:
         uint32_t nNodes = 0;
     };
 
+    // A node's support: which of its degrees of freedom are fixed.
+    struct CSupport
+    {
+        uint32_t nNode = 0; // into Nodes()
+        uint32_t nCall = 0;
+        uint32_t fixed = 0; // bit i: the (i+1)th fixity word is not 0
+        uint8_t nFixities = 0;
+    };
+
+    // A load on a node: its force along each axis the model has.
+    struct CLoad
+    {
+        uint32_t nNode = 0; // into Nodes()
+        uint32_t nCall = 0;
+        double force[3] = {0, 0, 0};
+    };
+
     // A rule of the model broken; the analysis makes it a finding.
     struct CProblem
     {
@@ -60,12 +80,15 @@ public:
         CDryRunPlace place;
         CDryRunPlace related; // the first definition, where there is one
         std::string relatedMessage;
+        long nCall = -1; // the call it is about
     };
 
     void Build(const CCommandKnowledge& knowledge, const CDryRunReport& report);
 
     const std::vector<CNode>& Nodes() const { return m_nodes; }
     const std::vector<CElement>& Elements() const { return m_elements; }
+    const std::vector<CSupport>& Supports() const { return m_supports; }
+    const std::vector<CLoad>& Loads() const { return m_loads; }
     // An element's nodes, into Nodes(), in the order its call names them.
     std::span<const uint32_t> NodesOf(const CElement& element) const
     {
@@ -102,9 +125,10 @@ public:
 private:
     // The roles of each call's words, all calls in one run: call n's are
     // from m_roleStarts[n] to m_roleStarts[n + 1], none for a call whose
-    // words play no part. A code: one of kNone..kFixity, or kReference + k
+    // words play no part. A code: one of kNone..kForce, or kReference + k
     // for a reference to m_kinds[k].
-    static constexpr uint8_t kNone = 0, kTag = 1, kCoordinate = 2, kFixity = 3, kReference = 4;
+    static constexpr uint8_t kNone = 0, kTag = 1, kCoordinate = 2, kFixity = 3, kForce = 4,
+                             kReference = 5;
     std::vector<uint8_t> m_roles;
     // The kinds of tag the library defines, and the node's among them.
     std::vector<std::string> m_kinds;
@@ -127,6 +151,8 @@ private:
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;
     std::vector<uint32_t> m_elementNodes;
+    std::vector<CSupport> m_supports;
+    std::vector<CLoad> m_loads;
     // The calls with a place, in order of file, line and call.
     std::vector<uint32_t> m_callsByLine;
     std::vector<CProblem> m_problems;

@@ -77,6 +77,46 @@ TEST(ModelFactsTest, ElementsOfThreeOrMoreNodesAreClosedAndEveryFormNamesItsNode
     EXPECT_EQ(facts.ReferenceCount(result.Report().calls, "material", "1"), 3U);
 }
 
+// What the view draws beside nodes and elements: supports from their fixity
+// words, loads from their components; and which call each problem is about.
+TEST(ModelFactsTest, SupportsLoadsAndTheCallsOfProblems)
+{
+    CDryRunResult result;
+    result.Read(Answer({{"model", "-dims", "3", "-dofs", "6"},
+                        {"node", "1", "0", "0", "0"},
+                        {"node", "2", "0", "0", "3"},
+                        {"node", "3", "5", "0", "3"},
+                        {"support", "1", "1", "1", "1", "0", "0", "0"},
+                        {"support", "3", "0", "0", "1"},
+                        {"material", "Elastic", "1", "200"},
+                        {"element", "Truss", "1", "1", "2", "0.01", "1"},
+                        {"element", "Truss", "2", "2", "2", "0.01", "9"},
+                        {"load", "2", "10.0", "0", "-5.5", "1", "2", "3"},
+                        {"load", "7", "1", "2", "3"}}),
+                "", BundledKnowledge());
+    const CModelFacts& facts = result.Facts();
+    ASSERT_EQ(facts.Supports().size(), 2U);
+    EXPECT_EQ(facts.Supports()[0].nNode, 0U);
+    EXPECT_EQ(facts.Supports()[0].fixed, 0b000111U);
+    EXPECT_EQ(facts.Supports()[0].nFixities, 6);
+    EXPECT_EQ(facts.Supports()[1].nNode, 2U);
+    EXPECT_EQ(facts.Supports()[1].fixed, 0b100U);
+    // The load on a node that does not exist is the problem's, not drawn.
+    ASSERT_EQ(facts.Loads().size(), 1U);
+    EXPECT_EQ(facts.Loads()[0].nNode, 1U);
+    EXPECT_EQ(facts.Loads()[0].force[0], 10.0);
+    EXPECT_EQ(facts.Loads()[0].force[1], 0.0);
+    EXPECT_EQ(facts.Loads()[0].force[2], -5.5);
+    EXPECT_EQ(facts.RoleOf(9, 2), CModelFacts::ERole::Force);
+    EXPECT_EQ(facts.RoleOf(9, 7), CModelFacts::ERole::Force);
+    std::vector<std::pair<std::string, long>> problems;
+    for (const CModelFacts::CProblem& problem : facts.Problems())
+        problems.emplace_back(problem.rule, problem.nCall);
+    EXPECT_EQ(problems, (std::vector<std::pair<std::string, long>>{{"model/repeated-node", 8},
+                                                                   {"model/undefined-tag", 8},
+                                                                   {"model/undefined-tag", 10}}));
+}
+
 TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
 {
     CDryRunResult result;
