@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++
-  qt6-base-dev libqscintilla2-qt6-dev libqt6svg6 libx11-dev
+  qt6-base-dev libqscintilla2-qt6-dev libqt6svg6 qt6-svg-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation fonts-noto-mono
   tcl tcl8.6-dev nlohmann-json3-dev libtomlplusplus-dev

@@ -119,6 +119,7 @@ bool CCorvaleApp::InitInstance(const std::vector<std::string>& arguments)
     QObject::connect(&m_doc, &CCorvaleDoc::TitleChanged, [this] { RememberRecentFile(); });
 
     pFrame->resize(900, 650);
+    pFrame->RestoreLayout();
 
     // DDE and the embedding switches mean nothing here: those starts get an
     // empty script like any other.

@@ -39,6 +39,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -554,7 +555,31 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         return;
     }
     StopRunAndWait();
+    SaveLayout();
     pEvent->accept();
+}
+
+namespace
+{
+const QString kGeometryKey = QStringLiteral("Window/Geometry");
+const QString kStateKey = QStringLiteral("Window/Docks");
+// Says which docks and tool bars a kept state was made with.
+constexpr int kLayoutVersion = 1;
+} // namespace
+
+void CMainFrame::RestoreLayout()
+{
+    const QSettings settings;
+    // A kept layout that does not fit this window leaves the window as it is.
+    restoreGeometry(settings.value(kGeometryKey).toByteArray());
+    restoreState(settings.value(kStateKey).toByteArray(), kLayoutVersion);
+}
+
+void CMainFrame::SaveLayout() const
+{
+    QSettings settings;
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kStateKey, saveState(kLayoutVersion));
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent)

@@ -94,6 +94,10 @@ public:
 
     // The views' initial update: the command tree fills itself.
     void OnInitialUpdate();
+    // The window's size, its maximised state and the docks' places and
+    // sizes, as the last window left them; kept in the settings store.
+    void RestoreLayout();
+    void SaveLayout() const;
     void FocusEditPane();
 
     // "<document title> - Corvale - VORSA"

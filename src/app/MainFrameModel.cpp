@@ -50,6 +50,9 @@ void CMainFrame::CreateModelPane()
                     m_pModelShownResult = nullptr;
                     return;
                 }
+                // A picture of a structure needs room: a third of the window at least.
+                if (!m_pModelPane->isFloating() && m_pModelPane->width() < width() / 3)
+                    resizeDocks({m_pModelPane}, {width() / 3}, Qt::Horizontal);
                 const auto& pResult = m_pRightView->EditPane().Analysis().DryRunResult();
                 if (pResult && pResult.get() != m_pModelShownResult)
                     ShowDryRun();

@@ -1,6 +1,8 @@
 // The main of every test program: a real QApplication, headless unless told otherwise.
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <gmock/gmock.h>
 
 namespace
@@ -11,6 +13,14 @@ class CWorkingDirectoryRestorer : public ::testing::EmptyTestEventListener
 {
 public:
     void OnTestEnd(const ::testing::TestInfo&) override { QDir::setCurrent(m_start); }
+    // A window opens as a new user's would: no layout kept by an earlier test.
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        QSettings settings(QStringLiteral("Local AppWizard-Generated Applications"),
+                           QStringLiteral("Corvale"));
+        settings.remove(QStringLiteral("Window"));
+        settings.remove(QStringLiteral("Model View"));
+    }
 
 private:
     const QString m_start = QDir::currentPath();
@@ -27,6 +37,9 @@ int main(int argc, char** argv)
         qputenv("XDG_CONFIG_DIRS", "/nonexistent/corvale-tests");
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
+    // The settings store of the program under test is the run's own.
+    const QTemporaryDir settingsHome;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
     ::testing::UnitTest::GetInstance()->listeners().Append(new CWorkingDirectoryRestorer);
     return RUN_ALL_TESTS();
 }

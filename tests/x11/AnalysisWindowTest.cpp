@@ -4,6 +4,8 @@
 // once the findings are in.
 #include "ProgramWindowTest.h"
 #include "editor/AnalysisMarks.h"
+#include "panes/ModelPane.h"
+#include "panes/ModelView.h"
 #include "panes/ProblemsPane.h"
 #include "support/UserActions.h"
 
@@ -53,11 +55,11 @@ protected:
     }
 
     // The squiggled stretches as "line text".
-    std::vector<std::string> Squiggles()
+    std::vector<std::string> Squiggles(int nIndicator = CTextControl::kErrorIndicator)
     {
         std::vector<std::string> squiggles;
         const std::string text = Edit().GetWindowText();
-        for (const auto& [nFrom, nTo] : Edit().IndicatorRanges(CTextControl::kErrorIndicator))
+        for (const auto& [nFrom, nTo] : Edit().IndicatorRanges(nIndicator))
             squiggles.push_back(
                 std::to_string(Edit().LineFromChar(nFrom) + 1) + " " +
                 text.substr(static_cast<size_t>(nFrom), static_cast<size_t>(nTo - nFrom)));
@@ -111,6 +113,79 @@ TEST_F(AnalysisWindowTest, TheCountThePaneTheSquigglesAndTheHoversAgree)
     QLabel* pCount = pFrame->statusBar()->findChild<QLabel*>("ProblemCounts");
     QTest::mouseClick(pCount, Qt::LeftButton);
     EXPECT_TRUE(pFrame->GetProblemsPane()->isVisible());
+}
+
+// Mistakes of the model, each in a script of its own as the user opens it:
+// its row, its squiggle and hover on the line, and in the Model view the
+// node or element drawn in the error colour, whose click tells the finding.
+TEST_F(AnalysisWindowTest, AModelMistakeIsARowASquiggleAHoverAndARedPartOfTheModel)
+{
+    struct CCase
+    {
+        const char* file;
+        long nLine;
+        const char* rule;
+        const char* message;
+        bool bNode; // a node is red (a warning), else an element between nodes 0 and 1
+    };
+    const CCase cases[] = {
+        {"model_undefined_material.tcl", 9, "model/undefined-tag",
+         "element 1 uses material 9, which is not defined", false},
+        {"model_undefined_transform.tcl", 7, "model/undefined-tag",
+         "element 1 uses transform 7, which is not defined", false},
+        {"model_unused_node.tcl", 6, "model/unused-node",
+         "nothing uses node 3: no element, support or load names it", true},
+    };
+    const std::string corpus = CORVALE_SOURCE_DIR "/tests/analysis/mistakes/";
+    CMainFrame* pFrame = Start("");
+    ASSERT_NE(pFrame, nullptr);
+    pFrame->GetModelPane()->show();
+    for (const CCase& test : cases)
+    {
+        SCOPED_TRACE(test.file);
+        ASSERT_TRUE(
+            m_app.m_doc.OnOpenDocument(m_dir.Write(test.file, ReadFileBytes(corpus + test.file))));
+        ASSERT_TRUE(Edit().Analysis().WaitForComplete(20000));
+        Settle();
+        const std::string row = std::to_string(test.nLine) + " " + test.rule;
+        // A script just opened is analysed afresh: its rows come with that analysis.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&]
+            {
+                const std::vector<std::string> rows = Rows();
+                return std::find(rows.begin(), rows.end(), row) != rows.end();
+            },
+            10000))
+            << ::testing::PrintToString(Rows());
+        const std::vector<std::string> squiggles =
+            Squiggles(test.bNode ? CTextControl::kWarningIndicator : CTextControl::kErrorIndicator);
+        EXPECT_TRUE(std::any_of(squiggles.begin(), squiggles.end(),
+                                [&](const std::string& squiggle) {
+                                    return squiggle.rfind(std::to_string(test.nLine) + " ", 0) == 0;
+                                }))
+            << ::testing::PrintToString(squiggles);
+        const long nLineStart = Edit().LineIndex(test.nLine - 1);
+        const std::string hover = HoverOver(nLineStart + 2);
+        EXPECT_NE(hover.find(test.message), std::string::npos) << hover;
+
+        CModelView& view = pFrame->GetModelPane()->View();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return view.Result() == Edit().Analysis().DryRunResult(); }, 5000));
+        // The caret elsewhere, so that its mark is not drawn over the finding.
+        Edit().SetSel(0, 0);
+        Settle();
+        const QPointF at =
+            test.bNode ? view.NodePoint(2) : (view.NodePoint(0) + view.NodePoint(1)) / 2;
+        const QImage image = view.grab().toImage();
+        const QColor pixel = image.pixelColor(at.toPoint());
+        EXPECT_GT(pixel.red(), 180) << at.x() << "," << at.y();
+        EXPECT_LT(pixel.green(), 80);
+        EXPECT_LT(pixel.blue(), 80);
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, at.toPoint());
+        EXPECT_EQ(pFrame->GetModelPane()->Summary()->text().toStdString(), test.message);
+        // The click also selects the line that defined what was clicked.
+        EXPECT_EQ(Edit().LineFromChar(Edit().LineIndex()) + 1, test.nLine);
+    }
 }
 
 // Deleting the faulty line takes its finding with it before any analysis

@@ -16,10 +16,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QSettings>
+#include <QSvgRenderer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
 
 namespace
 {
@@ -92,6 +96,33 @@ int CountColour(const QImage& image, const QColor& colour, const QRect& area)
     }
     return nCount;
 }
+
+// The centre of the pixels of a colour in an area, and how many there are.
+QPointF ColourCentre(const QImage& image, const QColor& colour, const QRect& area, int& nCount)
+{
+    double sumX = 0, sumY = 0;
+    nCount = 0;
+    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
+    {
+        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
+        {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) < 30 &&
+                std::abs(pixel.green() - colour.green()) < 30 &&
+                std::abs(pixel.blue() - colour.blue()) < 30)
+            {
+                sumX += x;
+                sumY += y;
+                ++nCount;
+            }
+        }
+    }
+    return nCount > 0 ? QPointF(sumX / nCount, sumY / nCount) : QPointF();
+}
+
+const QColor kSupportGreen(0, 140, 70);
+const QColor kLoadMagenta(190, 0, 160);
+const QColor kAxisBlue(40, 70, 210);
 
 } // namespace
 
@@ -192,17 +223,17 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
     QTest::mouseClick(&View(), Qt::LeftButton, Qt::NoModifier, pTop[2].toPoint());
     EXPECT_EQ(Edit().GetSelText(), "node 6 [expr {2 * $bayWidth}] $storyHeight");
 
-    // The caret on a node's line marks that node in red.
+    // The caret on a node's line marks that node in amber.
     Edit().SetSel(Edit().LineIndex(17), Edit().LineIndex(17)); // node 5
     QCoreApplication::processEvents();
     Settle();
     const QImage marked = View().grab().toImage();
     const QRect aroundNode5(static_cast<int>(pTop[1].x()) - 5, static_cast<int>(pTop[1].y()) - 5,
                             11, 11);
-    EXPECT_GT(CountColour(marked, QColor(220, 30, 30), aroundNode5), 20);
+    EXPECT_GT(CountColour(marked, QColor(255, 150, 0), aroundNode5), 20);
     const QRect aroundNode4(static_cast<int>(pTop[0].x()) - 5, static_cast<int>(pTop[0].y()) - 5,
                             11, 11);
-    EXPECT_EQ(CountColour(marked, QColor(220, 30, 30), aroundNode4), 0);
+    EXPECT_EQ(CountColour(marked, QColor(255, 150, 0), aroundNode4), 0);
 
     // Tags on, and the text of the tags is drawn.
     Pane().TagsAction()->trigger();
@@ -245,19 +276,19 @@ TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBac
     ASSERT_TRUE(Analysis().WaitForComplete(10000));
     Settle();
     ASSERT_EQ(Analysis().DryRunResult()->Facts().Dimensions(), 3);
-    const double yaw = View().Yaw();
+    const double yaw = View().Camera().Azimuth();
     const QPointF before = View().NodePoint(6);
     const QImage imageBefore = View().grab().toImage();
     const QPoint centre = View().rect().center();
     Drag(&View(), Qt::LeftButton, centre, centre + QPoint(60, 20));
-    EXPECT_NE(View().Yaw(), yaw);
+    EXPECT_NE(View().Camera().Azimuth(), yaw);
     EXPECT_NE(View().NodePoint(6), before);
     EXPECT_NE(View().grab().toImage(), imageBefore);
     // The middle button moves it without turning it.
-    const double turned = View().Yaw();
+    const double turned = View().Camera().Azimuth();
     const QPointF moved = View().NodePoint(0);
     Drag(&View(), Qt::MiddleButton, centre, centre + QPoint(-30, 0));
-    EXPECT_EQ(View().Yaw(), turned);
+    EXPECT_EQ(View().Camera().Azimuth(), turned);
     EXPECT_NEAR(View().NodePoint(0).x(), moved.x() - 30, 3);
     // The wheel zooms about the pointer.
     const QPointF node1 = View().NodePoint(1);
@@ -428,4 +459,230 @@ TEST_F(ModelViewWindowTest, EachHostileScriptOpenedInTheEditorComesBackWithItsRe
     Type("#");
     EXPECT_EQ(Edit().GetWindowText().substr(0, 1), "#");
     EXPECT_LT(ResidentKilobytes() - nResidentBefore, 200 * 1024);
+}
+
+// A 3D column and a 3D portal frame read as structures: what stands up is
+// drawn up, the triad's z points up, the supports sit under their nodes
+// and each load's arrow points the way its force does.
+TEST_F(ModelViewWindowTest, AThreeDimensionalColumnAndPortalFrameStandUpWithSupportsAndLoads)
+{
+    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
+                               "node 1 0 0 0\n"
+                               "node 2 0 0 3\n"
+                               "support 1 1 1 1 1 1 1\n"
+                               "material Elastic 1 200000.0\n"
+                               "element Truss 1 1 2 0.01 1\n"
+                               "series Linear 1\n"
+                               "loadcase 1 1 {\n"
+                               "    load 2 10.0 0 0 0 0 0\n"
+                               "}\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
+    Settle();
+    ASSERT_TRUE(Analysis().DryRunResult()->Facts().Problems().empty())
+        << Analysis().DryRunResult()->Facts().Problems()[0].message;
+    QImage image = View().grab().toImage();
+    std::vector<QPointF> spots = DarkSpots(image);
+    ASSERT_EQ(spots.size(), 2U);
+    const QPointF base = View().NodePoint(0);
+    const QPointF top = View().NodePoint(1);
+    // The top is drawn straight above the base, where the black squares are.
+    EXPECT_LT(top.y(), base.y() - 50);
+    EXPECT_NEAR(top.x(), base.x(), 1.5);
+    std::sort(spots.begin(), spots.end(),
+              [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    EXPECT_NEAR(spots[0].x(), top.x(), 2);
+    EXPECT_NEAR(spots[0].y(), top.y(), 2);
+    EXPECT_NEAR(spots[1].y(), base.y(), 2);
+    // The triad's z arrow points up, in its colour.
+    const QLineF zAxis = View().TriadAxis(2);
+    EXPECT_LT(zAxis.p2().y(), zAxis.p1().y() - 20);
+    EXPECT_NEAR(zAxis.p2().x(), zAxis.p1().x(), 1);
+    int nBlue = 0;
+    const QPointF blue = ColourCentre(
+        image, kAxisBlue,
+        QRectF(zAxis.p2() - QPointF(6, 4), zAxis.p1() + QPointF(6, -3)).normalized().toRect(),
+        nBlue);
+    EXPECT_GT(nBlue, 20);
+    EXPECT_LT(blue.y(), zAxis.p1().y());
+    // The support under the base, none under the top.
+    int nGreen = 0;
+    ColourCentre(image, kSupportGreen, QRect(base.toPoint() + QPoint(-12, 2), QSize(25, 18)),
+                 nGreen);
+    EXPECT_GT(nGreen, 30);
+    ColourCentre(image, kSupportGreen, QRect(top.toPoint() + QPoint(-12, 2), QSize(25, 18)),
+                 nGreen);
+    EXPECT_EQ(nGreen, 0);
+    // The load along +x: its arrow comes to the top node from where x is less.
+    double xRight = 0, xUp = 0;
+    View().Camera().AxisOnScreen(0, xRight, xUp);
+    const QPointF xOnScreen(xRight, -xUp);
+    int nMagenta = 0;
+    const QPointF arrow = ColourCentre(image, kLoadMagenta, image.rect(), nMagenta);
+    ASSERT_GT(nMagenta, 20);
+    const QPointF toNode = top - arrow;
+    EXPECT_GT(QPointF::dotProduct(toNode, xOnScreen) /
+                  (std::hypot(toNode.x(), toNode.y()) * std::hypot(xRight, xUp)),
+              0.9);
+
+    // The standard views: from the front the column stands straight up, from
+    // the top it is one point; Reset goes back to the isometric view.
+    Pane().Action("Front")->trigger();
+    EXPECT_NEAR(View().NodePoint(1).x(), View().NodePoint(0).x(), 0.5);
+    EXPECT_LT(View().NodePoint(1).y(), View().NodePoint(0).y() - 50);
+    Pane().Action("Top")->trigger();
+    EXPECT_NEAR(View().NodePoint(1).x(), View().NodePoint(0).x(), 0.5);
+    EXPECT_NEAR(View().NodePoint(1).y(), View().NodePoint(0).y(), 0.5);
+    const double frontAzimuth = View().Camera().Azimuth();
+    Pane().Action("Reset view")->trigger();
+    EXPECT_NE(View().Camera().Azimuth(), frontAzimuth);
+    EXPECT_EQ(View().NodePoint(1), top);
+
+    // A portal frame: two columns and a beam, fixed at the feet, a load down
+    // on one corner. The corners are above the feet, the arrow comes from above.
+    Edit().SetWindowText("model -dims 3 -dofs 6\n"
+                         "node 1 0 0 0\n"
+                         "node 2 5 0 0\n"
+                         "node 3 0 0 3\n"
+                         "node 4 5 0 3\n"
+                         "support 1 1 1 1 1 1 1\n"
+                         "support 2 1 1 1 1 1 1\n"
+                         "material Elastic 1 200000.0\n"
+                         "element Truss 1 1 3 0.01 1\n"
+                         "element Truss 2 2 4 0.01 1\n"
+                         "element Truss 3 3 4 0.01 1\n"
+                         "series Linear 1\n"
+                         "loadcase 1 1 {\n"
+                         "    load 3 0 0 -20.0 0 0 0\n"
+                         "}\n");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return View().Result() && View().Result()->Facts().Nodes().size() == 4; }, 10000));
+    Settle();
+    image = View().grab().toImage();
+    EXPECT_EQ(DarkSpots(image).size(), 4U);
+    for (size_t nFoot = 0; nFoot < 2; ++nFoot)
+    {
+        const QPointF foot = View().NodePoint(nFoot);
+        const QPointF corner = View().NodePoint(nFoot + 2);
+        EXPECT_LT(corner.y(), foot.y() - 30);
+        EXPECT_NEAR(corner.x(), foot.x(), 1);
+        ColourCentre(image, kSupportGreen, QRect(foot.toPoint() + QPoint(-12, 2), QSize(25, 18)),
+                     nGreen);
+        EXPECT_GT(nGreen, 30) << nFoot;
+    }
+    // Both feet on one level, both corners on another: a frame, not a wall.
+    EXPECT_GT(View().NodePoint(1).x() - View().NodePoint(0).x(), 50);
+    const QPointF loaded = View().NodePoint(2);
+    const QPointF load = ColourCentre(image, kLoadMagenta, image.rect(), nMagenta);
+    ASSERT_GT(nMagenta, 20);
+    EXPECT_LT(load.y(), loaded.y() - 10);
+    EXPECT_NEAR(load.x(), loaded.x(), 2);
+}
+
+// A model whose vertical axis is y stands up when the pane is told so, and
+// the pane keeps that choice for the next start.
+TEST_F(ModelViewWindowTest, TheVerticalAxisCanBeYAndIsKept)
+{
+    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
+                               "node 1 0 0 0\n"
+                               "node 2 0 3 0\n"
+                               "support 1 1 1 1 1 1 1\n"
+                               "material Elastic 1 200000.0\n"
+                               "element Truss 1 1 2 0.01 1\n");
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
+    EXPECT_EQ(View().Camera().Up(), CModelCamera::EUp::Z);
+    // With z up, a column along y lies on the ground.
+    EXPECT_GT(std::abs(View().NodePoint(1).x() - View().NodePoint(0).x()), 20);
+    QAction* pVerticalY = Pane().Action("Vertical y");
+    ASSERT_NE(pVerticalY, nullptr);
+    pVerticalY->trigger();
+    EXPECT_EQ(View().Camera().Up(), CModelCamera::EUp::Y);
+    EXPECT_NEAR(View().NodePoint(1).x(), View().NodePoint(0).x(), 1);
+    EXPECT_LT(View().NodePoint(1).y(), View().NodePoint(0).y() - 50);
+    EXPECT_LT(View().TriadAxis(1).p2().y(), View().TriadAxis(1).p1().y() - 20);
+    // The next pane opens on y.
+    CModelPane next;
+    EXPECT_TRUE(next.Action("Vertical y")->isChecked());
+    EXPECT_EQ(next.View().Camera().Up(), CModelCamera::EUp::Y);
+    pVerticalY->trigger();
+    EXPECT_EQ(CModelPane().View().Camera().Up(), CModelCamera::EUp::Z);
+}
+
+// The picture goes to PNG and SVG files for a report; a place that cannot be
+// written says so and leaves nothing behind.
+TEST_F(ModelViewWindowTest, ThePictureIsExportedAsPngAndSvg)
+{
+    CMainFrame* pFrame = StartOnDemo();
+    ASSERT_NE(pFrame, nullptr);
+    Press(Qt::Key_F9);
+    ASSERT_TRUE(Analysis().WaitForComplete(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
+    Settle();
+    const std::string png = m_dir.PathOf("model.png");
+    const std::string svg = m_dir.PathOf("model.svg");
+    m_ui.QueueFileName(png);
+    Pane().Action("Export PNG...")->trigger();
+    m_ui.QueueFileName(svg);
+    Pane().Action("Export SVG...")->trigger();
+    EXPECT_TRUE(m_ui.m_messages.empty()) << m_ui.m_messages.front();
+    const QImage written(QString::fromStdString(png));
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), View().size());
+    EXPECT_EQ(DarkSpots(written).size(), 6U);
+    QSvgRenderer renderer(QString::fromStdString(svg));
+    ASSERT_TRUE(renderer.isValid());
+    QImage drawn(View().size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        renderer.render(&painter);
+    }
+    EXPECT_EQ(DarkSpots(drawn).size(), 6U);
+    EXPECT_THAT(m_ui.m_fileDialogs,
+                ::testing::ElementsAre("save PNG Pictures (*.png);;All Files (*) png model.png",
+                                       "save SVG Pictures (*.svg);;All Files (*) svg model.svg"));
+
+    const std::string nowhere = m_dir.PathOf("missing/model.svg");
+    m_ui.QueueFileName(nowhere);
+    Pane().Action("Export SVG...")->trigger();
+    ASSERT_EQ(m_ui.m_messages.size(), 1U);
+    EXPECT_THAT(m_ui.m_messages[0], ::testing::StartsWith("Could not write " + nowhere));
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+// The window opens as the last one closed: its size, and the Model pane
+// where it was, at least a third of the window wide.
+TEST(ModelViewLayoutTest, TheWindowAndItsDocksOpenAsTheyWereLeft)
+{
+    CTempDir dir;
+    dir.UseAsConfigurationHome("help " CORVALE_SOURCE_DIR "/share/help/\n");
+    CScriptedUserInteraction ui;
+    const std::string script = dir.Write("script.tcl", "node 1 0 0\n");
+    {
+        CCorvaleApp app;
+        ASSERT_TRUE(app.InitInstance({"corvale", script}));
+        CMainFrame* pFrame = app.MainFrame();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+        CModelPane* pPane = pFrame->GetModelPane();
+        pPane->show();
+        QCoreApplication::processEvents();
+        EXPECT_GE(pPane->width(), pFrame->width() / 3 - 2);
+        pFrame->resize(1000, 720);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(pFrame->close());
+    }
+    CCorvaleApp app;
+    ASSERT_TRUE(app.InitInstance({"corvale", script}));
+    CMainFrame* pFrame = app.MainFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pFrame->size(), QSize(1000, 720));
+    EXPECT_TRUE(pFrame->GetModelPane()->isVisible());
+    EXPECT_EQ(pFrame->dockWidgetArea(pFrame->GetModelPane()), Qt::RightDockWidgetArea);
+    EXPECT_GE(pFrame->GetModelPane()->width(), 1000 / 3 - 2);
 }
