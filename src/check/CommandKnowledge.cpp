@@ -3,6 +3,7 @@
 #include "helplib/CommandLibrary.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -68,6 +69,7 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
     m_children.clear();
     m_records.clear();
     m_forms.clear();
+    m_bNumbersAreValues = true;
     m_returns.clear();
     m_returning.clear();
     m_unparsed.clear();
@@ -83,6 +85,11 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
         if (!m_records[parent].emplace(keyword, k).second)
             continue; // a later record with the same pair is never found
         m_children[parent].push_back(keyword);
+        // A sub-command named by a number ("2D" is not one) is a keyword too.
+        char* pEnd = nullptr;
+        (void)std::strtod(keyword.c_str(), &pEnd);
+        if (parent != "command" && !keyword.empty() && pEnd == keyword.c_str() + keyword.size())
+            m_bNumbersAreValues = false;
         if (parent == "command" && m_topLevelSet.insert(keyword).second)
             m_topLevel.push_back(keyword);
         std::vector<std::string>& words = recordWords[static_cast<size_t>(k)];
@@ -100,6 +107,8 @@ void CCommandKnowledge::Build(const CCommandLibrary& library)
             if (words.empty())
                 return;
             std::vector<CUsageForm> forms = FormsInText(text, words, &m_unparsed);
+            for (const CUsageForm& form : forms)
+                m_bNumbersAreValues = m_bNumbersAreValues && !form.HasNumberKeyword();
             if (!forms.empty())
                 m_forms[nRecord] = std::move(forms);
             if (std::optional<CReturnValue> value = CReturnValue::InText(text))
@@ -145,7 +154,10 @@ std::vector<std::string> CCommandKnowledge::AddCommand(const std::string& name,
         }
         std::vector<CUsageForm>& into = m_forms[nRecord];
         for (CUsageForm& form : forms)
+        {
+            m_bNumbersAreValues = m_bNumbersAreValues && !form.HasNumberKeyword();
             into.push_back(std::move(form));
+        }
     }
     return unusable;
 }

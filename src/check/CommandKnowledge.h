@@ -22,6 +22,9 @@ public:
 
     bool IsTopLevel(std::string_view name) const;
     const std::vector<std::string>& TopLevelNames() const { return m_topLevel; }
+    // No usage form has a number for a keyword: any number in a call is a
+    // value, and calls that differ only in their numbers fit alike.
+    bool NumbersAreValues() const { return m_bNumbersAreValues; }
     // The keywords of the records under a parent, each once; nullptr for none.
     const std::vector<std::string>* ChildrenOf(std::string_view parent) const;
     // The first record with this keyword and parent, or -1.
@@ -102,6 +105,7 @@ public:
 
 private:
     std::vector<std::string> m_topLevel;
+    bool m_bNumbersAreValues = true;
     CNameSet m_topLevelSet;
     CNameMap<std::vector<std::string>> m_children;
     // The first record of each parent and keyword.

@@ -1,9 +1,23 @@
 #include "UsageForm.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 namespace
 {
+// "<text>", appended piece by piece: GCC 12 warns falsely of a literal
+// added to a string.
+std::string Angled(std::string_view text)
+{
+    std::string angled;
+    angled.reserve(text.size() + 2);
+    angled += '<';
+    angled += text;
+    angled += '>';
+    return angled;
+}
+
 // The form's tokens: "[", "]", "...", "{" and words; a list {a b ...} is
 // the placeholder <{a b ...}>.
 std::vector<std::string> Tokens(std::string_view rest)
@@ -34,7 +48,7 @@ std::vector<std::string> Tokens(std::string_view rest)
                 rest.substr(i + 1, nClose - i - 1).find('{') == std::string_view::npos)
             {
                 flush();
-                tokens.push_back("<" + std::string(rest.substr(i, nClose + 1 - i)) + ">");
+                tokens.push_back(Angled(rest.substr(i, nClose + 1 - i)));
                 i = nClose;
                 continue;
             }
@@ -215,7 +229,7 @@ private:
             }
             Expect(nWord, item.kind == CItem::EKind::Body ? "{"
                           : item.text.front() == '{'      ? item.text
-                                                          : "<" + item.text + ">");
+                                                          : Angled(item.text));
             return false;
         case CItem::EKind::Literal:
         case CItem::EKind::Choice:
@@ -238,7 +252,12 @@ private:
             }
             std::string wanted;
             for (const std::string& choice : choices)
-                wanted += (wanted.empty() ? "" : "|") + choice;
+            {
+                // Appended piece by piece: GCC 12 warns falsely of a sum of literals.
+                if (!wanted.empty())
+                    wanted += '|';
+                wanted += choice;
+            }
             Expect(nWord, wanted);
             return false;
         }
@@ -385,4 +404,31 @@ std::vector<std::string> CUsageForm::Example() const
         }
     }
     return words;
+}
+
+bool CUsageForm::HasNumberKeyword() const
+{
+    const auto isNumber = [](const std::string& text)
+    {
+        char* pEnd = nullptr;
+        (void)std::strtod(text.c_str(), &pEnd);
+        return !text.empty() && pEnd == text.c_str() + text.size();
+    };
+    std::vector<const CSequence*> pending{&m_items};
+    while (!pending.empty())
+    {
+        const CSequence* pItems = pending.back();
+        pending.pop_back();
+        for (const CItem& item : *pItems)
+        {
+            if (item.kind == CItem::EKind::Literal && isNumber(item.text))
+                return true;
+            if (item.kind == CItem::EKind::Choice &&
+                std::any_of(item.choices.begin(), item.choices.end(), isNumber))
+                return true;
+            if (item.kind == CItem::EKind::Optional)
+                pending.push_back(&item.items);
+        }
+    }
+    return false;
 }

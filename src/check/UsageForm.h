@@ -61,6 +61,10 @@ public:
     // items left out.
     std::vector<std::string> Example() const;
 
+    // Some keyword or choice of the form is a number ("-dims 2|3"): a
+    // number in a call may then be more than a value.
+    bool HasNumberKeyword() const;
+
     // Most words a form is matched against; a longer command is not checked.
     static constexpr size_t kMaxWords = 400;
 

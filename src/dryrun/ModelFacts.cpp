@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <tuple>
 #include <unordered_map>
@@ -42,6 +43,52 @@ bool Number(std::string_view word, double& value)
     char* pEnd = nullptr;
     value = std::strtod(text.c_str(), &pEnd);
     return pEnd == text.c_str() + text.size();
+}
+// A tag that is a whole number below nLimit, as Normal leaves it.
+bool SmallTag(std::string_view normal, size_t nLimit, size_t& nTag)
+{
+    if (normal.empty() || normal.size() > 9)
+        return false;
+    nTag = 0;
+    for (const char c : normal)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        nTag = nTag * 10 + static_cast<size_t>(c - '0');
+    }
+    return nTag < nLimit;
+}
+
+// A plain decimal number ("12", "-1.5", "2e-3"): one that strtod reads whole.
+bool IsDecimal(std::string_view word)
+{
+    size_t i = 0;
+    const auto digits = [&]
+    {
+        const size_t nFrom = i;
+        while (i < word.size() && word[i] >= '0' && word[i] <= '9')
+            ++i;
+        return i > nFrom;
+    };
+    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
+        ++i;
+    bool bDigits = digits();
+    if (i < word.size() && word[i] == '.')
+    {
+        ++i;
+        bDigits = digits() || bDigits;
+    }
+    if (!bDigits)
+        return false;
+    if (i < word.size() && (word[i] == 'e' || word[i] == 'E'))
+    {
+        ++i;
+        if (i < word.size() && (word[i] == '+' || word[i] == '-'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    return i == word.size();
 }
 } // namespace
 
@@ -190,18 +237,14 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     std::vector<CUsageForm::CWord> words;
     std::vector<std::string_view> names;
     std::vector<size_t> placeholderWords;
-    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    // The roles of a call's words, from the form it fits; empty when none fits.
+    const auto fitRoles = [&](const CDryRunCall& call)
     {
-        const CDryRunCall call = calls[nCall];
-        if (call.place.nFile >= 0)
-            m_callsByLine.push_back(static_cast<uint32_t>(nCall));
-        m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
-        if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
-            continue;
+        roles.clear();
         // The form of the sub-command named by the second word, else the command's own.
         const CCommandKnowledge::CFit fit = knowledge.FitCall(call.words, words, names);
         if (fit.nRecord < 0)
-            continue;
+            return;
         const size_t nOffset = fit.nFirst;
         roles.assign(call.words.size(), kNone);
         placeholderWords.clear();
@@ -230,20 +273,56 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             else
                 roles[nOffset + i] = referenceRole(name);
         }
+    };
+    // Where no keyword is a number, calls that differ only in their numbers
+    // fit alike ("node 7 1.5 3.0", "node 8 3.0 3.0"): the roles of each such
+    // shape of call are worked out once.
+    const bool bShapes = knowledge.NumbersAreValues();
+    std::unordered_map<std::string, std::vector<uint8_t>> shapes;
+    std::string shape;
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const CDryRunCall call = calls[nCall];
+        if (call.place.nFile >= 0)
+            m_callsByLine.push_back(static_cast<uint32_t>(nCall));
+        m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
+        if (call.kind != CDryRunCall::EKind::Library || call.words.empty())
+            continue;
+        const std::vector<uint8_t>* pRoles = &roles;
+        if (bShapes)
+        {
+            shape.clear();
+            for (size_t i = 0; i < call.words.size(); ++i)
+            {
+                const std::string_view word = call.words[i];
+                // Each word by its length, so that no two calls share a shape by chance.
+                const bool bNumber = i > 0 && IsDecimal(word);
+                const uint32_t nSize = bNumber ? 0 : static_cast<uint32_t>(word.size());
+                shape.append(reinterpret_cast<const char*>(&nSize), sizeof nSize);
+                if (!bNumber)
+                    shape.append(word);
+            }
+            const auto known = shapes.find(shape);
+            if (known != shapes.end())
+                pRoles = &known->second;
+            else
+            {
+                fitRoles(call);
+                pRoles = &shapes.emplace(shape, roles).first->second;
+            }
+        }
+        else
+            fitRoles(call);
+        if (pRoles->empty())
+            continue;
         // A call whose words play no part keeps no roles.
-        if (std::any_of(roles.begin(), roles.end(), [](uint8_t nRole) { return nRole != kNone; }))
-            m_roles.insert(m_roles.end(), roles.begin(), roles.end());
+        if (std::any_of(pRoles->begin(), pRoles->end(),
+                        [](uint8_t nRole) { return nRole != kNone; }))
+            m_roles.insert(m_roles.end(), pRoles->begin(), pRoles->end());
     }
     m_roleStarts.push_back(static_cast<uint32_t>(m_roles.size()));
     m_roles.shrink_to_fit();
-    std::sort(m_callsByLine.begin(), m_callsByLine.end(),
-              [&calls](uint32_t nCall, uint32_t nOther)
-              {
-                  const CDryRunPlace place = calls[nCall].place;
-                  const CDryRunPlace other = calls[nOther].place;
-                  return std::tie(place.nFile, place.nLine, nCall) <
-                         std::tie(other.nFile, other.nLine, nOther);
-              });
+    SortByLine(calls);
     if (m_callsByLine.size() < m_callsByLine.capacity() / 8 * 7)
         m_callsByLine.shrink_to_fit();
     const uint8_t nNodeRole = m_nNodeKind >= 0 && m_nNodeKind + kReference <= 255
@@ -303,14 +382,28 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
         nTagged += TagWord(nCall) >= 0 ? 1 : 0;
     tagged.reserve(nTagged);
+    // Each tagged call's kind and whole-number tag, for the lists of small tags.
+    std::vector<CSmallTag> smallTags;
+    smallTags.reserve(nTagged);
+    long nLastKind = -1;
+    std::string lastKind;
     for (size_t nCall = 0; nCall < calls.size(); ++nCall)
     {
         if (const long nTagWord = TagWord(nCall); nTagWord >= 0)
         {
             const CDryRunCall call = calls[nCall];
-            tagged.emplace_back(
-                KeyHash(call.words[0], Normal(call.words[static_cast<size_t>(nTagWord)])),
-                static_cast<uint32_t>(nCall));
+            const std::string_view kind = call.words[0];
+            const std::string tag = Normal(call.words[static_cast<size_t>(nTagWord)]);
+            tagged.emplace_back(KeyHash(kind, tag), static_cast<uint32_t>(nCall));
+            if (nLastKind < 0 || kind != lastKind)
+            {
+                nLastKind = KindIndex(kind);
+                lastKind = kind;
+            }
+            size_t nTag = 0;
+            if (nLastKind >= 0 && SmallTag(tag, std::numeric_limits<uint32_t>::max(), nTag))
+                smallTags.push_back({static_cast<uint32_t>(nCall), static_cast<uint32_t>(nLastKind),
+                                     static_cast<uint32_t>(nTag)});
         }
     }
     std::sort(tagged.begin(), tagged.end());
@@ -357,6 +450,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             nSlot = (nSlot + 1) & (nSlots - 1);
         m_definitionSlots[nSlot] = static_cast<uint32_t>(nIndex + 1);
     }
+    IndexSmallTags(calls.size(), smallTags);
     // The calls that define a tag again.
     std::vector<bool> definesAgain(calls.size(), false);
     for (const auto& [nCall, nFirst] : again)
@@ -396,7 +490,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             if (bDrawable)
             {
                 m_nDimensions = std::max(m_nDimensions, static_cast<int>(node.nCoordinates));
-                if (const long nIndex = DefinitionIndex(kind, tag); nIndex >= 0)
+                if (const long nIndex = DefinitionIndex(KindIndex(kind), kind, tag); nIndex >= 0)
                     nodeOfDefinition[static_cast<size_t>(nIndex)] =
                         static_cast<int32_t>(m_nodes.size());
                 m_nodes.push_back(node);
@@ -468,7 +562,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             }
             const std::string& refKind = m_kinds[nRole - kReference];
             const std::string tag = Normal(call.words[nWord]);
-            const long nIndex = DefinitionIndex(refKind, tag);
+            const long nIndex = DefinitionIndex(nRole - kReference, refKind, tag);
             const long nNode =
                 nIndex >= 0 ? nodeOfDefinition[static_cast<size_t>(nIndex)] : long{-1};
             if (nIndex < 0)
@@ -679,6 +773,97 @@ bool CModelFacts::SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t
                Normal(other.words[static_cast<size_t>(TagWord(nOther))]);
 }
 
+// The calls by file and line, each line's in order: counted into place
+// where the lines are few against the calls, as in a script of loops.
+void CModelFacts::SortByLine(const CDryRunCalls& calls)
+{
+    long nLastLine = 0;
+    long nFirstLine = 0;
+    int nLastFile = 0;
+    for (const uint32_t nCall : m_callsByLine)
+    {
+        nLastLine = std::max(nLastLine, calls[nCall].place.nLine);
+        nFirstLine = std::min(nFirstLine, calls[nCall].place.nLine);
+        nLastFile = std::max(nLastFile, calls[nCall].place.nFile);
+    }
+    const auto keyOf = [&](uint32_t nCall)
+    {
+        const CDryRunPlace place = calls[nCall].place;
+        return static_cast<size_t>(place.nFile) * static_cast<size_t>(nLastLine + 1) +
+               static_cast<size_t>(std::max(0L, place.nLine));
+    };
+    const size_t nKeys = static_cast<size_t>(nLastFile + 1) * static_cast<size_t>(nLastLine + 1);
+    if (nFirstLine < 0 || nKeys > 4 * m_callsByLine.size() + 65536)
+    {
+        std::sort(m_callsByLine.begin(), m_callsByLine.end(),
+                  [&calls](uint32_t nCall, uint32_t nOther)
+                  {
+                      const CDryRunPlace place = calls[nCall].place;
+                      const CDryRunPlace other = calls[nOther].place;
+                      return std::tie(place.nFile, place.nLine, nCall) <
+                             std::tie(other.nFile, other.nLine, nOther);
+                  });
+        return;
+    }
+    std::vector<uint32_t> starts(nKeys + 1, 0);
+    for (const uint32_t nCall : m_callsByLine)
+        ++starts[keyOf(nCall) + 1];
+    for (size_t k = 1; k <= nKeys; ++k)
+        starts[k] += starts[k - 1];
+    std::vector<uint32_t> sorted(m_callsByLine.size());
+    for (const uint32_t nCall : m_callsByLine)
+        sorted[starts[keyOf(nCall)]++] = nCall;
+    m_callsByLine = std::move(sorted);
+}
+
+long CModelFacts::KindIndex(std::string_view kind) const
+{
+    for (size_t k = 0; k < m_kinds.size(); ++k)
+    {
+        if (m_kinds[k] == kind)
+            return static_cast<long>(k);
+    }
+    return -1;
+}
+
+void CModelFacts::IndexSmallTags(size_t nCalls, const std::vector<CSmallTag>& smallTags)
+{
+    std::vector<size_t> limits(m_kinds.size(), 0);
+    for (const CSmallTag& small : smallTags)
+        ++limits[small.nKind];
+    for (size_t& nLimit : limits)
+        nLimit = nLimit * 2 + 1024;
+    std::vector<int32_t> definitionOfCall(nCalls, -1);
+    for (size_t nIndex = 0; nIndex < m_definitions.size(); ++nIndex)
+        definitionOfCall[m_definitions[nIndex].second] = static_cast<int32_t>(nIndex);
+    m_smallTags.assign(m_kinds.size(), {});
+    for (const CSmallTag& small : smallTags)
+    {
+        // A call that defines its tag again is no first definition.
+        const int32_t nIndex = definitionOfCall[small.nCall];
+        if (nIndex < 0 || small.nTag >= limits[small.nKind])
+            continue;
+        // Every small tag below the limit is in the list, or is not defined.
+        std::vector<int32_t>& tags = m_smallTags[small.nKind];
+        if (tags.empty())
+            tags.assign(limits[small.nKind], -1);
+        tags[small.nTag] = nIndex;
+    }
+}
+
+long CModelFacts::DefinitionIndex(long nKind, std::string_view kind,
+                                  const std::string& normalTag) const
+{
+    if (nKind >= 0 && static_cast<size_t>(nKind) < m_smallTags.size())
+    {
+        const std::vector<int32_t>& tags = m_smallTags[static_cast<size_t>(nKind)];
+        size_t nTag = 0;
+        if (!tags.empty() && SmallTag(normalTag, tags.size(), nTag))
+            return tags[nTag];
+    }
+    return DefinitionIndex(kind, normalTag);
+}
+
 long CModelFacts::DefinitionIndex(std::string_view kind, const std::string& normalTag) const
 {
     if (m_definitionSlots.empty())
@@ -697,7 +882,7 @@ long CModelFacts::DefinitionIndex(std::string_view kind, const std::string& norm
 long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
                                std::string_view tag) const
 {
-    const long nIndex = DefinitionIndex(kind, Normal(tag));
+    const long nIndex = DefinitionIndex(KindIndex(kind), kind, Normal(tag));
     if (nIndex < 0)
         return -1;
     // The facts answer for the calls they were built from only.
@@ -708,7 +893,7 @@ long CModelFacts::DefinitionOf(const CDryRunCalls& calls, std::string_view kind,
 uint32_t CModelFacts::ReferenceCount(const CDryRunCalls& /*calls*/, std::string_view kind,
                                      std::string_view tag) const
 {
-    const long nIndex = DefinitionIndex(kind, Normal(tag));
+    const long nIndex = DefinitionIndex(KindIndex(kind), kind, Normal(tag));
     return nIndex < 0 || static_cast<size_t>(nIndex) >= m_referenceCounts.size()
                ? 0
                : m_referenceCounts[static_cast<size_t>(nIndex)];

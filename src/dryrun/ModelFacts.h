@@ -135,6 +135,20 @@ private:
     long m_nNodeKind = -1;
     // The index into m_definitions of a kind and tag's first definition, or -1.
     long DefinitionIndex(std::string_view kind, const std::string& normalTag) const;
+    // The same for a kind by its index into m_kinds.
+    long DefinitionIndex(long nKind, std::string_view kind, const std::string& normalTag) const;
+    // Most models number their tags 1, 2, 3...: per kind, the index into
+    // m_definitions of each whole-number tag up to a few times the kind's
+    // count, or -1, read straight from a list. Other tags go by the hash.
+    std::vector<std::vector<int32_t>> m_smallTags;
+    struct CSmallTag
+    {
+        uint32_t nCall;
+        uint32_t nKind;
+        uint32_t nTag;
+    };
+    void IndexSmallTags(size_t nCalls, const std::vector<CSmallTag>& smallTags);
+    long KindIndex(std::string_view kind) const;
     // How many words refer to each first definition.
     std::vector<uint32_t> m_referenceCounts;
     // An open-addressed table over m_definitions by their hash: each slot
@@ -147,6 +161,7 @@ private:
     std::vector<std::pair<uint64_t, uint32_t>> m_definitions;
     static uint64_t KeyHash(std::string_view kind, std::string_view normalTag);
     bool SameDefinition(const CDryRunCalls& calls, size_t nCall, size_t nOther) const;
+    void SortByLine(const CDryRunCalls& calls);
     // Both in the order of their calls.
     std::vector<CNode> m_nodes;
     std::vector<CElement> m_elements;

@@ -1,5 +1,6 @@
 #include "ModelView.h"
 
+#include "PixelRaster.h"
 #include "dryrun/DryRunResult.h"
 #include "platform/PlainText.h"
 
@@ -8,6 +9,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -24,6 +26,7 @@ constexpr double kTurnPerPixel = 0.01;
 constexpr double kDragPixels = 3.0;
 // Above this count the picture is drawn plainly, so that a repaint stays quick.
 constexpr size_t kMaxSmoothElements = 5000;
+constexpr size_t kMaxSquareNodes = 20000;
 // A label takes a cell of this size; one cell holds one label, so that
 // labels thin out as the model gets smaller on the screen.
 constexpr double kLabelCellWidth = 44.0;
@@ -314,7 +317,8 @@ void CModelView::Paint(QPainter& painter, const QSize& size) const
         Project();
     const CModelFacts& facts = m_pResult->Facts();
     const auto& elements = facts.Elements();
-    painter.setRenderHint(QPainter::Antialiasing, elements.size() <= kMaxSmoothElements);
+    const bool bSmooth = elements.size() <= kMaxSmoothElements;
+    painter.setRenderHint(QPainter::Antialiasing, bSmooth);
 
     const auto outline = [&](const CModelFacts::CElement& element, std::vector<QLineF>& lines)
     {
@@ -327,11 +331,39 @@ void CModelView::Paint(QPainter& painter, const QSize& size) const
     };
     std::vector<QLineF> lines;
     std::vector<QLineF> found;
-    lines.reserve(elements.size() * 2);
-    for (size_t e = 0; e < elements.size(); ++e)
-        outline(elements[e], m_elementFindings[e] != 0 ? found : lines);
-    painter.setPen(QPen(kElementColour, 1.5));
-    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+    if (bSmooth)
+    {
+        lines.reserve(elements.size() * 2);
+        for (size_t e = 0; e < elements.size(); ++e)
+            outline(elements[e], m_elementFindings[e] != 0 ? found : lines);
+        painter.setPen(QPen(kElementColour, 1.5));
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
+    else
+    {
+        // A large model is lines a pixel wide, written into a picture of its
+        // own on the screen and in a PNG; an SVG keeps every line a line.
+        lines.reserve(elements.size() * 2);
+        for (size_t e = 0; e < elements.size(); ++e)
+            outline(elements[e], m_elementFindings[e] != 0 ? found : lines);
+        if (painter.paintEngine() != nullptr &&
+            painter.paintEngine()->type() == QPaintEngine::Raster)
+        {
+            const double ratio = painter.device()->devicePixelRatioF();
+            QImage layer((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+            layer.fill(kBackground);
+            PixelRaster::DrawLines(layer, lines, ratio, kElementColour.rgb());
+            if (m_points.size() > kMaxSquareNodes)
+                PixelRaster::DrawPoints(layer, m_points, ratio, kNodeColour.rgb());
+            layer.setDevicePixelRatio(ratio);
+            painter.drawImage(QPointF(0, 0), layer);
+        }
+        else
+        {
+            painter.setPen(QPen(kElementColour, 0));
+            painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+        }
+    }
     painter.setPen(QPen(kFindingColour, 2.5));
     painter.drawLines(found.data(), static_cast<int>(found.size()));
 
@@ -360,17 +392,27 @@ void CModelView::Paint(QPainter& painter, const QSize& size) const
 
     std::vector<QRectF> squares;
     std::vector<QRectF> foundSquares;
-    squares.reserve(m_points.size());
+    const bool bSquares = m_points.size() <= kMaxSquareNodes;
+    if (bSquares)
+        squares.reserve(m_points.size());
     for (size_t i = 0; i < m_points.size(); ++i)
     {
         const QPointF& point = m_points[i];
         if (m_nodeFindings[i] != 0)
             foundSquares.emplace_back(point.x() - 3.5, point.y() - 3.5, 7, 7);
-        else
+        else if (bSquares)
             squares.emplace_back(point.x() - 2.5, point.y() - 2.5, 5, 5);
     }
     painter.setBrush(kNodeColour);
     painter.drawRects(squares.data(), static_cast<int>(squares.size()));
+    if (!bSquares &&
+        (painter.paintEngine() == nullptr || painter.paintEngine()->type() != QPaintEngine::Raster))
+    {
+        // So many nodes stand a pixel or two apart: each is a point.
+        painter.setPen(QPen(kNodeColour, 0));
+        painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
+        painter.setPen(Qt::NoPen);
+    }
     painter.setBrush(kFindingColour);
     painter.drawRects(foundSquares.data(), static_cast<int>(foundSquares.size()));
 

@@ -2,6 +2,8 @@
 // references to nodes, coordinates, and what the hover says.
 #include "DryRunTestSupport.h"
 #include "dryrun/DryRunProtocol.h"
+#include "helplib/CommandLibrary.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +117,39 @@ TEST(ModelFactsTest, SupportsLoadsAndTheCallsOfProblems)
     EXPECT_EQ(problems, (std::vector<std::pair<std::string, long>>{{"model/repeated-node", 8},
                                                                    {"model/undefined-tag", 8},
                                                                    {"model/undefined-tag", 10}}));
+}
+
+// Calls that differ only in their numbers fit their forms alike, and are
+// read alike, but only while no form has a number for a keyword: then a
+// number decides which form a call fits.
+TEST(ModelFactsTest, ANumberThatIsAKeywordDecidesTheFormACallFits)
+{
+    CTempDir dir;
+    dir.Write("list.txt", "model.txt");
+    dir.Write("model.txt", "node:command\nnode <tag> <x> <y>\n#\n"
+                           "pin:command\npin <node> 1\npin <node> 2 <other> <node2>\n#\n");
+    CCommandLibrary library;
+    ASSERT_EQ(library.Load(dir.Prefix()), 1);
+    CCommandKnowledge knowledge;
+    knowledge.Build(library);
+    EXPECT_FALSE(knowledge.NumbersAreValues());
+    EXPECT_TRUE(BundledKnowledge().NumbersAreValues());
+    CDryRunResult result;
+    result.Read(Answer({{"node", "1", "0", "0"},
+                        {"node", "2", "1", "0"},
+                        {"pin", "1", "1"},
+                        {"pin", "1", "2", "7", "2"},
+                        {"pin", "2", "3", "7", "1"}}),
+                "", knowledge);
+    const CModelFacts& facts = result.Facts();
+    EXPECT_EQ(facts.RoleOf(2, 1), CModelFacts::ERole::NodeTag);
+    EXPECT_EQ(facts.RoleOf(3, 1), CModelFacts::ERole::NodeTag);
+    EXPECT_EQ(facts.RoleOf(3, 3), CModelFacts::ERole::None);
+    EXPECT_EQ(facts.RoleOf(3, 4), CModelFacts::ERole::NodeTag);
+    // "3" is neither keyword: the call fits no form, and its words play no part.
+    EXPECT_EQ(facts.RoleOf(4, 1), CModelFacts::ERole::None);
+    EXPECT_EQ(facts.RoleOf(4, 4), CModelFacts::ERole::None);
+    EXPECT_EQ(facts.ReferenceCount(result.Report().calls, "node", "2"), 1U);
 }
 
 TEST(ModelFactsTest, DuplicatesAndDanglingReferencesOfEachKind)
