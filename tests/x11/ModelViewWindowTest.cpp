@@ -80,23 +80,6 @@ std::vector<QPointF> DarkSpots(const QImage& image)
     return spots;
 }
 
-int CountColour(const QImage& image, const QColor& colour, const QRect& area)
-{
-    int nCount = 0;
-    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
-    {
-        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
-        {
-            const QColor pixel = image.pixelColor(x, y);
-            if (std::abs(pixel.red() - colour.red()) < 30 &&
-                std::abs(pixel.green() - colour.green()) < 30 &&
-                std::abs(pixel.blue() - colour.blue()) < 30)
-                ++nCount;
-        }
-    }
-    return nCount;
-}
-
 // The centre of the pixels of a colour in an area, and how many there are.
 QPointF ColourCentre(const QImage& image, const QColor& colour, const QRect& area, int& nCount)
 {
@@ -120,6 +103,13 @@ QPointF ColourCentre(const QImage& image, const QColor& colour, const QRect& are
     return nCount > 0 ? QPointF(sumX / nCount, sumY / nCount) : QPointF();
 }
 
+int CountColour(const QImage& image, const QColor& colour, const QRect& area)
+{
+    int nCount = 0;
+    ColourCentre(image, colour, area, nCount);
+    return nCount;
+}
+
 const QColor kSupportGreen(0, 140, 70);
 const QColor kLoadMagenta(190, 0, 160);
 const QColor kAxisBlue(40, 70, 210);
@@ -138,6 +128,20 @@ protected:
     CModelPane& Pane() { return *m_app.MainFrame()->GetModelPane(); }
     CModelView& View() { return Pane().View(); }
     CAnalysisMarks& Analysis() { return Edit().Analysis(); }
+
+    // The program on a script, the Model pane shown with its first dry run.
+    CMainFrame* StartShowingModel(const std::string& script)
+    {
+        CMainFrame* pFrame = Start(script);
+        if (pFrame == nullptr)
+            return nullptr;
+        Press(Qt::Key_F9);
+        if (!Analysis().WaitForComplete(10000) ||
+            !QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000))
+            return nullptr;
+        Settle();
+        return pFrame;
+    }
 
     CMainFrame* StartOnDemo()
     {
@@ -264,17 +268,15 @@ TEST_F(ModelViewWindowTest, TheDemoFrameIsDrawnWhereItsCoordinatesSayAndAClickSe
 
 TEST_F(ModelViewWindowTest, DraggingTurnsAThreeDimensionalModelAndFitBringsItBack)
 {
-    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
-                               "foreach {tag x y z} {1 0 0 0  2 4 0 0  3 4 3 0  4 0 3 0  "
-                               "5 0 0 2  6 4 0 2  7 4 3 2  8 0 3 2} {\n"
-                               "    node $tag $x $y $z\n"
-                               "}\n"
-                               "element Brick 1 1 2 3 4 5 6 7 8 1\n"
-                               "element Truss 2 1 7 0.1 1\n");
+    CMainFrame* pFrame =
+        StartShowingModel("model -dims 3 -dofs 6\n"
+                          "foreach {tag x y z} {1 0 0 0  2 4 0 0  3 4 3 0  4 0 3 0  "
+                          "5 0 0 2  6 4 0 2  7 4 3 2  8 0 3 2} {\n"
+                          "    node $tag $x $y $z\n"
+                          "}\n"
+                          "element Brick 1 1 2 3 4 5 6 7 8 1\n"
+                          "element Truss 2 1 7 0.1 1\n");
     ASSERT_NE(pFrame, nullptr);
-    Press(Qt::Key_F9);
-    ASSERT_TRUE(Analysis().WaitForComplete(10000));
-    Settle();
     ASSERT_EQ(Analysis().DryRunResult()->Facts().Dimensions(), 3);
     const double yaw = View().Camera().Azimuth();
     const QPointF before = View().NodePoint(6);
@@ -466,21 +468,17 @@ TEST_F(ModelViewWindowTest, EachHostileScriptOpenedInTheEditorComesBackWithItsRe
 // and each load's arrow points the way its force does.
 TEST_F(ModelViewWindowTest, AThreeDimensionalColumnAndPortalFrameStandUpWithSupportsAndLoads)
 {
-    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
-                               "node 1 0 0 0\n"
-                               "node 2 0 0 3\n"
-                               "support 1 1 1 1 1 1 1\n"
-                               "material Elastic 1 200000.0\n"
-                               "element Truss 1 1 2 0.01 1\n"
-                               "series Linear 1\n"
-                               "loadcase 1 1 {\n"
-                               "    load 2 10.0 0 0 0 0 0\n"
-                               "}\n");
+    CMainFrame* pFrame = StartShowingModel("model -dims 3 -dofs 6\n"
+                                           "node 1 0 0 0\n"
+                                           "node 2 0 0 3\n"
+                                           "support 1 1 1 1 1 1 1\n"
+                                           "material Elastic 1 200000.0\n"
+                                           "element Truss 1 1 2 0.01 1\n"
+                                           "series Linear 1\n"
+                                           "loadcase 1 1 {\n"
+                                           "    load 2 10.0 0 0 0 0 0\n"
+                                           "}\n");
     ASSERT_NE(pFrame, nullptr);
-    Press(Qt::Key_F9);
-    ASSERT_TRUE(Analysis().WaitForComplete(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
-    Settle();
     ASSERT_TRUE(Analysis().DryRunResult()->Facts().Problems().empty())
         << Analysis().DryRunResult()->Facts().Problems()[0].message;
     QImage image = View().grab().toImage();
@@ -585,16 +583,13 @@ TEST_F(ModelViewWindowTest, AThreeDimensionalColumnAndPortalFrameStandUpWithSupp
 // the pane keeps that choice for the next start.
 TEST_F(ModelViewWindowTest, TheVerticalAxisCanBeYAndIsKept)
 {
-    CMainFrame* pFrame = Start("model -dims 3 -dofs 6\n"
-                               "node 1 0 0 0\n"
-                               "node 2 0 3 0\n"
-                               "support 1 1 1 1 1 1 1\n"
-                               "material Elastic 1 200000.0\n"
-                               "element Truss 1 1 2 0.01 1\n");
+    CMainFrame* pFrame = StartShowingModel("model -dims 3 -dofs 6\n"
+                                           "node 1 0 0 0\n"
+                                           "node 2 0 3 0\n"
+                                           "support 1 1 1 1 1 1 1\n"
+                                           "material Elastic 1 200000.0\n"
+                                           "element Truss 1 1 2 0.01 1\n");
     ASSERT_NE(pFrame, nullptr);
-    Press(Qt::Key_F9);
-    ASSERT_TRUE(Analysis().WaitForComplete(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
     EXPECT_EQ(View().Camera().Up(), CModelCamera::EUp::Z);
     // With z up, a column along y lies on the ground.
     EXPECT_GT(std::abs(View().NodePoint(1).x() - View().NodePoint(0).x()), 20);
@@ -617,12 +612,9 @@ TEST_F(ModelViewWindowTest, TheVerticalAxisCanBeYAndIsKept)
 // written says so and leaves nothing behind.
 TEST_F(ModelViewWindowTest, ThePictureIsExportedAsPngAndSvg)
 {
-    CMainFrame* pFrame = StartOnDemo();
+    m_dir.Write("materials_part.tcl", Demo("materials_part.tcl"));
+    CMainFrame* pFrame = StartShowingModel(Demo("example.tcl"));
     ASSERT_NE(pFrame, nullptr);
-    Press(Qt::Key_F9);
-    ASSERT_TRUE(Analysis().WaitForComplete(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return View().Result() != nullptr; }, 5000));
-    Settle();
     const std::string png = m_dir.PathOf("model.png");
     const std::string svg = m_dir.PathOf("model.svg");
     m_ui.QueueFileName(png);
