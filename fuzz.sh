@@ -12,7 +12,8 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCORVALE_FUZZ=ON -DCORVALE_BUILD_TESTS=OFF -DCORVALE_BUILD_BENCH=OFF -DCORVALE_WERROR=OFF > /dev/null
 targets=(fuzz_configuration fuzz_help_library fuzz_colour_line fuzz_command_line fuzz_text_reader
-  fuzz_script_check fuzz_tcl_nesting fuzz_trace fuzz_dryrun_protocol fuzz_project_file)
+  fuzz_script_check fuzz_tcl_nesting fuzz_trace fuzz_dryrun_protocol fuzz_project_file
+  fuzz_lsp_messages)
 cmake --build build-fuzz --target "${targets[@]}"
 
 failed=0

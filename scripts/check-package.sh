@@ -21,7 +21,8 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 echo "installed size: $(dpkg-deb -f "$deb" Installed-Size) KiB"
 for path in usr/bin/corvale usr/bin/corvale-batch usr/bin/corvale-check usr/bin/corvale-dryrun \
-  usr/share/man/man1/corvale-check.1.gz usr/share/man/man1/corvale-dryrun.1.gz usr/share/applications/corvale.desktop \
+  usr/bin/corvale-lsp usr/share/man/man1/corvale-lsp.1.gz usr/share/man/man1/corvale-check.1.gz \
+  usr/share/man/man1/corvale-dryrun.1.gz usr/share/applications/corvale.desktop \
   usr/share/icons/hicolor/scalable/apps/corvale.svg usr/share/metainfo/org.corvale.Corvale.metainfo.xml \
   usr/share/mime/packages/corvale.xml usr/share/man/man1/corvale.1.gz \
   usr/share/corvale/help/list.txt etc/xdg/corvale/corvale.conf; do
@@ -38,6 +39,16 @@ status=0
   "$work/equals.tcl" > "$work/equals.sarif" || status=$?
 [ "$status" -eq 2 ] && grep -q '"ruleId": "run/error"' "$work/equals.sarif" ||
   { echo "the installed corvale-check did not run the dry run" >&2; exit 1; }
+# The installed language server answers initialize with its name.
+lsp_input=""
+for request in '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}' \
+  '{"jsonrpc":"2.0","id":2,"method":"shutdown"}' '{"jsonrpc":"2.0","method":"exit"}'; do
+  lsp_input+=$(printf 'Content-Length: %d\r\n\r\n%s' "${#request}" "$request")
+done
+lsp_output=$(printf '%s' "$lsp_input" | "$root/usr/bin/corvale-lsp") ||
+  { echo "the installed corvale-lsp did not end cleanly" >&2; exit 1; }
+grep -q '"name":"corvale-lsp"' <<< "$lsp_output" ||
+  { echo "the installed corvale-lsp did not answer initialize" >&2; exit 1; }
 # The package's configuration names the library where the package puts it.
 [ "$(cat "$root/etc/xdg/corvale/corvale.conf")" = "help /usr/share/corvale/help/" ] ||
   { echo "unexpected /etc/xdg/corvale/corvale.conf" >&2; exit 1; }

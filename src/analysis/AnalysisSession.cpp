@@ -8,6 +8,7 @@
 #include "TextPlaces.h"
 #include "check/ScriptChecker.h"
 #include "check/ScriptOutline.h"
+#include "check/TclLibrary.h"
 #include "dryrun/DryRunResult.h"
 
 #ifdef __GLIBC__
@@ -32,8 +33,16 @@ long long NowNs()
 CAnalysisSession::CAnalysisSession(const CCommandLibrary& library, COptions options,
                                    Listener listener, TextWanted textWanted)
     : m_library(library), m_options(std::move(options)), m_listener(std::move(listener)),
-      m_textWanted(std::move(textWanted)), m_thread([this] { Work(); })
+      m_textWanted(std::move(textWanted)), m_thread(StartWorker())
 {
+}
+
+std::thread CAnalysisSession::StartWorker()
+{
+    // Tcl sets the C locale once, when it first starts: on this thread, before
+    // the worker exists, and never while the window system reads the locale.
+    StartTclLibrary();
+    return std::thread([this] { Work(); });
 }
 
 CAnalysisSession::~CAnalysisSession()

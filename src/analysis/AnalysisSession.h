@@ -90,6 +90,7 @@ private:
         std::shared_ptr<std::atomic<long>> pLatest = std::make_shared<std::atomic<long>>(0);
     };
 
+    std::thread StartWorker();
     void Work();
     bool HasWork(Clock::time_point& next) const;
     Clock::time_point AskForTexts();

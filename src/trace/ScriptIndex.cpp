@@ -75,6 +75,7 @@ private:
                 command.nEndLine =
                     LineOf(static_cast<size_t>(std::max(pStart, pStop - 1) - pBegin));
                 command.text = std::string_view(pStart, static_cast<size_t>(pStop - pStart));
+                command.nOffset = static_cast<size_t>(pStart - pBegin);
                 command.nDepth = nDepth;
                 std::vector<std::pair<const char*, const char*>> bodies;
                 const Tcl_Token* pToken = parse.tokenPtr;
@@ -82,6 +83,7 @@ private:
                 {
                     CWord word;
                     word.nLine = LineOf(static_cast<size_t>(pToken->start - pBegin));
+                    word.nOffset = static_cast<size_t>(pToken->start - pBegin);
                     word.bLiteral = pToken->type == TCL_TOKEN_SIMPLE_WORD;
                     if (word.bLiteral)
                     {

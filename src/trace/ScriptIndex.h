@@ -15,6 +15,7 @@ public:
     struct CWord
     {
         long nLine = 0;       // the line the word opens on, from 1
+        size_t nOffset = 0;   // the byte it opens on, from the text's start
         bool bLiteral = true; // braced, or plain text with no substitution
         bool bBraced = false;
         std::string_view text; // a literal word's text (inside its braces)
@@ -24,6 +25,7 @@ public:
     {
         long nLine = 0;        // its first line, from 1
         long nEndLine = 0;     // its last line
+        size_t nOffset = 0;    // the byte of its first word, from the text's start
         std::string_view text; // from its first word to its end
         std::vector<CWord> words;
         int nDepth = 0; // 0 for the script's own commands

@@ -1,0 +1,306 @@
+// The language server in-process, as a client drives it: the handshake, the
+// demo with mistakes planted and its diagnostics, hovers, and every message
+// it must refuse without going down.
+#include "lsp/LspServer.h"
+
+#include "support/TempDir.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+using json = nlohmann::json;
+
+namespace
+{
+std::string Demo()
+{
+    std::ifstream in(CORVALE_SOURCE_DIR "/share/demo/example.tcl", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A client: what it sends, and each message the server writes, kept in order.
+class CClient
+{
+public:
+    explicit CClient(std::string helpDir = CORVALE_SOURCE_DIR "/share/help/",
+                     size_t nMaxDocument = 32u << 20)
+        : m_server(Options(nMaxDocument), [this](const std::string& text) { Received(text); }),
+          m_helpDir(std::move(helpDir))
+    {
+    }
+
+    static CLspServer::COptions Options(size_t nMaxDocument)
+    {
+        CLspServer::COptions options;
+        options.dryRunHelper = CORVALE_DRYRUN;
+        options.nPauseMs = 0;
+        options.nDryRunPauseMs = 0;
+        options.nMaxDocument = nMaxDocument;
+        options.configuredHelpDir = [](std::string& why)
+        {
+            why = "no configuration in the test";
+            return std::string();
+        };
+        return options;
+    }
+
+    bool Send(const json& message) { return m_server.Handle(message.dump()); }
+    json Request(const std::string& method, const json& params)
+    {
+        const long nId = ++m_nId;
+        Send({{"jsonrpc", "2.0"}, {"id", nId}, {"method", method}, {"params", params}});
+        return WaitFor([&](const json& message)
+                       { return message.contains("id") && message["id"] == nId; });
+    }
+    void Notify(const std::string& method, const json& params)
+    {
+        Send({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+    }
+    json Initialize()
+    {
+        json options = json::object();
+        if (!m_helpDir.empty())
+            options["helpDir"] = m_helpDir;
+        const json answer = Request("initialize", {{"processId", nullptr},
+                                                   {"rootUri", nullptr},
+                                                   {"capabilities", json::object()},
+                                                   {"initializationOptions", options}});
+        Notify("initialized", json::object());
+        return answer;
+    }
+
+    // The first message received, from the first not yet looked at, that
+    // satisfies a test; null after 20 s without one.
+    template <typename TTest> json WaitFor(TTest test)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;)
+        {
+            for (size_t i = 0; i < m_received.size(); ++i)
+            {
+                if (test(m_received[i]))
+                    return m_received[i];
+            }
+            if (m_arrived.wait_until(lock, deadline) == std::cv_status::timeout)
+                return nullptr;
+        }
+    }
+    // The diagnostics of a version once the dry run's are in.
+    json Diagnostics(const std::string& uri, long nVersion, const std::string& rule)
+    {
+        return WaitFor(
+            [&](const json& message)
+            {
+                if (message.value("method", "") != "textDocument/publishDiagnostics" ||
+                    message["params"]["uri"] != uri ||
+                    message["params"].value("version", -1L) != nVersion)
+                    return false;
+                for (const json& diagnostic : message["params"]["diagnostics"])
+                {
+                    if (diagnostic["code"] == rule)
+                        return true;
+                }
+                return false;
+            })["params"]["diagnostics"];
+    }
+    std::vector<json> Received()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_received;
+    }
+
+    CLspServer m_server;
+
+private:
+    void Received(const std::string& text)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_received.push_back(json::parse(text));
+        m_arrived.notify_all();
+    }
+
+    std::string m_helpDir;
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::vector<json> m_received;
+    long m_nId = 0;
+};
+
+json Position(long nLine, long nCharacter)
+{
+    return {{"line", nLine}, {"character", nCharacter}};
+}
+
+// The line (from 0) of the first line that begins as text does.
+long LineOf(const std::string& script, const std::string& text)
+{
+    std::istringstream lines(script);
+    std::string line;
+    for (long n = 0; std::getline(lines, line); ++n)
+    {
+        if (line.rfind(text, 0) == 0)
+            return n;
+    }
+    return -1;
+}
+} // namespace
+
+TEST(LspServer, TheDemoWithMistakesPlantedGetsEachAsADiagnosticAndHoversTell)
+{
+    CTempDir dir;
+    std::ifstream part(CORVALE_SOURCE_DIR "/share/demo/materials_part.tcl", std::ios::binary);
+    std::ostringstream partText;
+    partText << part.rdbuf();
+    dir.Write("materials_part.tcl", partText.str());
+    std::string script = Demo();
+    // A misspelt sub-command, a node that does not exist, a typo in a variable.
+    const auto plant = [&](const std::string& from, const std::string& to)
+    {
+        const size_t nAt = script.find(from);
+        ASSERT_NE(nAt, std::string::npos) << from;
+        script.replace(nAt, from.size(), to);
+    };
+    plant("element Beam 3", "element Baem 3");
+    plant("element Beam 5 5 6", "element Beam 5 5 9");
+    plant("node 2 $bayWidth", "node 2 $bayWdth");
+    const std::string path = dir.Write("example.tcl", script);
+    const std::string uri = LspPathToUri(path);
+
+    CClient client;
+    const json initialized = client.Initialize();
+    EXPECT_EQ(initialized["result"]["capabilities"]["textDocumentSync"]["change"], 2);
+    EXPECT_EQ(initialized["result"]["serverInfo"]["name"], "corvale-lsp");
+    client.Notify("textDocument/didOpen",
+                  {{"textDocument",
+                    {{"uri", uri}, {"languageId", "tcl"}, {"version", 1}, {"text", script}}}});
+    const json diagnostics = client.Diagnostics(uri, 1, "run/error");
+    ASSERT_TRUE(diagnostics.is_array());
+    std::vector<std::string> found;
+    for (const json& diagnostic : diagnostics)
+    {
+        EXPECT_EQ(diagnostic["source"], "corvale");
+        found.push_back(std::to_string(diagnostic["range"]["start"]["line"].get<long>() + 1) + " " +
+                        diagnostic["code"].get<std::string>());
+    }
+    const std::string typo = std::to_string(LineOf(script, "node 2 $bayWdth") + 1);
+    EXPECT_THAT(
+        found,
+        ::testing::IsSupersetOf(
+            {std::to_string(LineOf(script, "element Baem") + 1) + " usage/unknown-subcommand",
+             std::to_string(LineOf(script, "element Beam 5 5 9") + 1) + " model/undefined-tag",
+             typo + " run/error"}))
+        << ::testing::PrintToString(found);
+
+    // The variable's value from the dry run, a command's help, a tag's definition.
+    const long nWidth = LineOf(script, "node 3 ");
+    const std::string widthLine = script.substr(script.find("node 3 "), 40);
+    const json hover = client.Request(
+        "textDocument/hover",
+        {{"textDocument", {{"uri", uri}}},
+         {"position", Position(nWidth, static_cast<long>(widthLine.find("$bayWidth")) + 3)}});
+    EXPECT_THAT(hover["result"]["contents"]["value"].get<std::string>(),
+                ::testing::HasSubstr("bayWidth = 6.0"));
+    const json help = client.Request(
+        "textDocument/hover", {{"textDocument", {{"uri", uri}}},
+                               {"position", Position(LineOf(script, "element Beam 1"), 10)}});
+    EXPECT_THAT(help["result"]["contents"]["value"].get<std::string>(),
+                ::testing::HasSubstr("Beam"));
+    const json tag = client.Request(
+        "textDocument/hover", {{"textDocument", {{"uri", uri}}},
+                               {"position", Position(LineOf(script, "element Beam 4 4 5"), 17)}});
+    EXPECT_THAT(tag["result"]["contents"]["value"].get<std::string>(),
+                ::testing::HasSubstr("node 5: defined at line"));
+
+    // An edit as the client sends it: the typo mended in its range; the next
+    // version's diagnostics no longer have it.
+    const long nTypo = LineOf(script, "node 2 $bayWdth");
+    client.Notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                   {"contentChanges",
+                    {{{"range", {{"start", Position(nTypo, 11)}, {"end", Position(nTypo, 11)}}},
+                      {"text", "i"}}}}});
+    const json mended = client.Diagnostics(uri, 2, "model/undefined-tag");
+    for (const json& diagnostic : mended)
+        EXPECT_NE(diagnostic["code"], "run/error") << diagnostic.dump();
+
+    EXPECT_EQ(client.Request("shutdown", nullptr)["result"], nullptr);
+    EXPECT_FALSE(client.Send({{"jsonrpc", "2.0"}, {"method", "exit"}}));
+    EXPECT_EQ(client.m_server.ExitCode(), 0);
+}
+
+TEST(LspServer, MessagesItCannotServeAreAnsweredWithTheProtocolsErrors)
+{
+    CClient client(CORVALE_SOURCE_DIR "/share/help/", 1000);
+    const auto code = [](const json& answer) { return answer["error"]["code"].get<int>(); };
+    // Before initialize: a request is refused, a notification dropped.
+    EXPECT_EQ(code(client.Request("textDocument/hover", json::object())), -32002);
+    client.Notify("textDocument/didOpen", json::object());
+    client.Initialize();
+    EXPECT_EQ(code(client.Request("initialize", json::object())), -32600);
+    EXPECT_EQ(code(client.Request("workspace/noSuchThing", json::object())), -32601);
+    EXPECT_EQ(code(client.Request("textDocument/hover", {{"textDocument", 5}})), -32602);
+    // Not JSON, JSON without a method, a refusal of the reader.
+    EXPECT_TRUE(client.m_server.Handle("{\"jsonrpc\":\"2.0\",\"id\":"));
+    EXPECT_TRUE(client.m_server.Handle("[1,2]"));
+    client.m_server.Refused("a message of 2147483648 bytes; at most 67108864 are read");
+    const std::vector<json> received = client.Received();
+    ASSERT_GE(received.size(), 3U);
+    EXPECT_EQ(received[received.size() - 3]["error"]["code"], -32700);
+    EXPECT_EQ(received[received.size() - 2]["error"]["code"], -32600);
+    EXPECT_THAT(received.back()["error"]["message"].get<std::string>(),
+                ::testing::HasSubstr("2147483648"));
+    // A document too large is refused with a message; the server goes on.
+    client.Notify(
+        "textDocument/didOpen",
+        {{"textDocument",
+          {{"uri", "file:///big.tcl"}, {"version", 1}, {"text", std::string(1001, '#')}}}});
+    EXPECT_THAT(client.Received().back()["params"]["message"].get<std::string>(),
+                ::testing::HasSubstr("larger than 1000 bytes"));
+    // Exit without shutdown ends with 1.
+    EXPECT_FALSE(client.Send({{"jsonrpc", "2.0"}, {"method", "exit"}}));
+    EXPECT_EQ(client.m_server.ExitCode(), 1);
+}
+
+TEST(LspServer, WithoutAHelpLibraryTclIsStillCheckedAndOneMessageSaysWhy)
+{
+    CClient client("");
+    client.Initialize();
+    const json message =
+        client.WaitFor([](const json& m) { return m.value("method", "") == "window/showMessage"; });
+    EXPECT_THAT(message["params"]["message"].get<std::string>(),
+                ::testing::HasSubstr("no configuration in the test"));
+    client.Notify(
+        "textDocument/didOpen",
+        {{"textDocument",
+          {{"uri", "file:///nowhere/s.tcl"}, {"version", 3}, {"text", "puts $nothing\n"}}}});
+    const json diagnostics = client.Diagnostics("file:///nowhere/s.tcl", 3, "variable/unset");
+    ASSERT_EQ(diagnostics.size(), 1U);
+    EXPECT_EQ(diagnostics[0]["range"]["start"], Position(0, 5));
+    client.Notify("textDocument/didClose", {{"textDocument", {{"uri", "file:///nowhere/s.tcl"}}}});
+    EXPECT_TRUE(client
+                    .WaitFor(
+                        [](const json& m)
+                        {
+                            return m.value("method", "") == "textDocument/publishDiagnostics" &&
+                                   m["params"]["diagnostics"].empty();
+                        })
+                    .is_object());
+}
+
+TEST(LspServer, FileUrisAndPathsMapBothWays)
+{
+    EXPECT_EQ(LspUriToPath("file:///home/a%20b/s%C3%A9.tcl"), "/home/a b/sé.tcl");
+    EXPECT_EQ(LspUriToPath("file://localhost/x.tcl"), "/x.tcl");
+    EXPECT_EQ(LspUriToPath("untitled:Untitled-1"), "untitled:Untitled-1");
+    EXPECT_EQ(LspPathToUri("/home/a b/sé.tcl"), "file:///home/a%20b/s%C3%A9.tcl");
+    EXPECT_EQ(LspUriToPath(LspPathToUri("/tmp/#%?.tcl")), "/tmp/#%?.tcl");
+}
