@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation fonts-noto-mono
   tcl tcl8.6-dev nlohmann-json3-dev libtomlplusplus-dev
-  strace
+  strace neovim
   xvfb xauth libxtst-dev
   "$@"
 )

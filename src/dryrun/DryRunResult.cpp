@@ -179,16 +179,26 @@ std::string CDryRunResult::TipAt(size_t nPos) const
             return VariableTip(name);
         }
     }
-    // A word of a call: where the tag it names is defined. Only the line is
-    // parsed, from its start, as far as its first command reaches.
+    // A word of a call: where the tag it names is defined.
+    std::string tip;
+    VisitWordAt(nPos, [&](const CScriptIndex::CCommand& command, long nLine, size_t nWord)
+                { tip = TagTip(command, nLine, nWord); });
+    return tip;
+}
+
+// Only the line is parsed, from its start, as far as its first command
+// reaches; the innermost command that holds the position is handed on, and
+// the command's words live only meanwhile.
+void CDryRunResult::VisitWordAt(size_t nPos, const WordVisitor& visit) const
+{
+    const std::string& m_text = Text();
+    if (nPos >= m_text.size())
+        return;
     const size_t nLineStart = nPos == 0 ? 0 : m_text.rfind('\n', nPos - 1) + 1;
     const long nLine = static_cast<long>(
         std::count(m_text.begin(), m_text.begin() + static_cast<long>(nLineStart), '\n') + 1);
     const size_t nLineEnd = std::min(m_text.find('\n', nPos), m_text.size());
     const std::string_view line(m_text.data() + nLineStart, nLineEnd - nLineStart);
-    // The innermost command that holds the position gives the tip; the
-    // commands are visited outer first, and their words live only meanwhile.
-    std::string tip;
     CScriptIndex::Visit(
         line,
         [&](const CScriptIndex::CCommand& command,
@@ -196,28 +206,24 @@ std::string CDryRunResult::TipAt(size_t nPos) const
         {
             if (command.nLine != 1)
                 return;
-            const size_t nStart = static_cast<size_t>(
-                std::search(line.begin(), line.end(), command.text.begin(), command.text.end()) -
-                line.begin());
+            const size_t nStart = command.nOffset;
             const size_t nAt = nPos - nLineStart;
             if (nStart >= line.size() || nAt < nStart || nAt > nStart + command.text.size())
                 return;
-            tip.clear();
             const std::vector<std::pair<size_t, size_t>> ranges = WordRanges(command.text);
             for (size_t nWord = 0; nWord < ranges.size(); ++nWord)
             {
                 if (nAt >= nStart + ranges[nWord].first && nAt < nStart + ranges[nWord].second)
-                    tip = TagTip(command, nLine, nWord);
+                    visit(command, nLine, nWord);
             }
         });
-    return tip;
 }
 
-std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nLine,
-                                  size_t nWord) const
+long CDryRunResult::CallOf(const CScriptIndex::CCommand& command, long nLine, size_t& nCalls) const
 {
+    nCalls = 0;
     if (command.words.empty() || !command.words[0].bLiteral)
-        return {};
+        return -1;
     std::vector<size_t> calls = m_facts.CallsOn(m_report.calls, 0, nLine);
     calls.erase(std::remove_if(calls.begin(), calls.end(),
                                [&](size_t nCall)
@@ -227,15 +233,57 @@ std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nL
                                           call.words[0] != command.words[0].text;
                                }),
                 calls.end());
-    if (calls.empty())
+    nCalls = calls.size();
+    return calls.empty() ? -1 : static_cast<long>(calls.back());
+}
+
+long CDryRunResult::DefinitionAt(size_t nPos) const
+{
+    long nDefinition = -1;
+    VisitWordAt(
+        nPos,
+        [&](const CScriptIndex::CCommand& command, long nLine, size_t nWord)
+        {
+            size_t nCalls = 0;
+            const long nCall = CallOf(command, nLine, nCalls);
+            if (nCall < 0)
+                return;
+            const CDryRunCall call = m_report.calls[static_cast<size_t>(nCall)];
+            if (nWord >= call.words.size())
+                return;
+            const std::string tag = CModelFacts::Normal(call.words[nWord]);
+            switch (m_facts.RoleOf(static_cast<size_t>(nCall), nWord))
+            {
+            case CModelFacts::ERole::Tag:
+                nDefinition = m_facts.DefinitionOf(m_report.calls, std::string(call.words[0]), tag);
+                break;
+            case CModelFacts::ERole::NodeTag:
+            case CModelFacts::ERole::Reference:
+                nDefinition = m_facts.DefinitionOf(
+                    m_report.calls,
+                    std::string(m_facts.ReferenceKind(static_cast<size_t>(nCall), nWord)), tag);
+                break;
+            default:
+                break;
+            }
+        });
+    return nDefinition;
+}
+
+std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nLine,
+                                  size_t nWord) const
+{
+    size_t nCalls = 0;
+    const long nFound = CallOf(command, nLine, nCalls);
+    if (nFound < 0)
         return {};
-    const size_t nCall = calls.back();
+    const size_t nCall = static_cast<size_t>(nFound);
     const CDryRunCall call = m_report.calls[nCall];
     if (nWord >= call.words.size())
         return {};
     const std::string kind(call.words[0]);
     const std::string prefix =
-        calls.size() > 1 ? "the last of " + std::to_string(calls.size()) + " calls here: " : "";
+        nCalls > 1 ? "the last of " + std::to_string(nCalls) + " calls here: " : "";
     const auto where = [&](size_t nDefinition)
     {
         const CDryRunPlace place = m_report.calls[nDefinition].place;

@@ -4,6 +4,7 @@
 #include "ModelFacts.h"
 #include "trace/ScriptIndex.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -54,12 +55,21 @@ public:
     std::string TipAt(size_t nPos) const;
     // The text of a variable's tip ("bayWidth = 6.0").
     std::string VariableTip(const std::string& name) const;
+    // The call that first defines the tag a byte of the text names, or
+    // defines there; -1 for none.
+    long DefinitionAt(size_t nPos) const;
 
     // How long the editor waited for the answer.
     long nWallMs = 0;
 
 private:
     std::string TagTip(const CScriptIndex::CCommand& command, long nLine, size_t nWord) const;
+    using WordVisitor =
+        std::function<void(const CScriptIndex::CCommand& command, long nLine, size_t nWord)>;
+    // The word of a call at a byte of the text, if any, with its command and line.
+    void VisitWordAt(size_t nPos, const WordVisitor& visit) const;
+    // The call the command of a line made, the last of several; -1 for none.
+    long CallOf(const CScriptIndex::CCommand& command, long nLine, size_t& nCalls) const;
 
     CDryRunReport m_report;
     std::unique_ptr<DryRunProtocol::CReader> m_pReader; // while an answer comes

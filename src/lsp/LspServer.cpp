@@ -2,11 +2,13 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSession.h"
+#include "check/ScriptOutline.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 #include "trace/ScriptIndex.h"
 
 #include <cctype>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -265,6 +267,10 @@ void CLspServer::Request(const json& message)
     }
     else if (method == "textDocument/hover")
         result = Hover(params);
+    else if (method == "textDocument/definition")
+        result = Definition(params);
+    else if (method == "textDocument/completion")
+        result = Completion(params);
     else
     {
         Send({{"jsonrpc", "2.0"},
@@ -334,7 +340,9 @@ json CLspServer::Initialize(const json& params)
              {{"positionEncoding", "utf-16"},
               {"textDocumentSync",
                {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
-              {"hoverProvider", true}}},
+              {"hoverProvider", true},
+              {"definitionProvider", true},
+              {"completionProvider", {{"triggerCharacters", {"$", " "}}}}}},
             {"serverInfo", {{"name", "corvale-lsp"}, {"version", CORVALE_VERSION}}}};
 }
 
@@ -516,19 +524,12 @@ std::string CLspServer::CommandHelp(const CLspDocument& document, size_t nOffset
 
 json CLspServer::Hover(const json& params)
 {
-    const std::string uri = params.at("textDocument").at("uri");
-    const auto found = m_documents.find(uri);
-    if (found == m_documents.end())
-        return nullptr;
-    const CLspDocument& document = found->second;
-    const size_t nOffset = document.Offset(PositionIn(params));
     std::shared_ptr<const CAnalysis> pAnalysis;
-    {
-        const std::lock_guard<std::mutex> lock(m_analysisMutex);
-        const auto analysed = m_analyses.find(LspUriToPath(uri));
-        if (analysed != m_analyses.end() && analysed->second->nVersion == document.Version())
-            pAnalysis = analysed->second;
-    }
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    if (pDocument == nullptr)
+        return nullptr;
+    const CLspDocument& document = *pDocument;
+    const size_t nOffset = document.Offset(PositionIn(params));
     std::vector<std::string> parts;
     if (pAnalysis != nullptr)
     {
@@ -564,4 +565,213 @@ json CLspServer::Hover(const json& params)
 bool CLspServer::WaitUntilIdle(int nMs)
 {
     return m_pSession == nullptr || m_pSession->WaitUntilIdle(nMs);
+}
+
+const CLspDocument* CLspServer::DocumentOf(const json& params,
+                                           std::shared_ptr<const CAnalysis>* pAnalysis) const
+{
+    const std::string uri = params.at("textDocument").at("uri");
+    const auto found = m_documents.find(uri);
+    if (found == m_documents.end())
+        return nullptr;
+    if (pAnalysis != nullptr)
+    {
+        const std::lock_guard<std::mutex> lock(m_analysisMutex);
+        const auto analysed = m_analyses.find(LspUriToPath(uri));
+        if (analysed != m_analyses.end() && analysed->second->nVersion == found->second.Version())
+            *pAnalysis = analysed->second;
+    }
+    return &found->second;
+}
+
+namespace
+{
+bool IsNameByte(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// The run of name bytes around a byte, as [from, to).
+std::pair<size_t, size_t> NameAround(std::string_view text, size_t nAt)
+{
+    size_t nFrom = std::min(nAt, text.size());
+    while (nFrom > 0 && IsNameByte(text[nFrom - 1]))
+        --nFrom;
+    size_t nTo = std::min(nAt, text.size());
+    while (nTo < text.size() && IsNameByte(text[nTo]))
+        ++nTo;
+    return {nFrom, nTo};
+}
+
+json Location(const std::string& uri, const CLspDocument* pDocument, long nStart, long nEnd,
+              long nLine)
+{
+    if (pDocument == nullptr || nStart < 0)
+        return {{"uri", uri},
+                {"range", Range(std::max(0L, nLine - 1), 0, std::max(0L, nLine - 1), 0)}};
+    const CLspPosition from = pDocument->PositionOf(static_cast<size_t>(nStart));
+    const CLspPosition to = pDocument->PositionOf(static_cast<size_t>(std::max(nStart, nEnd)));
+    return {{"uri", uri}, {"range", Range(from.nLine, from.nCharacter, to.nLine, to.nCharacter)}};
+}
+} // namespace
+
+// Where what the place names is defined: a tag's first definition, from the
+// dry run; a procedure's proc, a variable's first set, a sourced file.
+json CLspServer::Definition(const json& params)
+{
+    std::shared_ptr<const CAnalysis> pAnalysis;
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    if (pDocument == nullptr || pAnalysis == nullptr)
+        return nullptr;
+    const std::string uri = params["textDocument"]["uri"];
+    const std::string& text = pDocument->Text();
+    const size_t nOffset = pDocument->Offset(PositionIn(params));
+    if (pAnalysis->pDryRun != nullptr && pAnalysis->pDryRun->Text() == text)
+    {
+        const CDryRunResult& run = *pAnalysis->pDryRun;
+        const long nCall = run.DefinitionAt(nOffset);
+        if (nCall >= 0)
+        {
+            const CDryRunPlace place = run.Report().calls[static_cast<size_t>(nCall)].place;
+            if (place.nFile == 0)
+            {
+                // The line's first word of that command.
+                const size_t nLineStart = pDocument->Offset({place.nLine - 1, 0});
+                return Location(uri, pDocument, static_cast<long>(nLineStart),
+                                static_cast<long>(nLineStart), place.nLine);
+            }
+            if (place.nFile > 0 && static_cast<size_t>(place.nFile) < run.Report().files.size())
+                return Location(LspPathToUri(run.Report().files[static_cast<size_t>(place.nFile)]),
+                                nullptr, -1, -1, place.nLine);
+        }
+    }
+    if (pAnalysis->pOutline == nullptr)
+        return nullptr;
+    const CScriptOutline& outline = *pAnalysis->pOutline;
+    const auto [nFrom, nTo] = NameAround(text, nOffset);
+    std::string name = text.substr(nFrom, nTo - nFrom);
+    while (name.compare(0, 2, "::") == 0)
+        name.erase(0, 2);
+    if (!name.empty())
+    {
+        const bool bDollar =
+            nFrom > 0 && (text[nFrom - 1] == '$' ||
+                          (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$'));
+        if (const CScriptOutline::CVariable* pVariable = outline.Variable(name);
+            pVariable != nullptr && bDollar)
+            return Location(uri, pDocument, pVariable->firstSet.nStart, pVariable->firstSet.nEnd,
+                            0);
+        if (const CScriptOutline::CProcedure* pProcedure = outline.Procedure(name))
+            return Location(uri, pDocument, pProcedure->place.nStart, pProcedure->place.nEnd, 0);
+        if (const CScriptOutline::CVariable* pVariable = outline.Variable(name))
+            return Location(uri, pDocument, pVariable->firstSet.nStart, pVariable->firstSet.nEnd,
+                            0);
+    }
+    // A sourced file: the word that names it, read beside the script.
+    for (const CScriptOutline::CSource& source : outline.Sources())
+    {
+        if (nOffset >= static_cast<size_t>(source.place.nStart) &&
+            nOffset <= static_cast<size_t>(source.place.nEnd))
+        {
+            const std::filesystem::path path(LspUriToPath(uri));
+            const std::filesystem::path target = std::filesystem::path(source.path).is_absolute()
+                                                     ? std::filesystem::path(source.path)
+                                                     : path.parent_path() / source.path;
+            return Location(LspPathToUri(target.lexically_normal().string()), nullptr, -1, -1, 1);
+        }
+    }
+    return nullptr;
+}
+
+// What may be typed at the place: a variable after $, a command where one
+// starts, a sub-command or type after a command of the library.
+json CLspServer::Completion(const json& params)
+{
+    std::shared_ptr<const CAnalysis> pAnalysis;
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    json items = json::array();
+    if (pDocument == nullptr)
+        return items;
+    if (pAnalysis == nullptr)
+    {
+        // The last analysis of an older version still knows the names.
+        const std::lock_guard<std::mutex> lock(m_analysisMutex);
+        const auto analysed = m_analyses.find(LspUriToPath(params["textDocument"]["uri"]));
+        if (analysed != m_analyses.end())
+            pAnalysis = analysed->second;
+    }
+    const std::string& text = pDocument->Text();
+    const size_t nOffset = pDocument->Offset(PositionIn(params));
+    size_t nFrom = nOffset;
+    while (nFrom > 0 && IsNameByte(text[nFrom - 1]))
+        --nFrom;
+    const std::string prefix = text.substr(nFrom, nOffset - nFrom);
+    constexpr int kFunction = 3;
+    constexpr int kVariable = 6;
+    constexpr int kClass = 7;
+    const auto add = [&](const std::string& label, int nKind, const std::string& detail)
+    {
+        json item = {{"label", label}, {"kind", nKind}};
+        if (!detail.empty())
+            item["detail"] = detail;
+        items.push_back(std::move(item));
+    };
+    if (nFrom > 0 &&
+        (text[nFrom - 1] == '$' || (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$')))
+    {
+        if (pAnalysis != nullptr && pAnalysis->pOutline != nullptr)
+        {
+            std::set<std::string> seen;
+            for (const CScriptOutline::CVariable& variable : pAnalysis->pOutline->Variables())
+            {
+                const std::string name = variable.name.substr(0, variable.name.find('('));
+                if (name.compare(0, prefix.size(), prefix) == 0 && seen.insert(name).second)
+                    add(name, kVariable, "");
+            }
+        }
+        return items;
+    }
+    // The words of the command so far, on this line: a command starts at the
+    // line's start, after a ; or [, or inside an opening brace.
+    size_t nCommand = nFrom;
+    while (nCommand > 0 && text[nCommand - 1] != '\n' && text[nCommand - 1] != ';' &&
+           text[nCommand - 1] != '[' && text[nCommand - 1] != '{')
+        --nCommand;
+    std::vector<std::string> words;
+    std::string word;
+    for (size_t i = nCommand; i < nFrom; ++i)
+    {
+        if (text[i] == ' ' || text[i] == '\t')
+        {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        }
+        else
+            word += text[i];
+    }
+    if (!word.empty())
+        return items; // inside a word that is not a name
+    if (m_pLibrary == nullptr)
+        return items;
+    if (words.empty())
+    {
+        for (const int nRecord : m_pLibrary->Complete("command", prefix))
+            add(std::string(m_pLibrary->KeywordOf(nRecord)), kFunction, "");
+        if (pAnalysis != nullptr && pAnalysis->pOutline != nullptr)
+        {
+            for (const CScriptOutline::CProcedure& procedure : pAnalysis->pOutline->Procedures())
+            {
+                if (procedure.name.compare(0, prefix.size(), prefix) == 0)
+                    add(procedure.name, kFunction, "proc " + procedure.name);
+            }
+        }
+    }
+    else if (words.size() == 1)
+    {
+        for (const int nRecord : m_pLibrary->Complete(words[0], prefix))
+            add(std::string(m_pLibrary->KeywordOf(nRecord)), kClass, words[0]);
+    }
+    return items;
 }

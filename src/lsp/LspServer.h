@@ -54,6 +54,12 @@ private:
     void Notification(const nlohmann::json& message);
     nlohmann::json Initialize(const nlohmann::json& params);
     nlohmann::json Hover(const nlohmann::json& params);
+    nlohmann::json Definition(const nlohmann::json& params);
+    nlohmann::json Completion(const nlohmann::json& params);
+    // The document of a request's textDocument, or nullptr; and its analysis
+    // when that is of the document's version.
+    const CLspDocument* DocumentOf(const nlohmann::json& params,
+                                   std::shared_ptr<const CAnalysis>* pAnalysis = nullptr) const;
     void DidOpen(const nlohmann::json& params);
     void DidChange(const nlohmann::json& params);
     void DidClose(const nlohmann::json& params);

@@ -5,6 +5,7 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
@@ -220,15 +221,55 @@ TEST(LspServer, TheDemoWithMistakesPlantedGetsEachAsADiagnosticAndHoversTell)
     EXPECT_THAT(tag["result"]["contents"]["value"].get<std::string>(),
                 ::testing::HasSubstr("node 5: defined at line"));
 
+    // Definitions: a node's tag lands on its node line, a variable on its set.
+    const json node =
+        client.Request("textDocument/definition",
+                       {{"textDocument", {{"uri", uri}}},
+                        {"position", Position(LineOf(script, "element Beam 4 4 5"), 17)}});
+    EXPECT_EQ(node["result"]["uri"], uri);
+    EXPECT_EQ(node["result"]["range"]["start"]["line"], LineOf(script, "node 5 "));
+    const json width = client.Request(
+        "textDocument/definition",
+        {{"textDocument", {{"uri", uri}}},
+         {"position", Position(nWidth, static_cast<long>(widthLine.find("$bayWidth")) + 3)}});
+    EXPECT_EQ(width["result"]["range"]["start"]["line"], LineOf(script, "set bayWidth"));
+
+    // Completion: a type after element, a variable after $, a command at a line's start.
+    const long nLast = static_cast<long>(std::count(script.begin(), script.end(), '\n'));
+    const auto labels = [&](const std::string& typed)
+    {
+        client.Notify("textDocument/didChange",
+                      {{"textDocument", {{"uri", uri}, {"version", 10 + typed.size()}}},
+                       {"contentChanges",
+                        {{{"range", {{"start", Position(nLast, 0)}, {"end", Position(nLast, 99)}}},
+                          {"text", typed}}}}});
+        const json answer =
+            client.Request("textDocument/completion",
+                           {{"textDocument", {{"uri", uri}}},
+                            {"position", Position(nLast, static_cast<long>(typed.size()))}});
+        std::vector<std::string> found;
+        for (const json& item : answer["result"])
+            found.push_back(item["label"]);
+        return found;
+    };
+    EXPECT_THAT(labels("element "), ::testing::IsSupersetOf({"Beam", "Truss"}));
+    EXPECT_THAT(labels("puts $bay"), ::testing::ElementsAre("bayWidth"));
+    EXPECT_THAT(labels("nod"), ::testing::Contains("node"));
+    client.Notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", uri}, {"version", 30}}},
+                   {"contentChanges",
+                    {{{"range", {{"start", Position(nLast, 0)}, {"end", Position(nLast, 99)}}},
+                      {"text", ""}}}}});
+
     // An edit as the client sends it: the typo mended in its range; the next
     // version's diagnostics no longer have it.
     const long nTypo = LineOf(script, "node 2 $bayWdth");
     client.Notify("textDocument/didChange",
-                  {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                  {{"textDocument", {{"uri", uri}, {"version", 31}}},
                    {"contentChanges",
                     {{{"range", {{"start", Position(nTypo, 11)}, {"end", Position(nTypo, 11)}}},
                       {"text", "i"}}}}});
-    const json mended = client.Diagnostics(uri, 2, "model/undefined-tag");
+    const json mended = client.Diagnostics(uri, 31, "model/undefined-tag");
     for (const json& diagnostic : mended)
         EXPECT_NE(diagnostic["code"], "run/error") << diagnostic.dump();
 
