@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     options.nDryRunPauseMs = 1000000;
     options.nMaxDocument = 1 << 16;
     CLspServer server(options,
-                      [](const std::string& json)
-                      {
+                      [](const std::string& json) {
                           Require(!nlohmann::json::parse(json, nullptr, false).is_discarded(),
                                   "every answer is JSON");
                       });
@@ -36,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     for (size_t nAt = 0; nAt < bytes.size(); nAt += nPiece)
     {
         reader.Feed(bytes.substr(nAt, nPiece));
-        Require(reader.Held() <= CLspMessageReader::kMaxMessage + CLspMessageReader::kMaxHeader + 64,
+        Require(reader.Held() <=
+                    CLspMessageReader::kMaxMessage + CLspMessageReader::kMaxHeader + 64,
                 "the reader holds at most a message and its header");
         for (;;)
         {
