@@ -2,13 +2,16 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSession.h"
+#include "check/CommandKnowledge.h"
 #include "check/ScriptOutline.h"
+#include "check/UsageForm.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 #include "trace/ScriptIndex.h"
 
 #include <cctype>
 #include <filesystem>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -271,6 +274,10 @@ void CLspServer::Request(const json& message)
         result = Definition(params);
     else if (method == "textDocument/completion")
         result = Completion(params);
+    else if (method == "textDocument/signatureHelp")
+        result = SignatureHelp(params);
+    else if (method == "textDocument/documentSymbol")
+        result = DocumentSymbols(params);
     else
     {
         Send({{"jsonrpc", "2.0"},
@@ -332,6 +339,8 @@ json CLspServer::Initialize(const json& params)
     options.nDryRunPauseMs = m_options.nDryRunPauseMs;
     options.dryRunHelper = m_pLibrary->RecordCount() > 0 ? m_options.dryRunHelper : std::string();
     options.helpDir = helpDir;
+    m_pKnowledge = std::make_unique<CCommandKnowledge>();
+    m_pKnowledge->Build(*m_pLibrary);
     m_pSession = std::make_unique<CAnalysisSession>(
         *m_pLibrary, options,
         [this](std::shared_ptr<const CAnalysis> pAnalysis) { Publish(std::move(pAnalysis)); });
@@ -342,7 +351,9 @@ json CLspServer::Initialize(const json& params)
                {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
               {"hoverProvider", true},
               {"definitionProvider", true},
-              {"completionProvider", {{"triggerCharacters", {"$", " "}}}}}},
+              {"completionProvider", {{"triggerCharacters", {"$", " "}}}},
+              {"signatureHelpProvider", {{"triggerCharacters", {" "}}}},
+              {"documentSymbolProvider", true}}},
             {"serverInfo", {{"name", "corvale-lsp"}, {"version", CORVALE_VERSION}}}};
 }
 
@@ -473,31 +484,11 @@ std::string CLspServer::CommandHelp(const CLspDocument& document, size_t nOffset
 {
     if (m_pLibrary == nullptr || m_pLibrary->RecordCount() == 0)
         return {};
-    // The innermost command around the place: its name, and the second word
-    // when the place is on it or past it. Copied out, as the walk's words
-    // live only while it walks.
-    bool bFound = false;
-    int nDepth = -1;
-    std::string name;
-    std::string sub;
-    CScriptIndex::Visit(document.Text(),
-                        [&](const CScriptIndex::CCommand& command,
-                            const std::vector<const CScriptIndex::CCommand*>&)
-                        {
-                            if (nOffset < command.nOffset ||
-                                nOffset > command.nOffset + command.text.size() ||
-                                command.nDepth < nDepth)
-                                return;
-                            bFound = !command.words.empty() && command.words[0].bLiteral;
-                            nDepth = command.nDepth;
-                            name = bFound ? std::string(command.words[0].text) : std::string();
-                            sub = command.words.size() >= 2 && command.words[1].bLiteral &&
-                                          nOffset >= command.words[1].nOffset
-                                      ? std::string(command.words[1].text)
-                                      : std::string();
-                        });
-    if (!bFound)
+    const CCommandAt at = CommandAt(document.Text(), nOffset);
+    if (!at.bFound)
         return {};
+    const std::string& name = at.name;
+    const std::string& sub = at.sub;
     int nRecord = m_pLibrary->Find(name, "command");
     if (nRecord < 0)
         return {};
@@ -774,4 +765,195 @@ json CLspServer::Completion(const json& params)
             add(std::string(m_pLibrary->KeywordOf(nRecord)), kClass, words[0]);
     }
     return items;
+}
+
+CLspServer::CCommandAt CLspServer::CommandAt(const std::string& text, size_t nOffset)
+{
+    // Copied out, as the walk's words live only while it walks.
+    CCommandAt at;
+    int nDepth = -1;
+    CScriptIndex::Visit(
+        text,
+        [&](const CScriptIndex::CCommand& command,
+            const std::vector<const CScriptIndex::CCommand*>&)
+        {
+            if (nOffset < command.nOffset || nOffset > command.nOffset + command.text.size() ||
+                command.nDepth < nDepth)
+                return;
+            nDepth = command.nDepth;
+            at.bFound = !command.words.empty() && command.words[0].bLiteral;
+            at.name = at.bFound ? std::string(command.words[0].text) : std::string();
+            at.sub = command.words.size() >= 2 && command.words[1].bLiteral &&
+                             nOffset >= command.words[1].nOffset
+                         ? std::string(command.words[1].text)
+                         : std::string();
+            at.nWord = 0;
+            for (size_t i = 1; i < command.words.size(); ++i)
+            {
+                if (command.words[i].nOffset <= nOffset)
+                    at.nWord = i;
+            }
+            // Past the last word and a blank: the next word.
+            const size_t nLastEnd = command.words.back().nOffset + command.words.back().text.size();
+            if (nOffset > nLastEnd && at.nWord + 1 == command.words.size() &&
+                command.words.back().bLiteral)
+                at.nWord = command.words.size();
+        });
+    // A command being typed past its last word, at the line's end, is not
+    // in the walk's reach when it ends in a blank: the line tells.
+    if (!at.bFound)
+    {
+        size_t nStart = nOffset;
+        while (nStart > 0 && text[nStart - 1] != '\n' && text[nStart - 1] != ';' &&
+               text[nStart - 1] != '[')
+            --nStart;
+        std::vector<std::string> words;
+        std::string word;
+        for (size_t i = nStart; i < nOffset && i < text.size(); ++i)
+        {
+            if (text[i] == ' ' || text[i] == '\t')
+            {
+                if (!word.empty())
+                    words.push_back(std::move(word));
+                word.clear();
+            }
+            else
+                word += text[i];
+        }
+        if (!word.empty())
+            words.push_back(word);
+        if (!words.empty())
+        {
+            at.bFound = true;
+            at.name = words[0];
+            at.sub = words.size() >= 2 ? words[1] : std::string();
+            at.nWord = word.empty() ? words.size() : words.size() - 1;
+        }
+    }
+    return at;
+}
+
+// The usage forms of the command at the place, the word being typed the
+// active parameter.
+json CLspServer::SignatureHelp(const json& params)
+{
+    const CLspDocument* pDocument = DocumentOf(params);
+    if (pDocument == nullptr || m_pKnowledge == nullptr)
+        return nullptr;
+    const CCommandAt at = CommandAt(pDocument->Text(), pDocument->Offset(PositionIn(params)));
+    if (!at.bFound)
+        return nullptr;
+    int nRecord = m_pKnowledge->Find(at.name, "command");
+    size_t nCommandWords = 1;
+    if (!at.sub.empty())
+    {
+        const int nSub = m_pKnowledge->Find(at.sub, at.name);
+        if (nSub >= 0)
+        {
+            nRecord = nSub;
+            nCommandWords = 2;
+        }
+    }
+    if (nRecord < 0 || m_pKnowledge->FormsOf(nRecord).empty())
+        return nullptr;
+    json signatures = json::array();
+    for (const CUsageForm& form : m_pKnowledge->FormsOf(nRecord))
+    {
+        // The form's words after the command's own are its parameters.
+        json parameters = json::array();
+        std::string_view line = form.Line();
+        size_t nWords = 0;
+        for (size_t nFrom = 0; nFrom < line.size();)
+        {
+            size_t nTo = line.find(' ', nFrom);
+            if (nTo == std::string_view::npos)
+                nTo = line.size();
+            if (nTo > nFrom && ++nWords > nCommandWords)
+                parameters.push_back({{"label", std::string(line.substr(nFrom, nTo - nFrom))}});
+            nFrom = nTo + 1;
+        }
+        signatures.push_back({{"label", form.Line()}, {"parameters", parameters}});
+    }
+    const long nActive = static_cast<long>(at.nWord) - static_cast<long>(nCommandWords);
+    return {{"signatures", signatures},
+            {"activeSignature", 0},
+            {"activeParameter", std::max(0L, nActive)}};
+}
+
+// The procedures, and the model's definitions by kind, from the last
+// analysis of the document's version.
+json CLspServer::DocumentSymbols(const json& params)
+{
+    std::shared_ptr<const CAnalysis> pAnalysis;
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    json symbols = json::array();
+    if (pDocument == nullptr || pAnalysis == nullptr)
+        return symbols;
+    constexpr int kFunction = 12;
+    constexpr int kNamespace = 3;
+    constexpr int kConstant = 14;
+    constexpr size_t kMostOfAKind = 10000;
+    const auto rangeOf = [&](long nStart, long nEnd)
+    {
+        const CLspPosition from = pDocument->PositionOf(static_cast<size_t>(std::max(0L, nStart)));
+        const CLspPosition to = pDocument->PositionOf(static_cast<size_t>(std::max(nStart, nEnd)));
+        return Range(from.nLine, from.nCharacter, to.nLine, to.nCharacter);
+    };
+    if (pAnalysis->pOutline != nullptr)
+    {
+        for (const CScriptOutline::CProcedure& procedure : pAnalysis->pOutline->Procedures())
+        {
+            const json range = rangeOf(procedure.place.nStart, procedure.place.nEnd);
+            symbols.push_back(
+                {{"name", procedure.name},
+                 {"detail", "proc " + procedure.name + " {" + procedure.parameters + "}"},
+                 {"kind", kFunction},
+                 {"range", range},
+                 {"selectionRange", range}});
+        }
+    }
+    const std::shared_ptr<const CDryRunResult>& pRun = pAnalysis->pDryRun;
+    if (pRun == nullptr || pRun->Text() != pDocument->Text())
+        return symbols;
+    const CModelFacts& facts = pRun->Facts();
+    const CDryRunCalls& calls = pRun->Report().calls;
+    std::map<std::string, json> byKind;
+    for (size_t nCall = 0; nCall < calls.size(); ++nCall)
+    {
+        const long nTagWord = facts.TagWord(nCall);
+        const CDryRunCall call = calls[nCall];
+        if (nTagWord < 0 || call.place.nFile != 0 || call.place.nLine <= 0)
+            continue;
+        const std::string kind(call.words[0]);
+        const std::string tag = facts.Tag(calls, nCall);
+        if (facts.DefinitionOf(calls, kind, tag) != static_cast<long>(nCall))
+            continue;
+        json& children = byKind[kind];
+        if (children.size() >= kMostOfAKind)
+            continue;
+        const json range = Range(call.place.nLine - 1, 0, call.place.nLine - 1, 0);
+        children.push_back({{"name", kind + " " + tag},
+                            {"kind", kConstant},
+                            {"range", range},
+                            {"selectionRange", range}});
+    }
+    for (auto& [kind, children] : byKind)
+    {
+        // The kind's range holds its children's lines, wherever loops put them.
+        long nFirst = std::numeric_limits<long>::max();
+        long nLast = 0;
+        for (const json& child : children)
+        {
+            nFirst = std::min(nFirst, child["range"]["start"]["line"].get<long>());
+            nLast = std::max(nLast, child["range"]["start"]["line"].get<long>());
+        }
+        const json range = Range(nFirst, 0, nLast, 0);
+        symbols.push_back({{"name", kind},
+                           {"detail", std::to_string(children.size()) + " defined"},
+                           {"kind", kNamespace},
+                           {"range", range},
+                           {"selectionRange", range},
+                           {"children", std::move(children)}});
+    }
+    return symbols;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 class CAnalysisSession;
+class CCommandKnowledge;
 class CCommandLibrary;
 struct CAnalysis;
 
@@ -56,6 +57,18 @@ private:
     nlohmann::json Hover(const nlohmann::json& params);
     nlohmann::json Definition(const nlohmann::json& params);
     nlohmann::json Completion(const nlohmann::json& params);
+    nlohmann::json SignatureHelp(const nlohmann::json& params);
+    nlohmann::json DocumentSymbols(const nlohmann::json& params);
+    // The innermost command around a byte: its first two words (the second
+    // only when the byte is on it or past it) and the word the byte is on.
+    struct CCommandAt
+    {
+        bool bFound = false;
+        std::string name;
+        std::string sub;
+        size_t nWord = 0;
+    };
+    static CCommandAt CommandAt(const std::string& text, size_t nOffset);
     // The document of a request's textDocument, or nullptr; and its analysis
     // when that is of the document's version.
     const CLspDocument* DocumentOf(const nlohmann::json& params,
@@ -75,6 +88,7 @@ private:
     bool m_bInitialized = false;
     bool m_bShutDown = false;
     std::unique_ptr<CCommandLibrary> m_pLibrary;
+    std::unique_ptr<CCommandKnowledge> m_pKnowledge; // the usage forms, for signatures
     std::unique_ptr<CAnalysisSession> m_pSession;
     std::map<std::string, CLspDocument> m_documents; // by URI
     // The latest analysis of each document, by path, for hovers; and the
