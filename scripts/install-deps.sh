@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation fonts-noto-mono
   tcl tcl8.6-dev nlohmann-json3-dev libtomlplusplus-dev
-  strace neovim
+  strace neovim emacs-nox elpa-eglot
   xvfb xauth libxtst-dev
   "$@"
 )
