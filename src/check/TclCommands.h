@@ -18,15 +18,23 @@
 // Each parse is freed once its handler returns.
 namespace TclCommands
 {
+// Past the blanks, line breaks and ";" before a command: what Tcl's parser
+// would read as empty commands, one ";" at a time.
+inline const char* SkipEmptyCommands(const char* p, const char* pEnd)
+{
+    while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ';' ||
+                        *p == '\v' || *p == '\f'))
+        ++p;
+    return p;
+}
+
 // A command on one line with nothing that nests or goes on ("node 1 0.0 0.0"):
 // it ends at the line's end (or its ";") at no depth, and need not be measured.
 inline bool PlainLine(const char* p, const char* pEnd)
 {
     // Tcl's parse skips blank lines and empty commands before the command it
     // reads: the line judged is that command's, not a blank one before it.
-    while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ';' ||
-                        *p == '\v' || *p == '\f'))
-        ++p;
+    p = SkipEmptyCommands(p, pEnd);
     if (p < pEnd && *p == '#')
         return false; // a comment: the command is on a line further on
     // A ";" ends the command as a line break does: the scan never goes past
@@ -52,6 +60,11 @@ void Walk(Tcl_Interp* pInterp, const char* p, const char* pEnd, TCommand&& comma
         std::count(p, pEnd, '[') + std::count(p, pEnd, '(') <= CTclNesting::kMaxDepth;
     while (p < pEnd)
     {
+        // Empty commands are passed over here, all at once: one at a time,
+        // each would have the rest of a long line of them judged again.
+        p = SkipEmptyCommands(p, pEnd);
+        if (p == pEnd)
+            return;
         const char* pDeep = nullptr;
         if (!bShallow && !PlainLine(p, pEnd) && CTclNesting::TooDeep(p, pEnd, &pDeep))
         {

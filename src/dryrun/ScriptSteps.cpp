@@ -60,6 +60,12 @@ std::string CScriptSteps::Wrap(std::string_view text)
     const char* const pEnd = padded.data() + text.size();
     while (p < pEnd)
     {
+        // Empty commands stay as they are, passed over at once.
+        const char* const pCommand = TclCommands::SkipEmptyCommands(p, pEnd);
+        out.append(p, pCommand);
+        p = pCommand;
+        if (p == pEnd)
+            break;
         if (!TclCommands::PlainLine(p, pEnd) && CTclNesting::TooDeep(p, pEnd))
             break;
         Tcl_Parse parse;

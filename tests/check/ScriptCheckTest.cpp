@@ -405,6 +405,19 @@ TEST_F(ScriptCheckTest, DictAndTimeBodiesAreChecked)
     EXPECT_THAT(lines, ::testing::ElementsAre(2, 3, 4, 5, 6));
 }
 
+// A line of 200,000 empty commands in a text too long to skip the nesting
+// check: each is passed over once, not the rest of the line judged again at
+// every ";" (a fuzz find that took minutes), and what follows is checked.
+TEST_F(ScriptCheckTest, ALongRunOfEmptyCommandsIsPassedOverOnce)
+{
+    const std::string text = std::string(200000, ';') + "nodee 1\n;puts [[[";
+    const std::vector<CFinding> findings = s_pChecker->Check(text, "");
+    ASSERT_EQ(findings.size(), 2U);
+    EXPECT_EQ(findings[0].rule, "command/unknown");
+    EXPECT_EQ(findings[0].nStart, 200000);
+    EXPECT_EQ(findings[1].rule, "parse/missing-bracket");
+}
+
 // Thousands of unknown names against thousands of known ones: suggestions
 // are made while their cost stays small, and the rest are plain findings.
 TEST_F(ScriptCheckTest, SuggestionsStopOnceTheirCostIsSpent)

@@ -141,4 +141,9 @@ TEST(DryRunSteps, EachTopLevelCommandBecomesAStepOnItsOwnLines)
     // What Tcl cannot parse is left to Tcl, from there on.
     EXPECT_EQ(CScriptSteps::Wrap("set a 1\nset b {\nset c 2\n"),
               "::corvale::step {set a 1}\nset b {\nset c 2\n");
+    // Empty commands stay as they stand, however many: a text past 64 KB is
+    // measured command by command, and each ";" is passed over once.
+    const std::string empty(100000, ';');
+    EXPECT_EQ(CScriptSteps::Wrap(empty + "set a 1\n ;\n"),
+              empty + "::corvale::step {set a 1}\n ;\n");
 }
