@@ -30,24 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                   "{\"initializationOptions\":{\"helpDir\":\"" CORVALE_SOURCE_DIR
                   "/share/help/\"}}}");
     CLspMessageReader reader;
-    std::string message;
-    std::string why;
     for (size_t nAt = 0; nAt < bytes.size(); nAt += nPiece)
     {
         reader.Feed(bytes.substr(nAt, nPiece));
         Require(reader.Held() <=
                     CLspMessageReader::kMaxMessage + CLspMessageReader::kMaxHeader + 64,
                 "the reader holds at most a message and its header");
-        for (;;)
-        {
-            const CLspMessageReader::EResult result = reader.Next(message, why);
-            if (result == CLspMessageReader::EResult::NeedMore)
-                break;
-            if (result == CLspMessageReader::EResult::Refused)
-                server.Refused(why);
-            else if (!server.Handle(message))
-                return 0;
-        }
+        if (!reader.Deliver([&](const std::string& message) { return server.Handle(message); },
+                            [&](const std::string& why) { server.Refused(why); }))
+            return 0;
     }
     // The same bytes as one message, framed or not.
     (void)server.Handle(std::string(bytes));

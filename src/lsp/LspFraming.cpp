@@ -130,6 +130,23 @@ CLspMessageReader::EResult CLspMessageReader::Next(std::string& message, std::st
     return EResult::Message;
 }
 
+bool CLspMessageReader::Deliver(const std::function<bool(const std::string& message)>& handle,
+                                const std::function<void(const std::string& why)>& refused)
+{
+    std::string message;
+    std::string why;
+    for (;;)
+    {
+        const EResult result = Next(message, why);
+        if (result == EResult::NeedMore)
+            return true;
+        if (result == EResult::Refused)
+            refused(why);
+        else if (!handle(message))
+            return false;
+    }
+}
+
 std::string LspFrame(std::string_view json)
 {
     std::string framed = "Content-Length: " + std::to_string(json.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,10 @@ public:
 
     void Feed(std::string_view bytes);
     EResult Next(std::string& message, std::string& why);
+    // Every whole message held, to handle, and every refusal, to refused;
+    // false as soon as handle says to stop.
+    bool Deliver(const std::function<bool(const std::string& message)>& handle,
+                 const std::function<void(const std::string& why)>& refused);
     // Bytes held, for the tests of its bound.
     size_t Held() const { return m_buffer.size() - m_nStart; }
 

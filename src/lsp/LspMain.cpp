@@ -65,8 +65,6 @@ int main(int argc, char** argv)
     };
     CLspServer server(options, [](const std::string& json) { WriteAll(LspFrame(json)); });
     CLspMessageReader reader;
-    std::string message;
-    std::string why;
     char buffer[65536];
     for (;;)
     {
@@ -76,15 +74,8 @@ int main(int argc, char** argv)
         if (nRead <= 0)
             return server.ExitCode(); // the client went without exit
         reader.Feed(std::string_view(buffer, static_cast<size_t>(nRead)));
-        for (;;)
-        {
-            const CLspMessageReader::EResult result = reader.Next(message, why);
-            if (result == CLspMessageReader::EResult::NeedMore)
-                break;
-            if (result == CLspMessageReader::EResult::Refused)
-                server.Refused(why);
-            else if (!server.Handle(message))
-                return server.ExitCode();
-        }
+        if (!reader.Deliver([&](const std::string& message) { return server.Handle(message); },
+                            [&](const std::string& why) { server.Refused(why); }))
+            return server.ExitCode();
     }
 }

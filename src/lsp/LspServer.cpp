@@ -583,6 +583,32 @@ bool IsNameByte(char c)
            static_cast<unsigned char>(c) >= 0x80;
 }
 
+// The words of the command being typed up to a byte, on its line: a command
+// starts at the line's start, after a ; or [, or inside an opening brace.
+// open gets the word the byte ends, empty after a blank.
+std::vector<std::string> WordsTyped(std::string_view text, size_t nTo, std::string& open)
+{
+    nTo = std::min(nTo, text.size());
+    size_t nStart = nTo;
+    while (nStart > 0 && text[nStart - 1] != '\n' && text[nStart - 1] != ';' &&
+           text[nStart - 1] != '[' && text[nStart - 1] != '{')
+        --nStart;
+    std::vector<std::string> words;
+    open.clear();
+    for (size_t i = nStart; i < nTo; ++i)
+    {
+        if (text[i] == ' ' || text[i] == '\t')
+        {
+            if (!open.empty())
+                words.push_back(std::move(open));
+            open.clear();
+        }
+        else
+            open += text[i];
+    }
+    return words;
+}
+
 // The run of name bytes around a byte, as [from, to).
 std::pair<size_t, size_t> NameAround(std::string_view text, size_t nAt)
 {
@@ -725,23 +751,8 @@ json CLspServer::Completion(const json& params)
     }
     // The words of the command so far, on this line: a command starts at the
     // line's start, after a ; or [, or inside an opening brace.
-    size_t nCommand = nFrom;
-    while (nCommand > 0 && text[nCommand - 1] != '\n' && text[nCommand - 1] != ';' &&
-           text[nCommand - 1] != '[' && text[nCommand - 1] != '{')
-        --nCommand;
-    std::vector<std::string> words;
     std::string word;
-    for (size_t i = nCommand; i < nFrom; ++i)
-    {
-        if (text[i] == ' ' || text[i] == '\t')
-        {
-            if (!word.empty())
-                words.push_back(std::move(word));
-            word.clear();
-        }
-        else
-            word += text[i];
-    }
+    const std::vector<std::string> words = WordsTyped(text, nFrom, word);
     if (!word.empty())
         return items; // inside a word that is not a name
     if (m_pLibrary == nullptr)
@@ -803,23 +814,8 @@ CLspServer::CCommandAt CLspServer::CommandAt(const std::string& text, size_t nOf
     // in the walk's reach when it ends in a blank: the line tells.
     if (!at.bFound)
     {
-        size_t nStart = nOffset;
-        while (nStart > 0 && text[nStart - 1] != '\n' && text[nStart - 1] != ';' &&
-               text[nStart - 1] != '[')
-            --nStart;
-        std::vector<std::string> words;
         std::string word;
-        for (size_t i = nStart; i < nOffset && i < text.size(); ++i)
-        {
-            if (text[i] == ' ' || text[i] == '\t')
-            {
-                if (!word.empty())
-                    words.push_back(std::move(word));
-                word.clear();
-            }
-            else
-                word += text[i];
-        }
+        std::vector<std::string> words = WordsTyped(text, nOffset, word);
         if (!word.empty())
             words.push_back(word);
         if (!words.empty())

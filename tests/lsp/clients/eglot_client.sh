@@ -8,9 +8,7 @@ source_dir="$2"
 command -v emacs > /dev/null || { echo "emacs is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$source_dir/share/demo/materials_part.tcl" "$work/"
-sed -e 's/^element Beam 3 /element Baem 3 /' -e 's/^element Beam 5 5 6 /element Beam 5 5 9 /' \
-  -e 's/^node 2 \$bayWidth/node 2 $bayWdth/' "$source_dir/share/demo/example.tcl" > "$work/example.tcl"
+"$source_dir/tests/lsp/clients/plant_demo.sh" "$source_dir" "$work"
 export HOME="$work" XDG_CONFIG_HOME="$work/config"
 export CORVALE_LSP="$lsp" CORVALE_HELP="$source_dir/share/help/" CORVALE_SCRIPT="$work/example.tcl"
 export CORVALE_LOG="$work/log"
