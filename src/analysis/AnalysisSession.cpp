@@ -11,6 +11,8 @@
 #include "check/TclLibrary.h"
 #include "dryrun/DryRunResult.h"
 
+#include <algorithm>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -87,8 +89,19 @@ void CAnalysisSession::Restart(CScript& script, long nVersion)
     const Clock::time_point now = Clock::now();
     script.nVersion = nVersion;
     script.bTextAsked = false;
-    script.checkDue = now + std::chrono::milliseconds(m_options.nPauseMs);
-    script.dryRunDue = now + std::chrono::milliseconds(m_options.nDryRunPauseMs);
+    int nPauseMs = m_options.nPauseMs;
+    int nDryRunPauseMs = m_options.nDryRunPauseMs;
+    if (m_options.bPausesAsLongAsTheWork)
+    {
+        if (script.nLastCheckMs >= 0)
+            nPauseMs = std::min(nPauseMs, std::max(script.nLastCheckMs, m_options.nLeastPauseMs));
+        if (script.nLastDryRunMs >= 0)
+            nDryRunPauseMs = std::min(
+                nDryRunPauseMs, std::max(script.nLastDryRunMs, m_options.nLeastDryRunPauseMs));
+        nDryRunPauseMs = std::max(nDryRunPauseMs, nPauseMs);
+    }
+    script.checkDue = now + std::chrono::milliseconds(nPauseMs);
+    script.dryRunDue = now + std::chrono::milliseconds(nDryRunPauseMs);
     script.bChecked = false;
     script.bDryRan = false;
     // pCheck stays until the worker replaces it: freeing a list of many
@@ -252,6 +265,7 @@ void CAnalysisSession::Work()
         const CAnalyser::KeepGoing keepGoing = [this, pLatest, nVersion]
         { return KeepGoing(*pLatest, nVersion); };
 
+        const Clock::time_point workStart = Clock::now();
         auto pAnalysis = std::make_shared<CAnalysis>();
         pAnalysis->path = path;
         pAnalysis->nVersion = nVersion;
@@ -303,6 +317,10 @@ void CAnalysisSession::Work()
                 found->second.pLatest != pLatest)
                 continue; // closed, or outdated while it was made
             CScript& script = found->second;
+            const int nWorkMs = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - workStart)
+                    .count());
+            (bDryRun ? script.nLastDryRunMs : script.nLastCheckMs) = nWorkMs;
             script.bChecked = true;
             script.pCheck = pChecked;
             script.pOutline = pOutline;

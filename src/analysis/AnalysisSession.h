@@ -29,9 +29,16 @@ public:
     {
         int nPauseMs = 200;        // from the last change to the check
         int nDryRunPauseMs = 1000; // from the last change to the dry run
-        int nNice = 1;             // the worker yields to the window, but is never idle-class
-        bool bCheck = true;        // the static rules on
-        std::string dryRunHelper;  // the corvale-dryrun program; empty: no dry run
+        // The pauses shrink to what the last check and dry run of the script
+        // took, down to these: a small script's findings come at once, a
+        // large one's wait as long as its work would, so that work on every
+        // key cannot pile up.
+        bool bPausesAsLongAsTheWork = false;
+        int nLeastPauseMs = 20;
+        int nLeastDryRunPauseMs = 100;
+        int nNice = 1;            // the worker yields to the window, but is never idle-class
+        bool bCheck = true;       // the static rules on
+        std::string dryRunHelper; // the corvale-dryrun program; empty: no dry run
         std::string helpDir;
     };
 
@@ -75,6 +82,9 @@ private:
         bool bTextAsked = false;
         Clock::time_point checkDue;
         Clock::time_point dryRunDue;
+        // What the last check and dry run of the script took; -1: none yet.
+        int nLastCheckMs = -1;
+        int nLastDryRunMs = -1;
         bool bChecked = false; // for nVersion
         bool bDryRan = false;
         // The static rules' findings of nVersion, for the dry run to join.

@@ -337,6 +337,9 @@ json CLspServer::Initialize(const json& params)
     CAnalysisSession::COptions options;
     options.nPauseMs = m_options.nPauseMs;
     options.nDryRunPauseMs = m_options.nDryRunPauseMs;
+    // An editor sends a change on every key: a small script is analysed at
+    // once, a large one after as long a rest as its analysis takes.
+    options.bPausesAsLongAsTheWork = true;
     options.dryRunHelper = m_pLibrary->RecordCount() > 0 ? m_options.dryRunHelper : std::string();
     options.helpDir = helpDir;
     m_pKnowledge = std::make_unique<CCommandKnowledge>();
@@ -778,8 +781,58 @@ json CLspServer::Completion(const json& params)
     return items;
 }
 
-CLspServer::CCommandAt CLspServer::CommandAt(const std::string& text, size_t nOffset)
+namespace
 {
+// Whether a line can begin a command of the script's top level: it starts
+// at its first column with a word, and the line before does not go on into it.
+bool StartsACommand(std::string_view text, size_t nLineStart)
+{
+    if (nLineStart >= text.size())
+        return false;
+    const char c = text[nLineStart];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '}' || c == ']' || c == ')' ||
+        c == '"')
+        return false;
+    if (nLineStart == 0)
+        return true;
+    size_t nEnd = nLineStart - 1; // the line before's break
+    if (nEnd > 0 && text[nEnd - 1] == '\r')
+        --nEnd;
+    size_t nBackslashes = 0;
+    while (nEnd > nBackslashes && text[nEnd - 1 - nBackslashes] == '\\')
+        ++nBackslashes;
+    return nBackslashes % 2 == 0;
+}
+
+// The part of the text around a byte that the command holding it lies in,
+// as Tcl would read it in well laid out code: from the nearest line before
+// that starts a command at the first column, to the next such line. A walk
+// of that part finds the same innermost command as a walk of the whole.
+std::pair<size_t, size_t> CommandWindow(std::string_view text, size_t nOffset)
+{
+    nOffset = std::min(nOffset, text.size());
+    size_t nFrom = nOffset == 0 ? 0 : text.rfind('\n', nOffset - 1);
+    nFrom = nFrom == std::string_view::npos || nOffset == 0 ? 0 : nFrom + 1;
+    while (nFrom > 0 && !StartsACommand(text, nFrom))
+    {
+        // The line before.
+        const size_t nBreak = nFrom >= 2 ? text.rfind('\n', nFrom - 2) : std::string_view::npos;
+        nFrom = nBreak == std::string_view::npos ? 0 : nBreak + 1;
+    }
+    size_t nTo = text.find('\n', nOffset);
+    while (nTo != std::string_view::npos && !StartsACommand(text, nTo + 1))
+        nTo = text.find('\n', nTo + 1);
+    nTo = nTo == std::string_view::npos ? text.size() : nTo + 1;
+    return {nFrom, nTo};
+}
+} // namespace
+
+CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_t nWholeOffset)
+{
+    const auto [nWindowFrom, nWindowTo] = CommandWindow(wholeText, nWholeOffset);
+    const std::string_view text =
+        std::string_view(wholeText).substr(nWindowFrom, nWindowTo - nWindowFrom);
+    const size_t nOffset = nWholeOffset - nWindowFrom;
     // Copied out, as the walk's words live only while it walks.
     CCommandAt at;
     int nDepth = -1;

@@ -68,7 +68,7 @@ private:
         std::string sub;
         size_t nWord = 0;
     };
-    static CCommandAt CommandAt(const std::string& text, size_t nOffset);
+    static CCommandAt CommandAt(const std::string& wholeText, size_t nWholeOffset);
     // The document of a request's textDocument, or nullptr; and its analysis
     // when that is of the document's version.
     const CLspDocument* DocumentOf(const nlohmann::json& params,

@@ -133,6 +133,31 @@ TEST(AnalysisSession, TheNewestVersionOnlyIsAnalysedAndHandedBack)
     EXPECT_TRUE(results.Last()->findings.empty());
 }
 
+// With pauses as long as the work, a small script's next version is
+// analysed as soon as its last analysis took, not after the full pause; a
+// script not analysed yet waits the full pause.
+TEST(AnalysisSession, PausesShrinkToWhatTheLastAnalysisTook)
+{
+    CResults results;
+    CAnalysisSession::COptions options = Options(true, 60000);
+    options.bPausesAsLongAsTheWork = true;
+    options.nLeastPauseMs = 0;
+    options.nLeastDryRunPauseMs = 0;
+    CAnalysisSession session(Library(), options, results.Listener());
+    session.Update("/p/a.tcl", "set x 1\nnodee 1 0 0\n", 1);
+    // Nothing comes within a second: the first pause is the full one.
+    EXPECT_FALSE(session.WaitUntilIdle(1000));
+    EXPECT_TRUE(results.All().empty());
+    session.AnalyseNow("/p/a.tcl");
+    ASSERT_TRUE(session.WaitUntilIdle(20000));
+    ASSERT_EQ(results.All().size(), 2u); // the check, then the dry run
+    session.Update("/p/a.tcl", "set x 2\nnodee 1 0 0\n", 2);
+    ASSERT_TRUE(session.WaitUntilIdle(20000));
+    ASSERT_EQ(results.All().size(), 4u);
+    EXPECT_EQ(results.Last()->nVersion, 2);
+    EXPECT_EQ(results.Last()->stage, CAnalysis::EStage::Complete);
+}
+
 // A check under way of a long text ends once a newer version comes; only
 // the newer one's result is handed back.
 TEST(AnalysisSession, ANewerVersionEndsTheWorkOnAnOlderOne)
