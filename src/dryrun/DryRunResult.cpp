@@ -239,7 +239,14 @@ long CDryRunResult::CallOf(const CScriptIndex::CCommand& command, long nLine, si
 
 long CDryRunResult::DefinitionAt(size_t nPos) const
 {
-    long nDefinition = -1;
+    std::string kind;
+    std::string tag;
+    return TagAt(nPos, kind, tag) ? m_facts.DefinitionOf(m_report.calls, kind, tag) : -1;
+}
+
+bool CDryRunResult::TagAt(size_t nPos, std::string& kind, std::string& tag) const
+{
+    bool bFound = false;
     VisitWordAt(
         nPos,
         [&](const CScriptIndex::CCommand& command, long nLine, size_t nWord)
@@ -251,23 +258,22 @@ long CDryRunResult::DefinitionAt(size_t nPos) const
             const CDryRunCall call = m_report.calls[static_cast<size_t>(nCall)];
             if (nWord >= call.words.size())
                 return;
-            const std::string tag = CModelFacts::Normal(call.words[nWord]);
             switch (m_facts.RoleOf(static_cast<size_t>(nCall), nWord))
             {
             case CModelFacts::ERole::Tag:
-                nDefinition = m_facts.DefinitionOf(m_report.calls, std::string(call.words[0]), tag);
+                kind = std::string(call.words[0]);
                 break;
             case CModelFacts::ERole::NodeTag:
             case CModelFacts::ERole::Reference:
-                nDefinition = m_facts.DefinitionOf(
-                    m_report.calls,
-                    std::string(m_facts.ReferenceKind(static_cast<size_t>(nCall), nWord)), tag);
+                kind = std::string(m_facts.ReferenceKind(static_cast<size_t>(nCall), nWord));
                 break;
             default:
-                break;
+                return;
             }
+            tag = CModelFacts::Normal(call.words[nWord]);
+            bFound = true;
         });
-    return nDefinition;
+    return bFound;
 }
 
 std::string CDryRunResult::TagTip(const CScriptIndex::CCommand& command, long nLine,

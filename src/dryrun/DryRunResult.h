@@ -58,6 +58,9 @@ public:
     // The call that first defines the tag a byte of the text names, or
     // defines there; -1 for none.
     long DefinitionAt(size_t nPos) const;
+    // The kind and tag the word at a position names, as a definition or a
+    // reference, from the call the line made last; false for none.
+    bool TagAt(size_t nPos, std::string& kind, std::string& tag) const;
 
     // How long the editor waited for the answer.
     long nWallMs = 0;

@@ -169,7 +169,7 @@ bool IsForceName(std::string_view name)
 
 // The kind a placeholder refers to: its name is the kind, or the kind with
 // a prefix or a suffix (the longest kind wins); -1 for none.
-long KindOfPlaceholder(std::string_view name, const std::vector<std::string>& lowerKinds)
+long KindIndexOfPlaceholder(std::string_view name, const std::vector<std::string>& lowerKinds)
 {
     const std::string lower = Lower(name);
     if (lower == "tag" || lower == "type")
@@ -218,7 +218,7 @@ void CModelFacts::Build(const CCommandKnowledge& knowledge, const CDryRunReport&
             nRole = kFixity;
         else if (IsForceName(name))
             nRole = kForce;
-        else if (const long nKind = KindOfPlaceholder(name, lowerKinds);
+        else if (const long nKind = KindIndexOfPlaceholder(name, lowerKinds);
                  nKind >= 0 && nKind + kReference <= 255)
             nRole = static_cast<uint8_t>(kReference + nKind);
         placeholderRoles.emplace(std::string(name), nRole);
@@ -757,6 +757,58 @@ long CModelFacts::TagWord(size_t nCall) const
             return static_cast<long>(n - m_roleStarts[nCall]);
     }
     return -1;
+}
+
+std::string_view CModelFacts::KindOfPlaceholder(std::string_view name) const
+{
+    std::vector<std::string> lowerKinds;
+    lowerKinds.reserve(m_kinds.size());
+    for (const std::string& kind : m_kinds)
+        lowerKinds.push_back(Lower(kind));
+    const long nKind = KindIndexOfPlaceholder(name, lowerKinds);
+    return nKind < 0 ? std::string_view() : std::string_view(m_kinds[static_cast<size_t>(nKind)]);
+}
+
+std::vector<size_t> CModelFacts::DefinitionsOf(const CDryRunCalls& calls,
+                                               std::string_view kind) const
+{
+    std::vector<size_t> definitions;
+    const size_t nCalls = std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
+    for (size_t nCall = 0; nCall < nCalls; ++nCall)
+    {
+        const CDryRunCall call = calls[nCall];
+        if (call.words.empty() || call.words[0] != kind || TagWord(nCall) < 0)
+            continue;
+        if (DefinitionOf(calls, kind, Tag(calls, nCall)) == static_cast<long>(nCall))
+            definitions.push_back(nCall);
+    }
+    return definitions;
+}
+
+std::vector<std::pair<size_t, size_t>> CModelFacts::ReferencesTo(const CDryRunCalls& calls,
+                                                                 std::string_view kind,
+                                                                 std::string_view tag) const
+{
+    std::vector<std::pair<size_t, size_t>> references;
+    const long nKind = KindIndex(kind);
+    if (nKind < 0)
+        return references;
+    const std::string normal = Normal(tag);
+    const auto code = static_cast<uint8_t>(kReference + nKind);
+    const size_t nCalls = std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
+    for (size_t nCall = 0; nCall < nCalls; ++nCall)
+    {
+        for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)
+        {
+            if (m_roles[n] != code)
+                continue;
+            const size_t nWord = n - m_roleStarts[nCall];
+            const CDryRunCall call = calls[nCall];
+            if (nWord < call.words.size() && Normal(call.words[nWord]) == normal)
+                references.emplace_back(nCall, nWord);
+        }
+    }
+    return references;
 }
 
 uint64_t CModelFacts::KeyHash(std::string_view kind, std::string_view normalTag)

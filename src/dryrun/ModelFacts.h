@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CCommandKnowledge;
@@ -111,6 +112,14 @@ public:
     long DefinitionOf(const CDryRunCalls& calls, std::string_view kind, std::string_view tag) const;
     // The word of a call that holds the tag it defines, or -1.
     long TagWord(size_t nCall) const;
+    // The kind a placeholder's name refers to ("material" for <matTag>), or empty.
+    std::string_view KindOfPlaceholder(std::string_view name) const;
+    // The calls that define a kind's tags, each tag's first, in call order.
+    std::vector<size_t> DefinitionsOf(const CDryRunCalls& calls, std::string_view kind) const;
+    // The words that refer to a kind's tag, as (call, word), in call order.
+    std::vector<std::pair<size_t, size_t>> ReferencesTo(const CDryRunCalls& calls,
+                                                        std::string_view kind,
+                                                        std::string_view tag) const;
     // The node or element a call defines, or -1.
     long NodeOfCall(size_t nCall) const;
     long ElementOfCall(size_t nCall) const;

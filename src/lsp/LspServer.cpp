@@ -1,5 +1,11 @@
 #include "LspServer.h"
 
+#include "LspCodeActions.h"
+#include "LspCompletion.h"
+#include "LspJson.h"
+#include "LspNavigation.h"
+#include "LspSemanticTokens.h"
+#include "LspText.h"
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSession.h"
 #include "check/CommandKnowledge.h"
@@ -43,22 +49,16 @@ public:
     std::string m_text;
 };
 
-json Range(long nLine, long nCharacter, long nEndLine, long nEndCharacter)
-{
-    return {{"start", {{"line", nLine}, {"character", nCharacter}}},
-            {"end", {{"line", nEndLine}, {"character", nEndCharacter}}}};
-}
-
 // A finding's place: its line and columns as the engine counts them (from 1,
 // in characters), or its whole line when only that is known.
 json RangeOf(const CFinding& finding)
 {
     const long nLine = std::max(0L, finding.nLine - 1);
     if (finding.nColumn <= 0)
-        return Range(nLine, 0, nLine + 1, 0);
+        return LspJson::Range(nLine, 0, nLine + 1, 0);
     const long nEndLine = finding.nEndLine > 0 ? finding.nEndLine - 1 : nLine;
     const long nEndColumn = finding.nEndColumn > 0 ? finding.nEndColumn - 1 : finding.nColumn - 1;
-    return Range(nLine, finding.nColumn - 1, nEndLine, nEndColumn);
+    return LspJson::Range(nLine, finding.nColumn - 1, nEndLine, nEndColumn);
 }
 
 int SeverityOf(ESeverity severity)
@@ -272,6 +272,12 @@ void CLspServer::Request(const json& message)
         result = Hover(params);
     else if (method == "textDocument/definition")
         result = Definition(params);
+    else if (method == "textDocument/references")
+        result = References(params);
+    else if (method == "textDocument/codeAction")
+        result = CodeActions(params);
+    else if (method == "textDocument/semanticTokens/full")
+        result = SemanticTokens(params);
     else if (method == "textDocument/completion")
         result = Completion(params);
     else if (method == "textDocument/signatureHelp")
@@ -354,6 +360,9 @@ json CLspServer::Initialize(const json& params)
                {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
               {"hoverProvider", true},
               {"definitionProvider", true},
+              {"referencesProvider", true},
+              {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+              {"semanticTokensProvider", {{"legend", LspSemanticTokens::Legend()}, {"full", true}}},
               {"completionProvider", {{"triggerCharacters", {"$", " "}}}},
               {"signatureHelpProvider", {{"triggerCharacters", {" "}}}},
               {"documentSymbolProvider", true}}},
@@ -465,7 +474,7 @@ void CLspServer::Publish(std::shared_ptr<const CAnalysis> pAnalysis)
                 continue;
             related.push_back({{"location",
                                 {{"uri", place.file.empty() ? uri : LspPathToUri(place.file)},
-                                 {"range", Range(place.nLine - 1, 0, place.nLine, 0)}}},
+                                 {"range", LspJson::Range(place.nLine - 1, 0, place.nLine, 0)}}},
                                {"message", place.message}});
         }
         if (!related.empty())
@@ -578,64 +587,6 @@ const CLspDocument* CLspServer::DocumentOf(const json& params,
     return &found->second;
 }
 
-namespace
-{
-bool IsNameByte(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-// The words of the command being typed up to a byte, on its line: a command
-// starts at the line's start, after a ; or [, or inside an opening brace.
-// open gets the word the byte ends, empty after a blank.
-std::vector<std::string> WordsTyped(std::string_view text, size_t nTo, std::string& open)
-{
-    nTo = std::min(nTo, text.size());
-    size_t nStart = nTo;
-    while (nStart > 0 && text[nStart - 1] != '\n' && text[nStart - 1] != ';' &&
-           text[nStart - 1] != '[' && text[nStart - 1] != '{')
-        --nStart;
-    std::vector<std::string> words;
-    open.clear();
-    for (size_t i = nStart; i < nTo; ++i)
-    {
-        if (text[i] == ' ' || text[i] == '\t')
-        {
-            if (!open.empty())
-                words.push_back(std::move(open));
-            open.clear();
-        }
-        else
-            open += text[i];
-    }
-    return words;
-}
-
-// The run of name bytes around a byte, as [from, to).
-std::pair<size_t, size_t> NameAround(std::string_view text, size_t nAt)
-{
-    size_t nFrom = std::min(nAt, text.size());
-    while (nFrom > 0 && IsNameByte(text[nFrom - 1]))
-        --nFrom;
-    size_t nTo = std::min(nAt, text.size());
-    while (nTo < text.size() && IsNameByte(text[nTo]))
-        ++nTo;
-    return {nFrom, nTo};
-}
-
-json Location(const std::string& uri, const CLspDocument* pDocument, long nStart, long nEnd,
-              long nLine)
-{
-    if (pDocument == nullptr || nStart < 0)
-        return {{"uri", uri},
-                {"range", Range(std::max(0L, nLine - 1), 0, std::max(0L, nLine - 1), 0)}};
-    const CLspPosition from = pDocument->PositionOf(static_cast<size_t>(nStart));
-    const CLspPosition to = pDocument->PositionOf(static_cast<size_t>(std::max(nStart, nEnd)));
-    return {{"uri", uri}, {"range", Range(from.nLine, from.nCharacter, to.nLine, to.nCharacter)}};
-}
-} // namespace
-
 // Where what the place names is defined: a tag's first definition, from the
 // dry run; a procedure's proc, a variable's first set, a sourced file.
 json CLspServer::Definition(const json& params)
@@ -644,192 +595,69 @@ json CLspServer::Definition(const json& params)
     const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
     if (pDocument == nullptr || pAnalysis == nullptr)
         return nullptr;
-    const std::string uri = params["textDocument"]["uri"];
-    const std::string& text = pDocument->Text();
-    const size_t nOffset = pDocument->Offset(PositionIn(params));
-    if (pAnalysis->pDryRun != nullptr && pAnalysis->pDryRun->Text() == text)
-    {
-        const CDryRunResult& run = *pAnalysis->pDryRun;
-        const long nCall = run.DefinitionAt(nOffset);
-        if (nCall >= 0)
-        {
-            const CDryRunPlace place = run.Report().calls[static_cast<size_t>(nCall)].place;
-            if (place.nFile == 0)
-            {
-                // The line's first word of that command.
-                const size_t nLineStart = pDocument->Offset({place.nLine - 1, 0});
-                return Location(uri, pDocument, static_cast<long>(nLineStart),
-                                static_cast<long>(nLineStart), place.nLine);
-            }
-            if (place.nFile > 0 && static_cast<size_t>(place.nFile) < run.Report().files.size())
-                return Location(LspPathToUri(run.Report().files[static_cast<size_t>(place.nFile)]),
-                                nullptr, -1, -1, place.nLine);
-        }
-    }
-    if (pAnalysis->pOutline == nullptr)
-        return nullptr;
-    const CScriptOutline& outline = *pAnalysis->pOutline;
-    const auto [nFrom, nTo] = NameAround(text, nOffset);
-    std::string name = text.substr(nFrom, nTo - nFrom);
-    while (name.compare(0, 2, "::") == 0)
-        name.erase(0, 2);
-    if (!name.empty())
-    {
-        const bool bDollar =
-            nFrom > 0 && (text[nFrom - 1] == '$' ||
-                          (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$'));
-        if (const CScriptOutline::CVariable* pVariable = outline.Variable(name);
-            pVariable != nullptr && bDollar)
-            return Location(uri, pDocument, pVariable->firstSet.nStart, pVariable->firstSet.nEnd,
-                            0);
-        if (const CScriptOutline::CProcedure* pProcedure = outline.Procedure(name))
-            return Location(uri, pDocument, pProcedure->place.nStart, pProcedure->place.nEnd, 0);
-        if (const CScriptOutline::CVariable* pVariable = outline.Variable(name))
-            return Location(uri, pDocument, pVariable->firstSet.nStart, pVariable->firstSet.nEnd,
-                            0);
-    }
-    // A sourced file: the word that names it, read beside the script.
-    for (const CScriptOutline::CSource& source : outline.Sources())
-    {
-        if (nOffset >= static_cast<size_t>(source.place.nStart) &&
-            nOffset <= static_cast<size_t>(source.place.nEnd))
-        {
-            const std::filesystem::path path(LspUriToPath(uri));
-            const std::filesystem::path target = std::filesystem::path(source.path).is_absolute()
-                                                     ? std::filesystem::path(source.path)
-                                                     : path.parent_path() / source.path;
-            return Location(LspPathToUri(target.lexically_normal().string()), nullptr, -1, -1, 1);
-        }
-    }
-    return nullptr;
+    return CLspNavigation(params["textDocument"]["uri"], *pDocument, *pAnalysis)
+        .Definition(pDocument->Offset(PositionIn(params)));
 }
 
-// What may be typed at the place: a variable after $, a command where one
-// starts, a sub-command or type after a command of the library.
+// Where what the place names is used: a tag's references, a procedure's
+// calls, a variable's reads and sets.
+json CLspServer::References(const json& params)
+{
+    std::shared_ptr<const CAnalysis> pAnalysis;
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    if (pDocument == nullptr || pAnalysis == nullptr)
+        return json::array();
+    const bool bDeclaration =
+        params.value("context", json::object()).value("includeDeclaration", false);
+    return CLspNavigation(params["textDocument"]["uri"], *pDocument, *pAnalysis)
+        .References(pDocument->Offset(PositionIn(params)), bDeclaration);
+}
+
+// The fixes of the findings in the range, and a comment to silence each.
+json CLspServer::CodeActions(const json& params)
+{
+    std::shared_ptr<const CAnalysis> pAnalysis;
+    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    if (pDocument == nullptr || pAnalysis == nullptr)
+        return json::array();
+    const json& range = params.at("range");
+    const size_t nFrom = pDocument->Offset(
+        {range.at("start").at("line").get<long>(), range.at("start").at("character").get<long>()});
+    const size_t nTo = pDocument->Offset(
+        {range.at("end").at("line").get<long>(), range.at("end").at("character").get<long>()});
+    return LspCodeActions::For(params["textDocument"]["uri"], *pDocument, *pAnalysis, nFrom, nTo);
+}
+
+json CLspServer::SemanticTokens(const json& params)
+{
+    const CLspDocument* pDocument = DocumentOf(params);
+    if (pDocument == nullptr || m_pLibrary == nullptr)
+        return nullptr;
+    return {{"data", LspSemanticTokens::Of(pDocument->Text(), *m_pLibrary)}};
+}
+
+// What may be typed at the place; the last analysis, of an older version
+// too, knows the names.
 json CLspServer::Completion(const json& params)
 {
     std::shared_ptr<const CAnalysis> pAnalysis;
     const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
-    json items = json::array();
     if (pDocument == nullptr)
-        return items;
+        return json::array();
     if (pAnalysis == nullptr)
     {
-        // The last analysis of an older version still knows the names.
         const std::lock_guard<std::mutex> lock(m_analysisMutex);
         const auto analysed = m_analyses.find(LspUriToPath(params["textDocument"]["uri"]));
         if (analysed != m_analyses.end())
             pAnalysis = analysed->second;
     }
-    const std::string& text = pDocument->Text();
-    const size_t nOffset = pDocument->Offset(PositionIn(params));
-    size_t nFrom = nOffset;
-    while (nFrom > 0 && IsNameByte(text[nFrom - 1]))
-        --nFrom;
-    const std::string prefix = text.substr(nFrom, nOffset - nFrom);
-    constexpr int kFunction = 3;
-    constexpr int kVariable = 6;
-    constexpr int kClass = 7;
-    const auto add = [&](const std::string& label, int nKind, const std::string& detail)
-    {
-        json item = {{"label", label}, {"kind", nKind}};
-        if (!detail.empty())
-            item["detail"] = detail;
-        items.push_back(std::move(item));
-    };
-    if (nFrom > 0 &&
-        (text[nFrom - 1] == '$' || (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$')))
-    {
-        if (pAnalysis != nullptr && pAnalysis->pOutline != nullptr)
-        {
-            std::set<std::string> seen;
-            for (const CScriptOutline::CVariable& variable : pAnalysis->pOutline->Variables())
-            {
-                const std::string name = variable.name.substr(0, variable.name.find('('));
-                if (name.compare(0, prefix.size(), prefix) == 0 && seen.insert(name).second)
-                    add(name, kVariable, "");
-            }
-        }
-        return items;
-    }
-    // The words of the command so far, on this line: a command starts at the
-    // line's start, after a ; or [, or inside an opening brace.
-    std::string word;
-    const std::vector<std::string> words = WordsTyped(text, nFrom, word);
-    if (!word.empty())
-        return items; // inside a word that is not a name
-    if (m_pLibrary == nullptr)
-        return items;
-    if (words.empty())
-    {
-        for (const int nRecord : m_pLibrary->Complete("command", prefix))
-            add(std::string(m_pLibrary->KeywordOf(nRecord)), kFunction, "");
-        if (pAnalysis != nullptr && pAnalysis->pOutline != nullptr)
-        {
-            for (const CScriptOutline::CProcedure& procedure : pAnalysis->pOutline->Procedures())
-            {
-                if (procedure.name.compare(0, prefix.size(), prefix) == 0)
-                    add(procedure.name, kFunction, "proc " + procedure.name);
-            }
-        }
-    }
-    else if (words.size() == 1)
-    {
-        for (const int nRecord : m_pLibrary->Complete(words[0], prefix))
-            add(std::string(m_pLibrary->KeywordOf(nRecord)), kClass, words[0]);
-    }
-    return items;
+    return CLspCompletion(m_pLibrary.get(), m_pKnowledge.get())
+        .At(pDocument->Text(), pAnalysis.get(), pDocument->Offset(PositionIn(params)));
 }
-
-namespace
-{
-// Whether a line can begin a command of the script's top level: it starts
-// at its first column with a word, and the line before does not go on into it.
-bool StartsACommand(std::string_view text, size_t nLineStart)
-{
-    if (nLineStart >= text.size())
-        return false;
-    const char c = text[nLineStart];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '}' || c == ']' || c == ')' ||
-        c == '"')
-        return false;
-    if (nLineStart == 0)
-        return true;
-    size_t nEnd = nLineStart - 1; // the line before's break
-    if (nEnd > 0 && text[nEnd - 1] == '\r')
-        --nEnd;
-    size_t nBackslashes = 0;
-    while (nEnd > nBackslashes && text[nEnd - 1 - nBackslashes] == '\\')
-        ++nBackslashes;
-    return nBackslashes % 2 == 0;
-}
-
-// The part of the text around a byte that the command holding it lies in,
-// as Tcl would read it in well laid out code: from the nearest line before
-// that starts a command at the first column, to the next such line. A walk
-// of that part finds the same innermost command as a walk of the whole.
-std::pair<size_t, size_t> CommandWindow(std::string_view text, size_t nOffset)
-{
-    nOffset = std::min(nOffset, text.size());
-    size_t nFrom = nOffset == 0 ? 0 : text.rfind('\n', nOffset - 1);
-    nFrom = nFrom == std::string_view::npos || nOffset == 0 ? 0 : nFrom + 1;
-    while (nFrom > 0 && !StartsACommand(text, nFrom))
-    {
-        // The line before.
-        const size_t nBreak = nFrom >= 2 ? text.rfind('\n', nFrom - 2) : std::string_view::npos;
-        nFrom = nBreak == std::string_view::npos ? 0 : nBreak + 1;
-    }
-    size_t nTo = text.find('\n', nOffset);
-    while (nTo != std::string_view::npos && !StartsACommand(text, nTo + 1))
-        nTo = text.find('\n', nTo + 1);
-    nTo = nTo == std::string_view::npos ? text.size() : nTo + 1;
-    return {nFrom, nTo};
-}
-} // namespace
 
 CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_t nWholeOffset)
 {
-    const auto [nWindowFrom, nWindowTo] = CommandWindow(wholeText, nWholeOffset);
+    const auto [nWindowFrom, nWindowTo] = LspText::CommandWindow(wholeText, nWholeOffset);
     const std::string_view text =
         std::string_view(wholeText).substr(nWindowFrom, nWindowTo - nWindowFrom);
     const size_t nOffset = nWholeOffset - nWindowFrom;
@@ -868,7 +696,7 @@ CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_
     if (!at.bFound)
     {
         std::string word;
-        std::vector<std::string> words = WordsTyped(text, nOffset, word);
+        std::vector<std::string> words = LspText::WordsTyped(text, nOffset, word);
         if (!word.empty())
             words.push_back(word);
         if (!words.empty())
@@ -946,7 +774,7 @@ json CLspServer::DocumentSymbols(const json& params)
     {
         const CLspPosition from = pDocument->PositionOf(static_cast<size_t>(std::max(0L, nStart)));
         const CLspPosition to = pDocument->PositionOf(static_cast<size_t>(std::max(nStart, nEnd)));
-        return Range(from.nLine, from.nCharacter, to.nLine, to.nCharacter);
+        return LspJson::Range(from.nLine, from.nCharacter, to.nLine, to.nCharacter);
     };
     if (pAnalysis->pOutline != nullptr)
     {
@@ -980,7 +808,7 @@ json CLspServer::DocumentSymbols(const json& params)
         json& children = byKind[kind];
         if (children.size() >= kMostOfAKind)
             continue;
-        const json range = Range(call.place.nLine - 1, 0, call.place.nLine - 1, 0);
+        const json range = LspJson::Range(call.place.nLine - 1, 0, call.place.nLine - 1, 0);
         children.push_back({{"name", kind + " " + tag},
                             {"kind", kConstant},
                             {"range", range},
@@ -996,7 +824,7 @@ json CLspServer::DocumentSymbols(const json& params)
             nFirst = std::min(nFirst, child["range"]["start"]["line"].get<long>());
             nLast = std::max(nLast, child["range"]["start"]["line"].get<long>());
         }
-        const json range = Range(nFirst, 0, nLast, 0);
+        const json range = LspJson::Range(nFirst, 0, nLast, 0);
         symbols.push_back({{"name", kind},
                            {"detail", std::to_string(children.size()) + " defined"},
                            {"kind", kNamespace},

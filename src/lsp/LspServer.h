@@ -56,6 +56,9 @@ private:
     nlohmann::json Initialize(const nlohmann::json& params);
     nlohmann::json Hover(const nlohmann::json& params);
     nlohmann::json Definition(const nlohmann::json& params);
+    nlohmann::json References(const nlohmann::json& params);
+    nlohmann::json CodeActions(const nlohmann::json& params);
+    nlohmann::json SemanticTokens(const nlohmann::json& params);
     nlohmann::json Completion(const nlohmann::json& params);
     nlohmann::json SignatureHelp(const nlohmann::json& params);
     nlohmann::json DocumentSymbols(const nlohmann::json& params);

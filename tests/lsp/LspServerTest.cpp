@@ -379,3 +379,163 @@ TEST(LspServer, FileUrisAndPathsMapBothWays)
     EXPECT_EQ(LspPathToUri("/home/a b/sé.tcl"), "file:///home/a%20b/s%C3%A9.tcl");
     EXPECT_EQ(LspUriToPath(LspPathToUri("/tmp/#%?.tcl")), "/tmp/#%?.tcl");
 }
+
+namespace
+{
+// The demo beside its sourced part in a folder, open in an initialized
+// client, analysed to its dry run.
+class CDemoOpen
+{
+public:
+    explicit CDemoOpen(std::string script) : m_script(std::move(script))
+    {
+        std::ifstream part(CORVALE_SOURCE_DIR "/share/demo/materials_part.tcl", std::ios::binary);
+        std::ostringstream partText;
+        partText << part.rdbuf();
+        m_dir.Write("materials_part.tcl", partText.str());
+        m_uri = LspPathToUri(m_dir.Write("example.tcl", m_script));
+        m_client.Initialize();
+        m_client.Notify(
+            "textDocument/didOpen",
+            {{"textDocument",
+              {{"uri", m_uri}, {"languageId", "tcl"}, {"version", 1}, {"text", m_script}}}});
+        // The dry run's result carries the model's findings; the demo has
+        // an unused one only when a mistake is planted, so wait for the stage.
+        m_client.m_server.WaitUntilIdle(20000);
+    }
+    // A request at the place where text begins on the line that begins with line.
+    json At(const std::string& method, const std::string& line, const std::string& text,
+            json extra = json::object())
+    {
+        const long nLine = LineOf(m_script, line);
+        const size_t nLineStart = m_script.find(line);
+        const size_t nAt = m_script.find(text, nLineStart);
+        extra["textDocument"] = {{"uri", m_uri}};
+        extra["position"] = Position(nLine, static_cast<long>(nAt - nLineStart));
+        return m_client.Request(method, extra)["result"];
+    }
+    long Line(const std::string& line) const { return LineOf(m_script, line); }
+
+    CTempDir m_dir;
+    std::string m_script;
+    std::string m_uri;
+    CClient m_client;
+};
+
+std::vector<std::string> Labels(const json& items)
+{
+    std::vector<std::string> labels;
+    for (const json& item : items)
+        labels.push_back(item["label"]);
+    return labels;
+}
+} // namespace
+
+// References, code actions, semantic tokens and what completion offers
+// inside a command, on the demo with a misspelt command.
+TEST(LspServer, ReferencesFixesTokensAndArgumentsOfTheDemo)
+{
+    std::string script = Demo();
+    script.replace(script.find("support 3 "), 10, "suport 3 ");
+    // Commands being typed, each on a line of its own at the end.
+    script += "supportPlane \nload \nelement Truss 9 1 2 0.01 \nmodel -d\nproc bays {n} {\n"
+              "    node 7 [expr {$n * $bayWidth}] 0.0\n}\nbays 2\nbays 3\n";
+    CDemoOpen demo(script);
+
+    // Every place node 5 is named: its node line, the elements, the load.
+    const json references = demo.At("textDocument/references", "element Beam 4 4 5", "5",
+                                    {{"context", {{"includeDeclaration", true}}}});
+    std::vector<long> lines;
+    for (const json& location : references)
+        lines.push_back(location["range"]["start"]["line"]);
+    EXPECT_THAT(lines, ::testing::UnorderedElementsAre(
+                           demo.Line("node 5 "), demo.Line("element Beam 2 2 5"),
+                           demo.Line("element Beam 4 4 5"), demo.Line("element Beam 5 5 6"),
+                           demo.Line("element Truss 6 1 5"), demo.Line("    load 5 "),
+                           demo.Line("output Node"), demo.Line("    puts \"roof"),
+                           demo.Line("set roofDrift")))
+        << references.dump();
+    // The word itself, not the line's start: "element Beam 2 2 5" names it last.
+    const json onBeam2 =
+        *std::find_if(references.begin(), references.end(),
+                      [&](const json& l)
+                      { return l["range"]["start"]["line"] == demo.Line("element Beam 2 2 5"); });
+    EXPECT_EQ(onBeam2["range"]["start"]["character"], 17);
+    EXPECT_EQ(onBeam2["range"]["end"]["character"], 18);
+    // A variable's sets and reads; a procedure's calls and its proc.
+    EXPECT_EQ(demo.At("textDocument/references", "set bayWidth", "bayWidth",
+                      {{"context", {{"includeDeclaration", true}}}})
+                  .size(),
+              6U); // the set, nodes 2, 3, 5 and 6, the proc's body
+    EXPECT_EQ(demo.At("textDocument/references", "bays 2", "bays",
+                      {{"context", {{"includeDeclaration", false}}}})
+                  .size(),
+              2U);
+
+    // The misspelt command: its fix, and the comment that silences it.
+    const long nTypo = demo.Line("suport");
+    const json actions =
+        demo.At("textDocument/codeAction", "suport", "suport",
+                {{"range", {{"start", Position(nTypo, 2)}, {"end", Position(nTypo, 2)}}},
+                 {"context", {{"diagnostics", json::array()}}}});
+    std::vector<std::string> titles;
+    for (const json& action : actions)
+        titles.push_back(action["title"]);
+    EXPECT_THAT(titles,
+                ::testing::IsSupersetOf({"Replace with support", "Ignore command/unknown here"}));
+    for (const json& action : actions)
+    {
+        const json edit = action["edit"]["changes"][demo.m_uri][0];
+        if (action["title"] == "Replace with support")
+        {
+            EXPECT_EQ(edit["newText"], "support");
+            EXPECT_EQ(edit["range"]["start"], Position(nTypo, 0));
+            EXPECT_EQ(edit["range"]["end"], Position(nTypo, 6));
+        }
+        else if (action["title"] == "Ignore command/unknown here")
+        {
+            EXPECT_EQ(edit["newText"], "# corvale: ignore command/unknown\n");
+            EXPECT_EQ(edit["range"]["start"], Position(nTypo, 0));
+        }
+    }
+
+    // Tokens: the comment, the library's command and its flag, a Tcl keyword.
+    const json tokens =
+        demo.m_client.Request("textDocument/semanticTokens/full",
+                              {{"textDocument", {{"uri", demo.m_uri}}}})["result"]["data"];
+    std::map<std::pair<long, long>, std::pair<long, long>> byPlace; // -> (length, type)
+    long nLine = 0;
+    long nCharacter = 0;
+    for (size_t i = 0; i + 4 < tokens.size(); i += 5)
+    {
+        nCharacter =
+            tokens[i] == 0 ? nCharacter + tokens[i + 1].get<long>() : tokens[i + 1].get<long>();
+        nLine += tokens[i].get<long>();
+        byPlace[{nLine, nCharacter}] = {tokens[i + 2].get<long>(), tokens[i + 3].get<long>()};
+    }
+    const long nModel = demo.Line("model -dims");
+    EXPECT_EQ(byPlace[std::make_pair(0L, 0L)].second, 4);                   // comment
+    EXPECT_EQ(byPlace[std::make_pair(nModel, 0L)], std::make_pair(5L, 1L)); // function
+    EXPECT_EQ(byPlace[std::make_pair(nModel, 6L)], std::make_pair(5L, 3L)); // -dims
+    EXPECT_EQ(byPlace[std::make_pair(demo.Line("set bayWidth"), 0L)], std::make_pair(3L, 0L));
+    EXPECT_EQ(byPlace[std::make_pair(demo.Line("element Beam 1"), 8L)], std::make_pair(4L, 2L));
+
+    // After a command: its choices and flags; where a tag of a kind goes, the tags.
+    const auto after = [&](const std::string& line)
+    {
+        const long nAt = demo.Line(line);
+        return Labels(demo.m_client.Request(
+            "textDocument/completion",
+            {{"textDocument", {{"uri", demo.m_uri}}},
+             {"position", Position(nAt, static_cast<long>(line.size()))}})["result"]);
+    };
+    EXPECT_THAT(after("supportPlane "), ::testing::IsSupersetOf({"-x", "-y", "-z"}));
+    EXPECT_THAT(after("load "), ::testing::IsSupersetOf({"1", "2", "3", "4", "5", "6"}));
+    EXPECT_THAT(after("element Truss 9 1 2 0.01 "), ::testing::Contains("1")); // the material
+    EXPECT_THAT(after("model -d"), ::testing::ElementsAre("-dims"));
+
+    // A hover inside a procedure's body finds the command there.
+    EXPECT_THAT(
+        demo.At("textDocument/hover", "    node 7", "node")["contents"]["value"].get<std::string>(),
+        ::testing::HasSubstr("node"));
+}
