@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         Require(reader.Held() <=
                     CLspMessageReader::kMaxMessage + CLspMessageReader::kMaxHeader + 64,
                 "the reader holds at most a message and its header");
-        if (!reader.Deliver([&](const std::string& message) { return server.Handle(message); },
+        if (!reader.Deliver([&](const std::vector<std::string>& messages)
+                            { return server.HandleAll(messages); },
                             [&](const std::string& why) { server.Refused(why); }))
             return 0;
     }

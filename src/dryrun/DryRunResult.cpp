@@ -247,32 +247,32 @@ long CDryRunResult::DefinitionAt(size_t nPos) const
 bool CDryRunResult::TagAt(size_t nPos, std::string& kind, std::string& tag) const
 {
     bool bFound = false;
-    VisitWordAt(
-        nPos,
-        [&](const CScriptIndex::CCommand& command, long nLine, size_t nWord)
-        {
-            size_t nCalls = 0;
-            const long nCall = CallOf(command, nLine, nCalls);
-            if (nCall < 0)
-                return;
-            const CDryRunCall call = m_report.calls[static_cast<size_t>(nCall)];
-            if (nWord >= call.words.size())
-                return;
-            switch (m_facts.RoleOf(static_cast<size_t>(nCall), nWord))
-            {
-            case CModelFacts::ERole::Tag:
-                kind = std::string(call.words[0]);
-                break;
-            case CModelFacts::ERole::NodeTag:
-            case CModelFacts::ERole::Reference:
-                kind = std::string(m_facts.ReferenceKind(static_cast<size_t>(nCall), nWord));
-                break;
-            default:
-                return;
-            }
-            tag = CModelFacts::Normal(call.words[nWord]);
-            bFound = true;
-        });
+    VisitWordAt(nPos,
+                [&](const CScriptIndex::CCommand& command, long nLine, size_t nWord)
+                {
+                    size_t nCalls = 0;
+                    const long nCall = CallOf(command, nLine, nCalls);
+                    if (nCall < 0)
+                        return;
+                    const CDryRunCall call = m_report.calls[static_cast<size_t>(nCall)];
+                    if (nWord >= call.words.size())
+                        return;
+                    switch (m_facts.RoleOf(static_cast<size_t>(nCall), nWord))
+                    {
+                    case CModelFacts::ERole::Tag:
+                        kind = std::string(call.words[0]);
+                        break;
+                    case CModelFacts::ERole::NodeTag:
+                    case CModelFacts::ERole::Reference:
+                        kind =
+                            std::string(m_facts.ReferenceKind(static_cast<size_t>(nCall), nWord));
+                        break;
+                    default:
+                        return;
+                    }
+                    tag = CModelFacts::Normal(call.words[nWord]);
+                    bFound = true;
+                });
     return bFound;
 }
 

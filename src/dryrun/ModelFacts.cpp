@@ -773,7 +773,8 @@ std::vector<size_t> CModelFacts::DefinitionsOf(const CDryRunCalls& calls,
                                                std::string_view kind) const
 {
     std::vector<size_t> definitions;
-    const size_t nCalls = std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
+    const size_t nCalls =
+        std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
     for (size_t nCall = 0; nCall < nCalls; ++nCall)
     {
         const CDryRunCall call = calls[nCall];
@@ -795,7 +796,8 @@ std::vector<std::pair<size_t, size_t>> CModelFacts::ReferencesTo(const CDryRunCa
         return references;
     const std::string normal = Normal(tag);
     const auto code = static_cast<uint8_t>(kReference + nKind);
-    const size_t nCalls = std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
+    const size_t nCalls =
+        std::min(calls.size(), m_roleStarts.empty() ? 0 : m_roleStarts.size() - 1);
     for (size_t nCall = 0; nCall < nCalls; ++nCall)
     {
         for (uint32_t n = m_roleStarts[nCall]; n < m_roleStarts[nCall + 1]; ++n)

@@ -117,9 +117,8 @@ public:
     // The calls that define a kind's tags, each tag's first, in call order.
     std::vector<size_t> DefinitionsOf(const CDryRunCalls& calls, std::string_view kind) const;
     // The words that refer to a kind's tag, as (call, word), in call order.
-    std::vector<std::pair<size_t, size_t>> ReferencesTo(const CDryRunCalls& calls,
-                                                        std::string_view kind,
-                                                        std::string_view tag) const;
+    std::vector<std::pair<size_t, size_t>>
+    ReferencesTo(const CDryRunCalls& calls, std::string_view kind, std::string_view tag) const;
     // The node or element a call defines, or -1.
     long NodeOfCall(size_t nCall) const;
     long ElementOfCall(size_t nCall) const;

@@ -130,20 +130,22 @@ CLspMessageReader::EResult CLspMessageReader::Next(std::string& message, std::st
     return EResult::Message;
 }
 
-bool CLspMessageReader::Deliver(const std::function<bool(const std::string& message)>& handle,
-                                const std::function<void(const std::string& why)>& refused)
+bool CLspMessageReader::Deliver(
+    const std::function<bool(const std::vector<std::string>& messages)>& handle,
+    const std::function<void(const std::string& why)>& refused)
 {
+    std::vector<std::string> messages;
     std::string message;
     std::string why;
     for (;;)
     {
         const EResult result = Next(message, why);
         if (result == EResult::NeedMore)
-            return true;
+            return messages.empty() || handle(messages);
         if (result == EResult::Refused)
             refused(why);
-        else if (!handle(message))
-            return false;
+        else
+            messages.push_back(std::move(message));
     }
 }
 

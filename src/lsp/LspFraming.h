@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The base protocol of the Language Server Protocol: a message is a header
 // of "Name: value" lines, Content-Length among them, a blank line, and then
@@ -25,9 +26,10 @@ public:
 
     void Feed(std::string_view bytes);
     EResult Next(std::string& message, std::string& why);
-    // Every whole message held, to handle, and every refusal, to refused;
-    // false as soon as handle says to stop.
-    bool Deliver(const std::function<bool(const std::string& message)>& handle,
+    // Every whole message held, to handle at once (so that a message may
+    // answer for one before it, as a cancellation does), and every refusal,
+    // to refused; false when handle says to stop.
+    bool Deliver(const std::function<bool(const std::vector<std::string>& messages)>& handle,
                  const std::function<void(const std::string& why)>& refused);
     // Bytes held, for the tests of its bound.
     size_t Held() const { return m_buffer.size() - m_nStart; }

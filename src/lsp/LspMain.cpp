@@ -74,7 +74,8 @@ int main(int argc, char** argv)
         if (nRead <= 0)
             return server.ExitCode(); // the client went without exit
         reader.Feed(std::string_view(buffer, static_cast<size_t>(nRead)));
-        if (!reader.Deliver([&](const std::string& message) { return server.Handle(message); },
+        if (!reader.Deliver([&](const std::vector<std::string>& messages)
+                            { return server.HandleAll(messages); },
                             [&](const std::string& why) { server.Refused(why); }))
             return server.ExitCode();
     }

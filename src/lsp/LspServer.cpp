@@ -31,6 +31,7 @@ constexpr int kInvalidRequest = -32600;
 constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
 constexpr int kServerNotInitialized = -32002;
+constexpr int kRequestCancelled = -32800;
 
 // window/showMessage's types.
 constexpr int kMessageError = 1;
@@ -194,6 +195,29 @@ void CLspServer::Refused(const std::string& why)
           {"error", {{"code", kInvalidRequest}, {"message", "Refused " + why}}}});
 }
 
+bool CLspServer::HandleAll(const std::vector<std::string>& messages)
+{
+    // A cancellation read with its request comes before the request is served.
+    for (const std::string& text : messages)
+    {
+        if (text.find("$/cancelRequest") == std::string::npos)
+            continue;
+        const json message = json::parse(text, nullptr, false);
+        if (message.is_object() && message.value("method", json()) == "$/cancelRequest" &&
+            message.contains("params") && message["params"].is_object() &&
+            message["params"].contains("id"))
+            m_cancelled.insert(message["params"]["id"].dump());
+    }
+    bool bGoOn = true;
+    for (const std::string& text : messages)
+    {
+        if (bGoOn)
+            bGoOn = Handle(text);
+    }
+    m_cancelled.clear();
+    return bGoOn;
+}
+
 bool CLspServer::Handle(const std::string& text)
 {
     const json message = json::parse(text, nullptr, false);
@@ -249,6 +273,13 @@ bool CLspServer::Handle(const std::string& text)
 void CLspServer::Request(const json& message)
 {
     const std::string method = message["method"];
+    if (m_cancelled.erase(message["id"].dump()) != 0)
+    {
+        Send({{"jsonrpc", "2.0"},
+              {"id", message["id"]},
+              {"error", {{"code", kRequestCancelled}, {"message", "The request was cancelled"}}}});
+        return;
+    }
     const json params = message.value("params", json::object());
     json result;
     if (method == "initialize")
@@ -312,8 +343,9 @@ void CLspServer::Notification(const json& message)
     }
     else if (method == "textDocument/didClose")
         DidClose(params);
-    // initialized, $/cancelRequest (every request is answered before the
-    // next is read), $/setTrace and the rest need nothing.
+    // initialized, $/cancelRequest (HandleAll looks ahead for it: every
+    // request is answered before the next read), $/setTrace and the rest
+    // need nothing.
 }
 
 json CLspServer::Initialize(const json& params)

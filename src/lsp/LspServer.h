@@ -7,7 +7,9 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json_fwd.hpp>
+#include <set>
 #include <string>
+#include <vector>
 
 class CAnalysisSession;
 class CCommandKnowledge;
@@ -42,6 +44,9 @@ public:
 
     // Handles one message; false once the client has said exit.
     bool Handle(const std::string& message);
+    // Handles messages read together, in order; a request that one of them
+    // cancels ($/cancelRequest) is answered as cancelled, not served.
+    bool HandleAll(const std::vector<std::string>& messages);
     // A message the reader could not read: answered with the protocol's error.
     void Refused(const std::string& why);
     // 0 after shutdown then exit, else 1.
@@ -90,6 +95,7 @@ private:
     std::mutex m_writeMutex;
     bool m_bInitialized = false;
     bool m_bShutDown = false;
+    std::set<std::string> m_cancelled; // ids, as JSON text, of requests not to serve
     std::unique_ptr<CCommandLibrary> m_pLibrary;
     std::unique_ptr<CCommandKnowledge> m_pKnowledge; // the usage forms, for signatures
     std::unique_ptr<CAnalysisSession> m_pSession;

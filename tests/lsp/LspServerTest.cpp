@@ -333,6 +333,26 @@ TEST(LspServer, MessagesItCannotServeAreAnsweredWithTheProtocolsErrors)
     EXPECT_EQ(received[received.size() - 2]["error"]["code"], -32600);
     EXPECT_THAT(received.back()["error"]["message"].get<std::string>(),
                 ::testing::HasSubstr("2147483648"));
+    // A request cancelled by a message read with it is answered as cancelled;
+    // the one after it is served.
+    const auto hover = [](int nId)
+    {
+        return json({{"jsonrpc", "2.0"},
+                     {"id", nId},
+                     {"method", "textDocument/hover"},
+                     {"params",
+                      {{"textDocument", {{"uri", "file:///none.tcl"}}},
+                       {"position", Position(0, 0)}}}})
+            .dump();
+    };
+    EXPECT_TRUE(client.m_server.HandleAll(
+        {hover(70),
+         json({{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", 70}}}}).dump(),
+         hover(71)}));
+    EXPECT_EQ(code(client.WaitFor([](const json& m) { return m.contains("id") && m["id"] == 70; })),
+              -32800);
+    EXPECT_TRUE(client.WaitFor([](const json& m) { return m.contains("id") && m["id"] == 71; })
+                    .contains("result"));
     // A document too large is refused with a message; the server goes on.
     client.Notify(
         "textDocument/didOpen",
