@@ -15,6 +15,12 @@ packages=(
   "$@"
 )
 
+# Node.js and npm, for the language server's test through vscode-jsonrpc:
+# the machine's own when it has them (a nodejs that carries its npm), else
+# Debian's.
+command -v node > /dev/null || packages+=(nodejs)
+command -v npm > /dev/null || packages+=(npm)
+
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
