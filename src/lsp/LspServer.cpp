@@ -8,6 +8,7 @@
 #include "LspText.h"
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSession.h"
+#include "analysis/ProjectFile.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
@@ -348,6 +349,22 @@ void CLspServer::Notification(const json& message)
     // need nothing.
 }
 
+// The help folder a project file names, the one in the workspace's root
+// folder or the nearest above it; empty for none.
+std::string CLspServer::ProjectHelpDir(const json& params)
+{
+    std::string root;
+    if (params.value("rootUri", json()).is_string())
+        root = LspUriToPath(params["rootUri"]);
+    else if (params.value("rootPath", json()).is_string())
+        root = params["rootPath"];
+    if (root.empty() || root.compare(0, 1, "/") != 0)
+        return {};
+    // Locate looks in the folder of the script it is given.
+    const std::string path = CProjectFile::Locate(root + "/.");
+    return path.empty() ? std::string() : CProjectFile::Read(path).HelpDirectory();
+}
+
 json CLspServer::Initialize(const json& params)
 {
     std::string helpDir;
@@ -355,6 +372,8 @@ json CLspServer::Initialize(const json& params)
     if (params.contains("initializationOptions") && params["initializationOptions"].is_object() &&
         params["initializationOptions"].value("helpDir", json()).is_string())
         helpDir = params["initializationOptions"]["helpDir"];
+    else if (const std::string project = ProjectHelpDir(params); !project.empty())
+        helpDir = project;
     else if (m_options.configuredHelpDir)
         helpDir = m_options.configuredHelpDir(why);
     if (!helpDir.empty() && helpDir.back() != '/')
@@ -371,7 +390,8 @@ json CLspServer::Initialize(const json& params)
                                                   : std::string("none was named")) +
                         "): the library's commands, their help, the dry run and the model rules "
                         "are off; Tcl itself is still checked. Name the help folder in the "
-                        "initialization option helpDir, or in Corvale's configuration.");
+                        "initialization option helpDir, in the project's corvale.toml, or in "
+                        "Corvale's configuration.");
     CAnalysisSession::COptions options;
     options.nPauseMs = m_options.nPauseMs;
     options.nDryRunPauseMs = m_options.nDryRunPauseMs;

@@ -59,6 +59,7 @@ private:
     void Request(const nlohmann::json& message);
     void Notification(const nlohmann::json& message);
     nlohmann::json Initialize(const nlohmann::json& params);
+    static std::string ProjectHelpDir(const nlohmann::json& params);
     nlohmann::json Hover(const nlohmann::json& params);
     nlohmann::json Definition(const nlohmann::json& params);
     nlohmann::json References(const nlohmann::json& params);

@@ -559,3 +559,24 @@ TEST(LspServer, ReferencesFixesTokensAndArgumentsOfTheDemo)
         demo.At("textDocument/hover", "    node 7", "node")["contents"]["value"].get<std::string>(),
         ::testing::HasSubstr("node"));
 }
+
+// Without the option, the project file of the workspace names the library.
+TEST(LspServer, TheWorkspacesProjectFileNamesTheHelpLibrary)
+{
+    CTempDir dir;
+    dir.Write("corvale.toml", "help = \"" CORVALE_SOURCE_DIR "/share/help\"\n");
+    CClient client("");
+    const json answer = client.Request("initialize", {{"processId", nullptr},
+                                                      {"rootUri", LspPathToUri(dir.PathOf("."))},
+                                                      {"capabilities", json::object()}});
+    ASSERT_TRUE(answer.contains("result"));
+    const std::string uri = LspPathToUri(dir.PathOf("s.tcl"));
+    client.Notify("textDocument/didOpen",
+                  {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "element \n"}}}});
+    const json items =
+        client.Request("textDocument/completion",
+                       {{"textDocument", {{"uri", uri}}}, {"position", Position(0, 8)}})["result"];
+    EXPECT_THAT(Labels(items), ::testing::Contains("Beam"));
+    for (const json& message : client.Received())
+        EXPECT_NE(message.value("method", ""), "window/showMessage") << message.dump();
+}
