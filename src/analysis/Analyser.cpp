@@ -16,7 +16,7 @@
 namespace fs = std::filesystem;
 
 CAnalyser::CAnalyser(const CCommandLibrary& library, const CProjectFile* pProject)
-    : m_pKnowledge(std::make_unique<CCommandKnowledge>())
+    : m_pKnowledge(std::make_shared<CCommandKnowledge>())
 {
     m_pKnowledge->Build(library);
     if (pProject != nullptr)

@@ -48,11 +48,14 @@ public:
                                   const std::string& helper, const std::string& helpDir);
 
     const CCommandKnowledge& Knowledge() const { return *m_pKnowledge; }
+    // The same, for a front end to read the usage forms by, on its own
+    // thread: it is not changed once made.
+    std::shared_ptr<const CCommandKnowledge> SharedKnowledge() const { return m_pKnowledge; }
 
     // The path a new script is run under: Untitled.tcl in the working directory.
     static std::string RunPath(const std::string& path);
 
 private:
-    std::unique_ptr<CCommandKnowledge> m_pKnowledge;
+    std::shared_ptr<CCommandKnowledge> m_pKnowledge;
     std::unique_ptr<CScriptChecker> m_pChecker;
 };

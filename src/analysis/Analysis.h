@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CCommandKnowledge;
 class CDryRunResult;
 class CScriptOutline;
 
@@ -29,6 +30,8 @@ struct CAnalysis
     std::shared_ptr<const CDryRunResult> pDryRun;
     // What the text defines, as the check found it; nullptr with the check off.
     std::shared_ptr<const CScriptOutline> pOutline;
+    // The usage forms the analysis knew (the library's and the project's).
+    std::shared_ptr<const CCommandKnowledge> pKnowledge;
 
     int Count(ESeverity severity) const
     {

@@ -280,6 +280,7 @@ void CAnalysisSession::Work()
             pOutline = std::move(pNewOutline);
         }
         pAnalysis->pOutline = pOutline;
+        pAnalysis->pKnowledge = pAnalyser->SharedKnowledge();
         if (!keepGoing())
             continue;
         const auto pChecked = std::make_shared<const std::vector<CFinding>>(check);

@@ -1,14 +1,15 @@
 #include "LspServer.h"
 
 #include "LspCodeActions.h"
-#include "LspCompletion.h"
 #include "LspJson.h"
-#include "LspNavigation.h"
 #include "LspSemanticTokens.h"
-#include "LspText.h"
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSession.h"
+#include "analysis/CommandSignatures.h"
 #include "analysis/ProjectFile.h"
+#include "analysis/ScriptCompletion.h"
+#include "analysis/ScriptNavigation.h"
+#include "analysis/ScriptText.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
@@ -74,6 +75,38 @@ int SeverityOf(ESeverity severity)
     default:
         return 3;
     }
+}
+
+// A place the engine names, as the protocol's Location.
+json LocationOf(const CScriptNavigation::CPlace& place, const std::string& uri,
+                const CLspDocument& document)
+{
+    if (!place.file.empty())
+        return LspJson::Location(LspPathToUri(place.file), nullptr, -1, -1, place.nLine);
+    return LspJson::Location(uri, &document, place.nStart, place.nEnd, place.nLine);
+}
+
+// The protocol's CompletionItemKind of an item of the engine.
+int CompletionKindOf(CScriptCompletion::CItem::EKind kind)
+{
+    using EKind = CScriptCompletion::CItem::EKind;
+    switch (kind)
+    {
+    case EKind::Command:
+    case EKind::Procedure:
+        return 3; // Function
+    case EKind::SubCommand:
+        return 7; // Class
+    case EKind::Flag:
+        return 14; // Keyword
+    case EKind::Choice:
+        return 20; // EnumMember
+    case EKind::Tag:
+        return 21; // Constant
+    case EKind::Variable:
+        return 6;
+    }
+    return 1; // Text
 }
 
 // "32 MB", or so many bytes.
@@ -617,6 +650,19 @@ json CLspServer::Hover(const json& params)
     return {{"contents", {{"kind", "plaintext"}, {"value", value}}}};
 }
 
+std::shared_ptr<const CAnalysis> CLspServer::LatestAnalysis(const json& params) const
+{
+    const std::lock_guard<std::mutex> lock(m_analysisMutex);
+    const auto analysed = m_analyses.find(LspUriToPath(params.at("textDocument").at("uri")));
+    return analysed != m_analyses.end() ? analysed->second : nullptr;
+}
+
+const CCommandKnowledge* CLspServer::KnowledgeOf(const CAnalysis* pAnalysis) const
+{
+    return pAnalysis != nullptr && pAnalysis->pKnowledge != nullptr ? pAnalysis->pKnowledge.get()
+                                                                    : m_pKnowledge.get();
+}
+
 bool CLspServer::WaitUntilIdle(int nMs)
 {
     return m_pSession == nullptr || m_pSession->WaitUntilIdle(nMs);
@@ -647,8 +693,11 @@ json CLspServer::Definition(const json& params)
     const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
     if (pDocument == nullptr || pAnalysis == nullptr)
         return nullptr;
-    return CLspNavigation(params["textDocument"]["uri"], *pDocument, *pAnalysis)
-        .Definition(pDocument->Offset(PositionIn(params)));
+    const std::string uri = params["textDocument"]["uri"];
+    const std::optional<CScriptNavigation::CPlace> place =
+        CScriptNavigation(pDocument->Text(), LspUriToPath(uri), *pAnalysis)
+            .Definition(pDocument->Offset(PositionIn(params)));
+    return place ? LocationOf(*place, uri, *pDocument) : json(nullptr);
 }
 
 // Where what the place names is used: a tag's references, a procedure's
@@ -657,12 +706,17 @@ json CLspServer::References(const json& params)
 {
     std::shared_ptr<const CAnalysis> pAnalysis;
     const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    json locations = json::array();
     if (pDocument == nullptr || pAnalysis == nullptr)
-        return json::array();
+        return locations;
+    const std::string uri = params["textDocument"]["uri"];
     const bool bDeclaration =
         params.value("context", json::object()).value("includeDeclaration", false);
-    return CLspNavigation(params["textDocument"]["uri"], *pDocument, *pAnalysis)
-        .References(pDocument->Offset(PositionIn(params)), bDeclaration);
+    for (const CScriptNavigation::CPlace& place :
+         CScriptNavigation(pDocument->Text(), LspUriToPath(uri), *pAnalysis)
+             .References(pDocument->Offset(PositionIn(params)), bDeclaration))
+        locations.push_back(LocationOf(place, uri, *pDocument));
+    return locations;
 }
 
 // The fixes of the findings in the range, and a comment to silence each.
@@ -692,24 +746,27 @@ json CLspServer::SemanticTokens(const json& params)
 // too, knows the names.
 json CLspServer::Completion(const json& params)
 {
-    std::shared_ptr<const CAnalysis> pAnalysis;
-    const CLspDocument* pDocument = DocumentOf(params, &pAnalysis);
+    const CLspDocument* pDocument = DocumentOf(params);
     if (pDocument == nullptr)
         return json::array();
-    if (pAnalysis == nullptr)
+    const std::shared_ptr<const CAnalysis> pAnalysis = LatestAnalysis(params);
+    const CScriptCompletion::CResult completion =
+        CScriptCompletion(m_pLibrary.get(), KnowledgeOf(pAnalysis.get()))
+            .At(pDocument->Text(), pAnalysis.get(), pDocument->Offset(PositionIn(params)));
+    json items = json::array();
+    for (const CScriptCompletion::CItem& item : completion.items)
     {
-        const std::lock_guard<std::mutex> lock(m_analysisMutex);
-        const auto analysed = m_analyses.find(LspUriToPath(params["textDocument"]["uri"]));
-        if (analysed != m_analyses.end())
-            pAnalysis = analysed->second;
+        json entry = {{"label", item.label}, {"kind", CompletionKindOf(item.kind)}};
+        if (!item.detail.empty())
+            entry["detail"] = item.detail;
+        items.push_back(std::move(entry));
     }
-    return CLspCompletion(m_pLibrary.get(), m_pKnowledge.get())
-        .At(pDocument->Text(), pAnalysis.get(), pDocument->Offset(PositionIn(params)));
+    return items;
 }
 
 CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_t nWholeOffset)
 {
-    const auto [nWindowFrom, nWindowTo] = LspText::CommandWindow(wholeText, nWholeOffset);
+    const auto [nWindowFrom, nWindowTo] = ScriptText::CommandWindow(wholeText, nWholeOffset);
     const std::string_view text =
         std::string_view(wholeText).substr(nWindowFrom, nWindowTo - nWindowFrom);
     const size_t nOffset = nWholeOffset - nWindowFrom;
@@ -748,7 +805,7 @@ CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_
     if (!at.bFound)
     {
         std::string word;
-        std::vector<std::string> words = LspText::WordsTyped(text, nOffset, word);
+        std::vector<std::string> words = ScriptText::WordsTyped(text, nOffset, word);
         if (!word.empty())
             words.push_back(word);
         if (!words.empty())
@@ -767,46 +824,25 @@ CLspServer::CCommandAt CLspServer::CommandAt(const std::string& wholeText, size_
 json CLspServer::SignatureHelp(const json& params)
 {
     const CLspDocument* pDocument = DocumentOf(params);
-    if (pDocument == nullptr || m_pKnowledge == nullptr)
+    const std::shared_ptr<const CAnalysis> pAnalysis = LatestAnalysis(params);
+    const CCommandKnowledge* pKnowledge = KnowledgeOf(pAnalysis.get());
+    if (pDocument == nullptr || pKnowledge == nullptr)
         return nullptr;
     const CCommandAt at = CommandAt(pDocument->Text(), pDocument->Offset(PositionIn(params)));
     if (!at.bFound)
         return nullptr;
-    int nRecord = m_pKnowledge->Find(at.name, "command");
-    size_t nCommandWords = 1;
-    if (!at.sub.empty())
-    {
-        const int nSub = m_pKnowledge->Find(at.sub, at.name);
-        if (nSub >= 0)
-        {
-            nRecord = nSub;
-            nCommandWords = 2;
-        }
-    }
-    if (nRecord < 0 || m_pKnowledge->FormsOf(nRecord).empty())
+    const CCommandSignatures shown = CCommandSignatures::Of(*pKnowledge, at.name, at.sub, at.nWord);
+    if (shown.forms.empty())
         return nullptr;
     json signatures = json::array();
-    for (const CUsageForm& form : m_pKnowledge->FormsOf(nRecord))
+    for (const CCommandSignatures::CForm& form : shown.forms)
     {
-        // The form's words after the command's own are its parameters.
         json parameters = json::array();
-        std::string_view line = form.Line();
-        size_t nWords = 0;
-        for (size_t nFrom = 0; nFrom < line.size();)
-        {
-            size_t nTo = line.find(' ', nFrom);
-            if (nTo == std::string_view::npos)
-                nTo = line.size();
-            if (nTo > nFrom && ++nWords > nCommandWords)
-                parameters.push_back({{"label", std::string(line.substr(nFrom, nTo - nFrom))}});
-            nFrom = nTo + 1;
-        }
-        signatures.push_back({{"label", form.Line()}, {"parameters", parameters}});
+        for (const auto& [nFrom, nTo] : form.parameters)
+            parameters.push_back({{"label", form.line.substr(nFrom, nTo - nFrom)}});
+        signatures.push_back({{"label", form.line}, {"parameters", parameters}});
     }
-    const long nActive = static_cast<long>(at.nWord) - static_cast<long>(nCommandWords);
-    return {{"signatures", signatures},
-            {"activeSignature", 0},
-            {"activeParameter", std::max(0L, nActive)}};
+    return {{"signatures", signatures}, {"activeSignature", 0}, {"activeParameter", shown.nActive}};
 }
 
 // The procedures, and the model's definitions by kind, from the last

@@ -82,6 +82,11 @@ private:
     // when that is of the document's version.
     const CLspDocument* DocumentOf(const nlohmann::json& params,
                                    std::shared_ptr<const CAnalysis>* pAnalysis = nullptr) const;
+    // The last analysis of the document, of whatever version: its names
+    // and usage forms serve while the next is made.
+    std::shared_ptr<const CAnalysis> LatestAnalysis(const nlohmann::json& params) const;
+    // The usage forms the analysis knew (the project's commands too), else the library's.
+    const CCommandKnowledge* KnowledgeOf(const CAnalysis* pAnalysis) const;
     void DidOpen(const nlohmann::json& params);
     void DidChange(const nlohmann::json& params);
     void DidClose(const nlohmann::json& params);

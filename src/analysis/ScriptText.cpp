@@ -1,4 +1,4 @@
-#include "LspText.h"
+#include "ScriptText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,13 +27,13 @@ bool StartsACommand(std::string_view text, size_t nLineStart)
 }
 } // namespace
 
-bool LspText::IsNameByte(char c)
+bool ScriptText::IsNameByte(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == ':' ||
            static_cast<unsigned char>(c) >= 0x80;
 }
 
-std::pair<size_t, size_t> LspText::NameAround(std::string_view text, size_t nAt)
+std::pair<size_t, size_t> ScriptText::NameAround(std::string_view text, size_t nAt)
 {
     size_t nFrom = std::min(nAt, text.size());
     while (nFrom > 0 && IsNameByte(text[nFrom - 1]))
@@ -44,7 +44,8 @@ std::pair<size_t, size_t> LspText::NameAround(std::string_view text, size_t nAt)
     return {nFrom, nTo};
 }
 
-std::vector<std::string> LspText::WordsTyped(std::string_view text, size_t nTo, std::string& open)
+std::vector<std::string> ScriptText::WordsTyped(std::string_view text, size_t nTo,
+                                                std::string& open)
 {
     nTo = std::min(nTo, text.size());
     size_t nStart = nTo;
@@ -67,7 +68,7 @@ std::vector<std::string> LspText::WordsTyped(std::string_view text, size_t nTo, 
     return words;
 }
 
-std::pair<size_t, size_t> LspText::CommandWindow(std::string_view text, size_t nOffset)
+std::pair<size_t, size_t> ScriptText::CommandWindow(std::string_view text, size_t nOffset)
 {
     nOffset = std::min(nOffset, text.size());
     size_t nFrom = nOffset == 0 ? 0 : text.rfind('\n', nOffset - 1);
@@ -85,8 +86,8 @@ std::pair<size_t, size_t> LspText::CommandWindow(std::string_view text, size_t n
     return {nFrom, nTo};
 }
 
-std::vector<std::pair<size_t, size_t>> LspText::Occurrences(std::string_view text,
-                                                            std::string_view name, bool bVariable)
+std::vector<std::pair<size_t, size_t>>
+ScriptText::Occurrences(std::string_view text, std::string_view name, bool bVariable)
 {
     std::vector<std::pair<size_t, size_t>> places;
     if (name.empty())

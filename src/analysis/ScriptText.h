@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-// What the server reads of a script's text around a place, without a parse
-// of the whole: the requests of an editor come on every key, and a script
-// may be megabytes long.
-namespace LspText
+// What an editor's requests read of a script's text around a place,
+// without a parse of the whole: they come on every key, and a script may be
+// megabytes long.
+namespace ScriptText
 {
 // A byte of a command's or a variable's name.
 bool IsNameByte(char c);
@@ -32,4 +32,4 @@ std::pair<size_t, size_t> CommandWindow(std::string_view text, size_t nOffset);
 // "::" before it allowed; bVariable: only as $name or ${name}.
 std::vector<std::pair<size_t, size_t>> Occurrences(std::string_view text, std::string_view name,
                                                    bool bVariable);
-} // namespace LspText
+} // namespace ScriptText

@@ -1,111 +1,115 @@
-#include "LspCompletion.h"
+#include "ScriptCompletion.h"
 
-#include "LspText.h"
-#include "analysis/Analysis.h"
+#include "Analysis.h"
+#include "ScriptText.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 
-#include <nlohmann/json.hpp>
 #include <set>
-
-using json = nlohmann::json;
 
 namespace
 {
-// The protocol's CompletionItemKind.
-constexpr int kFunction = 3;
-constexpr int kVariable = 6;
-constexpr int kClass = 7;
-constexpr int kKeyword = 14;
-constexpr int kEnumMember = 20;
-constexpr int kConstant = 21;
-
-void Add(json& items, std::set<std::string>& seen, const std::string& label, int nKind,
-         const std::string& detail)
-{
-    if (!seen.insert(label).second)
-        return;
-    json item = {{"label", label}, {"kind", nKind}};
-    if (!detail.empty())
-        item["detail"] = detail;
-    items.push_back(std::move(item));
-}
-
 bool StartsWith(std::string_view text, std::string_view head)
 {
     return text.compare(0, head.size(), head) == 0;
 }
+
+// Items each once, by label.
+class CItems
+{
+public:
+    explicit CItems(std::vector<CScriptCompletion::CItem>& items) : m_items(items)
+    {
+        for (const CScriptCompletion::CItem& item : m_items)
+            m_seen.insert(item.label);
+    }
+    void Add(std::string label, CScriptCompletion::CItem::EKind kind, std::string detail = {})
+    {
+        if (m_seen.insert(label).second)
+            m_items.push_back({std::move(label), kind, std::move(detail)});
+    }
+
+private:
+    std::vector<CScriptCompletion::CItem>& m_items;
+    std::set<std::string> m_seen;
+};
 } // namespace
 
-CLspCompletion::CLspCompletion(const CCommandLibrary* pLibrary, const CCommandKnowledge* pKnowledge)
+CScriptCompletion::CScriptCompletion(const CCommandLibrary* pLibrary,
+                                     const CCommandKnowledge* pKnowledge)
     : m_pLibrary(pLibrary), m_pKnowledge(pKnowledge)
 {
 }
 
-json CLspCompletion::At(const std::string& text, const CAnalysis* pAnalysis, size_t nOffset) const
+CScriptCompletion::CResult CScriptCompletion::At(std::string_view text, const CAnalysis* pAnalysis,
+                                                 size_t nOffset) const
 {
-    json items = json::array();
-    std::set<std::string> seen;
+    using EKind = CItem::EKind;
+    CResult result;
+    CItems items(result.items);
     nOffset = std::min(nOffset, text.size());
     size_t nFrom = nOffset;
-    while (nFrom > 0 && LspText::IsNameByte(text[nFrom - 1]))
+    while (nFrom > 0 && ScriptText::IsNameByte(text[nFrom - 1]))
         --nFrom;
     const CScriptOutline* pOutline = pAnalysis != nullptr ? pAnalysis->pOutline.get() : nullptr;
     if (nFrom > 0 &&
         (text[nFrom - 1] == '$' || (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$')))
     {
-        const std::string prefix = text.substr(nFrom, nOffset - nFrom);
+        result.nWordStart = nFrom;
+        result.prefix = std::string(text.substr(nFrom, nOffset - nFrom));
         if (pOutline != nullptr)
         {
             for (const CScriptOutline::CVariable& variable : pOutline->Variables())
             {
-                const std::string name = variable.name.substr(0, variable.name.find('('));
-                if (StartsWith(name, prefix))
-                    Add(items, seen, name, kVariable, "");
+                std::string name = variable.name.substr(0, variable.name.find('('));
+                if (StartsWith(name, result.prefix))
+                    items.Add(std::move(name), EKind::Variable);
             }
         }
-        return items;
+        return result;
     }
     // The words of the command so far, on this line, and the word being typed.
-    std::string prefix;
-    const std::vector<std::string> words = LspText::WordsTyped(text, nOffset, prefix);
+    const std::vector<std::string> words = ScriptText::WordsTyped(text, nOffset, result.prefix);
+    result.nWordStart = nOffset - result.prefix.size();
+    result.bCommandWord = true;
     if (words.empty())
     {
-        if (prefix.find_first_of("$[\"{") != std::string::npos)
-            return items;
+        if (result.prefix.find_first_of("$[\"{") != std::string::npos)
+            return result;
         if (m_pLibrary != nullptr)
         {
-            for (const int nRecord : m_pLibrary->Complete("command", prefix))
-                Add(items, seen, std::string(m_pLibrary->KeywordOf(nRecord)), kFunction, "");
+            for (const int nRecord : m_pLibrary->Complete("command", result.prefix))
+                items.Add(std::string(m_pLibrary->KeywordOf(nRecord)), EKind::Command);
         }
         if (pOutline != nullptr)
         {
             for (const CScriptOutline::CProcedure& procedure : pOutline->Procedures())
             {
-                if (StartsWith(procedure.name, prefix))
-                    Add(items, seen, procedure.name, kFunction, "proc " + procedure.name);
+                if (StartsWith(procedure.name, result.prefix))
+                    items.Add(procedure.name, EKind::Procedure, "proc " + procedure.name);
             }
         }
-        return items;
+        return result;
     }
     if (m_pLibrary != nullptr && words.size() == 1)
     {
-        for (const int nRecord : m_pLibrary->Complete(words[0], prefix))
-            Add(items, seen, std::string(m_pLibrary->KeywordOf(nRecord)), kClass, words[0]);
+        for (const int nRecord : m_pLibrary->Complete(words[0], result.prefix))
+            items.Add(std::string(m_pLibrary->KeywordOf(nRecord)), EKind::SubCommand, words[0]);
     }
-    Arguments(words, prefix, pAnalysis, items);
-    return items;
+    Arguments(words, result.prefix, pAnalysis, result);
+    return result;
 }
 
 // What the command's usage forms take at the next word: each form is
 // matched against the words so far, and what it wanted where they ran out
 // is offered, a flag, a choice or the tags of a placeholder's kind.
-void CLspCompletion::Arguments(const std::vector<std::string>& words, const std::string& prefix,
-                               const CAnalysis* pAnalysis, json& items) const
+void CScriptCompletion::Arguments(const std::vector<std::string>& words, const std::string& prefix,
+                                  const CAnalysis* pAnalysis, CResult& result) const
 {
+    using EKind = CItem::EKind;
     if (m_pKnowledge == nullptr)
         return;
     int nRecord = m_pKnowledge->Find(words[0], "command");
@@ -141,9 +145,7 @@ void CLspCompletion::Arguments(const std::vector<std::string>& words, const std:
             continue;
         wanted.insert(wanted.end(), mismatch.expected.begin(), mismatch.expected.end());
     }
-    std::set<std::string> seen;
-    for (const json& item : items)
-        seen.insert(item["label"].get<std::string>());
+    CItems items(result.items);
     const std::shared_ptr<const CDryRunResult> pRun =
         pAnalysis != nullptr ? pAnalysis->pDryRun : nullptr;
     for (const std::string& what : wanted)
@@ -154,18 +156,19 @@ void CLspCompletion::Arguments(const std::vector<std::string>& words, const std:
         {
             if (pRun == nullptr)
                 continue;
-            std::string name = what.substr(1, what.find('>') - 1);
-            const std::string_view kind = pRun->Facts().KindOfPlaceholder(name);
+            const std::string_view kind =
+                pRun->Facts().KindOfPlaceholder(what.substr(1, what.find('>') - 1));
             if (kind.empty())
                 continue;
             const CDryRunCalls& calls = pRun->Report().calls;
             size_t nOffered = 0;
             for (const size_t nCall : pRun->Facts().DefinitionsOf(calls, kind))
             {
-                const std::string tag = pRun->Facts().Tag(calls, nCall);
+                std::string tag = pRun->Facts().Tag(calls, nCall);
                 if (!StartsWith(tag, prefix))
                     continue;
-                Add(items, seen, tag, kConstant, std::string(kind) + " " + tag + " for " + what);
+                std::string detail = std::string(kind) + " " + tag + " for " + what;
+                items.Add(std::move(tag), EKind::Tag, std::move(detail));
                 if (++nOffered == kMaxTags)
                     break;
             }
@@ -177,9 +180,12 @@ void CLspCompletion::Arguments(const std::vector<std::string>& words, const std:
             size_t nEnd = what.find('|', nStart);
             if (nEnd == std::string::npos)
                 nEnd = what.size();
-            const std::string choice = what.substr(nStart, nEnd - nStart);
+            std::string choice = what.substr(nStart, nEnd - nStart);
             if (!choice.empty() && StartsWith(choice, prefix))
-                Add(items, seen, choice, choice[0] == '-' ? kKeyword : kEnumMember, words[0]);
+            {
+                const EKind kind = choice[0] == '-' ? EKind::Flag : EKind::Choice;
+                items.Add(std::move(choice), kind, words[0]);
+            }
             nStart = nEnd + 1;
         }
     }
