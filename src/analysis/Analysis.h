@@ -8,6 +8,7 @@
 
 class CCommandKnowledge;
 class CDryRunResult;
+class CKnownTags;
 class CScriptOutline;
 
 // One script's analysis at one version of its text: the findings of every
@@ -32,6 +33,8 @@ struct CAnalysis
     std::shared_ptr<const CScriptOutline> pOutline;
     // The usage forms the analysis knew (the library's and the project's).
     std::shared_ptr<const CCommandKnowledge> pKnowledge;
+    // The tags the dry run saw defined, by kind; with pDryRun.
+    std::shared_ptr<const CKnownTags> pTags;
 
     int Count(ESeverity severity) const
     {

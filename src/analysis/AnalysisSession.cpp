@@ -2,6 +2,7 @@
 
 #include "Analyser.h"
 #include "FindingMerge.h"
+#include "KnownTags.h"
 #include "ProjectAnalysers.h"
 #include "ProjectFile.h"
 #include "RunFindings.h"
@@ -309,6 +310,7 @@ void CAnalysisSession::Work()
                 FindingMerge::Merge(std::move(check), RunFindings::From(*pResult), places);
             if (choice.pProject != nullptr)
                 choice.pProject->Apply(pAnalysis->findings);
+            pAnalysis->pTags = std::make_shared<const CKnownTags>(CKnownTags::From(*pResult));
             pAnalysis->pDryRun = std::move(pResult);
         }
         {

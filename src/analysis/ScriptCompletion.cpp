@@ -1,11 +1,11 @@
 #include "ScriptCompletion.h"
 
 #include "Analysis.h"
+#include "KnownTags.h"
 #include "ScriptText.h"
 #include "check/CommandKnowledge.h"
 #include "check/ScriptOutline.h"
 #include "check/UsageForm.h"
-#include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
 
 #include <set>
@@ -59,6 +59,7 @@ CScriptCompletion::CResult CScriptCompletion::At(std::string_view text, const CA
         (text[nFrom - 1] == '$' || (text[nFrom - 1] == '{' && nFrom > 1 && text[nFrom - 2] == '$')))
     {
         result.nWordStart = nFrom;
+        result.bVariable = true;
         result.prefix = std::string(text.substr(nFrom, nOffset - nFrom));
         if (pOutline != nullptr)
         {
@@ -74,7 +75,8 @@ CScriptCompletion::CResult CScriptCompletion::At(std::string_view text, const CA
     // The words of the command so far, on this line, and the word being typed.
     const std::vector<std::string> words = ScriptText::WordsTyped(text, nOffset, result.prefix);
     result.nWordStart = nOffset - result.prefix.size();
-    result.bCommandWord = true;
+    result.nWordsBefore = words.size();
+    result.wordsBefore = words;
     if (words.empty())
     {
         if (result.prefix.find_first_of("$[\"{") != std::string::npos)
@@ -146,31 +148,22 @@ void CScriptCompletion::Arguments(const std::vector<std::string>& words, const s
         wanted.insert(wanted.end(), mismatch.expected.begin(), mismatch.expected.end());
     }
     CItems items(result.items);
-    const std::shared_ptr<const CDryRunResult> pRun =
-        pAnalysis != nullptr ? pAnalysis->pDryRun : nullptr;
+    const CKnownTags* pTags = pAnalysis != nullptr ? pAnalysis->pTags.get() : nullptr;
     for (const std::string& what : wanted)
     {
         if (what.empty() || what == "{")
             continue;
         if (what[0] == '<')
         {
-            if (pRun == nullptr)
-                continue;
             const std::string_view kind =
-                pRun->Facts().KindOfPlaceholder(what.substr(1, what.find('>') - 1));
+                pTags != nullptr ? pTags->KindOfPlaceholder(what.substr(1, what.find('>') - 1))
+                                 : std::string_view();
             if (kind.empty())
                 continue;
-            const CDryRunCalls& calls = pRun->Report().calls;
-            size_t nOffered = 0;
-            for (const size_t nCall : pRun->Facts().DefinitionsOf(calls, kind))
+            for (const std::string& tag : pTags->TagsOf(kind))
             {
-                std::string tag = pRun->Facts().Tag(calls, nCall);
-                if (!StartsWith(tag, prefix))
-                    continue;
-                std::string detail = std::string(kind) + " " + tag + " for " + what;
-                items.Add(std::move(tag), EKind::Tag, std::move(detail));
-                if (++nOffered == kMaxTags)
-                    break;
+                if (StartsWith(tag, prefix))
+                    items.Add(tag, EKind::Tag, std::string(kind) + " " + tag + " for " + what);
             }
             continue;
         }

@@ -16,7 +16,7 @@ struct CAnalysis;
 // - after a command: its sub-commands and types, and the flags and literal
 //   choices its usage forms take next;
 // - where a form wants a tag of a kind (<material>, <iNode>), the tags of
-//   that kind the last dry run saw defined.
+//   that kind the last dry run saw defined (CAnalysis::pTags).
 // The editor's window and the language server both offer these.
 class CScriptCompletion
 {
@@ -42,8 +42,10 @@ public:
         size_t nWordStart = 0; // where the word the items complete starts
         std::string prefix;    // what of it is typed
         std::vector<CItem> items;
-        // The place is a command's first word, or a word after it.
-        bool bCommandWord = false;
+        bool bVariable = false;  // after $
+        size_t nWordsBefore = 0; // the command's words before this one (0: it is the command)
+        // The words before, when the command's own may be completed.
+        std::vector<std::string> wordsBefore;
     };
 
     // Any may be nullptr: without a library, only names of the script.
@@ -52,9 +54,6 @@ public:
     // The items at a byte of the text; pAnalysis may be of an older text,
     // only its names are used. Only the byte's line is read.
     CResult At(std::string_view text, const CAnalysis* pAnalysis, size_t nOffset) const;
-
-    // Most tags offered for one placeholder.
-    static constexpr size_t kMaxTags = 1000;
 
 private:
     void Arguments(const std::vector<std::string>& words, const std::string& prefix,

@@ -761,12 +761,17 @@ long CModelFacts::TagWord(size_t nCall) const
 
 std::string_view CModelFacts::KindOfPlaceholder(std::string_view name) const
 {
-    std::vector<std::string> lowerKinds;
-    lowerKinds.reserve(m_kinds.size());
-    for (const std::string& kind : m_kinds)
-        lowerKinds.push_back(Lower(kind));
-    const long nKind = KindIndexOfPlaceholder(name, lowerKinds);
+    const long nKind = KindOfPlaceholder(name, m_kinds);
     return nKind < 0 ? std::string_view() : std::string_view(m_kinds[static_cast<size_t>(nKind)]);
+}
+
+long CModelFacts::KindOfPlaceholder(std::string_view name, const std::vector<std::string>& kinds)
+{
+    std::vector<std::string> lowerKinds;
+    lowerKinds.reserve(kinds.size());
+    for (const std::string& kind : kinds)
+        lowerKinds.push_back(Lower(kind));
+    return KindIndexOfPlaceholder(name, lowerKinds);
 }
 
 std::vector<size_t> CModelFacts::DefinitionsOf(const CDryRunCalls& calls,

@@ -114,6 +114,10 @@ public:
     long TagWord(size_t nCall) const;
     // The kind a placeholder's name refers to ("material" for <matTag>), or empty.
     std::string_view KindOfPlaceholder(std::string_view name) const;
+    // The same among kinds given: the index of the kind, or -1.
+    static long KindOfPlaceholder(std::string_view name, const std::vector<std::string>& kinds);
+    // The kinds of tag the library defines.
+    const std::vector<std::string>& Kinds() const { return m_kinds; }
     // The calls that define a kind's tags, each tag's first, in call order.
     std::vector<size_t> DefinitionsOf(const CDryRunCalls& calls, std::string_view kind) const;
     // The words that refer to a kind's tag, as (call, word), in call order.

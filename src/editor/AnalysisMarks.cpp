@@ -293,6 +293,12 @@ void CAnalysisMarks::Show(std::shared_ptr<const CAnalysis> pAnalysis)
             static_cast<int>(
                 std::chrono::duration_cast<std::chrono::milliseconds>(sinceKey).count()));
     Redraw(before);
+    if (pAnalysis->pOutline)
+        m_pOutline = pAnalysis->pOutline;
+    if (pAnalysis->pKnowledge)
+        m_pKnowledge = pAnalysis->pKnowledge;
+    if (pAnalysis->pTags)
+        m_pTags = pAnalysis->pTags;
     if (pAnalysis->pDryRun)
     {
         m_pDryRun = pAnalysis->pDryRun;
@@ -668,6 +674,18 @@ void CAnalysisMarks::ShowTip(long nPos, const QPoint& point)
         return;
     QToolTip::showText(m_edit.viewport()->mapToGlobal(point), PlainToolTip(m_edit.ToDisplay(tip)),
                        m_edit.viewport());
+}
+
+CAnalysis CAnalysisMarks::Known() const
+{
+    CAnalysis known;
+    known.nVersion = m_nShownVersion;
+    known.stage = m_bComplete ? CAnalysis::EStage::Complete : CAnalysis::EStage::Checked;
+    known.pOutline = m_pOutline;
+    known.pKnowledge = m_pKnowledge;
+    known.pDryRun = m_pDryRun;
+    known.pTags = m_pTags;
+    return known;
 }
 
 bool CAnalysisMarks::WaitForResult(int nMs)

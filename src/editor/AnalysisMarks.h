@@ -85,6 +85,11 @@ public:
     // IsDryRunCurrent when it is of the text as it stands.
     const std::shared_ptr<const CDryRunResult>& DryRunResult() const { return m_pDryRun; }
     bool IsDryRunCurrent() const { return m_pDryRun && m_nDryRunVersion == m_nVersion; }
+    // What the last analyses knew of the script, without their findings:
+    // the outline and usage forms of the last check, the last dry run; its
+    // version is the check's. For completion and going to a definition.
+    CAnalysis Known() const;
+
     // What a hover shows: a finding's message and fix, or else the dry run's
     // value or tag; empty for nothing.
     std::string TipAt(long nPos) const;
@@ -172,4 +177,7 @@ private:
     std::vector<CFinding> m_shown; // when m_bRunApart
     std::shared_ptr<const CDryRunResult> m_pDryRun;
     long m_nDryRunVersion = -1;
+    std::shared_ptr<const CScriptOutline> m_pOutline;
+    std::shared_ptr<const CCommandKnowledge> m_pKnowledge;
+    std::shared_ptr<const CKnownTags> m_pTags; // kept past the dry run's text
 };
