@@ -86,6 +86,12 @@ const std::vector<CCommandInfo>& CommandTable()
          "Go to the previous problem the analysis found", nullptr, nullptr, "Shift+F8"},
         {ID_QUICK_FIX, "&Quick Fix\tCtrl+.", "Apply the fix the analysis offers at the caret",
          nullptr, nullptr, "Ctrl+."},
+        {ID_GO_TO_DEFINITION, "Go to &Definition\tF12",
+         "Go to where the procedure, variable, tag or file at the caret is defined", nullptr,
+         nullptr, "F12"},
+        {ID_COMPLETE_WHILE_TYPING, "Complete While &Typing",
+         "Offer commands, flags, choices and tags in a list while a script is typed", nullptr,
+         nullptr, nullptr},
         {ID_VIEW_PROBLEMS, "&Problems", "Show or hide the Problems pane", nullptr, nullptr,
          nullptr},
         {ID_RUN_IN_OUTPUT_PANE, "&Run in Output Pane\tF5",
@@ -129,8 +135,8 @@ const std::vector<CMenuLayout>& MenuLayout()
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS, ID_VIEW_OUTPUT}},
         {"&Script",
          {ID_CHECK_SCRIPT, ID_NEXT_PROBLEM, ID_PREVIOUS_PROBLEM, ID_QUICK_FIX, kSeparator,
-          ID_RUN_IN_OUTPUT_PANE, ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION,
-          kSeparator, ID_VIEW_MODEL}},
+          ID_GO_TO_DEFINITION, ID_COMPLETE_WHILE_TYPING, kSeparator, ID_RUN_IN_OUTPUT_PANE,
+          ID_STOP_RUN, ID_NEXT_RUN_LOCATION, ID_PREVIOUS_RUN_LOCATION, kSeparator, ID_VIEW_MODEL}},
         {"&Help", {ID_APP_ABOUT, ID_USER_DEVELOPER_INFORMATION}},
     };
     return s_menus;

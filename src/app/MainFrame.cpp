@@ -7,6 +7,7 @@
 #include "config/Configuration.h"
 #include "editor/AnalysisMarks.h"
 #include "editor/CorvaleDoc.h"
+#include "editor/EditorAssist.h"
 #include "panes/ProblemsPane.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandRouter.h"
@@ -95,6 +96,10 @@ CMainFrame::CMainFrame(CCorvaleDoc& doc, CCommandRouter& router, QWidget* pParen
     m_pProblemsPane = new CProblemsPane(m_pRightView->EditPane(), this);
     m_pRightView->EditPane().Analysis().OpenFileAt = [this](const std::string& path, long nLine)
     { GoToRunLocation(path, nLine); };
+    CEditorAssist& assist = m_pRightView->EditPane().Assist();
+    assist.SetCompleteWhileTyping(QSettings().value(kCompleteWhileTypingKey, true).toBool());
+    connect(&assist, &CEditorAssist::NotFound, this,
+            [this](const QString& why) { statusBar()->showMessage(why, kStatusMessageMs); });
     addDockWidget(Qt::BottomDockWidgetArea, m_pProblemsPane);
     CreateRunPane();
     CreateModelPane();
@@ -495,6 +500,25 @@ void CMainFrame::CreateFrameCommands()
                                           QStringLiteral("No quick fix at the caret"),
                                           kStatusMessageMs);
                               });
+    m_frameCommands.OnCommand(ID_GO_TO_DEFINITION,
+                              [this]
+                              {
+                                  CScriptEdit& edit = m_pRightView->EditPane();
+                                  long nStart = 0;
+                                  long nEnd = 0;
+                                  edit.GetSel(nStart, nEnd);
+                                  edit.Assist().GoToDefinition(nStart);
+                              });
+    m_frameCommands.OnCommand(
+        ID_COMPLETE_WHILE_TYPING,
+        [this]
+        {
+            CEditorAssist& assist = m_pRightView->EditPane().Assist();
+            assist.SetCompleteWhileTyping(!assist.CompletesWhileTyping());
+            QSettings().setValue(kCompleteWhileTypingKey, assist.CompletesWhileTyping());
+        },
+        [this](CCmdUI& ui)
+        { ui.checked = m_pRightView->EditPane().Assist().CompletesWhileTyping(); });
     m_frameCommands.OnCommand(
         ID_VIEW_PROBLEMS, [this] { m_pProblemsPane->setVisible(!m_pProblemsPane->isVisible()); },
         [this](CCmdUI& ui) { ui.checked = m_pProblemsPane->isVisible(); });

@@ -49,6 +49,8 @@ public:
 
     // How long a passing message stands in the status bar before "Ready" returns.
     static constexpr int kStatusMessageMs = 10000;
+    // Where the choice of Script > Complete While Typing is kept.
+    static constexpr const char* kCompleteWhileTypingKey = "Editor/Complete While Typing";
     static constexpr const char* kStopRunToRestartQuestion =
         "A run is going. Stop it and start again?";
     static constexpr const char* kStopRunToCloseQuestion = "A run is going. Stop it and close?";

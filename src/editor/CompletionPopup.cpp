@@ -49,8 +49,42 @@ void CCompletionPopup::Popup(const QPoint& globalTopLeft)
     Refit();
     move(globalTopLeft);
     show();
-    setFocus();
+    if (m_bTakesFocus)
+        setFocus();
     ShowTip(currentIndex());
+}
+
+void CCompletionPopup::LeaveKeyboardToEditor()
+{
+    m_bTakesFocus = false;
+    setWindowFlags(Qt::ToolTip);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+bool CCompletionPopup::TakeKey(QKeyEvent* pEvent)
+{
+    if (!isVisible() || pEvent->modifiers() != Qt::NoModifier)
+        return false;
+    switch (pEvent->key())
+    {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        QListView::keyPressEvent(pEvent);
+        return true;
+    case Qt::Key_Tab:
+        hide();
+        if (currentIndex().isValid())
+            emit Chosen(currentIndex().row());
+        return true;
+    case Qt::Key_Escape:
+        hide();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CCompletionPopup::keyPressEvent(QKeyEvent* pEvent)

@@ -20,6 +20,13 @@ public:
     void Popup(const QPoint& globalTopLeft);
     // After the model changed: first entry current again, height to fit.
     void Refit();
+    // A list that comes up by itself while typing leaves the keyboard with
+    // the editing pane (and its call tip up), which hands it the keys that
+    // move in the list; Enter then breaks the line instead of choosing.
+    void LeaveKeyboardToEditor();
+    // Such a list's handling of a key the editing pane got: true when the
+    // list took it (the moves, Tab, Escape).
+    bool TakeKey(QKeyEvent* pEvent);
 
 signals:
     void Chosen(int nRow);
@@ -34,4 +41,5 @@ private:
     void ShowTip(const QModelIndex& index);
 
     CCompletionModel& m_model;
+    bool m_bTakesFocus = true;
 };

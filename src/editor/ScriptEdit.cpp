@@ -3,6 +3,7 @@
 #include "AnalysisMarks.h"
 #include "BlockFolding.h"
 #include "CorvaleDoc.h"
+#include "EditorAssist.h"
 #include "OccurrenceMarker.h"
 
 CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParent, nControlId)
@@ -22,11 +23,14 @@ CScriptEdit::CScriptEdit(QWidget* pParent, int nControlId) : CTextControl(pParen
     m_pFolding = new CBlockFolding(*this);
     m_pOccurrences = new COccurrenceMarker(*this);
     m_pAnalysis = new CAnalysisMarks(*this, m_library);
+    m_pAssist = new CEditorAssist(*this, m_library);
 }
 
 // The analysis's worker reads the library: it ends before the library goes.
 CScriptEdit::~CScriptEdit()
 {
+    // The assist hears the pane's events, which the control's own end still sends.
+    delete m_pAssist;
     delete m_pAnalysis;
 }
 

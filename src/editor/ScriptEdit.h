@@ -16,6 +16,7 @@ class CBlockFolding;
 class CCorvaleDoc;
 class COccurrenceMarker;
 class CAnalysisMarks;
+class CEditorAssist;
 class QTimer;
 
 // The editing pane. It colours the script while it is typed ("fontify") and
@@ -74,6 +75,8 @@ public:
     CBlockFolding& Folding() const { return *m_pFolding; }
     // The live analysis: the check, the dry run and the model rules' findings.
     CAnalysisMarks& Analysis() const { return *m_pAnalysis; }
+    // Completion while typing, the call tip, going to a definition.
+    CEditorAssist& Assist() const { return *m_pAssist; }
     // Replaces [nStart, nEnd) as typing would: one step to undo, the script
     // changed, the line coloured.
     void ReplaceAsTyped(long nStart, long nEnd, const std::string& text);
@@ -209,4 +212,5 @@ private:
     CBlockFolding* m_pFolding = nullptr;
     COccurrenceMarker* m_pOccurrences = nullptr;
     CAnalysisMarks* m_pAnalysis = nullptr;
+    CEditorAssist* m_pAssist = nullptr;
 };

@@ -2,6 +2,7 @@
 // what was typed, marks the script changed and looks up a clicked word.
 #include "BlockFolding.h"
 #include "CorvaleDoc.h"
+#include "EditorAssist.h"
 #include "ScriptEdit.h"
 #include "platform/Latin1.h"
 #include "text/WhiteSpace.h"
@@ -44,6 +45,8 @@ char CharacterOf(const QKeyEvent* pEvent)
 
 void CScriptEdit::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (m_pAssist->TakeKey(pEvent))
+        return;
     if (pEvent->key() == Qt::Key_Space && pEvent->modifiers() == Qt::ControlModifier)
     {
         ShowCompletions();
@@ -107,11 +110,8 @@ void CScriptEdit::OnChar(char ch, QKeyEvent* pEvent)
     if (m_pDoc != nullptr)
         m_pDoc->m_bChanged = true;
     if (ch == '\r')
-    {
         BreakLineIndented(pEvent);
-        return;
-    }
-    if (ch == '}')
+    else if (ch == '}')
     {
         // A "}" that opens its line closes a block: the line moves out one
         // level, in the same undo step as the brace.
@@ -120,10 +120,13 @@ void CScriptEdit::OnChar(char ch, QKeyEvent* pEvent)
         Outdent();
         EndUndoGroup();
         ColourTyped(ch);
-        return;
     }
-    CTextControl::keyPressEvent(pEvent);
-    ColourTyped(ch);
+    else
+    {
+        CTextControl::keyPressEvent(pEvent);
+        ColourTyped(ch);
+    }
+    m_pAssist->Typed(ch);
 }
 
 // The unit of one indent level: a tab in a script indented with tabs, else
@@ -223,6 +226,16 @@ void CScriptEdit::OnKeyDown(QKeyEvent* pEvent)
 // so the menu's commands act on the selection as it was before it.
 void CScriptEdit::mousePressEvent(QMouseEvent* pEvent)
 {
+    // Ctrl+click goes to the definition of what was clicked.
+    if (pEvent->button() == Qt::LeftButton && pEvent->modifiers() == Qt::ControlModifier)
+    {
+        m_pAssist->Dismiss();
+        const long nPos = CharFromPos(pEvent->position().toPoint());
+        SetSel(nPos, nPos);
+        m_pAssist->GoToDefinition(nPos);
+        return;
+    }
+    m_pAssist->Dismiss();
     if (pEvent->button() == Qt::RightButton)
         emit ContextMenuRequested(pEvent->globalPosition().toPoint());
     CTextControl::mousePressEvent(pEvent);

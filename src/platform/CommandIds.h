@@ -52,6 +52,8 @@ inline constexpr int ID_PREVIOUS_RUN_LOCATION = 33008;
 inline constexpr int ID_VIEW_OUTPUT = 33009;
 inline constexpr int ID_VIEW_MODEL = 33010;
 inline constexpr int ID_QUICK_FIX = 33011;
+inline constexpr int ID_GO_TO_DEFINITION = 33012;
+inline constexpr int ID_COMPLETE_WHILE_TYPING = 33013;
 
 // The dialog bar's controls.
 inline constexpr int IDC_FIND_TEXT = 1000;

@@ -314,6 +314,22 @@ long CTextControl::CharFromPos(const QPoint& point) const
                std::max(0, point.y()));
 }
 
+void CTextControl::ShowCallTip(long nPos, const std::string& text, long nFrom, long nTo)
+{
+    SciText(SCI_CALLTIPSHOW, static_cast<unsigned long>(ClampPosition(nPos)), text.c_str());
+    Sci(SCI_CALLTIPSETHLT, static_cast<unsigned long>(std::max(0L, nFrom)), std::max(0L, nTo));
+}
+
+void CTextControl::HideCallTip()
+{
+    Sci(SCI_CALLTIPCANCEL);
+}
+
+bool CTextControl::IsCallTipShown() const
+{
+    return Sci(SCI_CALLTIPACTIVE) != 0;
+}
+
 QRect CTextControl::CharacterRect(long nChar) const
 {
     const long nPos = ClampPosition(nChar);

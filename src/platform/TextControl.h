@@ -85,6 +85,11 @@ public:
     long CharFromPos(const QPoint& point) const;
     QRect CharacterRect(long nChar) const;
     void ScrollCaret();
+    // A call tip below a position: text is the control's bytes, [nFrom, nTo)
+    // of it drawn highlighted (nothing when empty).
+    void ShowCallTip(long nPos, const std::string& text, long nFrom, long nTo);
+    void HideCallTip();
+    bool IsCallTipShown() const;
     // The 0-based column of a position as the user counts it: characters
     // (UTF-8 sequences as one where the text shows as UTF-8), a tab reaching
     // to the next multiple of 8.

@@ -125,7 +125,8 @@ TEST_F(MainFrameTest, StartsOnAnEmptyScriptWithTheLibraryInTheTree)
     EXPECT_EQ(menus[3]->text(), "&Script");
     EXPECT_EQ(MenuTexts(menus[3]->menu()),
               (QStringList{"&Check Script\tF7", "Next &Problem\tF8", "Pre&vious Problem\tShift+F8",
-                           "&Quick Fix\tCtrl+.", "-", "&Run in Output Pane\tF5",
+                           "&Quick Fix\tCtrl+.", "-", "Go to &Definition\tF12",
+                           "Complete While &Typing", "-", "&Run in Output Pane\tF5",
                            "S&top Run\tShift+F5", "Next Run &Location\tF4",
                            "Previous Run L&ocation\tShift+F4", "-", "&Model View\tF9"}));
     EXPECT_EQ(MenuTexts(menus[4]->menu()),

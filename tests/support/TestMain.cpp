@@ -20,6 +20,7 @@ public:
                            QStringLiteral("Corvale"));
         settings.remove(QStringLiteral("Window"));
         settings.remove(QStringLiteral("Model View"));
+        settings.remove(QStringLiteral("Editor"));
     }
 
 private:
