@@ -1,42 +1,71 @@
 #include "DryRunProtocol.h"
 
 #include <algorithm>
-#include <charconv>
-#include <map>
-#include <optional>
-#include <variant>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+namespace
+{
+using json = nlohmann::json;
+// Lines keep their keys in the order written: the kind of line first.
+using ordered_json = nlohmann::ordered_json;
+
+// A Tcl string's bytes as JSON carries them: each byte one code point, so
+// that no byte is lost whatever the script's encoding, and JSON's escaping
+// is the library's.
+std::string JsonText(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            text += c;
+        else
+        {
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
+// The bytes back: code points up to 0xFF each one byte; a larger one, which
+// this writer never writes, as its UTF-8.
+std::string BytesOf(const std::string& text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < text.size())
+        {
+            bytes += static_cast<char>(((lead & 0x03) << 6) |
+                                       (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+            ++i;
+        }
+        else
+            bytes += text[i];
+    }
+    return bytes;
+}
+
+ordered_json Words(int nWords, const std::string_view* pWords)
+{
+    ordered_json words = ordered_json::array();
+    for (int i = 0; i < nWords; ++i)
+        words.push_back(JsonText(pWords[i].substr(0, DryRunProtocol::kMaxWordBytes)));
+    return words;
+}
+} // namespace
 
 namespace DryRunProtocol
 {
 std::string Quote(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (const char c : text)
-    {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
-        {
-            out += '\\';
-            out += c;
-        }
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (u < 0x20 || u == 0x7F)
-        {
-            static const char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        }
-        else
-            out += c;
-    }
-    out += '"';
-    return out;
+    return json(JsonText(text)).dump();
 }
 
 std::string Cut(std::string_view text)
@@ -46,74 +75,87 @@ std::string Cut(std::string_view text)
     return std::string(text.substr(0, kMaxMessageBytes)) + "...";
 }
 
-void CWriter::Line(const std::string& line)
+void CWriter::Line(const nlohmann::ordered_json& object)
+{
+    Text(object.dump());
+}
+
+void CWriter::Text(const std::string& line)
 {
     std::fwrite(line.data(), 1, line.size(), m_pOut);
     std::fputc('\n', m_pOut);
     m_nBytes += static_cast<long long>(line.size()) + 1;
 }
 
-std::string CWriter::Place(const CDryRunPlace& place)
-{
-    return ",\"f\":" + std::to_string(place.nFile) + ",\"l\":" + std::to_string(place.nLine);
-}
-
 void CWriter::Version()
 {
-    Line("{\"dryrun\":" + std::to_string(CDryRunReport::kVersion) + "}");
+    Line({{"dryrun", CDryRunReport::kVersion}});
 }
 
 void CWriter::File(int nFile, const std::string& path)
 {
-    Line("{\"file\":" + std::to_string(nFile) + ",\"path\":" + Quote(path) + "}");
+    Line({{"file", nFile}, {"path", JsonText(path)}});
 }
 
 void CWriter::Call(CDryRunCall::EKind kind, int nWords, const std::string_view* pWords,
                    const CDryRunPlace& place)
 {
-    std::string line = kind == CDryRunCall::EKind::Library   ? "{\"call\":["
-                       : kind == CDryRunCall::EKind::Unknown ? "{\"unknown\":["
-                                                             : "{\"refused\":[";
+    const char* const pKey = kind == CDryRunCall::EKind::Library   ? "call"
+                             : kind == CDryRunCall::EKind::Unknown ? "unknown"
+                                                                   : "refused";
     const int nSent = std::min(nWords, static_cast<int>(kMaxWordsPerCall));
-    for (int i = 0; i < nSent; ++i)
-    {
-        if (i > 0)
-            line += ',';
-        line += Quote(pWords[i].substr(0, kMaxWordBytes));
-    }
-    line += ']';
-    line += Place(place);
+    // The run's most frequent line is put together around the words the
+    // library writes: its keys and numbers need no escaping.
+    std::string line = "{\"";
+    line += pKey;
+    line += "\":";
+    line += Words(nSent, pWords).dump();
+    line += ",\"f\":";
+    line += std::to_string(place.nFile);
+    line += ",\"l\":";
+    line += std::to_string(place.nLine);
     if (nSent < nWords)
-        line += ",\"cut\":" + std::to_string(nWords - nSent);
+    {
+        line += ",\"cut\":";
+        line += std::to_string(nWords - nSent);
+    }
     line += '}';
-    Line(line);
+    Text(line);
 }
 
 void CWriter::Puts(std::string_view text)
 {
-    Line("{\"puts\":" + Quote(text) + "}");
+    Line({{"puts", JsonText(text)}});
 }
 
 void CWriter::Error(const std::string& message, const CDryRunPlace& place)
 {
-    Line("{\"error\":" + Quote(Cut(message)) + Place(place) + "}");
+    Line({{"error", JsonText(Cut(message))}, {"f", place.nFile}, {"l", place.nLine}});
 }
 
 void CWriter::Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place,
                     bool bUnsure)
 {
-    Line("{\"limit\":" + Quote(kind) + ",\"message\":" + Quote(Cut(message)) + Place(place) +
-         (bUnsure ? ",\"unsure\":1}" : "}"));
+    ordered_json line = {{"limit", JsonText(kind)},
+                         {"message", JsonText(Cut(message))},
+                         {"f", place.nFile},
+                         {"l", place.nLine}};
+    if (bUnsure)
+        line["unsure"] = 1;
+    Line(line);
 }
 
 void CWriter::Variable(const std::string& name, std::string_view value, bool bCut)
 {
-    Line("{\"var\":" + Quote(name) + ",\"value\":" + Quote(value) + (bCut ? ",\"cut\":1}" : "}"));
+    ordered_json line = {{"var", JsonText(name)}, {"value", JsonText(value)}};
+    if (bCut)
+        line["cut"] = 1;
+    Line(line);
 }
 
 void CWriter::End(long nMs)
 {
-    Line("{\"end\":1,\"ms\":" + std::to_string(nMs) + "}");
+    Line({{"end", 1}, {"ms", nMs}});
 }
 
 void CWriter::Flush()
@@ -123,233 +165,117 @@ void CWriter::Flush()
 
 namespace
 {
-using CValue = std::variant<std::string, long, std::vector<std::string>>;
-using CObject = std::map<std::string, CValue, std::less<>>;
-
-// A reader of the flat objects the writer writes: strings, integers and
-// arrays of strings as values; anything else makes the line unreadable.
-class CLineReader
+// One line of an answer, read by the library's parser event by event into
+// what the writer writes: a flat object of strings, integers and arrays of
+// strings. Anything else (a nested object, a number with a point) makes the
+// line unreadable, and it is passed over.
+class CLine : public nlohmann::json_sax<json>
 {
 public:
-    explicit CLineReader(std::string_view line) : m_text(line) {}
+    // The words of a call line, kept between lines so their room is reused.
+    explicit CLine(std::vector<std::string>& words) : m_words(words) { m_words.clear(); }
 
-    std::optional<CObject> Object()
+    bool Read(std::string_view line)
     {
-        CObject object;
-        Blanks();
-        if (!Take('{'))
-            return std::nullopt;
-        Blanks();
-        if (Take('}'))
-            return End() ? std::optional(std::move(object)) : std::nullopt;
-        for (;;)
+        return json::sax_parse(line.begin(), line.end(), this) && m_bDone;
+    }
+
+    const std::string* String(std::string_view key) const
+    {
+        for (const auto& [name, text] : m_strings)
         {
-            std::string key;
-            Blanks();
-            if (!String(key))
-                return std::nullopt;
-            Blanks();
-            if (!Take(':'))
-                return std::nullopt;
-            Blanks();
-            CValue value;
-            if (!Value(value))
-                return std::nullopt;
-            object.insert_or_assign(std::move(key), std::move(value));
-            Blanks();
-            if (Take(','))
-                continue;
-            if (Take('}'))
-                break;
-            return std::nullopt;
+            if (name == key)
+                return &text;
         }
-        return End() ? std::optional(std::move(object)) : std::nullopt;
+        return nullptr;
+    }
+    long Number(std::string_view key, long nDefault) const
+    {
+        for (const auto& [name, n] : m_numbers)
+        {
+            if (name == key)
+                return n;
+        }
+        return nDefault;
+    }
+    // The key the words came under ("call", "unknown", "refused"), or empty.
+    const std::string& WordsKey() const { return m_wordsKey; }
+
+    bool null() override { return false; }
+    bool boolean(bool) override { return false; }
+    bool number_integer(number_integer_t n) override { return Number(static_cast<long>(n)); }
+    bool number_unsigned(number_unsigned_t n) override
+    {
+        return n <= static_cast<number_unsigned_t>(std::numeric_limits<long>::max()) &&
+               Number(static_cast<long>(n));
+    }
+    bool number_float(number_float_t, const string_t&) override { return false; }
+    bool string(string_t& text) override
+    {
+        if (m_bInArray)
+        {
+            m_words.push_back(BytesOf(text));
+            return true;
+        }
+        if (m_nDepth != 1)
+            return false;
+        m_strings.emplace_back(std::move(m_key), BytesOf(text));
+        return true;
+    }
+    bool binary(binary_t&) override { return false; }
+    bool start_object(std::size_t) override { return ++m_nDepth == 1; }
+    bool key(string_t& key) override
+    {
+        m_key = std::move(key);
+        return true;
+    }
+    bool end_object() override
+    {
+        m_bDone = true;
+        return --m_nDepth == 0;
+    }
+    bool start_array(std::size_t) override
+    {
+        if (m_nDepth != 1 || m_bInArray || !m_wordsKey.empty())
+            return false;
+        m_bInArray = true;
+        m_wordsKey = std::move(m_key);
+        return true;
+    }
+    bool end_array() override
+    {
+        m_bInArray = false;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        return false;
     }
 
 private:
-    bool End()
+    bool Number(long n)
     {
-        Blanks();
-        return m_nPos == m_text.size();
-    }
-
-    void Blanks()
-    {
-        while (m_nPos < m_text.size() &&
-               (m_text[m_nPos] == ' ' || m_text[m_nPos] == '\t' || m_text[m_nPos] == '\r'))
-            ++m_nPos;
-    }
-
-    bool Take(char c)
-    {
-        if (m_nPos < m_text.size() && m_text[m_nPos] == c)
-        {
-            ++m_nPos;
-            return true;
-        }
-        return false;
-    }
-
-    bool Value(CValue& value)
-    {
-        if (m_nPos >= m_text.size())
+        if (m_nDepth != 1 || m_bInArray)
             return false;
-        const char c = m_text[m_nPos];
-        if (c == '"')
-        {
-            std::string text;
-            if (!String(text))
-                return false;
-            value = std::move(text);
-            return true;
-        }
-        if (c == '[')
-        {
-            ++m_nPos;
-            std::vector<std::string> items;
-            Blanks();
-            if (Take(']'))
-            {
-                value = std::move(items);
-                return true;
-            }
-            for (;;)
-            {
-                Blanks();
-                std::string item;
-                if (!String(item))
-                    return false;
-                items.push_back(std::move(item));
-                Blanks();
-                if (Take(','))
-                    continue;
-                if (Take(']'))
-                    break;
-                return false;
-            }
-            value = std::move(items);
-            return true;
-        }
-        long n = 0;
-        const char* pBegin = m_text.data() + m_nPos;
-        const char* pEnd = m_text.data() + m_text.size();
-        const auto [pStop, error] = std::from_chars(pBegin, pEnd, n);
-        if (error != std::errc() || pStop == pBegin)
-            return false;
-        m_nPos += static_cast<size_t>(pStop - pBegin);
-        value = n;
+        m_numbers.emplace_back(std::move(m_key), n);
         return true;
     }
 
-    static int Hex(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
-    bool String(std::string& text)
-    {
-        if (!Take('"'))
-            return false;
-        while (m_nPos < m_text.size())
-        {
-            const char c = m_text[m_nPos++];
-            if (c == '"')
-                return true;
-            if (c != '\\')
-            {
-                text += c;
-                continue;
-            }
-            if (m_nPos >= m_text.size())
-                return false;
-            const char e = m_text[m_nPos++];
-            switch (e)
-            {
-            case 'n':
-                text += '\n';
-                break;
-            case 't':
-                text += '\t';
-                break;
-            case 'r':
-                text += '\r';
-                break;
-            case '"':
-            case '\\':
-            case '/':
-                text += e;
-                break;
-            case 'u':
-            {
-                if (m_nPos + 4 > m_text.size())
-                    return false;
-                int n = 0;
-                for (int i = 0; i < 4; ++i)
-                {
-                    const int h = Hex(m_text[m_nPos++]);
-                    if (h < 0)
-                        return false;
-                    n = n * 16 + h;
-                }
-                // The writer escapes control characters only; others as UTF-8.
-                if (n < 0x80)
-                    text += static_cast<char>(n);
-                else if (n < 0x800)
-                {
-                    text += static_cast<char>(0xC0 | (n >> 6));
-                    text += static_cast<char>(0x80 | (n & 0x3F));
-                }
-                else
-                {
-                    text += static_cast<char>(0xE0 | (n >> 12));
-                    text += static_cast<char>(0x80 | ((n >> 6) & 0x3F));
-                    text += static_cast<char>(0x80 | (n & 0x3F));
-                }
-                break;
-            }
-            default:
-                return false;
-            }
-        }
-        return false;
-    }
-
-    std::string_view m_text;
-    size_t m_nPos = 0;
+    std::vector<std::string>& m_words;
+    std::string m_wordsKey;
+    std::string m_key;
+    std::vector<std::pair<std::string, std::string>> m_strings;
+    std::vector<std::pair<std::string, long>> m_numbers;
+    int m_nDepth = 0;
+    bool m_bInArray = false;
+    bool m_bDone = false;
 };
 
-const std::string* StringOf(const CObject& object, std::string_view key)
-{
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : std::get_if<std::string>(&found->second);
-}
-
-long NumberOf(const CObject& object, std::string_view key, long nDefault)
-{
-    const auto found = object.find(key);
-    if (found == object.end())
-        return nDefault;
-    const long* pNumber = std::get_if<long>(&found->second);
-    return pNumber == nullptr ? nDefault : *pNumber;
-}
-
-std::vector<std::string>* WordsOf(CObject& object, std::string_view key)
-{
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : std::get_if<std::vector<std::string>>(&found->second);
-}
-
-CDryRunPlace PlaceOf(const CObject& object, const CDryRunReport& report)
+CDryRunPlace PlaceOf(const CLine& line, const CDryRunReport& report)
 {
     CDryRunPlace place;
-    const long nFile = NumberOf(object, "f", -1);
-    const long nLine = NumberOf(object, "l", 0);
+    const long nFile = line.Number("f", -1);
+    const long nLine = line.Number("l", 0);
     if (nFile >= 0 && nFile < static_cast<long>(report.files.size()) && nLine > 0)
     {
         place.nFile = static_cast<int>(nFile);
@@ -399,24 +325,24 @@ bool CReader::Finish()
     return m_report.nVersion == CDryRunReport::kVersion;
 }
 
-void CReader::Line(std::string_view line)
+void CReader::Line(std::string_view text)
 {
     CDryRunReport& report = m_report;
-    std::optional<CObject> object = CLineReader(line).Object();
+    CLine line(m_words);
+    const bool bRead = line.Read(text);
     if (m_bFirst)
     {
         m_bFirst = false;
-        if (object && NumberOf(*object, "dryrun", 0) == CDryRunReport::kVersion)
+        if (bRead && line.Number("dryrun", 0) == CDryRunReport::kVersion)
             report.nVersion = CDryRunReport::kVersion;
         return;
     }
-    if (!object)
+    if (!bRead)
         return;
-    if (object->count("file") != 0U)
+    if (line.Number("file", -1) != -1)
     {
-        const std::string* pPath = StringOf(*object, "path");
-        if (pPath != nullptr &&
-            NumberOf(*object, "file", -1) == static_cast<long>(report.files.size()))
+        const std::string* pPath = line.String("path");
+        if (pPath != nullptr && line.Number("file", -1) == static_cast<long>(report.files.size()))
             report.files.push_back(*pPath);
         return;
     }
@@ -424,49 +350,50 @@ void CReader::Line(std::string_view line)
         {"call", CDryRunCall::EKind::Library},
         {"unknown", CDryRunCall::EKind::Unknown},
         {"refused", CDryRunCall::EKind::Refused}};
-    for (const auto& [key, kind] : kCallKinds)
+    for (const auto& [pKey, kind] : kCallKinds)
     {
-        std::vector<std::string>* pWords = WordsOf(*object, key);
-        if (pWords == nullptr || pWords->empty())
+        if (line.WordsKey() != pKey)
             continue;
-        if (pWords->size() > kMaxWordsPerCall)
-            pWords->resize(kMaxWordsPerCall);
-        m_nWords += pWords->size();
+        if (m_words.empty())
+            return;
+        if (m_words.size() > kMaxWordsPerCall)
+            m_words.resize(kMaxWordsPerCall);
+        m_nWords += m_words.size();
         if (report.calls.size() >= kMaxCalls || m_nWords > kMaxWords ||
-            !report.calls.Add(kind, *pWords, PlaceOf(*object, report)))
+            !report.calls.Add(kind, m_words, PlaceOf(line, report)))
             report.bCut = true;
         return;
     }
-    if (const std::string* pText = StringOf(*object, "puts"))
+    if (const std::string* pText = line.String("puts"))
     {
         const size_t nRoom = kMaxOutputBytes - std::min(kMaxOutputBytes, report.output.size());
         report.output.append(*pText, 0, std::min(nRoom, pText->size()));
     }
-    else if (const std::string* pName = StringOf(*object, "var"))
+    else if (const std::string* pName = line.String("var"))
     {
-        const std::string* pValue = StringOf(*object, "value");
+        const std::string* pValue = line.String("value");
         if (pValue != nullptr && report.variables.size() < kMaxVariables)
             report.variables.push_back(
                 {pName->substr(0, kMaxWordBytes), pValue->substr(0, kMaxValueBytes),
-                 NumberOf(*object, "cut", 0) != 0 || pValue->size() > kMaxValueBytes});
+                 line.Number("cut", 0) != 0 || pValue->size() > kMaxValueBytes});
     }
-    else if (const std::string* pMessage = StringOf(*object, "error"))
+    else if (const std::string* pMessage = line.String("error"))
     {
         if (report.errors.size() < kMaxErrors)
-            report.errors.push_back({Cut(*pMessage), PlaceOf(*object, report)});
+            report.errors.push_back({Cut(*pMessage), PlaceOf(line, report)});
     }
-    else if (const std::string* pKind = StringOf(*object, "limit"))
+    else if (const std::string* pKind = line.String("limit"))
     {
         report.limit = *pKind;
-        const std::string* pText = StringOf(*object, "message");
+        const std::string* pText = line.String("message");
         report.limitMessage = Cut(pText != nullptr ? *pText : *pKind);
-        report.limitPlace = PlaceOf(*object, report);
-        report.bLimitUnsure = NumberOf(*object, "unsure", 0) == 1;
+        report.limitPlace = PlaceOf(line, report);
+        report.bLimitUnsure = line.Number("unsure", 0) == 1;
     }
-    else if (NumberOf(*object, "end", 0) == 1)
+    else if (line.Number("end", 0) == 1)
     {
         report.bEnded = true;
-        report.nMs = NumberOf(*object, "ms", 0);
+        report.nMs = line.Number("ms", 0);
     }
 }
 

@@ -3,8 +3,10 @@
 #include "DryRunReport.h"
 
 #include <cstdio>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The dry run's answer, one JSON object to a line, written as the run goes:
 //   {"dryrun":1}                                  the version, first
@@ -20,9 +22,12 @@
 //                                                 in a step on values it cannot know)
 //   {"var":"bayWidth","value":"6.0"}              each global variable at the end
 //   {"end":1,"ms":12}                             the last line
-// Strings are the bytes of Tcl's strings, with ", \ and control characters escaped.
+// JSON is written and read with nlohmann/json. A string carries a Tcl
+// string's bytes one code point each (a byte of 0x80 or more as U+0080 to
+// U+00FF), so that bytes that are not UTF-8 come through as they were.
 namespace DryRunProtocol
 {
+// A string as the answer writes it: quoted, bytes as code points.
 std::string Quote(std::string_view text);
 
 class CWriter
@@ -45,8 +50,8 @@ public:
     long long BytesWritten() const { return m_nBytes; }
 
 private:
-    void Line(const std::string& line);
-    static std::string Place(const CDryRunPlace& place);
+    void Line(const nlohmann::ordered_json& object);
+    void Text(const std::string& line);
     std::FILE* m_pOut;
     long long m_nBytes = 0;
 };
@@ -75,7 +80,8 @@ private:
     }
 
     CDryRunReport& m_report;
-    std::string m_partial; // a line whose end has not come yet
+    std::string m_partial;            // a line whose end has not come yet
+    std::vector<std::string> m_words; // a call's, kept for the next
     size_t m_nWords = 0;
     bool m_bFirst = true;
     bool m_bEmpty = true;

@@ -23,14 +23,15 @@ std::string Written(const std::function<void(DryRunProtocol::CWriter&)>& write)
 
 TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
 {
-    const std::string odd =
-        std::string("tab\there \"quoted\" back\\slash\nnew line \x01 ") + "\xC3\xA9t\xC3\xA9";
+    // UTF-8, and bytes that are not: a Latin-1 script's, a lone continuation.
+    const std::string odd = std::string("tab\there \"quoted\" back\\slash\nnew line \x01 ") +
+                            "\xC3\xA9t\xC3\xA9 caf\xE9 \x80\xFF";
     const std::string text = Written(
         [&](DryRunProtocol::CWriter& writer)
         {
             writer.Version();
             writer.File(0, "/work/frame.tcl");
-            writer.File(1, "/work/odd \"name\".tcl");
+            writer.File(1, "/work/odd \"name\" \xE9.tcl");
             const std::string_view words[] = {"node", "1", odd};
             writer.Call(CDryRunCall::EKind::Library, 3, words, {1, 7});
             const std::string_view unknown[] = {"frob"};
@@ -48,7 +49,7 @@ TEST(DryRunProtocolTest, WhatIsWrittenIsReadBackByteForByte)
     CDryRunReport report;
     ASSERT_TRUE(DryRunProtocol::Read(text, report));
     EXPECT_EQ(report.files,
-              (std::vector<std::string>{"/work/frame.tcl", "/work/odd \"name\".tcl"}));
+              (std::vector<std::string>{"/work/frame.tcl", "/work/odd \"name\" \xE9.tcl"}));
     ASSERT_EQ(report.calls.size(), 3U);
     EXPECT_EQ(report.calls[0].words.Strings(), (std::vector<std::string>{"node", "1", odd}));
     EXPECT_EQ(report.calls[0].place.nFile, 1);
