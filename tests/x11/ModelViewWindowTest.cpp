@@ -665,15 +665,16 @@ TEST(ModelViewLayoutTest, TheWindowAndItsDocksOpenAsTheyWereLeft)
         QCoreApplication::processEvents();
         EXPECT_GE(pPane->width(), pFrame->width() / 3 - 2);
         pFrame->resize(1000, 720);
-        QCoreApplication::processEvents();
+        // The X server applies a resize in its own time.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pFrame->size() == QSize(1000, 720); }, 5000));
         ASSERT_TRUE(pFrame->close());
     }
     CCorvaleApp app;
     ASSERT_TRUE(app.InitInstance({"corvale", script}));
     CMainFrame* pFrame = app.MainFrame();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(pFrame->size(), QSize(1000, 720));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pFrame->size() == QSize(1000, 720); }, 5000))
+        << pFrame->width() << "x" << pFrame->height();
     EXPECT_TRUE(pFrame->GetModelPane()->isVisible());
     EXPECT_EQ(pFrame->dockWidgetArea(pFrame->GetModelPane()), Qt::RightDockWidgetArea);
     EXPECT_GE(pFrame->GetModelPane()->width(), 1000 / 3 - 2);
