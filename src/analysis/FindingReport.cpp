@@ -1,6 +1,7 @@
 #include "FindingReport.h"
 
 #include "RuleCatalogue.h"
+#include "text/Latin1Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -8,28 +9,10 @@ using nlohmann::json;
 
 namespace
 {
-std::string Latin1ToUtf8(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text)
-    {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x80)
-            out += c;
-        else
-        {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 // What a user reads: the script's own text, as UTF-8.
 std::string Text(const std::string& text, bool bUtf8)
 {
-    return bUtf8 ? text : Latin1ToUtf8(text);
+    return bUtf8 ? text : Latin1Text::ToUtf8(text);
 }
 
 // The file a finding is in: the script, or the sourced file it names.

@@ -1,5 +1,7 @@
 #include "DryRunProtocol.h"
 
+#include "text/Latin1Text.h"
+
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -15,41 +17,13 @@ using ordered_json = nlohmann::ordered_json;
 // is the library's.
 std::string JsonText(std::string_view bytes)
 {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            text += c;
-        else
-        {
-            text += static_cast<char>(0xC0 | (byte >> 6));
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
+    return Latin1Text::ToUtf8(bytes);
 }
 
-// The bytes back: code points up to 0xFF each one byte; a larger one, which
-// this writer never writes, as its UTF-8.
+// The bytes back.
 std::string BytesOf(const std::string& text)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < text.size())
-        {
-            bytes += static_cast<char>(((lead & 0x03) << 6) |
-                                       (static_cast<unsigned char>(text[i + 1]) & 0x3F));
-            ++i;
-        }
-        else
-            bytes += text[i];
-    }
-    return bytes;
+    return Latin1Text::FromUtf8(text);
 }
 
 ordered_json Words(int nWords, const std::string_view* pWords)

@@ -15,6 +15,7 @@
 #include "check/UsageForm.h"
 #include "dryrun/DryRunResult.h"
 #include "helplib/CommandLibrary.h"
+#include "text/Latin1Text.h"
 #include "trace/ScriptIndex.h"
 
 #include <cctype>
@@ -125,22 +126,7 @@ CLspPosition PositionIn(const json& params)
 // Help files are UTF-8 or Latin-1; the protocol's text is UTF-8.
 std::string Utf8Of(const std::string& text, bool bUtf8)
 {
-    if (bUtf8)
-        return text;
-    std::string utf8;
-    utf8.reserve(text.size());
-    for (const char c : text)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            utf8 += c;
-        else
-        {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return utf8;
+    return bUtf8 ? text : Latin1Text::ToUtf8(text);
 }
 } // namespace
 
