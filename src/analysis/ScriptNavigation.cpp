@@ -172,6 +172,20 @@ std::vector<CScriptNavigation::CPlace> CScriptNavigation::References(size_t nOff
     if (bTag || m_analysis.pOutline == nullptr)
         return places;
     const CScriptOutline& outline = *m_analysis.pOutline;
+    // A sourced file: every source of it.
+    for (const CScriptOutline::CSource& source : outline.Sources())
+    {
+        if (nOffset < static_cast<size_t>(source.place.nStart) ||
+            nOffset > static_cast<size_t>(source.place.nEnd))
+            continue;
+        for (const CScriptOutline::CSource& other : outline.Sources())
+        {
+            if (other.path == source.path)
+                places.push_back(InScript(static_cast<size_t>(other.place.nStart),
+                                          static_cast<size_t>(other.place.nEnd)));
+        }
+        return places;
+    }
     bool bVariable = false;
     const std::string name = NameAt(nOffset, bVariable);
     if (name.empty())

@@ -53,6 +53,24 @@ void CEditorAssist::SetCompleteWhileTyping(bool bOn)
         m_pPopup->hide();
 }
 
+// Whether a character typed may bring the list or the call tip up: a blank,
+// or the second letter of a word (the first after a $). Read from the two
+// bytes before the caret only, as it is asked on every key.
+bool CEditorAssist::MayOffer(char ch) const
+{
+    if (ch == ' ')
+        return true;
+    if (!ScriptText::IsNameByte(ch))
+        return false;
+    long nStart = 0;
+    long nCaret = 0;
+    m_edit.GetSel(nStart, nCaret);
+    if (nCaret < 2)
+        return false;
+    const std::string before = m_edit.GetTextRange(nCaret - 2, nCaret - 1);
+    return !before.empty() && (ScriptText::IsNameByte(before[0]) || before[0] == '$');
+}
+
 // Only the caret's line up to the caret is read.
 CScriptCompletion::CResult CEditorAssist::CompletionAtCaret() const
 {
@@ -76,10 +94,15 @@ void CEditorAssist::Typed(char ch)
     if (!m_bWhileTyping ||
         (m_edit.CompletionPopup() != nullptr && m_edit.CompletionPopup()->isVisible()))
         return;
+    const bool bListShown = m_pPopup != nullptr && m_pPopup->isVisible();
+    const bool bTipShown = m_edit.IsCallTipShown();
+    if (!bListShown && !bTipShown && !MayOffer(ch))
+        return; // most keys: nothing comes up, nothing to read
     const CScriptCompletion::CResult result = CompletionAtCaret();
-    if (ch != '\r')
+    // The call tip comes with a blank, and follows the words once it is up.
+    if (ch == ' ' || (bTipShown && ch != '\r'))
         ShowSignature(result);
-    if (m_pPopup != nullptr && m_pPopup->isVisible())
+    if (bListShown)
     {
         // The list narrows as the word is typed, and closes once it is left.
         if (result.nWordStart != m_shown.nWordStart || result.items.empty() || ch == ' ')

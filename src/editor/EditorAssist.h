@@ -54,6 +54,7 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    bool MayOffer(char ch) const;
     CScriptCompletion::CResult CompletionAtCaret() const;
     void ShowCompletion(CScriptCompletion::CResult result);
     void Choose(int nRow);

@@ -491,6 +491,11 @@ TEST(LspServer, ReferencesFixesTokensAndArgumentsOfTheDemo)
                       {{"context", {{"includeDeclaration", false}}}})
                   .size(),
               2U);
+    // A sourced file: each source of it.
+    const json sources = demo.At("textDocument/references", "source materials_part.tcl",
+                                 "materials", {{"context", {{"includeDeclaration", true}}}});
+    ASSERT_EQ(sources.size(), 1U);
+    EXPECT_EQ(sources[0]["range"]["start"]["line"], demo.Line("source materials_part.tcl"));
 
     // The misspelt command: its fix, and the comment that silences it.
     const long nTypo = demo.Line("suport");
@@ -579,4 +584,38 @@ TEST(LspServer, TheWorkspacesProjectFileNamesTheHelpLibrary)
     EXPECT_THAT(Labels(items), ::testing::Contains("Beam"));
     for (const json& message : client.Received())
         EXPECT_NE(message.value("method", ""), "window/showMessage") << message.dump();
+}
+
+// Changes sent faster than they are analysed: no diagnostics of a version
+// come after those of a newer one, and the last are of the last text.
+TEST(LspServer, AnOlderVersionsDiagnosticsNeverFollowANewerOnes)
+{
+    CClient client;
+    client.Initialize();
+    const std::string uri = "file:///nowhere/v.tcl";
+    client.Notify("textDocument/didOpen",
+                  {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "nodee 1 0 0\n"}}}});
+    for (long nVersion = 2; nVersion <= 20; ++nVersion)
+        client.Notify(
+            "textDocument/didChange",
+            {{"textDocument", {{"uri", uri}, {"version", nVersion}}},
+             {"contentChanges",
+              {{{"text", nVersion == 20 ? std::string("node 1 0 0\n")
+                                        : "nodee " + std::to_string(nVersion) + " 0 0\n"}}}}});
+    ASSERT_TRUE(client.m_server.WaitUntilIdle(20000));
+    long nLast = 0;
+    json last;
+    for (const json& message : client.Received())
+    {
+        if (message.value("method", "") != "textDocument/publishDiagnostics" ||
+            message["params"]["uri"] != uri)
+            continue;
+        const long nVersion = message["params"].value("version", 0L);
+        EXPECT_GE(nVersion, nLast);
+        nLast = nVersion;
+        last = message["params"]["diagnostics"];
+    }
+    EXPECT_EQ(nLast, 20);
+    for (const json& diagnostic : last)
+        EXPECT_NE(diagnostic["code"], "command/unknown") << diagnostic.dump();
 }
