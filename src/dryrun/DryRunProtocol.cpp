@@ -51,11 +51,7 @@ std::string Cut(std::string_view text)
 
 void CWriter::Line(const nlohmann::ordered_json& object)
 {
-    Text(object.dump());
-}
-
-void CWriter::Text(const std::string& line)
-{
+    const std::string line = object.dump();
     std::fwrite(line.data(), 1, line.size(), m_pOut);
     std::fputc('\n', m_pOut);
     m_nBytes += static_cast<long long>(line.size()) + 1;
@@ -78,23 +74,10 @@ void CWriter::Call(CDryRunCall::EKind kind, int nWords, const std::string_view* 
                              : kind == CDryRunCall::EKind::Unknown ? "unknown"
                                                                    : "refused";
     const int nSent = std::min(nWords, static_cast<int>(kMaxWordsPerCall));
-    // The run's most frequent line is put together around the words the
-    // library writes: its keys and numbers need no escaping.
-    std::string line = "{\"";
-    line += pKey;
-    line += "\":";
-    line += Words(nSent, pWords).dump();
-    line += ",\"f\":";
-    line += std::to_string(place.nFile);
-    line += ",\"l\":";
-    line += std::to_string(place.nLine);
+    ordered_json line = {{pKey, Words(nSent, pWords)}, {"f", place.nFile}, {"l", place.nLine}};
     if (nSent < nWords)
-    {
-        line += ",\"cut\":";
-        line += std::to_string(nWords - nSent);
-    }
-    line += '}';
-    Text(line);
+        line["cut"] = nWords - nSent;
+    Line(line);
 }
 
 void CWriter::Puts(std::string_view text)

@@ -51,7 +51,6 @@ public:
 
 private:
     void Line(const nlohmann::ordered_json& object);
-    void Text(const std::string& line);
     std::FILE* m_pOut;
     long long m_nBytes = 0;
 };

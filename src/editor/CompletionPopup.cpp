@@ -64,30 +64,18 @@ void CCompletionPopup::LeaveKeyboardToEditor()
 
 bool CCompletionPopup::TakeKey(QKeyEvent* pEvent)
 {
-    if (!isVisible() || pEvent->modifiers() != Qt::NoModifier)
-        return false;
-    switch (pEvent->key())
-    {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        QListView::keyPressEvent(pEvent);
-        return true;
-    case Qt::Key_Tab:
-        hide();
-        if (currentIndex().isValid())
-            emit Chosen(currentIndex().row());
-        return true;
-    case Qt::Key_Escape:
-        hide();
-        return true;
-    default:
-        return false;
-    }
+    return isVisible() && pEvent->modifiers() == Qt::NoModifier && ListKey(pEvent, false);
 }
 
 void CCompletionPopup::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (!ListKey(pEvent, true))
+        emit KeyForEditor(pEvent);
+}
+
+// The keys the list itself handles: the moves, choosing (Tab, and Enter when
+// bEnterChooses) and Escape. False for any other key.
+bool CCompletionPopup::ListKey(QKeyEvent* pEvent, bool bEnterChooses)
 {
     switch (pEvent->key())
     {
@@ -96,20 +84,22 @@ void CCompletionPopup::keyPressEvent(QKeyEvent* pEvent)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         QListView::keyPressEvent(pEvent);
-        return;
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (!bEnterChooses)
+            return false;
+        [[fallthrough]];
     case Qt::Key_Tab:
         hide();
         if (currentIndex().isValid())
             emit Chosen(currentIndex().row());
-        return;
+        return true;
     case Qt::Key_Escape:
         hide();
-        return;
+        return true;
     default:
-        emit KeyForEditor(pEvent);
-        return;
+        return false;
     }
 }
 

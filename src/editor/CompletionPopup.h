@@ -38,6 +38,7 @@ protected:
     void hideEvent(QHideEvent* pEvent) override;
 
 private:
+    bool ListKey(QKeyEvent* pEvent, bool bEnterChooses);
     void ShowTip(const QModelIndex& index);
 
     CCompletionModel& m_model;
