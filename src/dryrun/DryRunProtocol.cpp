@@ -12,25 +12,13 @@ using json = nlohmann::json;
 // Lines keep their keys in the order written: the kind of line first.
 using ordered_json = nlohmann::ordered_json;
 
-// A Tcl string's bytes as JSON carries them: each byte one code point, so
-// that no byte is lost whatever the script's encoding, and JSON's escaping
-// is the library's.
-std::string JsonText(std::string_view bytes)
-{
-    return Latin1Text::ToUtf8(bytes);
-}
-
-// The bytes back.
-std::string BytesOf(const std::string& text)
-{
-    return Latin1Text::FromUtf8(text);
-}
-
+// A Tcl string's bytes cross JSON one code point each (Latin1Text), so that
+// no byte is lost whatever the script's encoding; the escaping is the library's.
 ordered_json Words(int nWords, const std::string_view* pWords)
 {
     ordered_json words = ordered_json::array();
     for (int i = 0; i < nWords; ++i)
-        words.push_back(JsonText(pWords[i].substr(0, DryRunProtocol::kMaxWordBytes)));
+        words.push_back(Latin1Text::ToUtf8(pWords[i].substr(0, DryRunProtocol::kMaxWordBytes)));
     return words;
 }
 } // namespace
@@ -39,7 +27,7 @@ namespace DryRunProtocol
 {
 std::string Quote(std::string_view text)
 {
-    return json(JsonText(text)).dump();
+    return json(Latin1Text::ToUtf8(text)).dump();
 }
 
 std::string Cut(std::string_view text)
@@ -64,7 +52,7 @@ void CWriter::Version()
 
 void CWriter::File(int nFile, const std::string& path)
 {
-    Line({{"file", nFile}, {"path", JsonText(path)}});
+    Line({{"file", nFile}, {"path", Latin1Text::ToUtf8(path)}});
 }
 
 void CWriter::Call(CDryRunCall::EKind kind, int nWords, const std::string_view* pWords,
@@ -82,19 +70,19 @@ void CWriter::Call(CDryRunCall::EKind kind, int nWords, const std::string_view* 
 
 void CWriter::Puts(std::string_view text)
 {
-    Line({{"puts", JsonText(text)}});
+    Line({{"puts", Latin1Text::ToUtf8(text)}});
 }
 
 void CWriter::Error(const std::string& message, const CDryRunPlace& place)
 {
-    Line({{"error", JsonText(Cut(message))}, {"f", place.nFile}, {"l", place.nLine}});
+    Line({{"error", Latin1Text::ToUtf8(Cut(message))}, {"f", place.nFile}, {"l", place.nLine}});
 }
 
 void CWriter::Limit(const std::string& kind, const std::string& message, const CDryRunPlace& place,
                     bool bUnsure)
 {
-    ordered_json line = {{"limit", JsonText(kind)},
-                         {"message", JsonText(Cut(message))},
+    ordered_json line = {{"limit", Latin1Text::ToUtf8(kind)},
+                         {"message", Latin1Text::ToUtf8(Cut(message))},
                          {"f", place.nFile},
                          {"l", place.nLine}};
     if (bUnsure)
@@ -104,7 +92,7 @@ void CWriter::Limit(const std::string& kind, const std::string& message, const C
 
 void CWriter::Variable(const std::string& name, std::string_view value, bool bCut)
 {
-    ordered_json line = {{"var", JsonText(name)}, {"value", JsonText(value)}};
+    ordered_json line = {{"var", Latin1Text::ToUtf8(name)}, {"value", Latin1Text::ToUtf8(value)}};
     if (bCut)
         line["cut"] = 1;
     Line(line);
@@ -171,12 +159,12 @@ public:
     {
         if (m_bInArray)
         {
-            m_words.push_back(BytesOf(text));
+            m_words.push_back(Latin1Text::FromUtf8(text));
             return true;
         }
         if (m_nDepth != 1)
             return false;
-        m_strings.emplace_back(std::move(m_key), BytesOf(text));
+        m_strings.emplace_back(std::move(m_key), Latin1Text::FromUtf8(text));
         return true;
     }
     bool binary(binary_t&) override { return false; }

@@ -11,6 +11,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <numeric>
 
 CEditorAssist::CEditorAssist(CScriptEdit& edit, const CCommandLibrary& library)
     : QObject(&edit), m_edit(edit), m_library(library)
@@ -109,11 +110,7 @@ void CEditorAssist::Typed(char ch)
             m_pPopup->hide();
         else
         {
-            m_shown = result;
-            std::vector<int> rows(m_shown.items.size());
-            for (size_t i = 0; i < rows.size(); ++i)
-                rows[i] = static_cast<int>(i);
-            m_pModel->SetRecords(std::move(rows));
+            List(result);
             m_pPopup->Refit();
             return;
         }
@@ -133,9 +130,17 @@ void CEditorAssist::Typed(char ch)
     ShowCompletion(result);
 }
 
-void CEditorAssist::ShowCompletion(CScriptCompletion::CResult result)
+// The items become the list's rows, by their index.
+void CEditorAssist::List(CScriptCompletion::CResult result)
 {
     m_shown = std::move(result);
+    std::vector<int> rows(m_shown.items.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    m_pModel->SetRecords(std::move(rows));
+}
+
+void CEditorAssist::ShowCompletion(CScriptCompletion::CResult result)
+{
     if (m_pPopup == nullptr)
     {
         m_pModel = new CCompletionModel(
@@ -149,10 +154,7 @@ void CEditorAssist::ShowCompletion(CScriptCompletion::CResult result)
         m_pPopup->LeaveKeyboardToEditor();
         connect(m_pPopup, &CCompletionPopup::Chosen, this, &CEditorAssist::Choose);
     }
-    std::vector<int> rows(m_shown.items.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        rows[i] = static_cast<int>(i);
-    m_pModel->SetRecords(std::move(rows));
+    List(std::move(result));
     const long nAt = static_cast<long>(m_shown.nWordStart);
     const QPoint below = m_edit.PosFromChar(nAt) + QPoint(0, m_edit.CharacterRect(nAt).height());
     m_pPopup->Popup(m_edit.viewport()->mapToGlobal(below));

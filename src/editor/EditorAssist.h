@@ -56,6 +56,7 @@ protected:
 private:
     bool MayOffer(char ch) const;
     CScriptCompletion::CResult CompletionAtCaret() const;
+    void List(CScriptCompletion::CResult result);
     void ShowCompletion(CScriptCompletion::CResult result);
     void Choose(int nRow);
     void ShowSignature(const CScriptCompletion::CResult& result);
